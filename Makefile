@@ -1,0 +1,49 @@
+# tolvik: a Windows program, built here with MinGW-w64 and run under Wine.
+#
+#   make run [ARGS='--open "b123"']   build tolvik.exe and start it under Wine
+#   make test                         build everything, run all test suites
+#   make test-host|test-win|test-e2e [ARGS=...]   one suite (ARGS to its runner)
+#   make build                        build both presets
+#   make stop                         end the Wine session and Xvfb of `make run`
+#   make clean                        remove the build outputs (keeps the Wine prefixes)
+#   make distclean                    remove all of build/, Wine prefixes included
+
+SHELL := /bin/bash
+ARGS ?=
+
+.PHONY: all build deps run stop test test-host test-win test-e2e clean distclean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+build: deps
+	cmake --preset host
+	cmake --build build/host -j2
+	cmake --preset windows
+	cmake --build build/windows -j2
+
+run:
+	@./scripts/run.sh $(ARGS)
+
+stop:
+	@./scripts/run.sh --stop
+
+test:
+	@./scripts/test.sh
+
+test-host:
+	@./scripts/test.sh host -- $(ARGS)
+
+test-win:
+	@./scripts/test.sh win -- $(ARGS)
+
+test-e2e:
+	@./scripts/test.sh e2e -- $(ARGS)
+
+clean:
+	rm -rf build/host build/windows build/test-logs
+
+distclean: stop
+	rm -rf build
