@@ -1,0 +1,106 @@
+#include "base/cmdline.h"
+
+#include <cstddef>
+
+#include "base/utf.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <filesystem>
+#include <system_error>
+#endif
+
+namespace base {
+namespace {
+
+bool is_blank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// CommandLineToArgvW answers an empty command line with the running program's path.
+std::string current_program_path() {
+#ifdef _WIN32
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return narrow(path);
+    }
+    path.resize(path.size() * 2);  // truncated: a long path
+  }
+#else
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).string();
+#endif
+}
+
+}  // namespace
+
+// The rules below are those of shell32's CommandLineToArgvW as Windows applies
+// them, which differ in places from the C runtime's argv parsing:
+// - The program path is not unescaped. When it starts with a quote it runs to
+//   the next quote, and the next argument may start right after that quote;
+//   otherwise it runs to the first character at or below U+0020, which is
+//   dropped.
+// - Later arguments are separated by spaces and tabs outside quotes.
+//   Backslashes are literal unless a run of them ends at a quote: 2n of them
+//   give n backslashes and the quote opens or closes a quoted run; 2n+1 give
+//   n backslashes and a literal quote.
+// - Inside a quoted run, a doubled quote gives one literal quote and ends the
+//   run (so `"a""b c"` is `a"b` and `c`).
+std::vector<std::string> split_command_line(std::u16string_view command_line) {
+  // The Win32 string ends at its first NUL.
+  command_line = command_line.substr(0, command_line.find(u'\0'));
+  if (command_line.empty()) return {current_program_path()};
+
+  std::vector<std::string> args;
+  const std::size_t n = command_line.size();
+  std::size_t i = 0;
+  if (command_line[0] == u'"') {
+    const std::size_t close = command_line.find(u'"', 1);
+    const std::size_t end = close == std::u16string_view::npos ? n : close;
+    args.push_back(utf16_to_utf8(command_line.substr(1, end - 1)));
+    i = end == n ? n : end + 1;
+  } else {
+    std::size_t end = 0;
+    while (end < n && command_line[end] > u' ') ++end;
+    args.push_back(utf16_to_utf8(command_line.substr(0, end)));
+    i = end == n ? n : end + 1;
+  }
+
+  std::u16string arg;
+  bool in_quotes = false;
+  for (;;) {
+    while (i < n && is_blank(command_line[i])) ++i;
+    if (i == n) break;
+    arg.clear();
+    for (;;) {
+      std::size_t backslashes = 0;
+      while (i < n && command_line[i] == u'\\') {
+        ++backslashes;
+        ++i;
+      }
+      bool copy = true;
+      if (i < n && command_line[i] == u'"') {
+        if (backslashes % 2 == 0) {
+          if (in_quotes && i + 1 < n && command_line[i + 1] == u'"') {
+            ++i;  // the second quote of the pair is copied below
+          } else {
+            copy = false;
+          }
+          in_quotes = !in_quotes;
+        }
+        backslashes /= 2;
+      }
+      arg.append(backslashes, u'\\');
+      if (i == n || (!in_quotes && is_blank(command_line[i]))) break;
+      if (copy) arg.push_back(command_line[i]);
+      ++i;
+    }
+    args.push_back(utf16_to_utf8(arg));
+  }
+  return args;
+}
+
+}  // namespace base

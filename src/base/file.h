@@ -1,0 +1,53 @@
+#pragma once
+// The file-system operations the program needs, on the real file system of
+// either build (file_posix.cpp, file_win.cpp). Paths are UTF-8.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+
+namespace base {
+
+struct ReadError {
+  bool not_found = false;  // the file or one of its folders does not exist
+  std::string text;        // the system's description
+};
+
+// Reads a whole file as bytes.
+Result<std::string, ReadError> read_file(const std::string& path);
+// Reads a whole file that must hold UTF-8 text; bytes that are not valid UTF-8
+// fail like a read, with the system's text for that failure.
+Result<std::string, ReadError> read_text_file(const std::string& path);
+
+// True when the path's metadata can be read (file or folder alike).
+bool path_exists(const std::string& path);
+// True when the path names an existing folder (also one reached through a link).
+bool is_directory(const std::string& path);
+
+// Creates the folder and all missing ancestors.
+Status create_directories(const std::string& path);
+// Renames, replacing an existing file of the new name.
+Status rename_replace(const std::string& from, const std::string& to);
+Status remove_file(const std::string& path);
+
+// Path text helpers. Windows accepts "\" and "/" as separators, POSIX only "/".
+bool is_separator(char c);
+std::string_view parent_path(std::string_view path);  // empty when there is none
+std::string_view file_name(std::string_view path);     // last component
+std::string join_path(std::string_view folder, std::string_view name);
+
+// The environment variable's value; nothing when it is not set.
+Result<std::string> environment_variable(const char* name);
+// The user's temporary folder.
+std::string temp_folder();
+
+std::uint32_t process_id();
+
+// The system's text for the last failure of a file call.
+std::string last_error_text();
+// The system's text for an error code: errno on POSIX, a Win32 error code on Windows.
+std::string system_error_text(std::uint32_t code);
+
+}  // namespace base
