@@ -1,0 +1,18 @@
+#pragma once
+// A single bundle in a file of its own (.tolvik), to move it to another PC.
+
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+#include "bundle/model.h"
+
+namespace bundle {
+
+// {"format": "tolvik", "version": 1, "bundle": {...}} in the store's pretty form.
+std::string serialize_exported(const Bundle& bundle);
+
+// Reads an export file's text (leading byte order marks skipped) and returns its bundle.
+base::Result<Bundle> parse_exported(std::string_view text);
+
+}  // namespace bundle

@@ -1,0 +1,87 @@
+#include "bundle/model.h"
+
+#include <array>
+#include <atomic>
+#include <charconv>
+
+#include "base/clock.h"
+#include "base/file.h"
+#include "base/unicode.h"
+
+namespace bundle {
+namespace {
+
+constexpr std::array<std::string_view, 4> kKindNames = {"app", "file", "folder", "url"};
+
+bool is_path_separator(char c) { return c == '\\' || c == '/'; }
+
+std::string url_label(std::string_view target) {
+  std::string_view rest = target;
+  if (const std::size_t scheme_end = rest.find("://"); scheme_end != std::string_view::npos) {
+    rest.remove_prefix(scheme_end + 3);
+  }
+  if (rest.starts_with("mailto:")) rest.remove_prefix(7);
+  rest = rest.substr(0, rest.find_first_of("/?#"));
+  if (const std::size_t at = rest.rfind('@'); at != std::string_view::npos) rest.remove_prefix(at + 1);
+  return std::string(rest.empty() ? target : rest);
+}
+
+std::string path_label(Kind kind, std::string_view target) {
+  std::string_view rest = target;
+  while (!rest.empty() && is_path_separator(rest.back())) rest.remove_suffix(1);
+  std::size_t start = rest.size();
+  while (start > 0 && !is_path_separator(rest[start - 1])) --start;
+  std::string_view component = rest.substr(start);
+  // Nothing left, or a drive such as "C:": the whole target says more.
+  if (component.empty() || component.back() == ':') return std::string(target);
+  if (kind == Kind::app) {
+    // notepad.exe shows as notepad; a name that only begins with a dot stays whole.
+    const std::size_t dot = component.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) component = component.substr(0, dot);
+  }
+  return std::string(component);
+}
+
+void append_hex(std::string& out, std::uint64_t value, int min_digits) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
+  const int count = static_cast<int>(end - digits);
+  if (count < min_digits) out.append(static_cast<std::size_t>(min_digits - count), '0');
+  out.append(digits, end);
+}
+
+}  // namespace
+
+std::string_view kind_name(Kind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
+
+std::optional<Kind> kind_from_name(std::string_view name) {
+  for (std::size_t i = 0; i < kKindNames.size(); ++i) {
+    if (kKindNames[i] == name) return static_cast<Kind>(i);
+  }
+  return std::nullopt;
+}
+
+std::string item_label(const Item& item) {
+  if (const std::string_view name = base::trim(item.name); !name.empty()) return std::string(name);
+  if (item.kind == Kind::url) return url_label(item.target);
+  return path_label(item.kind, item.target);
+}
+
+std::string item_key(std::string_view target) {
+  while (!target.empty() && target.back() == '\\') target.remove_suffix(1);
+  return base::to_lower_full(target);
+}
+
+std::string new_bundle_id() {
+  // Process-wide, so ids made in the same microsecond (on any thread) still differ.
+  static std::atomic<std::uint16_t> counter{0};
+  const std::uint16_t sequence = counter.fetch_add(1, std::memory_order_relaxed);
+  std::string id = "b";
+  id.reserve(24);
+  append_hex(id, base::unix_micros(), 1);
+  append_hex(id, sequence, 4);
+  append_hex(id, base::process_id() & 0xFFFu, 1);
+  return id;
+}
+
+}  // namespace bundle

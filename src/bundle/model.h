@@ -1,0 +1,53 @@
+#pragma once
+// The records the whole program works on: the store, its bundles, their items.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bundle {
+
+// Order matters where a numeric form is used: app = 0 ... url = 3.
+enum class Kind : std::uint8_t { app, file, folder, url };
+
+std::string_view kind_name(Kind kind);
+std::optional<Kind> kind_from_name(std::string_view name);
+
+struct Item {
+  Kind kind = Kind::file;
+  std::string target;  // a file-system path, or a web address / other URI for url
+  std::string args;    // command-line parameters, used only for kind app
+  std::string name;    // a label chosen by the user; empty means the derived label
+
+  bool operator==(const Item&) const = default;
+};
+
+struct Bundle {
+  std::string id;
+  std::string name;
+  std::vector<Item> items;
+
+  bool operator==(const Bundle&) const = default;
+};
+
+struct Store {
+  std::uint32_t version = 1;
+  std::vector<Bundle> bundles;
+
+  bool operator==(const Store&) const = default;
+};
+
+// The text shown for an item and used in summaries.
+std::string item_label(const Item& item);
+
+// The key of the missing-target set and the icon cache: the target without
+// trailing backslashes, lower-cased by full Unicode rules.
+std::string item_key(std::string_view target);
+
+// A fresh bundle id: "b" + microseconds (hex) + process-wide counter (4 hex
+// digits) + process id & 0xFFF (hex). Unique within the process across threads.
+std::string new_bundle_id();
+
+}  // namespace bundle

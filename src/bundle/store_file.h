@@ -1,0 +1,30 @@
+#pragma once
+// Reading and writing the one JSON file that holds every bundle.
+
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+#include "bundle/model.h"
+
+namespace bundle {
+
+// Parses store text (already read, may start with byte order marks). Repairs
+// empty and repeated ids. Errors carry the parser's line and column.
+base::Result<Store> parse_store(std::string_view text);
+
+// Reads and parses the store file. A missing file or folder gives an empty store.
+base::Result<Store> load_store(const std::string& path);
+
+// The exact saved form: pretty JSON, two-space indent, no trailing newline.
+std::string serialize_store(const Store& store);
+
+// One bundle object in the same pretty form, indented as if at `depth` levels
+// (used by the export file as well).
+void serialize_bundle(const Bundle& bundle, std::string& out, int depth);
+
+// Where the store lives: TOLVIK_STORE, else %APPDATA%\tolvik\bundles.json,
+// else the user's temporary folder in place of APPDATA.
+std::string store_path();
+
+}  // namespace bundle

@@ -1,0 +1,361 @@
+#include "bundle/store_reader.h"
+
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <utility>
+#include <vector>
+
+#include "bundle/json_positions.h"
+
+namespace bundle::json {
+namespace {
+
+// What the next JSON value fills.
+enum class Slot : std::uint8_t {
+  store,
+  version,
+  bundles,
+  bundle,
+  id,
+  name,
+  items,
+  item,
+  kind,
+  target,
+  args,
+  item_name,
+  exported,
+  format,
+  exported_version,
+  skip,  // the value of an unknown key
+};
+
+struct Field {
+  std::string_view key;
+  Slot slot;
+  bool required;
+};
+
+struct Record {
+  std::string_view what;
+  const Field* fields;
+  std::size_t count;
+};
+
+constexpr Field kStoreFields[] = {{"version", Slot::version, false}, {"bundles", Slot::bundles, false}};
+constexpr Field kBundleFields[] = {{"id", Slot::id, true}, {"name", Slot::name, true}, {"items", Slot::items, false}};
+constexpr Field kItemFields[] = {{"kind", Slot::kind, true},
+                                 {"target", Slot::target, true},
+                                 {"args", Slot::args, false},
+                                 {"name", Slot::item_name, false}};
+constexpr Field kExportedFields[] = {
+    {"format", Slot::format, true}, {"version", Slot::exported_version, true}, {"bundle", Slot::bundle, true}};
+
+constexpr Record kStoreRecord{"the store", kStoreFields, std::size(kStoreFields)};
+constexpr Record kBundleRecord{"a bundle", kBundleFields, std::size(kBundleFields)};
+constexpr Record kItemRecord{"an item", kItemFields, std::size(kItemFields)};
+constexpr Record kExportedRecord{"an exported bundle", kExportedFields, std::size(kExportedFields)};
+
+std::string_view expected(Slot slot) {
+  switch (slot) {
+    case Slot::store: return "the store (an object or an array)";
+    case Slot::version: return "an unsigned 32-bit integer";
+    case Slot::bundles: return "an array of bundles";
+    case Slot::bundle: return "a bundle (an object or an array)";
+    case Slot::items: return "an array of items";
+    case Slot::item: return "an item (an object or an array)";
+    case Slot::kind: return "one of `app`, `file`, `folder`, `url`";
+    case Slot::exported: return "an exported bundle (an object or an array)";
+    case Slot::exported_version: return "a number";
+    default: return "a string";
+  }
+}
+
+// Receives the parser's events and builds the records in place.
+class Reader {
+ public:
+  using Json = nlohmann::json;
+
+  Reader(std::string_view text, const char* const* cursor, Slot root) : text_(text), cursor_(cursor), root_(root) {
+    frames_.reserve(8);
+  }
+
+  bool null() { return scalar("null"); }
+  bool boolean(bool) { return scalar("a boolean"); }
+
+  bool number_unsigned(Json::number_unsigned_t value) {
+    if (skip_depth_ > 0) return true;
+    const std::size_t at = number_offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    if (slot == Slot::version) {
+      if (value > std::numeric_limits<std::uint32_t>::max()) {
+        return fail_at(at, "invalid value: " + std::to_string(value) + ", expected " + std::string(expected(slot)));
+      }
+      store_.version = static_cast<std::uint32_t>(value);
+      return true;
+    }
+    return slot == Slot::exported_version || slot == Slot::skip || wrong_type(slot, "a number", at);
+  }
+
+  bool number_integer(Json::number_integer_t value) {
+    // Negative numbers arrive here; so does "-0", which is zero.
+    if (value >= 0) return number_unsigned(static_cast<Json::number_unsigned_t>(value));
+    if (skip_depth_ > 0) return true;
+    const std::size_t at = number_offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    if (slot == Slot::version) {
+      return fail_at(at, "invalid value: " + std::to_string(value) + ", expected " + std::string(expected(slot)));
+    }
+    return slot == Slot::exported_version || slot == Slot::skip || wrong_type(slot, "a number", at);
+  }
+
+  bool number_float(Json::number_float_t, const Json::string_t&) {
+    if (skip_depth_ > 0) return true;
+    const std::size_t at = number_offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    return slot == Slot::exported_version || slot == Slot::skip || wrong_type(slot, "a floating-point number", at);
+  }
+
+  bool string(Json::string_t& value) {
+    if (skip_depth_ > 0) return true;
+    const std::size_t at = offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    // The parser lets the text be moved out; it starts a new one for the next token.
+    switch (slot) {
+      case Slot::id: bundle_->id = std::move(value); return true;
+      case Slot::name: bundle_->name = std::move(value); return true;
+      case Slot::target: item_->target = std::move(value); return true;
+      case Slot::args: item_->args = std::move(value); return true;
+      case Slot::item_name: item_->name = std::move(value); return true;
+      case Slot::format: format_ = std::move(value); return true;
+      case Slot::kind:
+        if (const auto kind = kind_from_name(value)) {
+          item_->kind = *kind;
+          return true;
+        }
+        return fail_at(at, "unknown kind `" + value + "`, expected " + std::string(expected(slot)));
+      case Slot::skip: return true;
+      default: return wrong_type(slot, "a string", at);
+    }
+  }
+
+  bool binary(Json::binary_t&) { return scalar("binary data"); }
+
+  bool start_object(std::size_t) {
+    if (skip_depth_ > 0) {
+      ++skip_depth_;
+      return true;
+    }
+    const std::size_t at = offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    switch (slot) {
+      case Slot::store: return open_record(kStoreRecord, false);
+      case Slot::exported: return open_record(kExportedRecord, false);
+      case Slot::bundle: begin_bundle(); return open_record(kBundleRecord, false);
+      case Slot::item: begin_item(); return open_record(kItemRecord, false);
+      case Slot::skip: skip_depth_ = 1; return true;
+      default: return wrong_type(slot, "an object", at);
+    }
+  }
+
+  bool start_array(std::size_t) {
+    if (skip_depth_ > 0) {
+      ++skip_depth_;
+      return true;
+    }
+    const std::size_t at = offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    switch (slot) {
+      case Slot::store: return open_record(kStoreRecord, true);
+      case Slot::exported: return open_record(kExportedRecord, true);
+      case Slot::bundle: begin_bundle(); return open_record(kBundleRecord, true);
+      case Slot::item: begin_item(); return open_record(kItemRecord, true);
+      case Slot::bundles: return open_list(Slot::bundle);
+      case Slot::items: return open_list(Slot::item);
+      case Slot::skip: skip_depth_ = 1; return true;
+      default: return wrong_type(slot, "an array", at);
+    }
+  }
+
+  bool key(Json::string_t& name) {
+    if (skip_depth_ > 0) return true;
+    // Keys arrive only inside record objects: other objects are skipped whole.
+    Frame& frame = frames_.back();
+    frame.pending = Slot::skip;
+    for (std::size_t i = 0; i < frame.record->count; ++i) {
+      const Field& field = frame.record->fields[i];
+      if (field.key != name) continue;
+      const std::uint32_t bit = 1u << i;
+      if ((frame.seen & bit) != 0) return fail_at(offset(), "duplicate field `" + name + "`");
+      frame.seen |= bit;
+      frame.pending = field.slot;
+      break;
+    }
+    return true;
+  }
+
+  bool end_object() { return close(); }
+  bool end_array() { return close(); }
+
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
+    // "[json.exception.parse_error.101] parse error at line 1, column 2: ..." without its id.
+    std::string_view message = error.what();
+    if (message.starts_with('[')) {
+      if (const std::size_t end = message.find("] "); end != std::string_view::npos) message.remove_prefix(end + 2);
+    }
+    error_ = message;
+    return false;
+  }
+
+  Store& store() { return store_; }
+  Bundle& root_bundle() { return root_bundle_; }
+  std::string& format() { return format_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  struct Frame {
+    const Record* record;  // nothing for a list
+    Slot element;          // lists: what every element is
+    bool array_form;
+    std::uint32_t seen = 0;
+    Slot pending = Slot::skip;  // object form: what the last key named
+    std::size_t index = 0;      // array form: the next field
+  };
+
+  std::size_t offset() const { return static_cast<std::size_t>(*cursor_ - text_.data()); }
+  std::size_t number_offset() const { return number_end(text_, offset()); }
+
+  bool fail_at(std::size_t at, std::string_view message) {
+    error_ = error_at(text_, at, message);
+    return false;
+  }
+
+  bool wrong_type(Slot slot, std::string_view found, std::size_t at) {
+    return fail_at(at, "invalid type: found " + std::string(found) + ", expected " + std::string(expected(slot)));
+  }
+
+  bool scalar(std::string_view found) {
+    if (skip_depth_ > 0) return true;
+    const std::size_t at = offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    return slot == Slot::skip || wrong_type(slot, found, at);
+  }
+
+  // Which slot the next value fills. A record in array form takes its fields in
+  // declaration order and no more values than it has fields.
+  bool take_slot(Slot& slot, std::size_t at) {
+    if (frames_.empty()) {
+      slot = root_;
+      return true;
+    }
+    Frame& frame = frames_.back();
+    if (frame.record == nullptr) {
+      slot = frame.element;
+    } else if (!frame.array_form) {
+      slot = std::exchange(frame.pending, Slot::skip);
+    } else {
+      if (frame.index >= frame.record->count) {
+        return fail_at(at, "too many elements: " + std::string(frame.record->what) + " has " +
+                               std::to_string(frame.record->count) + " fields");
+      }
+      frame.seen |= 1u << frame.index;
+      slot = frame.record->fields[frame.index++].slot;
+    }
+    return true;
+  }
+
+  bool open_record(const Record& record, bool array_form) {
+    frames_.push_back(Frame{&record, Slot::skip, array_form});
+    return true;
+  }
+
+  bool open_list(Slot element) {
+    frames_.push_back(Frame{nullptr, element, true});
+    return true;
+  }
+
+  bool close() {
+    if (skip_depth_ > 0) {
+      --skip_depth_;
+      return true;
+    }
+    const Frame frame = frames_.back();
+    frames_.pop_back();
+    if (frame.record == nullptr) return true;
+    for (std::size_t i = 0; i < frame.record->count; ++i) {
+      const Field& field = frame.record->fields[i];
+      if (field.required && (frame.seen & (1u << i)) == 0) {
+        return fail_at(offset(), "missing field `" + std::string(field.key) + "`");
+      }
+    }
+    return true;
+  }
+
+  // A bundle in the store's list is built in place; the bundle of an export
+  // record (or a lone bundle) is the root bundle.
+  void begin_bundle() {
+    if (!frames_.empty() && frames_.back().record == nullptr) {
+      bundle_ = &store_.bundles.emplace_back();
+    } else {
+      bundle_ = &root_bundle_;
+    }
+  }
+
+  void begin_item() { item_ = &bundle_->items.emplace_back(); }
+
+  std::string_view text_;
+  const char* const* cursor_;
+  Slot root_;
+  std::vector<Frame> frames_;
+  std::size_t skip_depth_ = 0;  // nesting depth inside a skipped value
+  Store store_;
+  Bundle root_bundle_;
+  std::string format_;
+  Bundle* bundle_ = nullptr;
+  Item* item_ = nullptr;
+  std::string error_;
+};
+
+base::Status run(std::string_view text, Reader& reader, const char** cursor) {
+  *cursor = text.data();
+  CountingIterator first(text.data(), cursor);
+  CountingIterator last(text.data() + text.size(), cursor);
+  if (!nlohmann::json::sax_parse(first, last, &reader)) {
+    return base::fail(reader.error().empty() ? std::string("parse error") : reader.error());
+  }
+  return {};
+}
+
+}  // namespace
+
+base::Result<Store> read_store(std::string_view text) {
+  const char* cursor = nullptr;
+  Reader reader(text, &cursor, Slot::store);
+  if (auto done = run(text, reader, &cursor); !done) return base::fail(done.error().text);
+  return std::move(reader.store());
+}
+
+base::Result<Bundle> read_bundle(std::string_view text) {
+  const char* cursor = nullptr;
+  Reader reader(text, &cursor, Slot::bundle);
+  if (auto done = run(text, reader, &cursor); !done) return base::fail(done.error().text);
+  return std::move(reader.root_bundle());
+}
+
+base::Result<ExportedRecord> read_exported(std::string_view text) {
+  const char* cursor = nullptr;
+  Reader reader(text, &cursor, Slot::exported);
+  if (auto done = run(text, reader, &cursor); !done) return base::fail(done.error().text);
+  return ExportedRecord{std::move(reader.format()), std::move(reader.root_bundle())};
+}
+
+}  // namespace bundle::json

@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/file.h"
+#include "base/handle_win.h"
+#include "base/utf.h"
+#include "bundle/atomic_write.h"
+#include "bundle/store_file.h"
+
+namespace {
+
+// A folder of its own under the user's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    path_ = std::wstring(temp) + L"tolvik-atomic-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter_++);
+    CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~TempDir() { remove_tree(path_); }
+
+  const std::wstring& wide() const { return path_; }
+  std::string path() const { return base::narrow(path_); }
+  std::string file(const std::string& name) const { return path() + "\\" + name; }
+
+ private:
+  static void remove_tree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = folder + L"\\" + name;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+          remove_tree(child);
+        } else {
+          SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW(child.c_str());
+        }
+      } while (FindNextFileW(find, &data));
+      FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+  }
+
+  std::wstring path_;
+  static inline int counter_ = 0;
+};
+
+// Reads a file with plain Win32 calls, apart from the code under test.
+std::optional<std::string> read_plain(const std::string& path) {
+  base::UniqueFileHandle file(CreateFileW(base::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  return bytes;
+}
+
+void write_plain(const std::string& path, const std::string& bytes) {
+  base::UniqueFileHandle file(
+      CreateFileW(base::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file) << path;
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+// Every "*.tmp" below the folder.
+std::vector<std::wstring> temp_files(const std::wstring& folder) {
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW data{};
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return found;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      for (const std::wstring& inner : temp_files(folder + L"\\" + name)) found.push_back(inner);
+    } else if (name.size() >= 4 && name.substr(name.size() - 4) == L".tmp") {
+      found.push_back(folder + L"\\" + name);
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+TEST(AtomicWrite, ReplacesAnExistingFile) {
+  TempDir dir;
+  const std::string path = dir.file("bundles.json");
+  write_plain(path, std::string(50000, 'o'));
+  for (const std::string& bytes : {std::string("new"), std::string(), std::string(200000, 'n')}) {
+    auto written = bundle::write_file_atomically(path, bytes);
+    ASSERT_TRUE(written) << written.error().text;
+    EXPECT_EQ(read_plain(path), bytes);
+  }
+  EXPECT_TRUE(temp_files(dir.wide()).empty());
+}
+
+TEST(AtomicWrite, KoreanPathAndMissingFolders) {
+  TempDir dir;
+  const std::string folder = dir.file("묶음 폴더\\하위/더 깊이");
+  const std::string path = folder + "\\번들.json";
+  const bundle::Store store{
+      1, {bundle::Bundle{"b1", "한국어 묶음", {bundle::Item{bundle::Kind::folder, "D:\\작업\\", "", ""}}}}};
+  auto written = bundle::write_file_atomically(path, bundle::serialize_store(store));
+  ASSERT_TRUE(written) << written.error().text;
+  EXPECT_TRUE(base::is_directory(folder));
+  // Really stored under the Unicode name, seen with the system's own calls.
+  EXPECT_NE(GetFileAttributesW(base::widen(dir.path() + "\\묶음 폴더\\하위\\더 깊이\\번들.json").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  auto loaded = bundle::load_store(path);
+  ASSERT_TRUE(loaded) << loaded.error().text;
+  EXPECT_EQ(*loaded, store);
+  EXPECT_TRUE(temp_files(dir.wide()).empty());
+}
+
+TEST(AtomicWrite, FailsWhenAParentIsAFileAndKeepsIt) {
+  TempDir dir;
+  const std::string blocker = dir.file("store");
+  write_plain(blocker, "old contents");
+  for (const std::string& path : {blocker + "\\bundles.json", blocker + "\\deeper\\bundles.json"}) {
+    auto written = bundle::write_file_atomically(path, "new");
+    ASSERT_FALSE(written) << path;
+    EXPECT_FALSE(written.error().text.empty());
+    EXPECT_EQ(read_plain(blocker), "old contents");
+  }
+  EXPECT_TRUE(temp_files(dir.wide()).empty());
+}
+
+TEST(AtomicWrite, FailsWhenTheTargetIsAFolder) {
+  TempDir dir;
+  const std::string folder = dir.file("bundles.json");
+  ASSERT_TRUE(CreateDirectoryW(base::widen(folder).c_str(), nullptr));
+  write_plain(folder + "\\inside", "kept");
+  auto written = bundle::write_file_atomically(folder, "new");
+  ASSERT_FALSE(written);
+  EXPECT_FALSE(written.error().text.empty());
+  EXPECT_TRUE(base::is_directory(folder));
+  EXPECT_EQ(read_plain(folder + "\\inside"), "kept");
+  EXPECT_TRUE(temp_files(dir.wide()).empty());
+}
+
+TEST(AtomicWrite, FailsWhenTheTemporaryFileCannotBeCreated) {
+  TempDir dir;
+  const std::string path = dir.file("bundles.json");
+  write_plain(path, "old");
+  // A folder already holds the temporary name.
+  const std::string temp_name = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+  ASSERT_TRUE(CreateDirectoryW(base::widen(temp_name).c_str(), nullptr));
+  auto written = bundle::write_file_atomically(path, "new");
+  ASSERT_FALSE(written);
+  EXPECT_EQ(written.error().text, base::system_error_text(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(read_plain(path), "old");
+  EXPECT_TRUE(base::is_directory(temp_name));
+}
+
+TEST(WinFile, ReadFailuresAndTheirTexts) {
+  TempDir dir;
+  auto missing = base::read_file(dir.file("missing.json"));
+  ASSERT_FALSE(missing);
+  EXPECT_TRUE(missing.error().not_found);
+  EXPECT_EQ(missing.error().text, base::system_error_text(ERROR_FILE_NOT_FOUND));
+
+  auto no_folder = base::read_file(dir.file("no\\such\\folder\\bundles.json"));
+  ASSERT_FALSE(no_folder);
+  EXPECT_TRUE(no_folder.error().not_found);
+
+  auto store = bundle::load_store(dir.file("no\\such\\folder\\bundles.json"));
+  ASSERT_TRUE(store) << store.error().text;
+  EXPECT_EQ(*store, bundle::Store{});
+
+  write_plain(dir.file("latin1.json"), "{\"bundles\": [{\"id\": \"caf\xE9\", \"name\": \"n\"}]}");
+  auto bad_text = bundle::load_store(dir.file("latin1.json"));
+  ASSERT_FALSE(bad_text);
+  EXPECT_EQ(bad_text.error().text, base::system_error_text(ERROR_NO_UNICODE_TRANSLATION));
+  EXPECT_FALSE(bad_text.error().text.empty());
+  EXPECT_EQ(bad_text.error().text.find('\n'), std::string::npos);
+
+  auto folder = base::read_file(dir.path());
+  ASSERT_FALSE(folder);
+  EXPECT_FALSE(folder.error().not_found);
+}
+
+TEST(WinFile, PathTextHelpers) {
+  struct Case {
+    const char* path;
+    const char* parent;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"C:\\a\\b.json", "C:\\a", "b.json"},
+      {"C:\\b.json", "C:\\", "b.json"},
+      {"C:\\", "", ""},
+      {"C:b.json", "C:", "b.json"},
+      {"C:/a/b.json", "C:/a", "b.json"},
+      {"\\\\server\\share\\x\\b.json", "\\\\server\\share\\x", "b.json"},
+      {"\\\\server\\share\\b.json", "\\\\server\\share\\", "b.json"},
+      {"\\\\?\\C:\\b.json", "\\\\?\\C:\\", "b.json"},
+      {"b.json", "", "b.json"},
+      {"a\\\\b", "a", "b"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(base::parent_path(c.path), c.parent) << c.path;
+    EXPECT_EQ(base::file_name(c.path), c.name) << c.path;
+  }
+  EXPECT_EQ(base::join_path("C:\\Users\\me\\AppData\\Roaming", "tolvik"), "C:\\Users\\me\\AppData\\Roaming\\tolvik");
+  EXPECT_EQ(base::join_path("C:\\Temp\\", "tolvik"), "C:\\Temp\\tolvik");
+}
+
+TEST(WinFile, FolderThroughASymbolicLink) {
+  TempDir dir;
+  const std::string real = dir.file("real");
+  const std::string link = dir.file("link");
+  ASSERT_TRUE(CreateDirectoryW(base::widen(real).c_str(), nullptr));
+  write_plain(dir.file("file"), "x");
+  EXPECT_TRUE(base::is_directory(real));
+  EXPECT_FALSE(base::is_directory(dir.file("file")));
+  EXPECT_FALSE(base::is_directory(dir.file("missing")));
+  EXPECT_TRUE(base::path_exists(dir.file("file")));
+  EXPECT_FALSE(base::path_exists(dir.file("missing")));
+  // Needs developer mode (or the privilege) on Windows; Wine 8 reports success
+  // but makes no link.
+  if (!CreateSymbolicLinkW(base::widen(link).c_str(), base::widen(real).c_str(),
+                           SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* ALLOW_UNPRIVILEGED_CREATE */) ||
+      GetFileAttributesW(base::widen(link).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    GTEST_SKIP() << "symbolic links cannot be made here";
+  }
+  EXPECT_TRUE(base::is_directory(link));
+  ASSERT_TRUE(bundle::write_file_atomically(link + "\\bundles.json", "via link"));
+  EXPECT_EQ(read_plain(real + "\\bundles.json"), "via link");
+}
+
+// Sets (or removes) an environment variable for one test and puts it back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
+    wchar_t buffer[32768];
+    const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
+    if (n > 0 && n < 32768) old_ = std::wstring(buffer, n);
+    SetEnvironmentVariableW(name, value);
+  }
+  ~ScopedEnv() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+
+ private:
+  const wchar_t* name_;
+  std::optional<std::wstring> old_;
+};
+
+TEST(WinStorePath, EnvironmentDecides) {
+  {
+    ScopedEnv store(L"TOLVIK_STORE", L"D:\\데이터\\my.json");
+    EXPECT_EQ(bundle::store_path(), "D:\\데이터\\my.json");
+  }
+  {
+    ScopedEnv store(L"TOLVIK_STORE", nullptr);
+    ScopedEnv app_data(L"APPDATA", L"C:\\Users\\사용자\\AppData\\Roaming");
+    EXPECT_EQ(bundle::store_path(), "C:\\Users\\사용자\\AppData\\Roaming\\tolvik\\bundles.json");
+  }
+  {
+    ScopedEnv store(L"TOLVIK_STORE", nullptr);
+    ScopedEnv app_data(L"APPDATA", nullptr);
+    const std::string temp = base::temp_folder();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_TRUE(base::is_directory(temp)) << temp;
+    EXPECT_EQ(bundle::store_path(), base::join_path(base::join_path(temp, "tolvik"), "bundles.json"));
+  }
+}
+
+}  // namespace
