@@ -1,0 +1,161 @@
+#include "lang/lang.h"
+
+#include <array>
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include <nlohmann/json.hpp>
+
+#include "lang/language_source.h"
+
+namespace lang {
+namespace {
+
+struct EmbeddedTable {
+  const char* code;
+  const unsigned char* data;
+  std::size_t size;
+};
+
+#include "lang_tables.inc"
+
+constexpr std::array<Language, 10> kLanguages{{
+    {"en", "English"},
+    {"ko", "한국어"},
+    {"ja", "日本語"},
+    {"zh-Hans", "简体中文"},
+    {"zh-Hant", "繁體中文"},
+    {"es", "Español"},
+    {"fr", "Français"},
+    {"de", "Deutsch"},
+    {"pt", "Português"},
+    {"ru", "Русский"},
+}};
+
+// Lets the map be searched with a string_view, so a lookup allocates nothing.
+struct TransparentHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+using TableMap = std::unordered_map<std::string, std::string, TransparentHash, std::equal_to<>>;
+
+struct ParsedTable {
+  std::once_flag once;
+  TableMap map;
+};
+
+std::array<ParsedTable, kEmbeddedTableCount == 0 ? 1 : kEmbeddedTableCount>& parsed_tables() {
+  static std::array<ParsedTable, kEmbeddedTableCount == 0 ? 1 : kEmbeddedTableCount> tables;
+  return tables;
+}
+
+std::string_view embedded_text(std::size_t index) {
+  const EmbeddedTable& t = kEmbeddedTables[index];
+  return {reinterpret_cast<const char*>(t.data), t.size};
+}
+
+const TableMap* table_for(std::string_view code) {
+  for (std::size_t i = 0; i < kEmbeddedTableCount; ++i) {
+    if (code != kEmbeddedTables[i].code) continue;
+    ParsedTable& table = parsed_tables()[i];
+    std::call_once(table.once, [&] {
+      // The built-in tables are checked by the tests; a broken one leaves the
+      // map empty, so the English forms show.
+      nlohmann::json parsed = nlohmann::json::parse(embedded_text(i), nullptr, false);
+      if (!parsed.is_object()) return;
+      for (auto& [key, value] : parsed.items()) {
+        if (value.is_string()) table.map.insert_or_assign(key, value.get<std::string>());
+      }
+    });
+    return &table.map;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::span<const Language> languages() { return kLanguages; }
+
+std::string_view choose_language(std::optional<std::string_view> stored, std::uint16_t ui_language) {
+  if (stored) {
+    for (const Language& l : kLanguages) {
+      if (*stored == l.code) return l.code;
+    }
+  }
+  switch (ui_language & 0x3FF) {
+    case 0x04: return (ui_language == 0x0804 || ui_language == 0x1004) ? "zh-Hans" : "zh-Hant";
+    case 0x07: return "de";
+    case 0x0A: return "es";
+    case 0x0C: return "fr";
+    case 0x11: return "ja";
+    case 0x12: return "ko";
+    case 0x16: return "pt";
+    case 0x19: return "ru";
+    default: return "en";
+  }
+}
+
+std::string_view current_language() {
+  static std::once_flag once;
+  static std::string_view code;
+  std::call_once(once, [] {
+    std::optional<std::string> stored = stored_language_setting();
+    code = stored ? choose_language(std::string_view(*stored), user_ui_language())
+                  : choose_language(std::nullopt, user_ui_language());
+  });
+  return code;
+}
+
+std::string_view text_in(std::string_view code, std::string_view korean, std::string_view english) {
+  if (code == "ko") return korean;
+  if (code == "en") return english;
+  if (const TableMap* table = table_for(code)) {
+    if (auto it = table->find(english); it != table->end()) return it->second;
+  }
+  return english;
+}
+
+std::string_view text(std::string_view korean, std::string_view english) {
+  return text_in(current_language(), korean, english);
+}
+
+std::string fill(std::string_view text, std::initializer_list<std::string_view> args) {
+  std::string result(text);
+  std::size_t index = 0;
+  for (std::string_view arg : args) {
+    std::string placeholder(1, '{');
+    placeholder += std::to_string(index++);
+    placeholder += '}';
+    std::string next;
+    next.reserve(result.size() + arg.size());
+    std::size_t from = 0;
+    for (std::size_t at; (at = result.find(placeholder, from)) != std::string::npos;
+         from = at + placeholder.size()) {
+      next.append(result, from, at - from);
+      next.append(arg);
+    }
+    next.append(result, from, std::string::npos);
+    result = std::move(next);
+  }
+  return result;
+}
+
+std::span<const std::string_view> table_codes() {
+  static const auto codes = [] {
+    std::array<std::string_view, kEmbeddedTableCount == 0 ? 1 : kEmbeddedTableCount> list{};
+    for (std::size_t i = 0; i < kEmbeddedTableCount; ++i) list[i] = kEmbeddedTables[i].code;
+    return list;
+  }();
+  return std::span<const std::string_view>(codes.data(), kEmbeddedTableCount);
+}
+
+std::string_view table_text(std::string_view code) {
+  for (std::size_t i = 0; i < kEmbeddedTableCount; ++i) {
+    if (code == kEmbeddedTables[i].code) return embedded_text(i);
+  }
+  return {};
+}
+
+}  // namespace lang
