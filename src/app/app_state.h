@@ -1,0 +1,51 @@
+#pragma once
+// The application state: one per process, owned by the window's thread. The
+// Win32 layer keeps its handles (window, fonts, rendering context) beside it.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_set>
+
+#include "app/platform.h"
+#include "app/toast.h"
+#include "bundle/model.h"
+
+namespace app {
+
+struct AppState {
+  explicit AppState(Platform& p) : platform(p) {}
+
+  Platform& platform;
+
+  bundle::Store store;
+  std::string store_path;
+
+  std::optional<std::size_t> selected_bundle;
+  std::optional<std::size_t> selected_item;
+  std::string search_text;
+  bool search_open = false;
+
+  std::optional<Toast> toast;
+  // The id of the bundle being opened; while set no other bundle opens.
+  std::optional<std::string> opening;
+  // Item keys (bundle::item_key) of targets found not to exist.
+  std::unordered_set<std::string> missing_targets;
+
+  float sidebar_scroll = 0;
+  float content_scroll = 0;
+  bool dark = false;
+  std::uint32_t dpi = 96;
+
+  const bundle::Bundle* selected() const {
+    return selected_bundle && *selected_bundle < store.bundles.size()
+               ? &store.bundles[*selected_bundle] : nullptr;
+  }
+};
+
+// Saves the whole store at once; a failure is shown as a toast and the change
+// stays in memory. Either way the jump list is refreshed a little later.
+void save_store(AppState& state);
+
+}  // namespace app

@@ -1,0 +1,60 @@
+#include "app/selection.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/app_state.h"
+#include "base/unicode.h"
+
+namespace app {
+
+void select_bundle(AppState& state, std::optional<std::size_t> index) {
+  if (!index || index != state.selected_bundle) {
+    state.selected_bundle = index && *index < state.store.bundles.size() ? index : std::nullopt;
+    state.selected_item.reset();
+    state.content_scroll = 0;
+    check_targets(state);
+  }
+  const bundle::Bundle* selected = state.selected();
+  state.platform.write_setting_text("Selected", selected ? std::string_view(selected->id) : std::string_view());
+  state.platform.invalidate();
+}
+
+std::vector<std::size_t> visible_bundles(const AppState& state) {
+  std::vector<std::size_t> visible;
+  visible.reserve(state.store.bundles.size());
+  if (state.search_text.empty()) {
+    for (std::size_t i = 0; i < state.store.bundles.size(); ++i) visible.push_back(i);
+    return visible;
+  }
+  const std::string needle = base::to_lower_full(state.search_text);
+  for (std::size_t i = 0; i < state.store.bundles.size(); ++i) {
+    if (base::to_lower_full(state.store.bundles[i].name).find(needle) != std::string::npos) visible.push_back(i);
+  }
+  return visible;
+}
+
+void move_selection(AppState& state, int delta) {
+  const std::vector<std::size_t> visible = visible_bundles(state);
+  if (visible.empty()) return;
+  auto at = state.selected_bundle ? std::find(visible.begin(), visible.end(), *state.selected_bundle)
+                                  : visible.end();
+  std::size_t target = 0;
+  if (at != visible.end()) {
+    const long p = static_cast<long>(at - visible.begin()) + delta;
+    target = static_cast<std::size_t>(std::clamp(p, 0L, static_cast<long>(visible.size()) - 1));
+  }
+  select_bundle(state, visible[target]);
+}
+
+void check_targets(AppState& state) {
+  const bundle::Bundle* selected = state.selected();
+  if (!selected) return;
+  std::vector<std::string> targets;
+  for (const bundle::Item& item : selected->items) {
+    if (item.kind != bundle::Kind::url) targets.push_back(item.target);
+  }
+  state.platform.start_target_check(std::move(targets));
+}
+
+}  // namespace app

@@ -1,0 +1,139 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include "app/act/open.h"
+#include "app/app_state.h"
+#include "app/selection.h"
+#include "base/file.h"
+#include "base/unicode.h"
+#include "detect/path.h"
+#include "lang/lang.h"
+
+namespace app {
+
+StartPlan plan_start(const std::vector<std::string>& args) {
+  StartPlan plan;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--unregister") plan.unregister = true;
+    if (!plan.open_id && base::ascii_iequals(arg, "--open")) {
+      plan.open_id = i + 1 < args.size() ? args[i + 1] : std::string();
+    }
+    if (arg.rfind("--", 0) != 0 && detect::path_extension(arg) == "tolvik") plan.bundle_files.push_back(arg);
+  }
+  return plan;
+}
+
+WindowBox centred_window(const Rect& work, std::uint32_t dpi) {
+  dpi = std::max<std::uint32_t>(dpi, 96);
+  const float scale = static_cast<float>(dpi) / 96.0f;
+  WindowBox box;
+  box.width = std::min(static_cast<std::int32_t>(1040.0f * scale), work.width());
+  box.height = static_cast<std::int32_t>(std::min(static_cast<float>(work.height()) * 0.75f, 720.0f * scale));
+  box.x = work.left + (work.width() - box.width) / 2;
+  box.y = work.top + (work.height() - box.height) / 2;
+  return box;
+}
+
+std::optional<StoredPlacement> parse_placement(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() != kPlacementSize) return std::nullopt;
+  auto field = [&bytes](std::size_t index) {
+    const std::size_t at = index * 4;
+    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+  };
+  auto signed_field = [&field](std::size_t index) { return static_cast<std::int32_t>(field(index)); };
+  StoredPlacement p;
+  p.length = field(0);
+  p.flags = field(1);
+  p.show_command = field(2);
+  p.min_x = signed_field(3);
+  p.min_y = signed_field(4);
+  p.max_x = signed_field(5);
+  p.max_y = signed_field(6);
+  p.normal = Rect{signed_field(7), signed_field(8), signed_field(9), signed_field(10)};
+  return p;
+}
+
+int show_command_after_restore(const StoredPlacement& placement) { return placement.show_command == 3 ? 3 : 1; }
+
+std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds) {
+  return base::join_path(base::parent_path(store_path), "bundles.broken-" + std::to_string(unix_seconds) + ".json");
+}
+
+std::optional<std::string> set_aside_broken_store(const std::string& store_path, std::uint64_t unix_seconds) {
+  std::string kept = broken_store_path(store_path, unix_seconds);
+  if (!base::rename_replace(store_path, kept)) return std::nullopt;
+  return kept;
+}
+
+std::string broken_store_notice(std::string_view kept_path) {
+  return std::string(lang::text("저장한 묶음 파일을 읽을 수 없어 옆에 남겨 두었습니다:",
+                                "Couldn't read the saved bundles; the file was kept as")) +
+         " " + std::string(kept_path);
+}
+
+const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::string_view id) {
+  for (const bundle::Bundle& b : store.bundles) {
+    if (b.id == id) return &b;
+  }
+  const std::string wanted = base::to_lower_full(id);
+  for (const bundle::Bundle& b : store.bundles) {
+    if (base::to_lower_full(b.name) == wanted) return &b;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
+                                           Opener& opener) {
+  if (!loaded) {
+    return std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) + "\n\n" +
+           loaded.error().text;
+  }
+  const bundle::Bundle* found = find_bundle_to_open(*loaded, id);
+  if (!found) {
+    return lang::fill(lang::text("‘{0}’ 묶음을 찾을 수 없습니다. 지웠거나 다른 PC 에서 만든 바로 가기일 수 있습니다.",
+                                 "Couldn't find the bundle “{0}”. It may have been deleted, or the shortcut was "
+                                 "made on another PC."),
+                      {id});
+  }
+  const OpenResult result = open_items(found->items, opener);
+  if (result.missing.empty() && result.failed.empty() && !found->items.empty()) return std::nullopt;
+  return found->name + "\n\n" + open_summary(found->items, result);
+}
+
+std::optional<std::uint64_t> parse_unix_seconds(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+  std::uint64_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool update_check_due(std::optional<std::uint32_t> auto_update, std::optional<std::string_view> last_check,
+                      std::uint64_t now) {
+  if (auto_update && *auto_update == 0) return false;
+  const std::uint64_t last = last_check ? parse_unix_seconds(*last_check).value_or(0) : 0;
+  const std::uint64_t elapsed = now >= last ? now - last : 0;
+  return elapsed > 86399;
+}
+
+void restore_selection(AppState& state, std::optional<std::string_view> selected_id) {
+  std::optional<std::size_t> index;
+  if (selected_id) {
+    for (std::size_t i = 0; i < state.store.bundles.size(); ++i) {
+      if (state.store.bundles[i].id == *selected_id) {
+        index = i;
+        break;
+      }
+    }
+  }
+  if (!index && !state.store.bundles.empty()) index = 0;
+  select_bundle(state, index);
+}
+
+}  // namespace app

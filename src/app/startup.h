@@ -1,0 +1,82 @@
+#pragma once
+// The start-up decisions that need no window: the run mode from the command
+// line, the first window's size, the stored placement, the broken store set
+// aside, the window-less open and the daily update rule.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/result.h"
+#include "bundle/model.h"
+
+namespace app {
+
+class Opener;
+struct AppState;
+
+struct StartPlan {
+  bool unregister = false;               // "--unregister" anywhere, exact
+  std::optional<std::string> open_id;    // after the first "--open" (any ASCII case)
+  std::vector<std::string> bundle_files; // arguments naming .tolvik files
+};
+
+StartPlan plan_start(const std::vector<std::string>& args);
+
+struct Rect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+  std::int32_t width() const { return right - left; }
+  std::int32_t height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
+};
+
+struct WindowBox {
+  std::int32_t x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const WindowBox&) const = default;
+};
+
+// The first window: 1040 × 720 DIPs, narrowed to the work area's width and to
+// three quarters of its height, centred on it.
+WindowBox centred_window(const Rect& work_area, std::uint32_t dpi);
+
+// The stored WINDOWPLACEMENT (44 bytes, little-endian 32-bit fields).
+inline constexpr std::size_t kPlacementSize = 44;
+struct StoredPlacement {
+  std::uint32_t length = 0, flags = 0, show_command = 0;
+  std::int32_t min_x = 0, min_y = 0, max_x = 0, max_y = 0;
+  Rect normal;
+};
+std::optional<StoredPlacement> parse_placement(std::span<const std::uint8_t> bytes);
+// SW_SHOWMAXIMIZED (3) when the window was maximised, else SW_SHOWNORMAL (1).
+int show_command_after_restore(const StoredPlacement& placement);
+
+// "<folder>/bundles.broken-<unix seconds>.json" beside the store file.
+std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds);
+// Renames an unreadable store aside; the new path, or nothing when that failed.
+std::optional<std::string> set_aside_broken_store(const std::string& store_path, std::uint64_t unix_seconds);
+// The start-up notice for a store set aside.
+std::string broken_store_notice(std::string_view kept_path);
+
+// The bundle `--open` names: exact id first, then a name equal under full
+// Unicode lower-casing.
+const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::string_view id);
+
+// Runs the window-less open; returns the message box text, or nothing when
+// everything opened.
+std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
+                                           Opener& opener);
+
+// "LastUpdateCheck": unsigned decimal seconds, one leading "+" allowed.
+std::optional<std::uint64_t> parse_unix_seconds(std::string_view text);
+// Automatic checks run unless "AutoUpdate" is 0, at most once a day.
+bool update_check_due(std::optional<std::uint32_t> auto_update, std::optional<std::string_view> last_check,
+                      std::uint64_t now);
+
+// The selection at start: the bundle whose id is "Selected", else the first.
+void restore_selection(AppState& state, std::optional<std::string_view> selected_id);
+
+}  // namespace app

@@ -1,0 +1,162 @@
+#include "app/startup_win.h"
+
+#include <windows.h>
+#include <dwmapi.h>
+#include <shobjidl.h>
+
+#include <memory>
+
+#include "app/act/import.h"
+#include "app/act/shell_opener_win.h"
+#include "app/messages_win.h"
+#include "app/settings_win.h"
+#include "app/startup.h"
+#include "app/window_win.h"
+#include "base/clock.h"
+#include "base/cmdline.h"
+#include "base/handle_win.h"
+#include "base/utf.h"
+#include "bundle/store_file.h"
+#include "lang/lang.h"
+#include "winshell/jump_list_win.h"
+
+namespace app {
+namespace {
+
+constexpr UINT kMessageBoxStyle = MB_ICONWARNING | MB_SETFOREGROUND;
+
+void show_message(const std::string& text) {
+  MessageBoxW(nullptr, base::widen(text).c_str(), kWindowTitle, kMessageBoxStyle);
+}
+
+std::vector<std::string> command_line_arguments() {
+  const wchar_t* line = GetCommandLineW();
+  const std::u16string_view view(reinterpret_cast<const char16_t*>(line), wcslen(line));
+  return base::split_command_line(view);
+}
+
+int run_unregister() {
+  delete_settings();
+  base::ComScope com(COINIT_APARTMENTTHREADED);
+  winshell::delete_jump_list();
+  return 0;
+}
+
+int run_windowless_open(const std::string& id) {
+  base::ComScope com(COINIT_APARTMENTTHREADED);
+  ShellOpener opener;
+  if (auto message = windowless_open(bundle::load_store(bundle::store_path()), id, opener)) show_message(*message);
+  return 0;
+}
+
+// Sends the first bundle file to the running instance and brings its window
+// forward. False when no running window was found.
+bool hand_over(const std::vector<std::string>& bundle_files) {
+  HWND running = FindWindowW(kWindowClass, nullptr);
+  if (!running) return false;
+  if (!bundle_files.empty()) {
+    std::wstring path = base::widen(bundle_files.front());
+    COPYDATASTRUCT data{};
+    data.dwData = kHandOverMarker;
+    data.cbData = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
+    data.lpData = path.data();
+    SendMessageW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+  }
+  if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+  SetForegroundWindow(running);
+  return true;
+}
+
+int restore_or_centre(HWND window) {
+  if (auto stored = read_setting_binary("Placement")) {
+    if (auto placement = parse_placement(*stored)) {
+      WINDOWPLACEMENT wp{};
+      wp.length = placement->length;
+      wp.flags = 0;
+      wp.showCmd = SW_HIDE;
+      wp.ptMinPosition = {placement->min_x, placement->min_y};
+      wp.ptMaxPosition = {placement->max_x, placement->max_y};
+      wp.rcNormalPosition = {placement->normal.left, placement->normal.top, placement->normal.right,
+                             placement->normal.bottom};
+      // Twice: the first call may move the window to another monitor whose
+      // DPI changes its size; the second settles the rectangle there.
+      SetWindowPlacement(window, &wp);
+      SetWindowPlacement(window, &wp);
+      return show_command_after_restore(*placement);
+    }
+  }
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) {
+    const Rect work{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    const WindowBox box = centred_window(work, GetDpiForWindow(window));
+    SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return SW_SHOWNORMAL;
+}
+
+int run_window(const StartPlan& plan) {
+  // The handle is never closed: the mutex is held until the process ends.
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && hand_over(plan.bundle_files)) return 0;
+
+  base::OleScope ole;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  register_main_window_class(instance);
+  HWND window = CreateWindowExW(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 1040, 720, nullptr, nullptr, instance, nullptr);
+  if (!window) return 0;
+
+  const bool dark = system_dark_mode();
+  BOOL dark_value = dark;
+  DwmSetWindowAttribute(window, 20, &dark_value, sizeof(dark_value));
+  const int show_command = restore_or_centre(window);
+  const UINT dpi = std::max<UINT>(GetDpiForWindow(window), 96);
+
+  const std::string path = bundle::store_path();
+  auto loaded = bundle::load_store(path);
+  std::optional<std::string> kept_aside;
+  bundle::Store store;
+  if (loaded) {
+    store = std::move(loaded).value();
+  } else {
+    kept_aside = set_aside_broken_store(path, base::unix_seconds());
+  }
+
+  auto main = std::make_unique<MainWindow>(window);
+  main->edit_style = make_edit_style(dark, dpi);
+  AppState& state = main->state;
+  state.store = std::move(store);
+  state.store_path = path;
+  state.dark = dark;
+  state.dpi = dpi;
+  restore_selection(state, read_setting_text("Selected"));
+  if (kept_aside) show_toast(state, broken_store_notice(*kept_aside));
+  install_main_window(std::move(main));
+
+  ShowWindow(window, show_command);
+  if (!plan.bundle_files.empty()) {
+    with_main_window([&plan](MainWindow& shown) { import_files(shown.state, plan.bundle_files); });
+  }
+  SetTimer(window, static_cast<UINT_PTR>(TimerId::jump_list), kJumpListDelayMs, nullptr);
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int run_program() {
+  const std::vector<std::string> args = command_line_arguments();
+  const StartPlan plan = plan_start(args);
+  if (plan.unregister) return run_unregister();
+  SetCurrentProcessExplicitAppUserModelID(kAppUserModelId);
+  if (plan.open_id) return run_windowless_open(*plan.open_id);
+  return run_window(plan);
+}
+
+}  // namespace app

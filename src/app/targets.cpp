@@ -1,0 +1,30 @@
+#include "app/targets.h"
+
+#include "app/app_state.h"
+#include "bundle/model.h"
+
+namespace app {
+
+TargetCheck check_target_list(const std::vector<std::string>& targets,
+                              const std::function<bool(const std::string&)>& exists) {
+  TargetCheck result;
+  result.reserve(targets.size());
+  for (const std::string& target : targets) result.emplace_back(target, exists(target));
+  return result;
+}
+
+void apply_target_check(AppState& state, const TargetCheck& result) {
+  bool changed = false;
+  for (const auto& [target, exists] : result) {
+    std::string key = bundle::item_key(target);
+    changed |= exists ? state.missing_targets.erase(key) > 0 : state.missing_targets.insert(std::move(key)).second;
+  }
+  if (changed) state.platform.invalidate();
+}
+
+Mailbox<TargetCheck>& target_check_slot() {
+  static Mailbox<TargetCheck> slot;
+  return slot;
+}
+
+}  // namespace app

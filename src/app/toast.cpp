@@ -1,0 +1,32 @@
+#include "app/toast.h"
+
+#include <utility>
+
+#include "app/app_state.h"
+
+namespace app {
+namespace {
+
+void raise(AppState& state, std::string text, bool has_undo) {
+  state.toast = Toast{std::move(text), state.platform.monotonic_seconds(), has_undo};
+  state.platform.set_timer(TimerId::toast, has_undo ? kToastUndoMs : kToastPlainMs);
+  state.platform.invalidate();
+}
+
+}  // namespace
+
+void show_toast(AppState& state, std::string text) { raise(state, std::move(text), false); }
+
+void show_undo_toast_text(AppState& state, std::string text) { raise(state, std::move(text), true); }
+
+void toast_timer(AppState& state) {
+  if (!state.toast) return;
+  const double limit = state.toast->has_undo ? 6.0 : 3.0;
+  // The timer fires at 4 s / 7 s; the 0.9 s slack lets a late timer still end it.
+  if (state.platform.monotonic_seconds() - state.toast->shown_at >= limit + 0.9) {
+    state.toast.reset();
+    state.platform.invalidate();
+  }
+}
+
+}  // namespace app

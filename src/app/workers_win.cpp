@@ -1,0 +1,69 @@
+#include "app/workers_win.h"
+
+#include <memory>
+#include <process.h>
+
+#include "app/act/open.h"
+#include "app/act/shell_opener_win.h"
+#include "app/messages_win.h"
+#include "app/targets.h"
+#include "base/file.h"
+#include "base/handle_win.h"
+
+namespace app {
+namespace {
+
+constexpr unsigned kOpenWorkerStack = 2u << 20;
+
+struct OpenJob {
+  HWND window;
+  std::string bundle_id;
+  std::vector<bundle::Item> items;
+};
+
+struct TargetJob {
+  HWND window;
+  std::vector<std::string> targets;
+};
+
+unsigned __stdcall run_open_job(void* param) {
+  std::unique_ptr<OpenJob> job(static_cast<OpenJob*>(param));
+  base::OleScope ole;  // the shell may load extensions that need it
+  ShellOpener opener;
+  OpenResult result = open_items(job->items, opener);
+  open_result_slot().put(OpenOutcome{std::move(job->items), std::move(job->bundle_id), std::move(result)});
+  PostMessageW(job->window, kMsgOpenFinished, 0, 0);
+  return 0;
+}
+
+unsigned __stdcall run_target_job(void* param) {
+  std::unique_ptr<TargetJob> job(static_cast<TargetJob*>(param));
+  target_check_slot().put(check_target_list(job->targets, base::path_exists));
+  PostMessageW(job->window, kMsgTargetsChecked, 0, 0);
+  return 0;
+}
+
+// _beginthreadex sets up the C runtime for the thread; the handle is closed at
+// once since nobody waits for the worker.
+template <class Job>
+base::Status start_thread(unsigned(__stdcall* body)(void*), std::unique_ptr<Job> job, unsigned stack) {
+  const uintptr_t thread =
+      _beginthreadex(nullptr, stack, body, job.get(), stack ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0, nullptr);
+  if (thread == 0) return base::fail("The worker thread could not be started.");
+  job.release();
+  CloseHandle(reinterpret_cast<HANDLE>(thread));
+  return {};
+}
+
+}  // namespace
+
+base::Status start_open_worker(HWND window, std::string bundle_id, std::vector<bundle::Item> items) {
+  return start_thread(run_open_job, std::make_unique<OpenJob>(OpenJob{window, std::move(bundle_id), std::move(items)}),
+                      kOpenWorkerStack);
+}
+
+void start_target_check_worker(HWND window, std::vector<std::string> targets) {
+  (void)start_thread(run_target_job, std::make_unique<TargetJob>(TargetJob{window, std::move(targets)}), 0);
+}
+
+}  // namespace app

@@ -1,0 +1,18 @@
+#pragma once
+// The short-lived worker threads. Each owns copies of its data, puts its
+// result in its slot and posts a message to the window.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "bundle/model.h"
+
+namespace app {
+
+base::Status start_open_worker(HWND window, std::string bundle_id, std::vector<bundle::Item> items);
+void start_target_check_worker(HWND window, std::vector<std::string> targets);
+
+}  // namespace app

@@ -1,0 +1,111 @@
+#include "app/act/import.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/app_state.h"
+#include "bundle/export_file.h"
+#include "bundle/store_file.h"
+#include "fake_platform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::FakePlatform;
+using testing_support::file_item;
+
+struct ImportFiles : ::testing::Test {
+  FakePlatform platform;
+  app::AppState state{platform};
+  fs::path dir;
+
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("tolvik-import-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                       "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    state.store_path = (dir / "store" / "bundles.json").string();
+    state.store.bundles = {bundle::Bundle{"b1", "Report", {}}};
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string write(const std::string& name, const std::string& bytes) {
+    const fs::path p = dir / name;
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+  }
+  std::string saved() {
+    std::ifstream in(state.store_path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+};
+
+TEST_F(ImportFiles, ImportsAsANewUniqueBundleSavesAndSelectsIt) {
+  const bundle::Bundle exported{"b1", "report", {file_item("C:\\a.txt"), file_item(" \t"), file_item("")}};
+  const std::string path = write("r.tolvik", "\xEF\xBB\xBF\xEF\xBB\xBF" + bundle::serialize_exported(exported));
+  app::import_files(state, {path});
+
+  ASSERT_EQ(state.store.bundles.size(), 2u);
+  const bundle::Bundle& added = state.store.bundles[1];
+  EXPECT_EQ(added.name, "report 2");
+  EXPECT_NE(added.id, "b1");
+  EXPECT_EQ(added.id.front(), 'b');
+  EXPECT_EQ(added.items, (std::vector<bundle::Item>{file_item("C:\\a.txt")}));
+  EXPECT_EQ(state.selected_bundle, 1u);
+  EXPECT_EQ(platform.settings["Selected"], added.id);
+  EXPECT_EQ(saved(), bundle::serialize_store(state.store));
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text,
+            "Imported “report 2”. Paths may differ on another PC; items that can't be found are marked in red.");
+  EXPECT_TRUE(platform.timer_set(app::TimerId::jump_list, 1200));
+  ASSERT_FALSE(platform.target_checks.empty());
+  EXPECT_EQ(platform.target_checks.back(), (std::vector<std::string>{"C:\\a.txt"}));
+}
+
+TEST_F(ImportFiles, BlankNameBecomesTolvik) {
+  state.store.bundles.push_back(bundle::Bundle{"b2", "TOLVIK", {}});
+  app::import_files(state, {write("blank.tolvik", bundle::serialize_exported(bundle::Bundle{"x", "  ", {}}))});
+  EXPECT_EQ(state.store.bundles.back().name, "tolvik 2");
+}
+
+TEST_F(ImportFiles, GoodAndBadFilesTogetherReportOnlyTheImport) {
+  const std::string good = write("good.tolvik", bundle::serialize_exported(bundle::Bundle{"x", "Trip", {}}));
+  const std::string bad = write("bad.tolvik", "{\"format\": \"Tolvik\", \"version\": 1, \"bundle\": {\"id\": \"x\", \"name\": \"n\"}}");
+  app::import_files(state, {bad, good, (dir / "absent.tolvik").string()});
+  ASSERT_EQ(state.store.bundles.size(), 2u);
+  EXPECT_EQ(state.toast->text, "Imported “Trip”. Paths may differ on another PC; items that can't be found are marked in red.");
+}
+
+TEST_F(ImportFiles, OnlyBadFilesAreNamedTogetherAndNothingIsSaved) {
+  const std::string not_json = write("a.tolvik", "hello");
+  const std::string trailing = write("b.tolvik", bundle::serialize_exported(bundle::Bundle{"x", "n", {}}) + " []");
+  app::import_files(state, {not_json, trailing});
+  EXPECT_EQ(state.store.bundles.size(), 1u);
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Not an tolvik bundle file: a.tolvik, b.tolvik");
+  EXPECT_FALSE(fs::exists(state.store_path));
+}
+
+TEST_F(ImportFiles, AnEmptyListShowsNothing) {
+  app::import_files(state, {});
+  EXPECT_FALSE(state.toast);
+  EXPECT_EQ(platform.invalidations, 0);
+}
+
+TEST_F(ImportFiles, AFailedSaveKeepsTheBundleAndTheImportToastReplacesTheFailure) {
+  // A file where the store's folder should be makes the save fail.
+  write("blocker", "x");
+  state.store_path = (dir / "blocker" / "bundles.json").string();
+  app::import_files(state, {write("t.tolvik", bundle::serialize_exported(bundle::Bundle{"x", "Trip", {}}))});
+  EXPECT_EQ(state.store.bundles.size(), 2u);
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text.rfind("Imported “Trip”", 0), 0u);
+  // Both toasts were raised: the save failure first, then the import notice.
+  EXPECT_GE(std::count_if(platform.timers.begin(), platform.timers.end(),
+                          [](const auto& t) { return t.first == app::TimerId::toast; }),
+            2);
+}
+
+}  // namespace
