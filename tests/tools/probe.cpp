@@ -1,0 +1,330 @@
+// probe.exe: lets the end-to-end tests look into the Windows side and drive it
+// from outside tolvik.exe. Output is UTF-8 on stdout.
+//
+//   probe msgbox <caption> <timeout_ms> [button_id]
+//       Waits for a top-level dialog (class "#32770") with that caption, prints
+//       its message text, then presses button_id (default: OK, else the first
+//       button). Exit 0 when found, 2 on timeout, 3 when it has no such button.
+//   probe copydata <class> <dwData> <text>
+//       SendMessageW(WM_COPYDATA) to the window of that class with the text as
+//       UTF-16 plus one NUL; prints the LRESULT. Exit 1 when there is no window.
+//   probe close <class>      PostMessageW(WM_CLOSE); exit 1 when there is no window.
+//   probe find <class>       prints the window handle in hex; exit 1 when none.
+//   probe regread <subkey> <value>
+//       Prints HKCU\<subkey> <value>: REG_SZ as text, REG_DWORD/REG_QWORD as a
+//       decimal number, REG_BINARY as "<size> <hex>". Exit 1 when missing.
+//   probe langid             prints GetUserDefaultUILanguage() as 0xNNNN.
+//
+// Exit code 64 means a usage error.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr int kUsage = 64;
+
+std::string to_utf8(std::wstring_view text) {
+  if (text.empty()) {
+    return {};
+  }
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+// Writes to the stdout handle itself: UTF-8 bytes into a pipe or file (what
+// the tests read), UTF-16 through WriteConsoleW into a console. The C runtime's
+// stdio would translate through the ANSI code page and lose Korean.
+void print(std::wstring_view text) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  DWORD mode = 0;
+  if (GetConsoleMode(out, &mode)) {
+    DWORD written = 0;
+    WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
+  }
+  std::string bytes = to_utf8(text);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (!WriteFile(out, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
+                   nullptr) ||
+        written == 0) {
+      return;
+    }
+    done += written;
+  }
+}
+
+void println(std::wstring_view text) {
+  print(std::wstring(text) + L"\n");
+}
+
+void fail_usage() {
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  const char text[] =
+      "usage: probe msgbox <caption> <timeout_ms> [button_id] | copydata <class> <dwData> <text>"
+      " | close <class> | find <class> | regread <subkey> <value> | langid\n";
+  DWORD written = 0;
+  if (err != nullptr && err != INVALID_HANDLE_VALUE) {
+    WriteFile(err, text, sizeof(text) - 1, &written, nullptr);
+  }
+}
+
+bool parse_number(const wchar_t* text, unsigned long long& value) {
+  if (text == nullptr || *text == L'\0') {
+    return false;
+  }
+  wchar_t* end = nullptr;
+  value = std::wcstoull(text, &end, 0);  // decimal, or hex with 0x
+  return end != nullptr && *end == L'\0';
+}
+
+std::wstring window_text(HWND window) {
+  // WM_GETTEXT is marshalled across processes for standard controls.
+  LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  if (length <= 0) {
+    return {};
+  }
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+std::wstring class_name(HWND window) {
+  wchar_t name[256] = {};
+  int n = GetClassNameW(window, name, 256);
+  return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+struct DialogSearch {
+  std::wstring caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK find_dialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  if (IsWindowVisible(window) && class_name(window) == L"#32770" &&
+      window_text(window) == search->caption) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct DialogParts {
+  std::vector<HWND> statics;
+  std::vector<HWND> buttons;
+};
+
+BOOL CALLBACK collect_parts(HWND child, LPARAM param) {
+  auto* parts = reinterpret_cast<DialogParts*>(param);
+  std::wstring name = class_name(child);
+  if (_wcsicmp(name.c_str(), L"Static") == 0) {
+    parts->statics.push_back(child);
+  } else if (_wcsicmp(name.c_str(), L"Button") == 0) {
+    parts->buttons.push_back(child);
+  }
+  return TRUE;
+}
+
+int command_msgbox(const std::wstring& caption, DWORD timeout_ms, int button_id) {
+  DWORD start = GetTickCount();
+  DialogSearch search{caption};
+  for (;;) {
+    search.found = nullptr;
+    EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      break;
+    }
+    if (GetTickCount() - start >= timeout_ms) {
+      return 2;
+    }
+    Sleep(50);
+  }
+  HWND dialog = search.found;
+  DialogParts parts;
+  EnumChildWindows(dialog, collect_parts, reinterpret_cast<LPARAM>(&parts));
+
+  // The message is the static control with text; the icon's static has none.
+  std::wstring message;
+  for (HWND part : parts.statics) {
+    std::wstring text = window_text(part);
+    if (text.size() > message.size()) {
+      message = text;
+    }
+  }
+  println(message);
+
+  HWND button = nullptr;
+  int id = 0;
+  int wanted = button_id > 0 ? button_id : IDOK;
+  for (HWND candidate : parts.buttons) {
+    if (GetDlgCtrlID(candidate) == wanted) {
+      button = candidate;
+      id = wanted;
+      break;
+    }
+  }
+  if (button == nullptr && button_id <= 0 && !parts.buttons.empty()) {
+    button = parts.buttons.front();
+    id = GetDlgCtrlID(button);
+  }
+  if (button == nullptr) {
+    return 3;
+  }
+  // WM_COMMAND reaches the dialog procedure whether or not the dialog has the
+  // focus, unlike a simulated click.
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  return 0;
+}
+
+int command_copydata(const std::wstring& window_class, ULONG_PTR marker, const std::wstring& text) {
+  HWND window = FindWindowW(window_class.c_str(), nullptr);
+  if (window == nullptr) {
+    return 1;
+  }
+  std::wstring payload = text;
+  payload.push_back(L'\0');
+  COPYDATASTRUCT data{};
+  data.dwData = marker;
+  data.cbData = static_cast<DWORD>(payload.size() * sizeof(wchar_t));
+  data.lpData = payload.data();
+  LRESULT result = SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+  println(std::to_wstring(static_cast<long long>(result)));
+  return 0;
+}
+
+int command_close(const std::wstring& window_class) {
+  HWND window = FindWindowW(window_class.c_str(), nullptr);
+  if (window == nullptr) {
+    return 1;
+  }
+  return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
+int command_find(const std::wstring& window_class) {
+  HWND window = FindWindowW(window_class.c_str(), nullptr);
+  if (window == nullptr) {
+    return 1;
+  }
+  wchar_t text[32] = {};
+  swprintf(text, 32, L"0x%llx",
+           static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
+  println(text);
+  return 0;
+}
+
+int command_regread(const std::wstring& subkey, const std::wstring& value) {
+  DWORD type = 0;
+  DWORD size = 0;
+  const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
+  LSTATUS status =
+      RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), value.c_str(), flags, &type, nullptr, &size);
+  if (status != ERROR_SUCCESS) {
+    return 1;
+  }
+  std::vector<BYTE> data(size + sizeof(wchar_t));
+  status = RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), value.c_str(), flags, &type,
+                        data.data(), &size);
+  if (status != ERROR_SUCCESS) {
+    return 1;
+  }
+  data.resize(size);
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: {
+      std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+      while (!text.empty() && text.back() == L'\0') {
+        text.pop_back();
+      }
+      println(text);
+      return 0;
+    }
+    case REG_DWORD: {
+      DWORD number = 0;
+      if (size != sizeof(number)) {
+        return 1;
+      }
+      std::memcpy(&number, data.data(), sizeof(number));
+      println(std::to_wstring(number));
+      return 0;
+    }
+    case REG_QWORD: {
+      unsigned long long number = 0;
+      if (size != sizeof(number)) {
+        return 1;
+      }
+      std::memcpy(&number, data.data(), sizeof(number));
+      println(std::to_wstring(number));
+      return 0;
+    }
+    default: {
+      static const wchar_t hex[] = L"0123456789abcdef";
+      std::wstring text = std::to_wstring(size) + L" ";
+      for (BYTE byte : data) {
+        text += hex[byte >> 4];
+        text += hex[byte & 0xF];
+      }
+      println(text);
+      return 0;
+    }
+  }
+}
+
+int command_langid() {
+  wchar_t text[16] = {};
+  swprintf(text, 16, L"0x%04x", static_cast<unsigned>(GetUserDefaultUILanguage()));
+  println(text);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    fail_usage();
+    return kUsage;
+  }
+  std::wstring command = argv[1];
+  unsigned long long number = 0;
+  if (command == L"msgbox" && (argc == 4 || argc == 5) && parse_number(argv[3], number)) {
+    unsigned long long button = 0;
+    if (argc == 5 && !parse_number(argv[4], button)) {
+      fail_usage();
+      return kUsage;
+    }
+    return command_msgbox(argv[2], static_cast<DWORD>(number), static_cast<int>(button));
+  }
+  if (command == L"copydata" && argc == 5 && parse_number(argv[3], number)) {
+    return command_copydata(argv[2], static_cast<ULONG_PTR>(number), argv[4]);
+  }
+  if (command == L"close" && argc == 3) {
+    return command_close(argv[2]);
+  }
+  if (command == L"find" && argc == 3) {
+    return command_find(argv[2]);
+  }
+  if (command == L"regread" && argc == 4) {
+    return command_regread(argv[2], argv[3]);
+  }
+  if (command == L"langid" && argc == 2) {
+    return command_langid();
+  }
+  fail_usage();
+  return kUsage;
+}
