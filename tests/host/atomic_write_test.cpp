@@ -1,3 +1,4 @@
+#include "temp_dir.h"
 #include "bundle/atomic_write.h"
 
 #include <gtest/gtest.h>
@@ -22,36 +23,12 @@
 
 namespace {
 
+using testing_support::read_all;
+using testing_support::TempDir;
+
 namespace fs = std::filesystem;
 
-// A folder of its own under the temporary folder, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tolvik-atomic-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
-      if (entry.is_directory(ignored))
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
-    fs::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
 
- private:
-  std::string path_;
-};
-
-std::string read_all(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void write_plain(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);

@@ -9,6 +9,7 @@
 #include "bundle/export_file.h"
 #include "bundle/store_file.h"
 #include "fake_platform.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -19,27 +20,20 @@ using testing_support::file_item;
 struct ImportFiles : ::testing::Test {
   FakePlatform platform;
   app::AppState state{platform};
-  fs::path dir;
+  testing_support::TempDir temp;
+  fs::path dir{temp.path()};
 
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("tolvik-import-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                       "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     state.store_path = (dir / "store" / "bundles.json").string();
     state.store.bundles = {bundle::Bundle{"b1", "Report", {}}};
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   std::string write(const std::string& name, const std::string& bytes) {
     const fs::path p = dir / name;
     std::ofstream(p, std::ios::binary) << bytes;
     return p.string();
   }
-  std::string saved() {
-    std::ifstream in(state.store_path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string saved() { return testing_support::read_all(state.store_path); }
 };
 
 TEST_F(ImportFiles, ImportsAsANewUniqueBundleSavesAndSelectsIt) {

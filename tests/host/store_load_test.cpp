@@ -9,9 +9,13 @@
 #include <set>
 #include <string>
 
+#include "temp_dir.h"
 #include "bundle/store_file.h"
 
 namespace {
+
+using testing_support::read_all;
+using testing_support::TempDir;
 
 namespace fs = std::filesystem;
 using bundle::Bundle;
@@ -19,22 +23,6 @@ using bundle::Item;
 using bundle::Kind;
 using bundle::Store;
 
-// A folder of its own under the temporary folder, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tolvik-store-load-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 void write_bytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
