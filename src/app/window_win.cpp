@@ -12,6 +12,7 @@
 #include "app/act/import.h"
 #include "app/act/open.h"
 #include "app/act/shell_opener_win.h"
+#include "app/keyboard.h"
 #include "app/messages_win.h"
 #include "app/selection.h"
 #include "app/settings_win.h"
@@ -85,6 +86,16 @@ std::string copy_data_text(const COPYDATASTRUCT& data) {
   return base::utf16_to_utf8(text);
 }
 
+Key key_of(WPARAM virtual_key) {
+  switch (virtual_key) {
+    case VK_RETURN: return Key::enter;
+    case VK_ESCAPE: return Key::escape;
+    case VK_UP: return Key::up;
+    case VK_DOWN: return Key::down;
+    default: return Key::other;
+  }
+}
+
 void refresh_edit_style(MainWindow& main) {
   main.edit_style = make_edit_style(main.state.dark, main.state.dpi);
   main.platform.invalidate();
@@ -141,6 +152,9 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
+    case WM_KEYDOWN:
+      handle_key(state, key_of(wparam), GetKeyState(VK_CONTROL) < 0);
+      return 0;
     case kMsgOpenFinished:
       if (auto outcome = open_result_slot().take()) {
         finish_open(state, *outcome);

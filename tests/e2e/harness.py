@@ -145,6 +145,11 @@ def find_window(name="tolvik", timeout=10.0, visible=True):
     return wait_for(search, timeout, what="window %r" % name)
 
 
+def xdotool(*args):
+    """Runs xdotool (keys and clicks sent to a window); raises on failure."""
+    subprocess.run(["xdotool"] + [str(a) for a in args], check=True, capture_output=True, timeout=20)
+
+
 def screenshot(window_id, path):
     """Photographs a window (or "root") into a PNG file. A frame presented
     before the window was mapped is lost under Wine: force a repaint first

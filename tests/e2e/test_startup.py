@@ -250,3 +250,21 @@ def test_a_second_start_hands_its_first_bundle_file_to_the_running_instance(ctx)
     assert ctx.run([]) == 0
     assert json.loads(ctx.store.read_text(encoding="utf-8")) == saved
     assert close_window(ctx, first) == 0
+
+
+def test_keys_move_the_selection_and_enter_opens_the_bundle_on_its_worker(ctx):
+    write_store(ctx, [{"id": "b1", "name": "One", "items": []},
+                      {"id": "b2", "name": "Two", "items": [recorder_item(ctx, "first"),
+                                                            {"kind": "file", "target": "C:\\gone.txt"},
+                                                            recorder_item(ctx, "second")]}])
+    process = start_window(ctx)
+    window = harness.find_window("tolvik")
+    harness.xdotool("key", "--window", window, "Down")
+    harness.wait_for(lambda: harness.reg_query(KEY, "Selected") == "b2", what="the selection to move")
+    # With Ctrl held Enter does nothing.
+    harness.xdotool("key", "--window", window, "ctrl+Return")
+    harness.xdotool("key", "--window", window, "Return")
+    assert recorded_args(ctx, 2) == ["first", "second"]
+    assert process.running()
+    assert close_window(ctx, process) == 0
+    assert len(ctx.recorded()) == 2
