@@ -8,6 +8,8 @@ packages=(
   # host build, unit tests and benchmarks
   cmake ninja-build g++ make python3 googletest libgtest-dev libgmock-dev
   libbenchmark-dev nlohmann-json3-dev libssl-dev unicode-data clang
+  # fuzz targets: clang's libFuzzer and sanitizer runtimes
+  libclang-rt-14-dev
   # Windows cross build
   g++-mingw-w64-x86-64-posix
   # the icon is drawn at build time

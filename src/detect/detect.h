@@ -1,0 +1,34 @@
+#pragma once
+// Turning what the user hands the window (dropped or pasted paths, free text,
+// a typed web address) into items.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bundle/model.h"
+
+namespace detect {
+
+// What a drop or a paste delivers.
+struct DropPayload {
+  std::vector<std::string> paths;  // file-system paths from the shell's file list
+  std::string text;                // free text, possibly several lines
+};
+
+// One item per recognised line, in line order; other lines are dropped.
+std::vector<bundle::Item> detect_items(std::string_view text);
+
+// Classifies one path meant as a path: Internet shortcuts become web
+// addresses, folders (existing, with a trailing separator, drive roots)
+// folders, the app extensions apps, everything else files.
+bundle::Item item_from_path(std::string_view path);
+
+// "%41" → "A" for every % followed by two hex digits; the bytes are then read
+// as UTF-8 with U+FFFD for invalid sequences.
+std::string percent_decode(std::string_view text);
+
+// exe, lnk, bat, cmd, com, msc, appref-ms (lower-case, without the dot).
+bool is_app_extension(std::string_view extension);
+
+}  // namespace detect

@@ -1,0 +1,104 @@
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "base/unicode.h"
+#include "base/utf.h"
+#include "detect/detect.h"
+#include "detect/lines.h"
+
+namespace detect {
+namespace {
+
+bool is_wrapping(char c) { return c == '"' || c == '\'' || c == '<' || c == '>'; }
+
+// Blanks, then quotes and angle brackets (any mix, from both ends), then blanks again.
+std::string_view clean_line(std::string_view line) {
+  line = base::trim(line);
+  while (!line.empty() && is_wrapping(line.front())) line.remove_prefix(1);
+  while (!line.empty() && is_wrapping(line.back())) line.remove_suffix(1);
+  return base::trim(line);
+}
+
+bool contains_white_space(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    if (base::is_white_space(base::decode_utf8(text, pos))) return true;
+  }
+  return false;
+}
+
+// A prefix and at least one character after it.
+bool has_scheme(std::string_view line) {
+  static constexpr std::array<std::string_view, 4> kSchemes = {"http://", "https://", "ftp://", "mailto:"};
+  return std::any_of(kSchemes.begin(), kSchemes.end(), [line](std::string_view scheme) {
+    return line.size() > scheme.size() && base::ascii_istarts_with(line, scheme);
+  });
+}
+
+// "www." with another dot after it, not at the very end (www.a.bc, not www.abc or www.a.).
+bool is_www_address(std::string_view line) {
+  return line.size() > 4 && base::ascii_istarts_with(line, "www.") &&
+         line.find('.', 4) != std::string_view::npos && line.back() != '.';
+}
+
+bool is_web_address(std::string_view line) {
+  if (line.size() <= 3 || contains_white_space(line)) return false;
+  return has_scheme(line) || is_www_address(line);
+}
+
+bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// D:\Docs, d:/docs, or a network path \\server\share.
+bool looks_like_path(std::string_view line) {
+  const bool drive = line.size() >= 3 && is_ascii_letter(line[0]) && line[1] == ':' && (line[2] == '\\' || line[2] == '/');
+  return drive || line.starts_with("\\\\");
+}
+
+// file:///C:/x → C:\x; file://server/x → \\server\x.
+std::optional<bundle::Item> item_from_file_url(std::string_view rest, bool network) {
+  std::string path = percent_decode(rest);
+  // A URL that names nothing ("file:///") would make an item without a target.
+  if (base::trim(path).empty()) return std::nullopt;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  if (network) path.insert(0, "\\\\");
+  return item_from_path(path);
+}
+
+std::optional<bundle::Item> item_from_line(std::string_view raw) {
+  const std::string_view line = clean_line(raw);
+  if (line.empty()) return std::nullopt;
+
+  if (base::ascii_istarts_with(line, "file:///")) return item_from_file_url(line.substr(8), false);
+  if (base::ascii_istarts_with(line, "file://")) return item_from_file_url(line.substr(7), true);
+
+  if (is_web_address(line)) {
+    bundle::Item item;
+    item.kind = bundle::Kind::url;
+    if (base::ascii_istarts_with(line, "www.")) item.target = "https://";
+    item.target += line;
+    return item;
+  }
+
+  if (looks_like_path(line)) return item_from_path(line);
+  return std::nullopt;  // relative paths, a bare "C:", words, numbers
+}
+
+}  // namespace
+
+std::vector<bundle::Item> detect_items(std::string_view text) {
+  // Pasted text is UTF-8 already; anything else is repaired once here so that
+  // every target is text the store can write.
+  std::string repaired;
+  if (!base::is_valid_utf8(text)) {
+    repaired = base::sanitize_utf8(text);
+    text = repaired;
+  }
+  std::vector<bundle::Item> items;
+  for (std::string_view line : split_lines(text)) {
+    if (auto item = item_from_line(line)) items.push_back(std::move(*item));
+  }
+  return items;
+}
+
+}  // namespace detect

@@ -1,0 +1,55 @@
+#include "base/file.h"
+#include "base/utf.h"
+#include "detect/detect.h"
+#include "detect/internet_shortcut.h"
+#include "detect/path.h"
+
+namespace detect {
+namespace {
+
+bool ends_with_separator(std::string_view path) {
+  return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+// "E:\" or ":\": a drive root, a folder even when the drive is absent.
+bool is_drive_root(std::string_view path) {
+  return (path.size() == 2 || path.size() == 3) && path.ends_with(":\\");
+}
+
+}  // namespace
+
+bundle::Item item_from_path(std::string_view path) {
+  bundle::Item item;
+  // The item's target must be text the store can write; the file-system
+  // checks below use that same text so they describe what is stored.
+  item.target = base::is_valid_utf8(path) ? std::string(path) : base::sanitize_utf8(path);
+  const std::string& target = item.target;
+  const std::optional<std::string> extension = path_extension(target);
+
+  if (extension == "url") {
+    // An unreadable or address-less shortcut is classified like any other path.
+    if (auto bytes = base::read_file(target)) {
+      if (auto address = internet_shortcut_address(*bytes)) {
+        item.kind = bundle::Kind::url;
+        item.name = path_stem(target);
+        item.target = std::move(*address);
+        return item;
+      }
+    }
+  }
+
+  if (base::is_directory(target)) {
+    item.kind = bundle::Kind::folder;
+  } else if (ends_with_separator(target) && !base::path_exists(target)) {
+    item.kind = bundle::Kind::folder;
+  } else if (is_drive_root(target)) {
+    item.kind = bundle::Kind::folder;
+  } else if (extension && is_app_extension(*extension)) {
+    item.kind = bundle::Kind::app;  // a .lnk stays a .lnk: shortcuts are not resolved
+  } else {
+    item.kind = bundle::Kind::file;
+  }
+  return item;
+}
+
+}  // namespace detect
