@@ -4,12 +4,16 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/edit.h"
 #include "base/unicode.h"
 
 namespace app {
 
 void select_bundle(AppState& state, std::optional<std::size_t> index) {
   if (!index || index != state.selected_bundle) {
+    // An edit of the old bundle's items or web addresses ends first (its
+    // commit may itself select a bundle); a bundle-name edit keeps running.
+    if (state.edit && state.edit->mode != EditMode::bundle_name) end_edit(state, true);
     state.selected_bundle = index && *index < state.store.bundles.size() ? index : std::nullopt;
     state.selected_item.reset();
     state.content_scroll = 0;

@@ -17,7 +17,10 @@ void raise(AppState& state, std::string text, bool has_undo) {
 
 void show_toast(AppState& state, std::string text) { raise(state, std::move(text), false); }
 
-void show_undo_toast_text(AppState& state, std::string text) { raise(state, std::move(text), true); }
+void show_undo_toast(AppState& state, Undo undo, std::string text) {
+  state.undo = std::move(undo);
+  raise(state, std::move(text), true);
+}
 
 void toast_timer(AppState& state) {
   if (!state.toast) return;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/undo.h"
+
 namespace app {
 
 struct AppState;
@@ -15,8 +17,9 @@ struct Toast {
 
 // Raises a plain toast for 4 s.
 void show_toast(AppState& state, std::string text);
-// Raises a toast with the Undo button for 7 s (the undo record is stored by the caller).
-void show_undo_toast_text(AppState& state, std::string text);
+// Stores the undo record (replacing the last one), then raises a toast with the
+// Undo button for 7 s.
+void show_undo_toast(AppState& state, Undo undo, std::string text);
 
 // Timer 1: ends the toast once its time (3 s, 6 s with Undo, plus 0.9 s slack) is over.
 void toast_timer(AppState& state);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/app_state.h"
+#include "app/edit.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -73,12 +74,14 @@ Mailbox<OpenOutcome>& open_result_slot() {
 
 void open_bundle(AppState& state, std::size_t index) {
   if (index >= state.store.bundles.size() || state.opening) return;
-  const bundle::Bundle& b = state.store.bundles[index];
-  if (b.items.empty()) {
+  if (state.store.bundles[index].items.empty()) {
     show_toast(state, std::string(lang::text("묶음에 항목이 없습니다. 파일·폴더·주소를 먼저 넣으세요.",
                                              "This bundle is empty. Add files, folders or web addresses first.")));
     return;
   }
+  // Committing a running edit may change the bundles, so the bundle is read after it.
+  end_edit(state, true);
+  const bundle::Bundle& b = state.store.bundles[index];
   state.opening = b.id;
   base::Status started = state.platform.start_open_worker(b.id, b.items);
   if (!started) {
@@ -100,10 +103,11 @@ void finish_open(AppState& state, const OpenOutcome& outcome) {
     const bool missing = std::find(outcome.result.missing.begin(), outcome.result.missing.end(), i) !=
                          outcome.result.missing.end();
     if (missing) {
-      state.missing_targets.insert(std::move(key));
+      state.missing_targets.insert(key);
     } else {
       state.missing_targets.erase(key);
     }
+    state.platform.forget_icon(key);
   }
   show_toast(state, open_summary(outcome.items, outcome.result));
 }

@@ -1,0 +1,48 @@
+#include "app/act/add_input.h"
+
+#include <string>
+#include <vector>
+
+#include "app/act/edit_ops.h"
+#include "app/act/import.h"
+#include "app/app_state.h"
+#include "base/unicode.h"
+#include "detect/path.h"
+#include "lang/lang.h"
+
+namespace app {
+
+void add_input(AppState& state, std::optional<std::size_t> target, const detect::DropPayload& payload) {
+  std::vector<std::string> bundle_files;
+  std::vector<bundle::Item> items;
+  for (const std::string& path : payload.paths) {
+    if (detect::path_extension(path) == "tolvik") {
+      bundle_files.push_back(path);
+    } else {
+      items.push_back(detect::item_from_path(path));
+    }
+  }
+  if (!bundle_files.empty()) import_files(state, bundle_files);
+  if (!items.empty()) {
+    add_items(state, target, std::move(items));
+    return;
+  }
+  if (base::trim(payload.text).empty()) return;
+  std::vector<bundle::Item> detected = detect::detect_items(payload.text);
+  if (detected.empty()) {
+    show_toast(state, std::string(lang::text("넣을 수 있는 경로나 웹 주소가 아닙니다", "That isn't a path or a web address")));
+    return;
+  }
+  add_items(state, target, std::move(detected));
+}
+
+void paste(AppState& state, const detect::DropPayload& payload) {
+  if (payload.paths.empty() && base::trim(payload.text).empty()) {
+    show_toast(state, std::string(lang::text("붙여 넣을 경로나 웹 주소가 없습니다",
+                                             "Nothing to paste: copy a path or a web address first")));
+    return;
+  }
+  add_input(state, state.selected_bundle, payload);
+}
+
+}  // namespace app

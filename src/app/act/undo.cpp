@@ -1,0 +1,55 @@
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <variant>
+
+#include "app/act/edit_ops.h"
+#include "app/act/edit_support.h"
+#include "app/app_state.h"
+#include "app/selection.h"
+#include "lang/lang.h"
+
+namespace app {
+namespace {
+
+// The list may have changed since the deletion: the bundle goes back to its
+// old position, or to the end when the list has become shorter.
+void restore(AppState& state, DeletedBundle deleted) {
+  std::vector<bundle::Bundle>& bundles = state.store.bundles;
+  const std::size_t at = std::min(deleted.index, bundles.size());
+  std::string name = deleted.bundle.name;
+  bundles.insert(bundles.begin() + static_cast<std::ptrdiff_t>(at), std::move(deleted.bundle));
+
+  save_store(state);
+  select_inserted_bundle(state, at);
+  show_toast(state, lang::fill(lang::text("‘{0}’ 묶음을 되살렸습니다", "Restored “{0}”"), {name}));
+}
+
+void restore(AppState& state, RemovedItem removed) {
+  // The bundle was deleted meanwhile: nothing to put the item back into.
+  if (!find_bundle(state, removed.bundle_id)) return;
+  end_item_edit(state, removed.bundle_id);
+  const std::optional<std::size_t> position = find_bundle(state, removed.bundle_id);
+  if (!position) return;
+
+  std::vector<bundle::Item>& items = state.store.bundles[*position].items;
+  const std::size_t at = std::min(removed.index, items.size());
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), std::move(removed.item));
+
+  save_store(state);
+  select_bundle(state, *position);
+  state.selected_item = at;
+  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+}
+
+}  // namespace
+
+void undo(AppState& state) {
+  if (!state.undo) return;
+  Undo record = std::move(*state.undo);
+  state.undo.reset();
+  std::visit([&state](auto&& r) { restore(state, std::move(r)); }, std::move(record));
+}
+
+}  // namespace app

@@ -1,0 +1,68 @@
+#include "app/edit.h"
+
+#include <string>
+
+#include "app/act/edit_ops.h"
+#include "app/app_state.h"
+#include "base/unicode.h"
+#include "detect/detect.h"
+#include "lang/lang.h"
+
+namespace app {
+namespace {
+
+std::optional<std::size_t> bundle_position(const AppState& state, std::string_view id) {
+  for (std::size_t i = 0; i < state.store.bundles.size(); ++i) {
+    if (state.store.bundles[i].id == id) return i;
+  }
+  return std::nullopt;
+}
+
+void commit_web_address(AppState& state, const ActiveEdit& edit, std::string_view text) {
+  if (text.empty()) return;
+  std::vector<bundle::Item> items = detect::detect_items(text);
+  if (items.empty()) {
+    show_toast(state, std::string(lang::text("웹 주소가 아닙니다. https:// 로 시작하는 주소를 넣으세요.",
+                                             "That isn't a web address. Enter one starting with https://")));
+    return;
+  }
+  add_items(state, bundle_position(state, edit.bundle_id), std::move(items));
+}
+
+}  // namespace
+
+void begin_edit(AppState& state, const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) {
+  end_edit(state, true);
+  if (!state.platform.open_edit_field(edit, initial_text, cue)) return;
+  state.edit = edit;
+  state.platform.invalidate();
+}
+
+void end_edit(AppState& state, bool commit) {
+  if (!state.edit) return;
+  const ActiveEdit edit = *state.edit;
+  state.edit.reset();
+  const std::string typed = state.platform.close_edit_field();
+  if (!commit) {
+    state.platform.invalidate();
+    return;
+  }
+  const std::string_view text = base::trim(typed);
+  switch (edit.mode) {
+    case EditMode::web_address:
+      commit_web_address(state, edit, text);
+      break;
+    case EditMode::bundle_name:
+      commit_bundle_name(state, edit.bundle_id, text);
+      break;
+    case EditMode::item_name:
+      commit_item_name(state, edit.bundle_id, edit.item, text);
+      break;
+    case EditMode::item_args:
+      commit_args(state, edit.bundle_id, edit.item, text);
+      break;
+  }
+  state.platform.invalidate();
+}
+
+}  // namespace app

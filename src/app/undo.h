@@ -1,0 +1,26 @@
+#pragma once
+// The one-step undo record: the last removed item or deleted bundle. It
+// outlives its toast and is never saved.
+
+#include <cstddef>
+#include <string>
+#include <variant>
+
+#include "bundle/model.h"
+
+namespace app {
+
+struct RemovedItem {
+  std::string bundle_id;
+  bundle::Item item;
+  std::size_t index = 0;
+};
+
+struct DeletedBundle {
+  bundle::Bundle bundle;
+  std::size_t index = 0;
+};
+
+using Undo = std::variant<RemovedItem, DeletedBundle>;
+
+}  // namespace app
