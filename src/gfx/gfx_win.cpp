@@ -1,0 +1,278 @@
+#include "gfx/gfx_win.h"
+
+#include <bcrypt.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "gfx/gfx_internal_win.h"
+
+namespace gfx {
+namespace {
+
+using detail::made;
+using detail::to_d2d;
+
+constexpr HRESULT kRecreateTarget = static_cast<HRESULT>(0x8899000C);  // D2DERR_RECREATE_TARGET
+constexpr HRESULT kDeviceRemoved = static_cast<HRESULT>(0x887A0005);   // DXGI_ERROR_DEVICE_REMOVED
+constexpr HRESULT kDeviceReset = static_cast<HRESULT>(0x887A0007);     // DXGI_ERROR_DEVICE_RESET
+constexpr HRESULT kNotNow = static_cast<HRESULT>(0x8000000E);          // E_ILLEGAL_METHOD_CALL
+
+base::Unexpected<GfxError> failure(HRESULT hr, const char* step) { return base::fail_with(GfxError{hr, step}); }
+
+// The seed of the geometry cache's hash, from the system's random generator.
+std::size_t random_seed() {
+  std::size_t seed = 0;
+  if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&seed), sizeof seed,
+                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+    seed = static_cast<std::size_t>(GetTickCount64()) * 0x9E3779B97F4A7C15ull;
+  }
+  return seed;
+}
+
+HRESULT make_d3d_device(D3D_DRIVER_TYPE driver, ComPtr<ID3D11Device>& device) {
+  const HRESULT hr = D3D11CreateDevice(nullptr, driver, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr, 0,
+                                       D3D11_SDK_VERSION, &device, nullptr, nullptr);
+  return made(hr, device);
+}
+
+}  // namespace
+
+std::size_t PathKeyHash::operator()(const char* key) const noexcept {
+  // splitmix64 over the address mixed with the seed.
+  std::uint64_t z = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)) ^ seed;
+  z += 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return static_cast<std::size_t>(z ^ (z >> 31));
+}
+
+base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi) {
+  std::unique_ptr<Gfx> gfx(new Gfx());
+  gfx->scale_ = static_cast<float>(dpi == 0 ? 96 : dpi) / 96.0f;
+
+  // 1. Direct2D factory.
+  D2D1_FACTORY_OPTIONS options{};
+  HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), &options,
+                                 reinterpret_cast<void**>(gfx->factory_.GetAddressOf()));
+  if (FAILED(hr = made(hr, gfx->factory_))) return failure(hr, "D2D1CreateFactory");
+
+  // 2. DirectWrite factory.
+  hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                           reinterpret_cast<IUnknown**>(gfx->dwrite_.GetAddressOf()));
+  if (FAILED(hr = made(hr, gfx->dwrite_))) return failure(hr, "DWriteCreateFactory");
+
+  // 3. Direct3D device: the GPU, else the WARP software rasteriser.
+  hr = make_d3d_device(D3D_DRIVER_TYPE_HARDWARE, gfx->d3d_device_);
+  if (FAILED(hr)) {
+    gfx->d3d_device_.Reset();
+    hr = make_d3d_device(D3D_DRIVER_TYPE_WARP, gfx->d3d_device_);
+  }
+  if (FAILED(hr)) return failure(hr, "D3D11CreateDevice");
+
+  // 4. Its DXGI device; at most one frame queued.
+  ComPtr<IDXGIDevice> dxgi_device;
+  hr = made(gfx->d3d_device_.As(&dxgi_device), dxgi_device);
+  if (FAILED(hr)) return failure(hr, "IDXGIDevice");
+  ComPtr<IDXGIDevice1> dxgi_device1;
+  if (SUCCEEDED(dxgi_device.As(&dxgi_device1)) && dxgi_device1) dxgi_device1->SetMaximumFrameLatency(1);
+
+  // 5. Direct2D device and its device context, one unit per pixel.
+  hr = made(gfx->factory_->CreateDevice(dxgi_device.Get(), &gfx->device_), gfx->device_);
+  if (FAILED(hr)) return failure(hr, "ID2D1Factory1::CreateDevice");
+  hr = made(gfx->device_->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &gfx->context_), gfx->context_);
+  if (FAILED(hr)) return failure(hr, "ID2D1Device::CreateDeviceContext");
+  hr = made(gfx->context_.As(&gfx->target_view_), gfx->target_view_);
+  if (FAILED(hr)) return failure(hr, "ID2D1RenderTarget");
+  gfx->context_->SetDpi(96.0f, 96.0f);
+  // Grayscale: ClearType needs an opaque target we do not promise, and the
+  // aliased mode crashes some Direct2D implementations.
+  gfx->context_->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+
+  // 6. Swap chain of the window.
+  ComPtr<IDXGIAdapter> adapter;
+  hr = made(dxgi_device->GetAdapter(&adapter), adapter);
+  if (FAILED(hr)) return failure(hr, "IDXGIDevice::GetAdapter");
+  ComPtr<IDXGIFactory2> dxgi_factory;
+  hr = made(adapter->GetParent(__uuidof(IDXGIFactory2), reinterpret_cast<void**>(dxgi_factory.GetAddressOf())),
+            dxgi_factory);
+  if (FAILED(hr)) return failure(hr, "IDXGIAdapter::GetParent");
+  RECT client{};
+  GetClientRect(window, &client);
+  DXGI_SWAP_CHAIN_DESC1 desc{};
+  desc.Width = static_cast<UINT>(std::max<LONG>(client.right - client.left, 1));
+  desc.Height = static_cast<UINT>(std::max<LONG>(client.bottom - client.top, 1));
+  desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+  desc.Stereo = FALSE;
+  desc.SampleDesc.Count = 1;
+  desc.SampleDesc.Quality = 0;
+  desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+  desc.BufferCount = 2;
+  desc.Scaling = DXGI_SCALING_NONE;
+  desc.SwapEffect = DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL;
+  desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
+  desc.Flags = 0;
+  hr = made(dxgi_factory->CreateSwapChainForHwnd(gfx->d3d_device_.Get(), window, &desc, nullptr, nullptr,
+                                                 &gfx->swap_chain_),
+            gfx->swap_chain_);
+  if (FAILED(hr)) return failure(hr, "IDXGIFactory2::CreateSwapChainForHwnd");
+  dxgi_factory->MakeWindowAssociation(window, DXGI_MWA_NO_ALT_ENTER);
+
+  // 7. Target bitmap of the back buffer.
+  hr = gfx->make_target();
+  if (FAILED(hr)) return failure(hr, "CreateBitmapFromDxgiSurface");
+
+  // 8. Text formats.
+  hr = gfx->make_text_formats(gfx->scale_, gfx->formats_);
+  if (FAILED(hr)) return failure(hr, "IDWriteFactory::CreateTextFormat");
+
+  // 9. Round caps and joins for the icons; without it they use the default style.
+  D2D1_STROKE_STYLE_PROPERTIES1 round{};
+  round.startCap = D2D1_CAP_STYLE_ROUND;
+  round.endCap = D2D1_CAP_STYLE_ROUND;
+  round.dashCap = D2D1_CAP_STYLE_ROUND;
+  round.lineJoin = D2D1_LINE_JOIN_ROUND;
+  round.miterLimit = 0.0f;
+  round.dashStyle = D2D1_DASH_STYLE_SOLID;
+  round.dashOffset = 0.0f;
+  round.transformType = D2D1_STROKE_TRANSFORM_TYPE_NORMAL;
+  ComPtr<ID2D1StrokeStyle1> round_style;
+  if (SUCCEEDED(gfx->factory_->CreateStrokeStyle(&round, nullptr, 0, &round_style)) && round_style) {
+    round_style.As(&gfx->round_stroke_);
+  }
+
+  // 10. The brush and the geometry cache.
+  const D2D1_COLOR_F black{0, 0, 0, 1};
+  hr = made(gfx->target_view_->CreateSolidColorBrush(&black, nullptr, &gfx->brush_), gfx->brush_);
+  if (FAILED(hr)) return failure(hr, "CreateSolidColorBrush");
+  gfx->geometries_ = decltype(gfx->geometries_)(16, PathKeyHash{random_seed()});
+
+  return gfx;
+}
+
+Gfx::~Gfx() {
+  if (in_frame_) {
+    context_->EndDraw();
+    context_->SetTarget(nullptr);
+  }
+}
+
+HRESULT Gfx::make_target() {
+  ComPtr<IDXGISurface> surface;
+  HRESULT hr = made(swap_chain_->GetBuffer(0, __uuidof(IDXGISurface), reinterpret_cast<void**>(surface.GetAddressOf())),
+                    surface);
+  if (FAILED(hr)) return hr;
+  D2D1_BITMAP_PROPERTIES1 props{};
+  props.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE};
+  props.dpiX = 96.0f;
+  props.dpiY = 96.0f;
+  props.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET | D2D1_BITMAP_OPTIONS_CANNOT_DRAW;
+  ComPtr<ID2D1Bitmap1> bitmap;
+  hr = made(context_->CreateBitmapFromDxgiSurface(surface.Get(), &props, &bitmap), bitmap);
+  if (FAILED(hr)) return hr;
+  target_bitmap_ = std::move(bitmap);
+  return S_OK;
+}
+
+HRESULT Gfx::resize(UINT width, UINT height) {
+  // The swap chain refuses to resize while a bitmap of its buffers lives.
+  if (in_frame_) return kNotNow;
+  context_->SetTarget(nullptr);
+  target_bitmap_.Reset();
+  const HRESULT hr = swap_chain_->ResizeBuffers(0, std::max(width, 1u), std::max(height, 1u), DXGI_FORMAT_UNKNOWN, 0);
+  if (FAILED(hr)) return hr;
+  return make_target();
+}
+
+HRESULT Gfx::begin_frame(Color clear, ID2D1Bitmap1* target) {
+  if (in_frame_) return kNotNow;
+  if (!target) {
+    if (!target_bitmap_) {
+      const HRESULT hr = make_target();
+      if (FAILED(hr)) return hr;
+    }
+    target = target_bitmap_.Get();
+  }
+  context_->SetTarget(target);
+  context_->BeginDraw();
+  const D2D1_MATRIX_3X2_F identity = detail::identity();
+  context_->SetTransform(&identity);
+  const D2D1_COLOR_F colour = to_d2d(clear);
+  context_->Clear(&colour);
+  in_frame_ = true;
+  frame_on_window_ = target == target_bitmap_.Get();
+  return S_OK;
+}
+
+bool Gfx::end_frame() {
+  if (!in_frame_) return false;
+  const HRESULT drawn = context_->EndDraw();
+  context_->SetTarget(nullptr);
+  in_frame_ = false;
+  if (drawn == kRecreateTarget) return true;
+  if (!frame_on_window_) return false;
+  const HRESULT presented = swap_chain_->Present(1, 0);
+  return presented == kDeviceRemoved || presented == kDeviceReset;
+}
+
+void Gfx::set_color(Color color) {
+  const D2D1_COLOR_F c = to_d2d(color);
+  brush_->SetColor(&c);
+}
+
+void Gfx::fill_rounded(RectF rect, float radius, Color color) {
+  if (!in_frame_) return;
+  set_color(color);
+  const D2D1_ROUNDED_RECT r{to_d2d(rect), radius, radius};
+  target_view_->FillRoundedRectangle(&r, brush_.Get());
+}
+
+void Gfx::stroke_rounded(RectF rect, float radius, float width, Color color) {
+  if (!in_frame_) return;
+  set_color(color);
+  const D2D1_ROUNDED_RECT r{to_d2d(rect), radius, radius};
+  target_view_->DrawRoundedRectangle(&r, brush_.Get(), width, nullptr);
+}
+
+ID2D1StrokeStyle* Gfx::dash_style() {
+  if (!dash_stroke_ && !dash_stroke_failed_) {
+    D2D1_STROKE_STYLE_PROPERTIES props{};
+    props.startCap = D2D1_CAP_STYLE_FLAT;
+    props.endCap = D2D1_CAP_STYLE_FLAT;
+    props.dashCap = D2D1_CAP_STYLE_ROUND;
+    props.lineJoin = D2D1_LINE_JOIN_MITER;
+    props.miterLimit = 10.0f;
+    props.dashStyle = D2D1_DASH_STYLE_DASH;
+    props.dashOffset = 0.0f;
+    if (FAILED(made(factory_->CreateStrokeStyle(&props, nullptr, 0, &dash_stroke_), dash_stroke_))) {
+      dash_stroke_.Reset();
+      dash_stroke_failed_ = true;  // drawn solid from now on
+    }
+  }
+  return dash_stroke_.Get();
+}
+
+void Gfx::dashed_outline(RectF rect, float radius, float width, Color color) {
+  if (!in_frame_) return;
+  set_color(color);
+  const D2D1_ROUNDED_RECT r{to_d2d(rect.inset(width / 2)), radius, radius};
+  target_view_->DrawRoundedRectangle(&r, brush_.Get(), width, dash_style());
+}
+
+void Gfx::draw_bitmap(ID2D1Bitmap* bitmap, RectF rect) {
+  if (!in_frame_ || !bitmap) return;
+  const D2D1_RECT_F r = to_d2d(rect);
+  target_view_->DrawBitmap(bitmap, &r, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
+}
+
+bool Gfx::set_scale(UINT dpi) {
+  scale_ = static_cast<float>(dpi == 0 ? 96 : dpi) / 96.0f;
+  std::array<ComPtr<IDWriteTextFormat>, 5> fresh;
+  if (FAILED(make_text_formats(scale_, fresh))) return false;
+  formats_ = std::move(fresh);
+  for (auto& sign : ellipses_) sign.Reset();  // made from the old formats
+  return true;
+}
+
+}  // namespace gfx

@@ -1,0 +1,168 @@
+#pragma once
+// The rendering context of the main window: a Direct2D device context that
+// draws into a flip-model swap chain of the window, the text formats, the
+// brush and the cache of icon geometries. One per main window; everything here
+// runs on the window's thread.
+//
+// Units: the device context works at 96 DPI, so one unit is one device pixel;
+// callers scale their DIP lengths by scale() themselves.
+
+#include <windows.h>
+#include <d2d1_1.h>
+#include <d3d11.h>
+#include <dwrite.h>
+#include <dxgi1_2.h>
+#include <wrl/client.h>
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "base/result.h"
+#include "gfx/geometry.h"
+#include "gfx/palette.h"
+#include "gfx/text_measure.h"
+
+namespace gfx {
+
+template <class T>
+using ComPtr = Microsoft::WRL::ComPtr<T>;
+
+// A failed platform call: its HRESULT and which step made it.
+struct GfxError {
+  HRESULT hr = E_FAIL;
+  std::string step;
+};
+
+// Width and height of a text layout, in pixels.
+struct TextMetrics {
+  float width = 0;
+  float height = 0;
+};
+
+// Hashes the address of an icon path's characters with a per-context seed.
+struct PathKeyHash {
+  std::size_t seed = 0;
+  std::size_t operator()(const char* key) const noexcept;
+};
+
+class Gfx final : public TextMeasure {
+ public:
+  // Builds the device, swap chain, formats, brush and stroke style for the
+  // window at `dpi`; the first failing step's HRESULT otherwise. The hardware
+  // device falls back to WARP.
+  static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi);
+
+  Gfx(const Gfx&) = delete;
+  Gfx& operator=(const Gfx&) = delete;
+  ~Gfx() override;
+
+  // Resizes the swap chain's buffers to max(width, 1) × max(height, 1) and
+  // makes a new target bitmap. Call outside a frame.
+  HRESULT resize(UINT width, UINT height);
+
+  // Opens a frame on the back buffer and clears it with `clear`. With
+  // `target` (a bitmap made with the target option on this device) the frame
+  // is drawn into that bitmap instead and end_frame presents nothing; tests
+  // use it to read pixels back. Drawing calls outside a frame do nothing.
+  HRESULT begin_frame(Color clear, ID2D1Bitmap1* target = nullptr);
+  // Ends the frame and presents it (sync interval 1). True when the device
+  // was lost and the whole Gfx must be created again; other errors are
+  // ignored (the next paint draws again).
+  bool end_frame();
+  bool in_frame() const { return in_frame_; }
+
+  // Rounded rectangles with equal x and y radii. The outline is centred on
+  // the rectangle's edge; inset it by width / 2 to keep it inside.
+  void fill_rounded(RectF rect, float radius, Color color);
+  void stroke_rounded(RectF rect, float radius, float width, Color color);
+  // The rectangle inset by width / 2, stroked dashed (solid if the dashed
+  // style cannot be made).
+  void dashed_outline(RectF rect, float radius, float width, Color color);
+
+  // A vector icon (icon path language, 20 × 20 box) centred in `box`, its box
+  // mapped to icon_size × icon_size, stroked 1.5 box units wide with round
+  // caps and joins. The geometry is cached by the address of the path's
+  // characters, so `path` must be a constant of the program (gfx/icons.h).
+  // Returns the HRESULT of building the geometry (S_OK when cached); a path
+  // that cannot be built is neither drawn nor cached.
+  HRESULT draw_icon(std::string_view path, RectF box, float icon_size, Color color);
+
+  // One line of text in `rect`: no wrapping, ellipsis when too wide, centred
+  // horizontally when `centred`, vertically centred to a whole pixel, clipped.
+  void draw_text(std::string_view text, RectF rect, Color color, TextFormat format, bool centred = false);
+  // The layout draw_text would use, measured without drawing (width of the
+  // text itself, height of the line).
+  TextMetrics line_layout(std::string_view text, float max_width, TextFormat format, bool centred = false);
+
+  // Word-wrapped text in the body format at max(max_width, 1); null when
+  // DirectWrite fails. Measure with layout_metrics, draw with draw_layout.
+  ComPtr<IDWriteTextLayout> wrapped_layout(std::string_view text, float max_width);
+  static TextMetrics layout_metrics(IDWriteTextLayout* layout);
+  void draw_layout(IDWriteTextLayout* layout, PointF origin, Color color);
+
+  // A shell icon as a premultiplied device bitmap; null when the icon is
+  // unreadable, larger than 512 pixels or the bitmap cannot be made. Always
+  // destroys `icon`.
+  ComPtr<ID2D1Bitmap> bitmap_from_icon(HICON icon);
+  // The whole bitmap stretched into `rect`, opacity 1, linear interpolation.
+  void draw_bitmap(ID2D1Bitmap* bitmap, RectF rect);
+
+  // New DPI: the scale becomes dpi / 96 and the text formats are made again
+  // at the new sizes. If any format fails the old formats stay (the scale
+  // still changes) and it returns false.
+  bool set_scale(UINT dpi);
+  float scale() const { return scale_; }
+
+  // TextMeasure: the layout's width in one format, and the height of text
+  // wrapped in the body format.
+  float line_width(std::string_view text, TextFormat format) override;
+  float wrapped_height(std::string_view text, float max_width) override;
+
+  // For tests and diagnostics.
+  IDXGISwapChain1* swap_chain() const { return swap_chain_.Get(); }
+  ID2D1DeviceContext* device_context() const { return context_.Get(); }
+  ID2D1Factory1* factory() const { return factory_.Get(); }
+  ID3D11Device* d3d_device() const { return d3d_device_.Get(); }
+  std::size_t cached_geometries() const { return geometries_.size(); }
+  // The round stroke style of the icons (null when it could not be made).
+  ID2D1StrokeStyle* icon_stroke_style() const { return round_stroke_.Get(); }
+  // The format object of an index (null if it was never made).
+  IDWriteTextFormat* text_format(TextFormat format) const;
+
+ private:
+  Gfx() = default;
+
+  HRESULT make_target();
+  HRESULT make_text_formats(float scale, std::array<ComPtr<IDWriteTextFormat>, 5>& out) const;
+  ComPtr<IDWriteTextLayout> single_line_layout(std::string_view text, float max_width, TextFormat format,
+                                               bool centred);
+  ID2D1StrokeStyle* dash_style();
+  IDWriteInlineObject* ellipsis(TextFormat format);
+  void set_color(Color color);
+  ID2D1PathGeometry* geometry_for(std::string_view path, HRESULT& hr);
+
+  ComPtr<ID2D1Factory1> factory_;
+  ComPtr<IDWriteFactory> dwrite_;
+  ComPtr<ID3D11Device> d3d_device_;
+  ComPtr<IDXGISwapChain1> swap_chain_;
+  ComPtr<ID2D1Device> device_;
+  ComPtr<ID2D1DeviceContext> context_;      // bitmaps and the target
+  ComPtr<ID2D1RenderTarget> target_view_;   // the same object, for drawing
+  ComPtr<ID2D1SolidColorBrush> brush_;
+  std::array<ComPtr<IDWriteTextFormat>, 5> formats_;
+  std::array<ComPtr<IDWriteInlineObject>, 5> ellipses_;  // made on first use per format
+  ComPtr<ID2D1Bitmap1> target_bitmap_;
+  ComPtr<ID2D1StrokeStyle> round_stroke_;
+  ComPtr<ID2D1StrokeStyle> dash_stroke_;
+  bool dash_stroke_failed_ = false;
+  std::unordered_map<const char*, ComPtr<ID2D1PathGeometry>, PathKeyHash> geometries_;
+  float scale_ = 1.0f;
+  bool in_frame_ = false;
+  bool frame_on_window_ = false;  // the open frame draws into the back buffer
+};
+
+}  // namespace gfx
