@@ -1,0 +1,164 @@
+#pragma once
+// The geometry of the main view, computed from the application state for one
+// frame: the sidebar with its bundle rows, the content column of the selected
+// bundle, the empty states and the toast. Painting, the hit-test, scrolling
+// and the native text fields all read the same layout.
+//
+// Every length is in pixels: DIPs × s, s = DPI / 96. Only rows that are on
+// screen are laid out, so a frame costs the same for ten bundles or 100,000.
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "app/region.h"
+#include "app/toast_layout.h"
+#include "gfx/geometry.h"
+
+namespace gfx {
+class TextMeasure;
+}
+
+namespace app {
+
+struct AppState;
+
+// One bundle row of the sidebar.
+struct SidebarRow {
+  std::size_t bundle = 0;   // position in the store
+  std::size_t visible = 0;  // position in the visible (filtered) list
+  gfx::RectF rect;
+  gfx::RectF open;   // the row's Open button
+  gfx::RectF name;   // first line: the bundle name
+  gfx::RectF count;  // second line: "{0} items"
+};
+
+// One of the four buttons of the add bar.
+struct AddButton {
+  RegionKind kind = RegionKind::add_files;
+  std::string_view label;
+  gfx::RectF rect;
+};
+
+// One item row as it is drawn: at its position, or at its slot while an item
+// is dragged.
+struct ItemRow {
+  std::size_t item = 0;  // position in the selected bundle
+  gfx::RectF rect;
+  gfx::RectF remove;     // the remove button
+  bool dragged = false;  // follows the pointer; drawn after all others
+};
+
+// The parts inside an item row.
+struct ItemRowParts {
+  gfx::RectF grip;    // the drag handle's box
+  gfx::RectF tile;    // the icon tile
+  gfx::RectF bitmap;  // where a shell icon is drawn, centred in the tile
+  gfx::RectF remove;
+  std::optional<gfx::RectF> pill;  // "Not found", when the target is missing
+  gfx::RectF first_line;           // the item's name
+  gfx::RectF second_line;          // its target (and arguments)
+};
+
+// The content column of the selected bundle.
+struct ContentLayout {
+  std::size_t bundle = 0;      // position in the store
+  std::size_t item_count = 0;  // m
+  float top = 0;               // B: the title line
+  gfx::RectF title;            // the clickable name area (kind 5), also the rename field
+  gfx::RectF title_text;       // where the name is drawn
+  gfx::RectF more;
+  gfx::RectF open;
+  std::string_view open_label;  // "Open", or "Opening…" while this bundle opens
+  float open_label_width = 0;
+  gfx::RectF subtitle;  // the line of counts and the rename hint
+  std::vector<AddButton> add_buttons;  // empty without text measurement
+  float add_bar_bottom = 0;
+  std::optional<gfx::RectF> web_entry;  // the web-address entry box, when open here
+  std::optional<gfx::RectF> web_hint;
+  float list_top = 0;          // V
+  std::vector<ItemRow> rows;   // only those on screen; the dragged row last
+  std::optional<gfx::RectF> placeholder;  // the free slot of an item drag
+  std::optional<gfx::RectF> drop_zone;    // a bundle without items
+};
+
+// The view with no bundles at all.
+struct WelcomeLayout {
+  gfx::RectF title;
+  gfx::RectF paragraph;  // origin and wrapping width; height rounded up
+  gfx::RectF create;     // "Create your first bundle" (kind 15)
+  gfx::RectF hint;
+};
+
+struct ViewLayout {
+  float scale = 1;   // s
+  float width = 0;   // W
+  float height = 0;  // H
+  float sidebar_width = 0;  // S
+  float content_left = 0;   // X
+  float content_width = 0;  // C
+  float top = 0;            // T: the top strip's height
+  bool measured = false;    // false: fixed fallback widths, no toast
+
+  // Sidebar.
+  gfx::RectF new_bundle;
+  std::optional<gfx::RectF> search_box;  // compact mode only
+  float list_top = 0;                    // L
+  float row_pitch = 0;                   // row height plus gap
+  std::size_t visible_count = 0;         // n
+  std::vector<SidebarRow> rows;          // only those on screen
+  std::optional<gfx::RectF> empty_list;  // the one-line text when no row is visible
+  gfx::RectF settings;
+
+  // Content column: one of these, or neither when bundles exist but none is selected.
+  std::optional<ContentLayout> content;
+  std::optional<WelcomeLayout> welcome;
+  gfx::RectF nothing_selected;  // "Choose a bundle on the left"
+  float item_pitch = 0;         // item row height plus gap
+
+  std::optional<ToastLayout> toast;
+
+  // The scroll offsets the rows were placed with (the state's, clamped) and
+  // their maxima.
+  float sidebar_scroll = 0;
+  float content_scroll = 0;
+  float sidebar_max_scroll = 0;
+  float content_max_scroll = 0;
+  float missing_pill_width = 0;
+};
+
+// Lays out the whole view. Without `measure` (no rendering context) the fixed
+// fallback widths are used and there is no toast.
+ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure);
+
+// Scroll maxima: the sidebar's from its visible bundles, the content's from
+// the selected bundle's items (0 without a selection).
+float sidebar_max_scroll(const ViewLayout& layout);
+float content_max_scroll(const ViewLayout& layout);
+// Keeps both offsets in [0, maximum] (a non-finite offset becomes 0 or the maximum).
+void clamp_scrolls(AppState& state, const ViewLayout& layout);
+
+// The row of the item at `position` at its own place (not its drag slot);
+// none without a selected bundle or past the last item.
+std::optional<gfx::RectF> item_row_rect(const ViewLayout& layout, std::size_t position);
+// The parts of an item row at `row`.
+ItemRowParts item_row_parts(const ViewLayout& layout, gfx::RectF row, bool missing);
+
+// The slot an item dragged with the pointer at `pointer_y` would drop into:
+// round((pointer y − grab offset + content scroll − V) / pitch), in [0, m − 1];
+// 0 without items.
+std::size_t item_drag_slot(const ViewLayout& layout, float pointer_y, float grab_offset);
+// Where the item at `position` is shown while the item at `dragged` is over
+// slot `slot`: the gap closes and slot `slot` stays free.
+std::size_t slot_while_dragging(std::size_t position, std::size_t dragged, std::size_t slot);
+
+// The box of the running inline edit (title area, web-address entry, an item
+// row's upper or lower half), when it belongs to the selected bundle.
+std::optional<gfx::RectF> edit_field_rect(const ViewLayout& layout, const AppState& state);
+// Where the native inline field goes inside that box.
+std::optional<gfx::RectF> edit_control_rect(const ViewLayout& layout, const AppState& state);
+// Where the native search box goes in compact mode; none otherwise.
+std::optional<gfx::RectF> search_control_rect(const ViewLayout& layout);
+
+}  // namespace app

@@ -1,0 +1,54 @@
+#pragma once
+// Shared by the painting files: one frame's drawing context and small helpers.
+
+#include "app/app_state.h"
+#include "app/icon_cache_win.h"
+#include "app/layout.h"
+#include "gfx/gfx_win.h"
+#include "gfx/palette.h"
+
+namespace app::paint {
+
+struct Frame {
+  gfx::Gfx& g;
+  const AppState& state;
+  const ViewLayout& v;
+  IconCache& icons;
+  const gfx::Palette& palette;
+  float s;
+
+  bool hovered(RegionKind kind) const { return state.hover.kind == kind; }
+  bool hovered(RegionKind kind, std::size_t index) const {
+    return state.hover.kind == kind && state.hover.index == index;
+  }
+  // The tint of a selected row.
+  gfx::Color selection_fill() const { return palette.accent.with_alpha(state.dark ? 0.16f : 0.10f); }
+};
+
+// A 1-pixel outline lying inside `r`.
+inline void hairline(gfx::Gfx& g, gfx::RectF r, float radius, gfx::Color color) {
+  g.stroke_rounded({r.x + 0.5f, r.y + 0.5f, r.w - 1, r.h - 1}, radius, 1, color);
+}
+
+// An outline of `width` lying inside `r`.
+inline void outline(gfx::Gfx& g, gfx::RectF r, float radius, float width, gfx::Color color) {
+  g.stroke_rounded(r.inset(width / 2), radius, width, color);
+}
+
+// The box behind a native text field: a field-coloured fill with an accent outline.
+inline void field_box(const Frame& f, gfx::RectF r, float radius) {
+  f.g.fill_rounded(r, radius, f.palette.surface_alt);
+  outline(f.g, r, radius, 1.5f * f.s, f.palette.accent);
+}
+
+// An icon followed by a label, centred as one group in `button`; the label
+// starts `gap` after the icon box's left edge.
+void icon_and_label(const Frame& f, gfx::RectF button, std::string_view icon, float icon_size,
+                    std::string_view label, float label_width, float gap, gfx::Color color);
+
+// The content column of the selected bundle, its item rows last but the
+// dragged one (drawn by paint_dragged_row after everything else of the column).
+void paint_content(const Frame& f);
+void paint_dragged_row(const Frame& f);
+
+}  // namespace app::paint

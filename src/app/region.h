@@ -1,0 +1,35 @@
+#pragma once
+// What lies under a point of the window: the hit-test's answer.
+
+#include <cstddef>
+
+namespace app {
+
+enum class RegionKind : int {
+  nothing = 0,
+  settings_menu = 1,
+  new_bundle = 2,
+  bundle_row = 3,
+  bundle_open = 4,
+  title = 5,
+  open = 6,
+  more = 7,
+  add_files = 8,
+  add_folder = 9,
+  add_app = 10,
+  add_web_address = 11,
+  item_row = 12,
+  item_remove = 13,
+  undo = 14,
+  create_first_bundle = 15,
+  none = 16,  // no region recorded
+};
+
+struct Region {
+  RegionKind kind = RegionKind::nothing;
+  std::size_t index = 0;  // a bundle position (3 to 7) or an item position (12, 13)
+
+  bool operator==(const Region&) const = default;
+};
+
+}  // namespace app

@@ -1,0 +1,41 @@
+#include "app/toast_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/app_state.h"
+#include "app/view_scale.h"
+#include "app/view_text.h"
+#include "gfx/text_measure.h"
+
+namespace app {
+
+std::optional<ToastLayout> toast_layout(const AppState& state, gfx::TextMeasure* measure) {
+  if (!state.toast || !measure) return std::nullopt;
+  const float s = view_scale(state.dpi);
+  const float W = state.client_width;
+  const float H = state.client_height;
+
+  const float undo_width =
+      state.toast->has_undo ? measure->line_width(view_text::undo(), gfx::TextFormat::body_bold) + 28 * s : 0;
+  const float text_width = measure->line_width(state.toast->text, gfx::TextFormat::body);
+  // Never wider than the window less 16s on each side (nor narrower than nothing).
+  const float w = std::max(0.0f, std::min(36 * s + text_width + undo_width, W - 32 * s));
+  const float x = std::round((W - w) / 2);
+  const float y = H - 66 * s;
+
+  ToastLayout layout;
+  layout.bar = {x, y, w, 40 * s};
+  if (state.toast->has_undo) {
+    const gfx::RectF undo{x + w - undo_width - 6 * s, y + 5 * s, undo_width, 30 * s};
+    layout.undo = undo;
+    layout.text = {x + 18 * s, y, std::max(0.0f, (undo.x - x) - 22 * s), 40 * s};
+    layout.text_centred = false;
+  } else {
+    layout.text = {x + 18 * s, y, std::max(0.0f, w - 32 * s), 40 * s};
+    layout.text_centred = true;
+  }
+  return layout;
+}
+
+}  // namespace app

@@ -1,0 +1,312 @@
+// The main view drawn offscreen with the real rendering context, and the
+// shell icons of its item rows.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../host/fake_platform.h"
+#include "app/app_state.h"
+#include "app/layout.h"
+#include "app/paint_win.h"
+#include "base/utf.h"
+#include "bundle/model.h"
+#include "gfx/gfx_win.h"
+#include "winshell/shell_icon_win.h"
+
+namespace {
+
+using gfx::ComPtr;
+using gfx::Gfx;
+
+class PaintWindow {
+ public:
+  PaintWindow() {
+    static const ATOM atom = [] {
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = DefWindowProcW;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"tolvik.PaintTest";
+      return RegisterClassExW(&wc);
+    }();
+    (void)atom;
+    window_ = CreateWindowExW(0, L"tolvik.PaintTest", L"paint test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  }
+  ~PaintWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  HWND get() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+struct Pixels {
+  UINT width = 0, height = 0;
+  std::vector<std::uint32_t> data;  // 0xAARRGGBB
+
+  std::uint32_t at(float x, float y) const {
+    return data[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)];
+  }
+  int r(float x, float y) const { return (at(x, y) >> 16) & 0xFF; }
+  int g(float x, float y) const { return (at(x, y) >> 8) & 0xFF; }
+  int b(float x, float y) const { return at(x, y) & 0xFF; }
+};
+
+std::string hex(std::uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(v));
+  return text;
+}
+
+// The pixel at (x, y) has `hex_rgb` within `tolerance` on every channel.
+testing::AssertionResult colour_at(const Pixels& p, float x, float y, unsigned hex_rgb, int tolerance = 3) {
+  const int want[3] = {static_cast<int>((hex_rgb >> 16) & 0xFF), static_cast<int>((hex_rgb >> 8) & 0xFF),
+                       static_cast<int>(hex_rgb & 0xFF)};
+  const int got[3] = {p.r(x, y), p.g(x, y), p.b(x, y)};
+  for (int i = 0; i < 3; ++i) {
+    if (std::abs(want[i] - got[i]) > tolerance) {
+      return testing::AssertionFailure() << "at " << x << ", " << y << ": " << hex(p.at(x, y)) << " instead of "
+                                         << hex(hex_rgb);
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+class PaintView : public testing::Test {
+ protected:
+  static constexpr UINT kWidth = 1000;
+  static constexpr UINT kHeight = 700;
+
+  testing_support::FakePlatform platform;
+  app::AppState state{platform};
+  app::IconCache icons;
+  PaintWindow window;
+  std::unique_ptr<Gfx> gfx;
+
+  void SetUp() override {
+    ASSERT_TRUE(window.get());
+    auto made = Gfx::create(window.get(), 96);
+    ASSERT_TRUE(made) << made.error().step;
+    gfx = std::move(made.value());
+    state.client_width = kWidth;
+    state.client_height = kHeight;
+    state.dpi = 96;
+  }
+
+  // The path of this test program: a real file with a shell icon.
+  static std::string own_path() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return base::narrow(path);
+  }
+
+  void add_bundle(std::string id, std::string name, std::vector<bundle::Item> items = {}) {
+    state.store.bundles.push_back(bundle::Bundle{std::move(id), std::move(name), std::move(items)});
+  }
+
+  // One frame of the view into an offscreen bitmap; false (with the reason)
+  // when this Direct2D cannot read it back.
+  bool render(Pixels& out, app::ViewLayout& layout, std::string& why) {
+    D2D1_BITMAP_PROPERTIES1 props{};
+    props.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+    props.dpiX = props.dpiY = 96;
+    props.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET;
+    ComPtr<ID2D1Bitmap1> target;
+    if (FAILED(gfx->device_context()->CreateBitmap({kWidth, kHeight}, nullptr, 0, &props, &target))) {
+      why = "no offscreen target";
+      return false;
+    }
+    if (FAILED(gfx->begin_frame(gfx::palette(state.dark).background, target.Get()))) {
+      why = "begin_frame failed";
+      return false;
+    }
+    layout = app::paint_view(*gfx, state, icons);
+    EXPECT_FALSE(gfx->end_frame());
+
+    props.bitmapOptions = D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW;
+    ComPtr<ID2D1Bitmap1> readable;
+    D2D1_MAPPED_RECT mapped{};
+    if (FAILED(gfx->device_context()->CreateBitmap({kWidth, kHeight}, nullptr, 0, &props, &readable)) ||
+        FAILED(readable->CopyFromBitmap(nullptr, target.Get(), nullptr)) ||
+        FAILED(readable->Map(D2D1_MAP_OPTIONS_READ, &mapped))) {
+      why = "cannot read the frame back";
+      return false;
+    }
+    out.width = kWidth;
+    out.height = kHeight;
+    out.data.resize(static_cast<std::size_t>(kWidth) * kHeight);
+    for (UINT y = 0; y < kHeight; ++y) {
+      std::memcpy(&out.data[static_cast<std::size_t>(y) * kWidth], mapped.bits + static_cast<std::size_t>(y) * mapped.pitch,
+                  kWidth * 4);
+    }
+    readable->Unmap();
+    return true;
+  }
+};
+
+#define RENDER_OR_SKIP(pixels, layout)                           \
+  do {                                                           \
+    std::string why_;                                            \
+    if (!render(pixels, layout, why_)) GTEST_SKIP() << why_;     \
+  } while (0)
+
+TEST_F(PaintView, SidebarRowsAndContentColumnInTheLightTheme) {
+  add_bundle("b0", "Month-end", {bundle::Item{bundle::Kind::file, own_path(), {}, {}}});
+  add_bundle("b1", "Reading");
+  state.selected_bundle = 0;
+  Pixels px;
+  app::ViewLayout v;
+  RENDER_OR_SKIP(px, v);
+
+  EXPECT_TRUE(colour_at(px, 5, kHeight - 5, 0xFFFFFF));                  // sidebar: surface
+  EXPECT_TRUE(colour_at(px, v.sidebar_width + 5, kHeight - 5, 0xF2F4F7)); // content: background
+  EXPECT_TRUE(colour_at(px, v.sidebar_width - 1, kHeight - 5, 0xE3E6EA)); // the divider
+
+  // Row 1 (not selected) has the plain row fill; row 0 (selected) the accent tint.
+  const app::SidebarRow& plain = v.rows.at(1);
+  EXPECT_TRUE(colour_at(px, plain.rect.x + 6, plain.rect.y + plain.rect.h / 2, 0xFFFFFF));
+  const app::SidebarRow& selected = v.rows.at(0);
+  // #16A34A at 0.10 over white.
+  EXPECT_TRUE(colour_at(px, selected.rect.x + 6, selected.rect.y + selected.rect.h / 2, 0xE8F6ED, 4));
+
+  // Open buttons are filled with the accent colour (sampled left of the label).
+  EXPECT_TRUE(colour_at(px, plain.open.x + 3, plain.open.y + plain.open.h / 2, 0x16A34A));
+  EXPECT_TRUE(colour_at(px, v.content->open.x + 3, v.content->open.y + 20, 0x16A34A));
+  // The item row is drawn, its icon came from the shell.
+  const app::ItemRow& row = v.content->rows.at(0);
+  EXPECT_TRUE(colour_at(px, row.rect.x + 3, row.rect.y + row.rect.h / 2, 0xFFFFFF));
+  const auto icon = icons.find(bundle::item_key(own_path()));
+  ASSERT_NE(icon, icons.end());
+  EXPECT_TRUE(icon->second);
+}
+
+TEST_F(PaintView, DarkThemeUsesTheDarkPalette) {
+  add_bundle("b0", "Month-end");
+  state.dark = true;
+  Pixels px;
+  app::ViewLayout v;
+  RENDER_OR_SKIP(px, v);
+  EXPECT_TRUE(colour_at(px, 5, kHeight - 5, 0x222327));
+  EXPECT_TRUE(colour_at(px, v.sidebar_width + 5, kHeight - 5, 0x17181B));
+  EXPECT_TRUE(colour_at(px, v.rows[0].rect.x + 6, v.rows[0].rect.y + 31, 0x1F2125));
+}
+
+TEST_F(PaintView, WebAddressesGetNoShellIconAndMissingTargetsAPill) {
+  const std::string gone = "C:\\no such folder\\report.xlsx";
+  add_bundle("b0", "Mixed",
+             {bundle::Item{bundle::Kind::url, "https://example.com/", {}, {}},
+              bundle::Item{bundle::Kind::file, gone, {}, {}}});
+  state.selected_bundle = 0;
+  state.missing_targets.insert(bundle::item_key(gone));
+  Pixels px;
+  app::ViewLayout v;
+  RENDER_OR_SKIP(px, v);
+
+  const auto web = icons.find(bundle::item_key("https://example.com/"));
+  ASSERT_NE(web, icons.end());
+  EXPECT_FALSE(web->second);
+  EXPECT_NE(icons.find(bundle::item_key(gone)), icons.end());  // cached either way, never asked again
+
+  // The pill: #DC2626 at 0.12 over the white row, sampled at its left end.
+  const app::ItemRowParts parts = app::item_row_parts(v, v.content->rows.at(1).rect, true);
+  ASSERT_TRUE(parts.pill);
+  EXPECT_TRUE(colour_at(px, parts.pill->x + 3, parts.pill->y + 12, 0xFBE5E5, 4));
+}
+
+TEST_F(PaintView, HeaderCoversRowsScrolledUpAndTheScrollIsClamped) {
+  std::vector<bundle::Item> items;
+  for (int i = 0; i < 40; ++i) items.push_back(bundle::Item{bundle::Kind::url, "https://e.com/" + std::to_string(i), {}, {}});
+  add_bundle("b0", "Long", items);
+  state.selected_bundle = 0;
+  state.content_scroll = std::numeric_limits<float>::max();  // "scroll to the end"
+  Pixels px;
+  app::ViewLayout v;
+  RENDER_OR_SKIP(px, v);
+  EXPECT_FLOAT_EQ(state.content_scroll, app::content_max_scroll(v));
+
+  // Row 16 now starts 28 pixels above the list top, under the header, which covers it.
+  state.content_scroll = 16 * 62 + 28;
+  RENDER_OR_SKIP(px, v);
+  ASSERT_EQ(v.content->rows.front().item, 16u);
+  const float x = v.content_left + v.content_width / 2;
+  EXPECT_TRUE(colour_at(px, x, v.content->list_top - 8, 0xF2F4F7));
+  EXPECT_TRUE(colour_at(px, x, v.content->list_top - 4, 0xFFFFFF));  // below the cut the row shows
+}
+
+TEST_F(PaintView, DraggedItemLeavesAnEmptySlot) {
+  std::vector<bundle::Item> items;
+  for (int i = 0; i < 5; ++i) items.push_back(bundle::Item{bundle::Kind::url, "https://e.com/" + std::to_string(i), {}, {}});
+  add_bundle("b0", "Five", items);
+  state.selected_bundle = 0;
+  state.selected_item = 0;
+  const app::ViewLayout before = app::layout_view(state, gfx.get());
+  const gfx::RectF slot2 = *app::item_row_rect(before, 2);
+  // Item 0 grabbed at its top, held over slot 2; the dragged row drawn a little lower.
+  state.item_drag = app::AppState::ItemDrag{0, slot2.y + 20, 0};
+  Pixels px;
+  app::ViewLayout v;
+  RENDER_OR_SKIP(px, v);
+  ASSERT_TRUE(v.content->placeholder);
+  // The slot's upper part shows the window background inside the dashed outline.
+  EXPECT_TRUE(colour_at(px, slot2.x + slot2.w / 2, slot2.y + 10, 0xF2F4F7));
+  // The dragged row covers the lower part.
+  EXPECT_TRUE(colour_at(px, slot2.x + slot2.w / 2, slot2.y + 40, 0xE8F6ED, 4));
+}
+
+TEST_F(PaintView, WelcomeWithoutBundlesAndToastOnTop) {
+  state.toast = app::Toast{"Removed “Month-end”", 0, true};
+  state.hover = app::Region{app::RegionKind::create_first_bundle, 0};
+  Pixels px;
+  app::ViewLayout v;
+  RENDER_OR_SKIP(px, v);
+  ASSERT_TRUE(v.welcome);
+  // Hovered: the accent at 0.85 over the background.
+  EXPECT_TRUE(colour_at(px, v.welcome->create.x + 3, v.welcome->create.y + 21, 0x37AF64, 5));
+  ASSERT_TRUE(v.toast && v.toast->undo);
+  // #111214 at 0.94 over the background, and the Undo button a little lighter.
+  EXPECT_TRUE(colour_at(px, v.toast->bar.x + 4, v.toast->bar.y + 20, 0x1F2022, 4));
+  const int bar = px.r(v.toast->bar.x + 4, v.toast->bar.y + 20);
+  const int undo = px.r(v.toast->undo->x + 2, v.toast->undo->y + 15);
+  EXPECT_GT(undo, bar + 10);
+}
+
+// ---- shell icons -------------------------------------------------------------
+
+TEST(ShellIcon, NetworkPaths) {
+  EXPECT_TRUE(winshell::is_network_path("\\\\server\\share\\report.docx"));
+  EXPECT_FALSE(winshell::is_network_path("C:\\Windows"));
+  EXPECT_FALSE(winshell::is_network_path("report.docx"));
+  EXPECT_FALSE(winshell::is_network_path(""));
+  EXPECT_FALSE(winshell::is_network_path("1:\\x"));
+}
+
+TEST(ShellIcon, ByTypeNeverTouchesTheTarget) {
+  // No such server: asked by type only, the shell still answers at once.
+  HICON file = winshell::shell_icon("\\\\no-such-host.invalid\\share\\notes.txt", false, true);
+  ASSERT_TRUE(file);
+  DestroyIcon(file);
+  HICON folder = winshell::shell_icon("folder", true, true);
+  ASSERT_TRUE(folder);
+  DestroyIcon(folder);
+}
+
+TEST(ShellIcon, RealFileAndMissingFile) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  HICON own = winshell::shell_icon(base::narrow(path), false, false);
+  ASSERT_TRUE(own);
+  DestroyIcon(own);
+  EXPECT_FALSE(winshell::shell_icon("C:\\no such folder\\nothing.bin", false, false));
+}
+
+}  // namespace
