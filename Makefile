@@ -4,14 +4,16 @@
 #   make test                         build everything, run all test suites
 #   make test-host|test-win|test-e2e [ARGS=...]   one suite (ARGS to its runner)
 #   make build                        build both presets
+#   make fuzz [FUZZ_SECONDS=300] [ARGS=target...]   run the libFuzzer targets (clang), each for FUZZ_SECONDS
 #   make stop                         end the Wine session and Xvfb of `make run`
 #   make clean                        remove the build outputs (keeps the Wine prefixes)
 #   make distclean                    remove all of build/, Wine prefixes included
 
 SHELL := /bin/bash
 ARGS ?=
+FUZZ_SECONDS ?= 300
 
-.PHONY: all build deps run stop test test-host test-win test-e2e clean distclean
+.PHONY: all build deps run stop test test-host test-win test-e2e fuzz clean distclean
 
 all: build
 
@@ -41,6 +43,10 @@ test-win:
 
 test-e2e:
 	@./scripts/test.sh e2e -- $(ARGS)
+
+# Corpus in build/fuzz/corpus/<target>, seeded from fuzz/seeds/<target>/.
+fuzz: deps
+	@./scripts/fuzz.sh -t $(FUZZ_SECONDS) $(ARGS)
 
 clean:
 	rm -rf build/host build/windows build/test-logs

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds and runs tolvik's test suites; `make test` and `make test-<suite>`.
 #
-#   scripts/test.sh [host] [win] [e2e] [-- ARGS...]
+#   scripts/test.sh [host] [win] [e2e] [fuzz] [-- ARGS...]
 #
-# No suite named: all three. ARGS go to the suite's runner (GoogleTest
+# No suite named: all of them (fuzz comes with host). ARGS go to the suite's runner (GoogleTest
 # options such as --gtest_filter=..., or run.py's -k TEXT) when one suite is named.
 #
 # host: build/host/host_tests on Linux.
 # win:  build/windows/win_tests.exe under Wine.
 # e2e:  tests/e2e/run.py, driving build/windows/tolvik.exe under Wine.
+# fuzz: a short run of each libFuzzer target (scripts/fuzz.sh; TOLVIK_FUZZ_SECONDS
+#       per target, default 20); also part of host.
 # The Wine suites share one private Xvfb and the prefix build/wine/test
 # (TOLVIK_TEST_ENV=NAME: build/wine/NAME instead).
 #
@@ -24,9 +26,9 @@ suites=()
 args=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    host | win | e2e) suites+=("$1") ;;
+    host | win | e2e | fuzz) suites+=("$1") ;;
     --) shift; args=("$@"); break ;;
-    *) echo "test.sh: unknown suite '$1' (host, win, e2e)" >&2; exit 2 ;;
+    *) echo "test.sh: unknown suite '$1' (host, win, e2e, fuzz)" >&2; exit 2 ;;
   esac
   shift
 done
@@ -175,6 +177,26 @@ if wants host; then
     fi
   done
   note checks "$checks_passed" "$checks_failed" 0
+fi
+
+# --- fuzz smoke run --------------------------------------------------------
+# Each libFuzzer target for a few seconds, sanitizers on (`make fuzz` runs longer).
+if wants host || wants fuzz; then
+  fuzz_seconds="${TOLVIK_FUZZ_SECONDS:-20}"
+  section "fuzz: fuzz/*_fuzz.cpp, ${fuzz_seconds}s each"
+  ./scripts/fuzz.sh -t "$fuzz_seconds" 2>&1 | tee "$LOGS/fuzz.log"
+  code=${PIPESTATUS[0]}
+  last="$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$LOGS/fuzz.log" | tail -n 1)"
+  if [[ "$last" =~ ^fuzz:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+    p="${BASH_REMATCH[1]}" f="${BASH_REMATCH[2]}"
+    if [ "$code" -ne 0 ] && [ "$f" -eq 0 ]; then
+      note fuzz "$p" 1 0 "exit code $code"
+    else
+      note fuzz "$p" "$f" 0
+    fi
+  else
+    note fuzz 0 1 0 "no result: exit code $code"
+  fi
 fi
 
 # --- Wine suites -----------------------------------------------------------
