@@ -8,8 +8,11 @@
 #include <string>
 #include <unordered_set>
 
+#include "app/edit_state.h"
 #include "app/platform.h"
+#include "app/region.h"
 #include "app/toast.h"
+#include "app/undo.h"
 #include "bundle/model.h"
 
 namespace app {
@@ -27,12 +30,38 @@ struct AppState {
   std::string search_text;
   bool search_open = false;
 
+  std::optional<ActiveEdit> edit;
+
+  // Pointer state of the view.
+  Region hover;
+  struct Press {
+    Region region{RegionKind::none, 0};
+    float x = 0, y = 0;
+  } pressed;
+  struct ItemDrag {
+    std::size_t index = 0;
+    float pointer_y = 0;
+    float grab_offset = 0;  // press y minus the row's top
+  };
+  std::optional<ItemDrag> item_drag;
+  // Target of a file drag over the window: a bundle position, or a new bundle.
+  struct DropTarget {
+    std::optional<std::size_t> bundle;  // none: a new bundle
+  };
+  std::optional<DropTarget> drop_target;
+  bool tracking_leave = false;
+
   std::optional<Toast> toast;
+  // What the toast's Undo button (and Ctrl+Z) restores.
+  std::optional<Undo> undo;
   // The id of the bundle being opened; while set no other bundle opens.
   std::optional<std::string> opening;
   // Item keys (bundle::item_key) of targets found not to exist.
   std::unordered_set<std::string> missing_targets;
 
+  // The client area in pixels.
+  float client_width = 0;
+  float client_height = 0;
   float sidebar_scroll = 0;
   float content_scroll = 0;
   bool dark = false;

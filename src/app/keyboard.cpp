@@ -1,13 +1,47 @@
 #include "app/keyboard.h"
 
+#include "app/act/bundle_file.h"
+#include "app/act/edit_ops.h"
 #include "app/act/open.h"
 #include "app/app_state.h"
+#include "app/layout.h"
 #include "app/selection.h"
 
 namespace app {
+namespace {
+
+// The context menu from the keyboard: the selected item's, else the selected bundle's.
+void open_context_menu(AppState& state) {
+  const ViewLayout layout = layout_view(state, state.platform.text_measure());
+  if (state.selected_item) {
+    const auto row = item_row_rect(layout, *state.selected_item);
+    state.platform.show_item_menu(*state.selected_item, row ? row->x + 60 : 60, row ? row->bottom() : 0);
+  } else if (state.selected_bundle) {
+    state.platform.show_bundle_menu(*state.selected_bundle, layout.content_left, 120);
+  }
+}
+
+void handle_ctrl_key(AppState& state, Key key) {
+  switch (key) {
+    case Key::f:
+      state.search_open = true;
+      state.platform.focus_search_box();
+      state.platform.invalidate();
+      break;
+    case Key::n: new_bundle(state); break;
+    case Key::o: choose_and_import(state); break;
+    case Key::z: undo(state); break;
+    default: break;
+  }
+}
+
+}  // namespace
 
 void handle_key(AppState& state, Key key, bool ctrl) {
-  if (ctrl) return;
+  if (ctrl) {
+    handle_ctrl_key(state, key);
+    return;
+  }
   switch (key) {
     case Key::enter:
       if (state.selected()) open_bundle(state, *state.selected_bundle);
@@ -22,7 +56,16 @@ void handle_key(AppState& state, Key key, bool ctrl) {
     case Key::down:
       move_selection(state, +1);
       break;
-    case Key::other:
+    case Key::del:
+      if (state.selected_item) remove_item(state, *state.selected_item);
+      break;
+    case Key::f2:
+      begin_rename_bundle(state);
+      break;
+    case Key::apps:
+      open_context_menu(state);
+      break;
+    default:
       break;
   }
 }

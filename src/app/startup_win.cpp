@@ -125,6 +125,8 @@ int run_window(const StartPlan& plan) {
 
   auto main = std::make_unique<MainWindow>(window);
   main->edit_style = make_edit_style(dark, dpi);
+  // Without a rendering context the program runs on and draws nothing.
+  if (auto made = gfx::Gfx::create(window, dpi)) main->set_gfx(std::move(made).value());
   AppState& state = main->state;
   state.store = std::move(store);
   state.store_path = path;

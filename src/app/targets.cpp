@@ -17,7 +17,9 @@ void apply_target_check(AppState& state, const TargetCheck& result) {
   bool changed = false;
   for (const auto& [target, exists] : result) {
     std::string key = bundle::item_key(target);
-    changed |= exists ? state.missing_targets.erase(key) > 0 : state.missing_targets.insert(std::move(key)).second;
+    const bool changed_here = exists ? state.missing_targets.erase(key) > 0 : state.missing_targets.insert(key).second;
+    if (changed_here) state.platform.forget_icon(key);
+    changed |= changed_here;
   }
   if (changed) state.platform.invalidate();
 }

@@ -9,10 +9,15 @@
 #include <string>
 #include <utility>
 
+#include "app/act/add_input.h"
 #include "app/act/import.h"
 #include "app/act/open.h"
 #include "app/act/shell_opener_win.h"
+#include "app/edit.h"
 #include "app/keyboard.h"
+#include "app/layout.h"
+#include "app/mouse.h"
+#include "app/paint_win.h"
 #include "app/messages_win.h"
 #include "app/selection.h"
 #include "app/settings_win.h"
@@ -20,6 +25,7 @@
 #include "app/workers_win.h"
 #include "base/file.h"
 #include "base/utf.h"
+#include "winshell/clipboard_win.h"
 
 namespace app {
 namespace {
@@ -53,22 +59,37 @@ class Borrow {
   MainWindow* main_;
 };
 
-COLORREF rgb_of(std::uint32_t hex) { return RGB((hex >> 16) & 0xFF, (hex >> 8) & 0xFF, hex & 0xFF); }
-
-// The palette's window clear colour: #F2F4F7 light, #17181B dark.
-COLORREF background_color(bool dark) { return rgb_of(dark ? 0x17181B : 0xF2F4F7); }
-
-void paint(HWND window, const MainWindow* main) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window, &ps);
-  if (dc) {
-    base::UniqueGdiObject brush(CreateSolidBrush(background_color(main && main->state.dark)));
-    RECT client;
-    GetClientRect(window, &client);
-    FillRect(dc, &client, static_cast<HBRUSH>(brush.get()));
-  }
-  EndPaint(window, &ps);
+// Sizes the buffers and the layout to the client area.
+void apply_client_size(MainWindow& main, UINT width, UINT height) {
+  if (main.gfx) main.gfx->resize(std::max<UINT>(width, 1), std::max<UINT>(height, 1));
+  main.state.client_width = static_cast<float>(width);
+  main.state.client_height = static_cast<float>(height);
+  clamp_scrolls(main.state, layout_view(main.state, main.state.platform.text_measure()));
 }
+
+// One frame from the state. Without a rendering context nothing is drawn; a
+// lost device is replaced for the next frame.
+void paint(MainWindow& main) {
+  if (!main.gfx) return;
+  // A size change delivered while another handler held the state was skipped;
+  // the frame always matches the client area.
+  RECT client{};
+  GetClientRect(main.window, &client);
+  const auto width = static_cast<UINT>(client.right - client.left);
+  const auto height = static_cast<UINT>(client.bottom - client.top);
+  if (static_cast<float>(width) != main.state.client_width || static_cast<float>(height) != main.state.client_height) {
+    apply_client_size(main, width, height);
+  }
+  main.gfx->begin_frame(gfx::palette(main.state.dark).background);
+  paint_view(*main.gfx, main.state, main.icons);
+  if (main.gfx->end_frame()) {
+    auto made = gfx::Gfx::create(main.window, main.state.dpi);
+    main.set_gfx(made ? std::move(made).value() : nullptr);
+  }
+}
+
+float lparam_x(LPARAM lparam) { return static_cast<float>(static_cast<std::int16_t>(LOWORD(lparam))); }
+float lparam_y(LPARAM lparam) { return static_cast<float>(static_cast<std::int16_t>(HIWORD(lparam))); }
 
 std::int32_t saturate(float value) {
   if (std::isnan(value)) return 0;
@@ -92,6 +113,13 @@ Key key_of(WPARAM virtual_key) {
     case VK_ESCAPE: return Key::escape;
     case VK_UP: return Key::up;
     case VK_DOWN: return Key::down;
+    case VK_DELETE: return Key::del;
+    case VK_F2: return Key::f2;
+    case VK_APPS: return Key::apps;
+    case 'F': return Key::f;
+    case 'N': return Key::n;
+    case 'O': return Key::o;
+    case 'Z': return Key::z;
     default: return Key::other;
   }
 }
@@ -105,9 +133,39 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
   AppState& state = main.state;
   switch (message) {
     case WM_SIZE:
+      apply_client_size(main, LOWORD(lparam), HIWORD(lparam));
       state.platform.invalidate();
       return 0;
+    case WM_MOUSEMOVE:
+      on_mouse_move(state, lparam_x(lparam), lparam_y(lparam), (wparam & MK_LBUTTON) != 0);
+      return 0;
+    case WM_LBUTTONDOWN:
+      on_left_button_down(state, lparam_x(lparam), lparam_y(lparam));
+      return 0;
+    case WM_LBUTTONUP:
+      on_left_button_up(state, lparam_x(lparam), lparam_y(lparam));
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      on_double_click(state, lparam_x(lparam), lparam_y(lparam));
+      return 0;
+    case WM_RBUTTONUP:
+      on_right_button_up(state, lparam_x(lparam), lparam_y(lparam));
+      return 0;
+    case WM_MOUSEWHEEL: {
+      POINT point{static_cast<std::int16_t>(LOWORD(lparam)), static_cast<std::int16_t>(HIWORD(lparam))};
+      ScreenToClient(window, &point);
+      on_wheel(state, static_cast<float>(point.x), static_cast<float>(point.y),
+               static_cast<std::int16_t>(HIWORD(wparam)));
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lparam) != window) on_capture_lost(state);
+      return 0;
+    case WM_MOUSELEAVE:
+      on_mouse_leave(state);
+      return 0;
     case WM_CLOSE:
+      end_edit(state, true);
       save_window_placement(window);
       DestroyWindow(window);
       return 0;
@@ -146,15 +204,22 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
       return reinterpret_cast<LRESULT>(main.edit_style.brush.get());
     case WM_DPICHANGED: {
       state.dpi = LOWORD(wparam);
+      if (main.gfx) main.gfx->set_scale(state.dpi);
       refresh_edit_style(main);
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
-    case WM_KEYDOWN:
-      handle_key(state, key_of(wparam), GetKeyState(VK_CONTROL) < 0);
+    case WM_KEYDOWN: {
+      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+      if (ctrl && wparam == 'V') {
+        paste(state, winshell::read_clipboard(window));
+      } else {
+        handle_key(state, key_of(wparam), ctrl);
+      }
       return 0;
+    }
     case kMsgOpenFinished:
       if (auto outcome = open_result_slot().take()) {
         finish_open(state, *outcome);
@@ -191,7 +256,8 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     }
     case WM_PAINT: {
       Borrow borrow;
-      paint(window, borrow.get());
+      if (MainWindow* main = borrow.get()) paint(*main);
+      ValidateRect(window, nullptr);
       return 0;
     }
     default:
@@ -234,6 +300,54 @@ base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<b
   return app::start_open_worker(window_, std::move(bundle_id), std::move(items));
 }
 
+// The native text fields and the file dialogs are not part of the window yet:
+// the field cannot be created and every dialog answers as if cancelled.
+bool WinPlatform::open_edit_field(const ActiveEdit&, std::string_view, std::string_view) { return false; }
+
+std::string WinPlatform::close_edit_field() { return {}; }
+
+void WinPlatform::clear_search_box() {}
+
+std::vector<std::string> WinPlatform::open_files_dialog(std::string_view, const std::vector<FileFilter>&, StartFolder) {
+  return {};
+}
+
+std::optional<std::string> WinPlatform::pick_folder_dialog(std::string_view) { return std::nullopt; }
+
+std::optional<std::string> WinPlatform::save_file_dialog(std::string_view, const std::vector<FileFilter>&,
+                                                         std::string_view, std::string_view) {
+  return std::nullopt;
+}
+
+gfx::TextMeasure* WinPlatform::text_measure() { return measure_; }
+
+void WinPlatform::capture_pointer() { SetCapture(window_); }
+
+void WinPlatform::release_pointer() { ReleaseCapture(); }
+
+void WinPlatform::track_pointer_leave() {
+  TRACKMOUSEEVENT track{};
+  track.cbSize = sizeof(track);
+  track.dwFlags = TME_LEAVE;
+  track.hwndTrack = window_;
+  TrackMouseEvent(&track);
+}
+
+void WinPlatform::focus_window() { SetFocus(window_); }
+
+// The search box and the popup menus are not part of the window yet.
+void WinPlatform::focus_search_box() {}
+
+void WinPlatform::show_bundle_menu(std::size_t, float, float) {}
+
+void WinPlatform::show_item_menu(std::size_t, float, float) {}
+
+void WinPlatform::show_settings_menu(float, float) {}
+
+void WinPlatform::forget_icon(const std::string& item_key) {
+  if (icons_) icons_->erase(item_key);
+}
+
 bool WinPlatform::target_exists(const std::string& target) { return base::path_exists(target); }
 
 base::Status WinPlatform::start_item(const bundle::Item& item) { return start_item_with_shell(item); }
@@ -269,7 +383,19 @@ bool register_main_window_class(HINSTANCE instance) {
   return RegisterClassExW(&wc) != 0;
 }
 
-void install_main_window(std::unique_ptr<MainWindow> main) { g_slot.main = std::move(main); }
+void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
+  icons.clear();
+  gfx = std::move(made);
+  platform.set_text_measure(gfx.get());
+}
+
+void install_main_window(std::unique_ptr<MainWindow> main) {
+  RECT client{};
+  GetClientRect(main->window, &client);
+  main->state.client_width = static_cast<float>(client.right - client.left);
+  main->state.client_height = static_cast<float>(client.bottom - client.top);
+  g_slot.main = std::move(main);
+}
 
 void with_main_window(const std::function<void(MainWindow&)>& work) {
   Borrow borrow;

@@ -45,9 +45,10 @@ def read_message_box(ctx, timeout_ms=20000):
 
 
 def start_window(ctx, args=(), env=None):
+    """Starts tolvik.exe and waits until its window is shown: the state is
+    built by then (bundle files on the command line are imported after it)."""
     process = ctx.start(args, env=env)
-    harness.wait_for(lambda: ctx.probe("find", "tolvik.Main").code == 0, timeout=30,
-                     what="the tolvik window")
+    harness.find_window("tolvik", timeout=30)
     return process
 
 
@@ -217,6 +218,8 @@ def test_bundle_files_on_the_command_line_are_imported_with_the_exact_store_form
     bad = ctx.folder / "c.tolvik"
     bad.write_text("not json")
     process = start_window(ctx, [harness.wine_path(first), harness.wine_path(bad), harness.wine_path(second)])
+    harness.wait_for(lambda: len(json.loads(ctx.store.read_text(encoding="utf-8"))["bundles"]) == 3,
+                     what="the imported bundles")
     saved = json.loads(ctx.store.read_text(encoding="utf-8"))
     assert close_window(ctx, process) == 0
 

@@ -2,7 +2,9 @@
 // A platform that records what the application asked of the window and the
 // system, with a clock the test moves by hand.
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -34,7 +36,10 @@ class FakePlatform final : public app::Platform {
     settings[std::string(name)] = std::string(value);
   }
   void invalidate() override { ++invalidations; }
-  void set_timer(app::TimerId id, unsigned ms) override { timers.emplace_back(id, ms); }
+  void set_timer(app::TimerId id, unsigned ms) override {
+    timers.emplace_back(id, ms);
+    if (on_set_timer) on_set_timer(id, ms);
+  }
   double monotonic_seconds() override { return now; }
   void start_target_check(std::vector<std::string> targets) override { target_checks.push_back(std::move(targets)); }
   base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) override {
@@ -48,6 +53,92 @@ class FakePlatform final : public app::Platform {
     if (failing_starts.count(item.target)) return base::fail("Access is denied.");
     return {};
   }
+
+  // The inline field: what it was opened with, the text the user "typed".
+  bool edit_field_fails = false;
+  std::optional<app::ActiveEdit> edit_field;
+  std::string edit_field_initial;
+  std::string edit_field_cue;
+  std::string edit_field_text;
+  int edit_fields_closed = 0;
+  int search_box_cleared = 0;
+
+  bool open_edit_field(const app::ActiveEdit& edit, std::string_view initial, std::string_view cue) override {
+    if (edit_field_fails) return false;
+    edit_field = edit;
+    edit_field_initial = std::string(initial);
+    edit_field_cue = std::string(cue);
+    edit_field_text = edit_field_initial;
+    return true;
+  }
+  std::string close_edit_field() override {
+    edit_field.reset();
+    ++edit_fields_closed;
+    return edit_field_text;
+  }
+  void clear_search_box() override { ++search_box_cleared; }
+
+  // The dialogs answer with what the test put here, and record what they were asked.
+  struct DialogCall {
+    std::string kind;  // "open", "folder", "save"
+    std::string title;
+    std::vector<app::FileFilter> filters;
+    app::StartFolder start = app::StartFolder::none;
+    std::string default_extension;
+    std::string initial_name;
+  };
+  std::vector<DialogCall> dialogs;
+  // Runs inside each dialog, as other messages do during their modal loop.
+  std::function<void()> during_dialog;
+  // Called after each timer is recorded (a toast sets timer 1 once its text is in place).
+  std::function<void(app::TimerId, unsigned)> on_set_timer;
+  std::vector<std::string> open_answer;
+  std::optional<std::string> folder_answer;
+  std::optional<std::string> save_answer;
+
+  std::vector<std::string> open_files_dialog(std::string_view title, const std::vector<app::FileFilter>& filters,
+                                             app::StartFolder start) override {
+    dialogs.push_back({"open", std::string(title), filters, start, {}, {}});
+    if (during_dialog) during_dialog();
+    return open_answer;
+  }
+  std::optional<std::string> pick_folder_dialog(std::string_view title) override {
+    dialogs.push_back({"folder", std::string(title), {}, app::StartFolder::none, {}, {}});
+    if (during_dialog) during_dialog();
+    return folder_answer;
+  }
+  std::optional<std::string> save_file_dialog(std::string_view title, const std::vector<app::FileFilter>& filters,
+                                              std::string_view default_extension,
+                                              std::string_view initial_name) override {
+    dialogs.push_back({"save", std::string(title), filters, app::StartFolder::none, std::string(default_extension),
+                       std::string(initial_name)});
+    if (during_dialog) during_dialog();
+    return save_answer;
+  }
+
+  std::vector<std::string> forgotten_icons;
+  void forget_icon(const std::string& item_key) override { forgotten_icons.push_back(item_key); }
+
+  gfx::TextMeasure* measure = nullptr;
+  gfx::TextMeasure* text_measure() override { return measure; }
+
+  // Pointer and focus calls, in order: "capture", "release", "track", "focus", "search".
+  std::vector<std::string> pointer_calls;
+  void capture_pointer() override { pointer_calls.push_back("capture"); }
+  void release_pointer() override { pointer_calls.push_back("release"); }
+  void track_pointer_leave() override { pointer_calls.push_back("track"); }
+  void focus_window() override { pointer_calls.push_back("focus"); }
+  void focus_search_box() override { pointer_calls.push_back("search"); }
+
+  struct MenuCall {
+    std::string menu;  // "bundle", "item", "settings"
+    std::size_t index = 0;
+    float x = 0, y = 0;
+  };
+  std::vector<MenuCall> menus;
+  void show_bundle_menu(std::size_t bundle, float x, float y) override { menus.push_back({"bundle", bundle, x, y}); }
+  void show_item_menu(std::size_t item, float x, float y) override { menus.push_back({"item", item, x, y}); }
+  void show_settings_menu(float x, float y) override { menus.push_back({"settings", 0, x, y}); }
 
   bool timer_set(app::TimerId id, unsigned ms) const {
     for (const auto& t : timers) {

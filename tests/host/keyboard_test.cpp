@@ -81,3 +81,36 @@ TEST_F(KeyboardTest, SearchIgnoresLetterCaseByFullUnicodeRules) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KeyboardTest, CtrlRulesForLetterKeys) {
+  app::handle_key(state, app::Key::f, false);
+  EXPECT_FALSE(state.search_open);
+  app::handle_key(state, app::Key::f, true);
+  EXPECT_TRUE(state.search_open);
+  EXPECT_EQ(platform.pointer_calls.back(), "search");
+  // Delete and F2 act only with Ctrl up; Ctrl+N only with Ctrl down.
+  app::select_bundle(state, 0);
+  state.selected_item = 0;
+  app::handle_key(state, app::Key::del, true);
+  EXPECT_EQ(state.store.bundles[0].items.size(), 1u);
+  app::handle_key(state, app::Key::n, false);
+  EXPECT_EQ(state.store.bundles.size(), 7u);
+}
+
+TEST_F(KeyboardTest, AppsKeyOpensTheItemMenuOrElseTheBundleMenu) {
+  app::select_bundle(state, 2);
+  app::handle_key(state, app::Key::apps, false);
+  ASSERT_EQ(platform.menus.size(), 1u);
+  EXPECT_EQ(platform.menus[0].menu, "bundle");
+  EXPECT_EQ(platform.menus[0].index, 2u);
+  EXPECT_FLOAT_EQ(platform.menus[0].y, 120);
+  state.selected_item = 0;
+  app::handle_key(state, app::Key::apps, false);
+  ASSERT_EQ(platform.menus.size(), 2u);
+  EXPECT_EQ(platform.menus[1].menu, "item");
+  EXPECT_EQ(platform.menus[1].index, 0u);
+}
+
+}  // namespace

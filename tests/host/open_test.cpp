@@ -148,3 +148,13 @@ TEST_F(OpenBundleTest, SingleItemStartFailureShowsTheSystemText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(OpenBundleTest, FinishingDropsTheIconsOfTheOpenedItemsButNotOfWebAddresses) {
+  const std::vector<bundle::Item> items = {file_item("C:\\A\\"), url_item("https://a.bc"), file_item("D:\\b.txt")};
+  app::finish_open(state, app::OpenOutcome{items, "b1", app::OpenResult{{1}, {}, 2}});
+  EXPECT_EQ(platform.forgotten_icons, (std::vector<std::string>{"c:\\a", "d:\\b.txt"}));
+}
+
+}  // namespace

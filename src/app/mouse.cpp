@@ -1,0 +1,249 @@
+#include "app/mouse.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/act/edit_ops.h"
+#include "app/act/open.h"
+#include "app/app_state.h"
+#include "app/edit.h"
+#include "app/hit_test.h"
+#include "app/layout.h"
+#include "app/selection.h"
+#include "detect/detect.h"
+#include "lang/lang.h"
+
+namespace app {
+namespace {
+
+ViewLayout current_layout(const AppState& state) { return layout_view(state, state.platform.text_measure()); }
+
+Region region_at(const AppState& state, float x, float y) { return hit_test(current_layout(state), state, x, y); }
+
+// Kinds whose index tells one row from another.
+bool indexed(RegionKind kind) {
+  return kind == RegionKind::bundle_row || kind == RegionKind::bundle_open || kind == RegionKind::item_row ||
+         kind == RegionKind::item_remove;
+}
+
+bool same_target(Region pressed, Region released) {
+  return pressed.kind == released.kind && (!indexed(pressed.kind) || pressed.index == released.index);
+}
+
+void add_chosen_paths(AppState& state, const std::vector<std::string>& paths) {
+  if (paths.empty() || !state.selected_bundle) return;
+  std::vector<bundle::Item> items;
+  items.reserve(paths.size());
+  for (const std::string& path : paths) items.push_back(detect::item_from_path(path));
+  add_items(state, state.selected_bundle, std::move(items));
+}
+
+void add_files(AppState& state) {
+  const std::vector<std::string> paths =
+      state.platform.open_files_dialog(lang::text("묶음에 넣을 파일", "Files to add to the bundle"),
+                                       {{std::string(lang::text("모든 파일", "All files")), "*.*"}}, StartFolder::none);
+  add_chosen_paths(state, paths);
+}
+
+void add_folder(AppState& state) {
+  const auto folder = state.platform.pick_folder_dialog(lang::text("묶음에 넣을 폴더", "Folder to add to the bundle"));
+  if (!folder || !state.selected_bundle) return;
+  add_items(state, state.selected_bundle, {bundle::Item{bundle::Kind::folder, *folder, {}, {}}});
+}
+
+void add_app(AppState& state) {
+  const std::vector<std::string> paths = state.platform.open_files_dialog(
+      lang::text("묶음에 넣을 앱 (프로그램이나 바로 가기)", "App to add (a program or a shortcut)"),
+      {{std::string(lang::text("프로그램 (*.exe, *.lnk)", "Programs (*.exe, *.lnk)")),
+        "*.exe;*.lnk;*.bat;*.cmd;*.appref-ms"},
+       {std::string(lang::text("모든 파일", "All files")), "*.*"}},
+      StartFolder::common_programs);
+  add_chosen_paths(state, paths);
+}
+
+void begin_web_address_entry(AppState& state) {
+  const bundle::Bundle* selected = state.selected();
+  if (!selected) return;
+  begin_edit(state, ActiveEdit{EditMode::web_address, selected->id, 0}, "",
+             lang::text("https:// 로 시작하는 웹 주소를 적거나 붙여 넣으세요",
+                        "Type or paste a web address starting with https://"));
+}
+
+void drop_dragged_item(AppState& state, const AppState::ItemDrag& drag) {
+  const ViewLayout layout = current_layout(state);
+  const std::size_t slot = item_drag_slot(layout, drag.pointer_y, drag.grab_offset);
+  if (slot != drag.index && state.selected_bundle) move_item(state, drag.index, slot);
+  state.platform.invalidate();
+}
+
+}  // namespace
+
+void on_mouse_move(AppState& state, float x, float y, bool left_button_down) {
+  if (!state.tracking_leave) {
+    state.platform.track_pointer_leave();
+    state.tracking_leave = true;
+  }
+  if (state.item_drag) {
+    state.item_drag->pointer_y = y;
+    state.platform.invalidate();
+    return;
+  }
+  const float s = static_cast<float>(state.dpi) / 96.0f;
+  if (left_button_down && state.pressed.region.kind == RegionKind::item_row &&
+      (std::fabs(y - state.pressed.y) > 5 * s || std::fabs(x - state.pressed.x) > 12 * s)) {
+    end_edit(state, true);
+    const std::size_t index = state.pressed.region.index;
+    const auto row = item_row_rect(current_layout(state), index);
+    state.item_drag = AppState::ItemDrag{index, y, state.pressed.y - (row ? row->y : 0.0f)};
+    state.selected_item = index;
+    state.platform.invalidate();
+    return;
+  }
+  const Region region = region_at(state, x, y);
+  if (region.kind != state.hover.kind || (indexed(region.kind) && region.index != state.hover.index)) {
+    state.hover = region;
+    state.platform.invalidate();
+  }
+}
+
+void on_left_button_down(AppState& state, float x, float y) {
+  state.platform.focus_window();
+  state.platform.capture_pointer();
+  state.pressed = {region_at(state, x, y), x, y};
+}
+
+void on_left_button_up(AppState& state, float x, float y) {
+  if (state.item_drag) {
+    const AppState::ItemDrag drag = *state.item_drag;
+    state.item_drag.reset();
+    // A click is not dispatched after a drag; the press is spent.
+    state.pressed = {};
+    drop_dragged_item(state, drag);
+    state.platform.release_pointer();
+    return;
+  }
+  state.platform.release_pointer();
+  const Region pressed = state.pressed.region;
+  state.pressed = {};
+  if (pressed.kind == RegionKind::none) return;
+  if (same_target(pressed, region_at(state, x, y))) dispatch_click(state, pressed, x, y);
+}
+
+void on_double_click(AppState& state, float x, float y) {
+  const Region region = region_at(state, x, y);
+  if (region.kind == RegionKind::item_row) {
+    open_single_item(state, region.index);
+  } else if (region.kind == RegionKind::bundle_row) {
+    select_bundle(state, region.index);
+    open_bundle(state, region.index);
+  }
+}
+
+void on_right_button_up(AppState& state, float x, float y) {
+  const Region region = region_at(state, x, y);
+  switch (region.kind) {
+    case RegionKind::bundle_row:
+    case RegionKind::bundle_open:
+      select_bundle(state, region.index);
+      state.platform.show_bundle_menu(region.index, x, y);
+      break;
+    case RegionKind::title:
+    case RegionKind::more:
+      if (state.selected_bundle) state.platform.show_bundle_menu(*state.selected_bundle, x, y);
+      break;
+    case RegionKind::item_row:
+    case RegionKind::item_remove:
+      state.platform.show_item_menu(region.index, x, y);
+      break;
+    default:
+      break;
+  }
+}
+
+void on_wheel(AppState& state, float x, float /*y*/, int delta) {
+  const ViewLayout layout = current_layout(state);
+  const float s = static_cast<float>(state.dpi) / 96.0f;
+  const float step = (static_cast<float>(delta) / -120.0f) * s * 100.0f;
+  if (x >= layout.sidebar_width) {
+    state.content_scroll = std::clamp(state.content_scroll + step, 0.0f, content_max_scroll(layout));
+  } else {
+    state.sidebar_scroll = std::clamp(state.sidebar_scroll + step, 0.0f, sidebar_max_scroll(layout));
+  }
+  state.platform.invalidate();
+}
+
+void on_capture_lost(AppState& state) {
+  if (!state.item_drag) return;
+  state.item_drag.reset();
+  state.platform.invalidate();
+}
+
+void on_mouse_leave(AppState& state) {
+  state.tracking_leave = false;
+  if (state.hover.kind != RegionKind::nothing) {
+    state.hover = {};
+    state.platform.invalidate();
+  }
+}
+
+void dispatch_click(AppState& state, Region pressed, float x, float y) {
+  switch (pressed.kind) {
+    case RegionKind::nothing:
+      if (state.selected_item) {
+        state.selected_item.reset();
+        state.platform.invalidate();
+      }
+      break;
+    case RegionKind::settings_menu:
+      state.platform.show_settings_menu(x, y);
+      break;
+    case RegionKind::new_bundle:
+    case RegionKind::create_first_bundle:
+      new_bundle(state);
+      break;
+    case RegionKind::bundle_row:
+      select_bundle(state, pressed.index);
+      break;
+    case RegionKind::bundle_open:
+      select_bundle(state, pressed.index);
+      open_bundle(state, pressed.index);
+      break;
+    case RegionKind::title:
+      begin_rename_bundle(state);
+      break;
+    case RegionKind::open:
+      if (state.selected_bundle) open_bundle(state, *state.selected_bundle);
+      break;
+    case RegionKind::more:
+      if (state.selected_bundle) state.platform.show_bundle_menu(*state.selected_bundle, x, y);
+      break;
+    case RegionKind::add_files:
+      add_files(state);
+      break;
+    case RegionKind::add_folder:
+      add_folder(state);
+      break;
+    case RegionKind::add_app:
+      add_app(state);
+      break;
+    case RegionKind::add_web_address:
+      begin_web_address_entry(state);
+      break;
+    case RegionKind::item_row:
+      state.selected_item = pressed.index;
+      state.platform.invalidate();
+      break;
+    case RegionKind::item_remove:
+      remove_item(state, pressed.index);
+      break;
+    case RegionKind::undo:
+      undo(state);
+      break;
+    case RegionKind::none:
+      break;
+  }
+}
+
+}  // namespace app

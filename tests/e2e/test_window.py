@@ -1,0 +1,291 @@
+"""The drawn window: its regions seen in screenshots, and driven like a user.
+
+Probe points are computed here from the view's layout rules (sidebar width,
+row pitch, button places), independently of the program's own layout code.
+"""
+
+import json
+import time
+
+import harness
+from test_startup import KEY, close_window, recorded_args, recorder_item, start_window, write_store
+
+WIDTH, HEIGHT = 1040, 700
+PERSONALIZE = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"
+LIGHT = {"background": (0xF2, 0xF4, 0xF7), "surface": (0xFF, 0xFF, 0xFF), "surface_alt": (0xFF, 0xFF, 0xFF),
+         "accent": (0x16, 0xA3, 0x4A)}
+DARK = {"background": (0x17, 0x18, 0x1B), "surface": (0x22, 0x23, 0x27), "surface_alt": (0x1F, 0x21, 0x25),
+        "accent": (0x22, 0xC5, 0x5E)}
+RED = (0xDC, 0x26, 0x26)
+TOAST = (0x11, 0x12, 0x14)
+
+
+def rnd(v):
+    return int(v + 0.5) if v >= 0 else -int(-v + 0.5)
+
+
+class Geometry:
+    """The view's places for a client size and DPI (lengths are DIPs × s)."""
+
+    def __init__(self, width, height, dpi, bundles=3, search=False):
+        s = self.s = dpi / 96
+        self.W, self.H = width, height
+        self.S = rnd(min(340 * s, max(250 * s, 0.32 * width)))
+        self.X = rnd(self.S + 28 * s)
+        self.C = max(100, min(900 * s, width - (self.S + 28 * s) - 28 * s))
+        self.T = rnd(52 * s)
+        compact = bundles >= 6 or search
+        self.L = self.T + 12 * s + rnd(38 * s) + (8 * s + rnd(34 * s) if compact else 0) + 12 * s
+        self.row_pitch = rnd(62 * s) + rnd(6 * s)
+        self.V = self.T + 92 * s + rnd(34 * s) + 18 * s
+        self.item_pitch = rnd(56 * s) + rnd(6 * s)
+
+    def new_bundle(self):
+        return (self.S / 2, self.T + 12 * self.s + rnd(38 * self.s) / 2)
+
+    def row(self, i):
+        """(top, height) of sidebar row i."""
+        return (self.L + i * self.row_pitch, rnd(62 * self.s))
+
+    def row_point(self, i, dx=None, dy=None):
+        top, h = self.row(i)
+        return (12 * self.s + (dx if dx is not None else 6 * self.s), top + (dy if dy is not None else h / 2))
+
+    def row_open_probe(self, i):
+        """Inside the row's Open button, 8 DIPs from its right edge, clear of the label."""
+        top, h = self.row(i)
+        right = 12 * self.s + (self.S - 24 * self.s) - 12 * self.s
+        return (right - 8 * self.s, top + h / 2 - rnd(32 * self.s) / 2 + 6 * self.s)
+
+    def item(self, i):
+        return (self.V + i * self.item_pitch, rnd(56 * self.s))
+
+    def item_point(self, i, dx=None):
+        top, h = self.item(i)
+        return (self.X + (dx if dx is not None else 200 * self.s), top + h / 2)
+
+    def remove_button(self, i):
+        top, h = self.item(i)
+        side = rnd(32 * self.s)
+        return (self.X + self.C - 10 * self.s - side / 2, top + h / 2)
+
+    def pill_probe(self, i):
+        """Inside the "Not found" pill, 4 DIPs from its right end, on its centre line."""
+        top, h = self.item(i)
+        right = self.X + self.C - 10 * self.s - rnd(32 * self.s) - 8 * self.s
+        return (right - 4 * self.s, top + h / 2)
+
+    def toast_probe(self):
+        """The toast bar's top edge, at the window's centre (clear of the text)."""
+        return (self.W / 2, self.H - 66 * self.s + 3 * self.s)
+
+
+def blend(top, alpha, under):
+    return tuple(round(t * alpha + u * (1 - alpha)) for t, u in zip(top, under))
+
+
+def close_to(actual, expected, tolerance=6):
+    return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
+
+
+class Window:
+    def __init__(self, ctx, process, width=WIDTH, height=HEIGHT):
+        self.ctx, self.process = ctx, process
+        self.id = harness.find_window("tolvik")
+        # Start-up places the window itself; a resize sent before Wine has
+        # applied that placement would be undone by it.
+        time.sleep(1.0)
+        harness.xdotool("windowmove", self.id, 0, 0)
+        harness.xdotool("windowsize", self.id, width, height)
+        harness.wait_for(self.settled(width, height), timeout=15, interval=0.3, what="the window size")
+        # A frame presented while Wine was still moving the window can be
+        # lost: a hover change over the settings button draws it again.
+        harness.xdotool("mousemove", "--window", self.id, width - 28, 26)
+        time.sleep(0.3)
+        harness.xdotool("mousemove", "--window", self.id, 1, 1)
+        time.sleep(0.5)
+
+    def settled(self, width, height):
+        def check():
+            if self.shot().size != (width, height):
+                return False
+            time.sleep(0.5)
+            return self.shot().size == (width, height)
+        return check
+
+    def shot(self, name="shot"):
+        from PIL import Image
+        path = self.ctx.folder / (name + ".png")
+        harness.screenshot(self.id, path)
+        return Image.open(path).convert("RGB")
+
+    def pixel(self, point, image=None):
+        image = image or self.shot()
+        return image.getpixel((int(point[0]), int(point[1])))
+
+    def wait_pixel(self, point, expected, what, tolerance=6):
+        seen = []
+
+        def check():
+            seen[:] = [self.pixel(point)]
+            return close_to(seen[0], expected, tolerance)
+        try:
+            return harness.wait_for(check, timeout=10, interval=0.4, what=what)
+        except TimeoutError:
+            raise AssertionError("%s: expected %s near %s, saw %s" % (what, expected, point, seen))
+
+    def click(self, point, button=1, repeat=1):
+        harness.xdotool("mousemove", "--window", self.id, int(point[0]), int(point[1]))
+        args = ["click", "--window", self.id]
+        if repeat > 1:
+            args += ["--repeat", repeat, "--delay", 80]
+        harness.xdotool(*(args + [button]))
+
+    def key(self, name):
+        harness.xdotool("key", "--window", self.id, name)
+
+
+def three_bundles(ctx, missing=False):
+    first_items = [recorder_item(ctx, "one"), {"kind": "file", "target": "C:\\windows\\win.ini"},
+                   {"kind": "url", "target": "https://a.example/"}]
+    if missing:
+        first_items.insert(1, {"kind": "file", "target": "C:\\no\\such\\report.xlsx"})
+    write_store(ctx, [{"id": "b1", "name": "Month-end closing", "items": first_items},
+                      {"id": "b2", "name": "Design review", "items": []},
+                      {"id": "b3", "name": "Morning", "items": [{"kind": "url", "target": "https://b.example"}]}])
+
+
+def saved(ctx):
+    return json.loads(ctx.store.read_text(encoding="utf-8"))["bundles"]
+
+
+def probe_regions(window, geometry, palette):
+    image = window.shot("regions")
+    g = geometry
+    # The sidebar and the content column.
+    assert close_to(window.pixel((g.S - 6 * g.s, g.H - 10), image), palette["surface"]), "sidebar"
+    assert close_to(window.pixel((g.X + g.C / 2, g.H - 10), image), palette["background"]), "content"
+    # The selected row (the first) has the accent tint, the second none.
+    tint = blend(palette["accent"], 0.10 if palette is LIGHT else 0.16, palette["surface_alt"])
+    assert close_to(window.pixel(g.row_point(0), image), tint), window.pixel(g.row_point(0), image)
+    assert close_to(window.pixel(g.row_point(1), image), palette["surface_alt"]), "unselected row"
+    # Every row's Open button is filled with the accent colour.
+    for i in range(3):
+        assert close_to(window.pixel(g.row_open_probe(i), image), palette["accent"]), "Open button %d" % i
+    # The missing item's red pill.
+    pill = blend(RED, 0.12, palette["surface_alt"])
+    assert close_to(window.pixel(g.pill_probe(1), image), pill), window.pixel(g.pill_probe(1), image)
+    # The present items have no pill there.
+    assert close_to(window.pixel(g.pill_probe(0), image), palette["surface_alt"]), "no pill"
+
+
+def test_light_theme_regions_at_96_dpi(ctx):
+    three_bundles(ctx, missing=True)
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    geometry = Geometry(WIDTH, HEIGHT, 96)
+    window.wait_pixel(geometry.pill_probe(1), blend(RED, 0.12, LIGHT["surface_alt"]), "the missing pill")
+    probe_regions(window, geometry, LIGHT)
+    assert close_window(ctx, process) == 0
+
+
+def test_dark_theme_regions(ctx):
+    harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 0)
+    try:
+        three_bundles(ctx, missing=True)
+        process = start_window(ctx)
+        window = Window(ctx, process)
+        geometry = Geometry(WIDTH, HEIGHT, 96)
+        window.wait_pixel(geometry.pill_probe(1), blend(RED, 0.12, DARK["surface_alt"]), "the missing pill")
+        probe_regions(window, geometry, DARK)
+        assert close_window(ctx, process) == 0
+    finally:
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
+
+
+def test_regions_at_144_dpi(ctx):
+    harness.reg_add("Control Panel\\Desktop", "LogPixels", "REG_DWORD", 144)
+    try:
+        three_bundles(ctx, missing=True)
+        process = start_window(ctx)
+        window = Window(ctx, process, 1240, 760)
+        geometry = Geometry(1240, 760, 144)
+        window.wait_pixel(geometry.pill_probe(1), blend(RED, 0.12, LIGHT["surface_alt"]), "the missing pill")
+        probe_regions(window, geometry, LIGHT)
+        assert close_window(ctx, process) == 0
+    finally:
+        harness.reg_delete("Control Panel\\Desktop", "LogPixels")
+
+
+def test_new_bundle_button_adds_a_bundle(ctx):
+    three_bundles(ctx)
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    window.click(Geometry(WIDTH, HEIGHT, 96).new_bundle())
+    harness.wait_for(lambda: len(saved(ctx)) == 4, what="the new bundle")
+    assert saved(ctx)[3]["name"] == "New bundle"
+    assert close_window(ctx, process) == 0
+
+
+def test_click_selects_and_double_click_opens(ctx):
+    three_bundles(ctx)
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    window.click(g.row_point(2))
+    harness.wait_for(lambda: harness.reg_query(KEY, "Selected") == "b3", what="the click's selection")
+    window.click(g.row_point(0), repeat=2)
+    assert recorded_args(ctx, 1) == ["one"]
+    assert harness.reg_query(KEY, "Selected") == "b1"
+    assert close_window(ctx, process) == 0
+
+
+def test_dragging_an_item_reorders_the_bundle(ctx):
+    three_bundles(ctx)
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    x, y = g.item_point(0)
+    harness.xdotool("mousemove", "--window", window.id, int(x), int(y))
+    harness.xdotool("mousedown", "--window", window.id, 1)
+    for step in range(1, 8):
+        harness.xdotool("mousemove", "--window", window.id, int(x), int(y + step * 25))
+    harness.xdotool("mousemove", "--window", window.id, int(x), int(g.item(2)[0] + 40))
+    harness.xdotool("mouseup", "--window", window.id, 1)
+    harness.wait_for(lambda: saved(ctx)[0]["items"][2]["target"].endswith("recorder.exe"),
+                     what="the dragged item at the end")
+    assert [i["target"].split("\\")[-1] for i in saved(ctx)[0]["items"]] == [
+        "win.ini", "https://a.example/", "recorder.exe"]
+    assert close_window(ctx, process) == 0
+
+
+def test_delete_shows_an_undo_toast_and_ctrl_z_restores(ctx):
+    three_bundles(ctx)
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    before = saved(ctx) if ctx.store.exists() else None
+    window.click(g.item_point(1))
+    window.key("Delete")
+    harness.wait_for(lambda: len(saved(ctx)[0]["items"]) == 2, what="the removal")
+    bar = blend(TOAST, 0.94, LIGHT["background"])
+    window.wait_pixel(g.toast_probe(), bar, "the toast bar")
+    window.key("ctrl+z")
+    harness.wait_for(lambda: len(saved(ctx)[0]["items"]) == 3, what="the undo")
+    assert saved(ctx)[0]["items"][1]["target"] == "C:\\windows\\win.ini"
+    assert before is None or saved(ctx) == before
+    assert close_window(ctx, process) == 0
+
+
+def test_the_wheel_scrolls_the_item_list(ctx):
+    items = [{"kind": "url", "target": "https://e%d.example" % i} for i in range(20)]
+    write_store(ctx, [{"id": "b1", "name": "Long", "items": items}])
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    gap = (g.X + g.C / 2, g.item(0)[0] + g.item(0)[1] + 3)  # between the first two rows
+    window.wait_pixel(gap, LIGHT["background"], "the gap between rows")
+    harness.xdotool("mousemove", "--window", window.id, int(gap[0]), int(gap[1]))
+    harness.xdotool("click", "--window", window.id, 5)  # one notch down: 100 DIPs
+    window.wait_pixel(gap, LIGHT["surface_alt"], "a row where the gap was")
+    assert close_window(ctx, process) == 0
