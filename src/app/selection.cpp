@@ -1,10 +1,12 @@
 #include "app/selection.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "app/app_state.h"
 #include "app/edit.h"
+#include "app/layout.h"
 #include "base/unicode.h"
 
 namespace app {
@@ -21,7 +23,23 @@ void select_bundle(AppState& state, std::optional<std::size_t> index) {
   }
   const bundle::Bundle* selected = state.selected();
   state.platform.write_setting_text("Selected", selected ? std::string_view(selected->id) : std::string_view());
+  scroll_selected_row_into_view(state);
   state.platform.invalidate();
+}
+
+void scroll_selected_row_into_view(AppState& state) {
+  if (!state.selected_bundle) return;
+  const std::vector<std::size_t> visible = visible_bundles(state);
+  const auto at = std::find(visible.begin(), visible.end(), *state.selected_bundle);
+  if (at == visible.end()) return;
+  const ViewLayout layout = layout_view(state, state.platform.text_measure());
+  const float offset = static_cast<float>(at - visible.begin()) * layout.row_pitch;  // from the list top
+  const float row_height = std::round(62.0f * layout.scale);
+  if (layout.list_top + offset - state.sidebar_scroll < layout.list_top) {
+    state.sidebar_scroll = offset;
+  } else if (layout.list_top + offset + row_height - state.sidebar_scroll > layout.height) {
+    state.sidebar_scroll = layout.list_top + offset + row_height - layout.height;
+  }
 }
 
 std::vector<std::size_t> visible_bundles(const AppState& state) {

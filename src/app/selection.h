@@ -12,6 +12,9 @@ struct AppState;
 // selects nothing), remembers it in "Selected" and starts the target check.
 void select_bundle(AppState& state, std::optional<std::size_t> index);
 
+// Scrolls the sidebar so that the selected bundle's row is wholly in view.
+void scroll_selected_row_into_view(AppState& state);
+
 // Positions of the bundles the sidebar shows for the search text, in store order.
 std::vector<std::size_t> visible_bundles(const AppState& state);
 

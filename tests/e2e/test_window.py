@@ -289,3 +289,60 @@ def test_the_wheel_scrolls_the_item_list(ctx):
     harness.xdotool("click", "--window", window.id, 5)  # one notch down: 100 DIPs
     window.wait_pixel(gap, LIGHT["surface_alt"], "a row where the gap was")
     assert close_window(ctx, process) == 0
+
+
+WM_SETTINGCHANGE = 0x001A
+WM_COPYDATA = 0x004A
+
+
+def test_the_palette_follows_a_theme_change_at_once(ctx):
+    three_bundles(ctx)
+    harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
+    try:
+        process = start_window(ctx)
+        window = Window(ctx, process)
+        g = Geometry(WIDTH, HEIGHT, 96)
+        content = (g.X + g.C / 2, g.H - 10)
+        window.wait_pixel(content, LIGHT["background"], "the light content column")
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 0)
+        assert ctx.probe("send", "tolvik.Main", str(WM_SETTINGCHANGE), "0", "0").code == 0
+        window.wait_pixel(content, DARK["background"], "the dark content column")
+        assert close_window(ctx, process) == 0
+    finally:
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
+
+
+def test_copy_data_with_another_marker_is_answered_and_ignored(ctx):
+    three_bundles(ctx)
+    exported = ctx.folder / "x.tolvik"
+    exported.write_text(json.dumps({"format": "tolvik", "version": 1,
+                                    "bundle": {"id": "x", "name": "X", "items": []}}), encoding="utf-8")
+    process = start_window(ctx)
+    before = ctx.store.read_text(encoding="utf-8")
+    answer = ctx.probe("copydata", "tolvik.Main", "0x7B", harness.wine_path(exported))
+    assert answer.code == 0 and answer.out.strip() == "1", answer
+    assert ctx.store.read_text(encoding="utf-8") == before
+    answer = ctx.probe("copydata", "tolvik.Main", "0x7A", harness.wine_path(exported))
+    assert answer.out.strip() == "1", answer
+    assert [b["name"] for b in saved(ctx)][-1] == "X"
+    assert close_window(ctx, process) == 0
+
+
+def test_the_toast_undo_button_restores_a_removed_item(ctx):
+    three_bundles(ctx)
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    window.click(g.remove_button(0))
+    harness.wait_for(lambda: len(saved(ctx)[0]["items"]) == 2, what="the removal")
+    window.wait_pixel(g.toast_probe(), blend(TOAST, 0.94, LIGHT["background"]), "the toast bar")
+    # The Undo button is the bar's right end: find its label's green among the bar's pixels.
+    image = window.shot("toast")
+    y = int(g.H - 66 * g.s + 20 * g.s)
+    greens = [x for x in range(int(g.W / 2), int(g.W - 16 * g.s))
+              if close_to(image.getpixel((x, y)), (0x86, 0xEF, 0xAC), 40)]
+    assert greens, "no Undo label found on the toast"
+    window.click((sum(greens) / len(greens), y))
+    harness.wait_for(lambda: len(saved(ctx)[0]["items"]) == 3, what="the undo")
+    assert saved(ctx)[0]["items"][0]["target"].endswith("recorder.exe")
+    assert close_window(ctx, process) == 0

@@ -9,6 +9,7 @@
 //       SendMessageW(WM_COPYDATA) to the window of that class with the text as
 //       UTF-16 plus one NUL; prints the LRESULT. Exit 1 when there is no window.
 //   probe close <class>      PostMessageW(WM_CLOSE); exit 1 when there is no window.
+//   probe send <class> <message> <wparam> <lparam>   SendMessageW with numbers, prints the result.
 //   probe find <class>       prints the window handle in hex; exit 1 when none.
 //   probe regread <subkey> <value>
 //       Prints HKCU\<subkey> <value>: REG_SZ as text, REG_DWORD/REG_QWORD as a
@@ -217,6 +218,22 @@ int command_close(const std::wstring& window_class) {
   return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
+// Sends a message (numbers in decimal or 0x hex) and prints the result.
+int command_send(const std::wstring& window_class, const std::wstring& message, const std::wstring& wparam,
+                 const std::wstring& lparam) {
+  HWND window = FindWindowW(window_class.c_str(), nullptr);
+  if (window == nullptr) {
+    return 1;
+  }
+  const LRESULT result = SendMessageW(window, static_cast<UINT>(wcstoul(message.c_str(), nullptr, 0)),
+                                      static_cast<WPARAM>(wcstoull(wparam.c_str(), nullptr, 0)),
+                                      static_cast<LPARAM>(wcstoll(lparam.c_str(), nullptr, 0)));
+  wchar_t text[32] = {};
+  swprintf(text, 32, L"%lld", static_cast<long long>(result));
+  println(text);
+  return 0;
+}
+
 int command_find(const std::wstring& window_class) {
   HWND window = FindWindowW(window_class.c_str(), nullptr);
   if (window == nullptr) {
@@ -315,6 +332,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"close" && argc == 3) {
     return command_close(argv[2]);
+  }
+  if (command == L"send" && argc == 6) {
+    return command_send(argv[2], argv[3], argv[4], argv[5]);
   }
   if (command == L"find" && argc == 3) {
     return command_find(argv[2]);
