@@ -39,10 +39,10 @@ std::size_t index_of(TextFormat format) {
 
 HRESULT Gfx::make_text_formats(float scale, std::array<ComPtr<IDWriteTextFormat>, 5>& out) const {
   for (std::size_t i = 0; i < 5; ++i) {
-    const FormatSpec& spec = kFormats[i];
+    const FormatSpec& format_def = kFormats[i];
     ComPtr<IDWriteTextFormat> format;
-    const HRESULT hr = made(dwrite_->CreateTextFormat(spec.family, nullptr, spec.weight, DWRITE_FONT_STYLE_NORMAL,
-                                                      DWRITE_FONT_STRETCH_NORMAL, spec.size * scale, L"", &format),
+    const HRESULT hr = made(dwrite_->CreateTextFormat(format_def.family, nullptr, format_def.weight, DWRITE_FONT_STYLE_NORMAL,
+                                                      DWRITE_FONT_STRETCH_NORMAL, format_def.size * scale, L"", &format),
                             format);
     if (FAILED(hr)) return hr;
     out[i] = std::move(format);

@@ -10,49 +10,11 @@
 #include "base/utf.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
+#include "support_win.h"
 
 namespace {
 
-// A folder of its own under the user's temporary folder, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    path_ = std::wstring(temp) + L"tolvik-atomic-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter_++);
-    CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~TempDir() { remove_tree(path_); }
-
-  const std::wstring& wide() const { return path_; }
-  std::string path() const { return base::narrow(path_); }
-  std::string file(const std::string& name) const { return path() + "\\" + name; }
-
- private:
-  static void remove_tree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::wstring child = folder + L"\\" + name;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-          remove_tree(child);
-        } else {
-          SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileW(child.c_str());
-        }
-      } while (FindNextFileW(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-  }
-
-  std::wstring path_;
-  static inline int counter_ = 0;
-};
+using testing_support::TempFolder;
 
 // Reads a file with plain Win32 calls, apart from the code under test.
 std::optional<std::string> read_plain(const std::string& path) {
@@ -94,8 +56,8 @@ std::vector<std::wstring> temp_files(const std::wstring& folder) {
 }
 
 TEST(AtomicWrite, ReplacesAnExistingFile) {
-  TempDir dir;
-  const std::string path = dir.file("bundles.json");
+  TempFolder dir;
+  const std::string path = dir.path("bundles.json");
   write_plain(path, std::string(50000, 'o'));
   for (const std::string& bytes : {std::string("new"), std::string(), std::string(200000, 'n')}) {
     auto written = bundle::write_file_atomically(path, bytes);
@@ -106,8 +68,8 @@ TEST(AtomicWrite, ReplacesAnExistingFile) {
 }
 
 TEST(AtomicWrite, KoreanPathAndMissingFolders) {
-  TempDir dir;
-  const std::string folder = dir.file("묶음 폴더\\하위/더 깊이");
+  TempFolder dir;
+  const std::string folder = dir.path("묶음 폴더\\하위/더 깊이");
   const std::string path = folder + "\\번들.json";
   const bundle::Store store{
       1, {bundle::Bundle{"b1", "한국어 묶음", {bundle::Item{bundle::Kind::folder, "D:\\작업\\", "", ""}}}}};
@@ -124,8 +86,8 @@ TEST(AtomicWrite, KoreanPathAndMissingFolders) {
 }
 
 TEST(AtomicWrite, FailsWhenAParentIsAFileAndKeepsIt) {
-  TempDir dir;
-  const std::string blocker = dir.file("store");
+  TempFolder dir;
+  const std::string blocker = dir.path("store");
   write_plain(blocker, "old contents");
   for (const std::string& path : {blocker + "\\bundles.json", blocker + "\\deeper\\bundles.json"}) {
     auto written = bundle::write_file_atomically(path, "new");
@@ -137,8 +99,8 @@ TEST(AtomicWrite, FailsWhenAParentIsAFileAndKeepsIt) {
 }
 
 TEST(AtomicWrite, FailsWhenTheTargetIsAFolder) {
-  TempDir dir;
-  const std::string folder = dir.file("bundles.json");
+  TempFolder dir;
+  const std::string folder = dir.path("bundles.json");
   ASSERT_TRUE(CreateDirectoryW(base::widen(folder).c_str(), nullptr));
   write_plain(folder + "\\inside", "kept");
   auto written = bundle::write_file_atomically(folder, "new");
@@ -150,8 +112,8 @@ TEST(AtomicWrite, FailsWhenTheTargetIsAFolder) {
 }
 
 TEST(AtomicWrite, FailsWhenTheTemporaryFileCannotBeCreated) {
-  TempDir dir;
-  const std::string path = dir.file("bundles.json");
+  TempFolder dir;
+  const std::string path = dir.path("bundles.json");
   write_plain(path, "old");
   // A folder already holds the temporary name.
   const std::string temp_name = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
@@ -164,22 +126,22 @@ TEST(AtomicWrite, FailsWhenTheTemporaryFileCannotBeCreated) {
 }
 
 TEST(WinFile, ReadFailuresAndTheirTexts) {
-  TempDir dir;
-  auto missing = base::read_file(dir.file("missing.json"));
+  TempFolder dir;
+  auto missing = base::read_file(dir.path("missing.json"));
   ASSERT_FALSE(missing);
   EXPECT_TRUE(missing.error().not_found);
   EXPECT_EQ(missing.error().text, base::system_error_text(ERROR_FILE_NOT_FOUND));
 
-  auto no_folder = base::read_file(dir.file("no\\such\\folder\\bundles.json"));
+  auto no_folder = base::read_file(dir.path("no\\such\\folder\\bundles.json"));
   ASSERT_FALSE(no_folder);
   EXPECT_TRUE(no_folder.error().not_found);
 
-  auto store = bundle::load_store(dir.file("no\\such\\folder\\bundles.json"));
+  auto store = bundle::load_store(dir.path("no\\such\\folder\\bundles.json"));
   ASSERT_TRUE(store) << store.error().text;
   EXPECT_EQ(*store, bundle::Store{});
 
-  write_plain(dir.file("latin1.json"), "{\"bundles\": [{\"id\": \"caf\xE9\", \"name\": \"n\"}]}");
-  auto bad_text = bundle::load_store(dir.file("latin1.json"));
+  write_plain(dir.path("latin1.json"), "{\"bundles\": [{\"id\": \"caf\xE9\", \"name\": \"n\"}]}");
+  auto bad_text = bundle::load_store(dir.path("latin1.json"));
   ASSERT_FALSE(bad_text);
   EXPECT_EQ(bad_text.error().text, base::system_error_text(ERROR_NO_UNICODE_TRANSLATION));
   EXPECT_FALSE(bad_text.error().text.empty());
@@ -217,16 +179,16 @@ TEST(WinFile, PathTextHelpers) {
 }
 
 TEST(WinFile, FolderThroughASymbolicLink) {
-  TempDir dir;
-  const std::string real = dir.file("real");
-  const std::string link = dir.file("link");
+  TempFolder dir;
+  const std::string real = dir.path("real");
+  const std::string link = dir.path("link");
   ASSERT_TRUE(CreateDirectoryW(base::widen(real).c_str(), nullptr));
-  write_plain(dir.file("file"), "x");
+  write_plain(dir.path("file"), "x");
   EXPECT_TRUE(base::is_directory(real));
-  EXPECT_FALSE(base::is_directory(dir.file("file")));
-  EXPECT_FALSE(base::is_directory(dir.file("missing")));
-  EXPECT_TRUE(base::path_exists(dir.file("file")));
-  EXPECT_FALSE(base::path_exists(dir.file("missing")));
+  EXPECT_FALSE(base::is_directory(dir.path("file")));
+  EXPECT_FALSE(base::is_directory(dir.path("missing")));
+  EXPECT_TRUE(base::path_exists(dir.path("file")));
+  EXPECT_FALSE(base::path_exists(dir.path("missing")));
   // Needs developer mode (or the privilege) on Windows; Wine 8 reports success
   // but makes no link.
   if (!CreateSymbolicLinkW(base::widen(link).c_str(), base::widen(real).c_str(),

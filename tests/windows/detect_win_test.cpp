@@ -14,59 +14,14 @@
 #include "base/handle_win.h"
 #include "base/utf.h"
 #include "detect/detect.h"
+#include "support_win.h"
 
 namespace {
 
 using bundle::Item;
 using bundle::Kind;
 using Microsoft::WRL::ComPtr;
-
-// A folder of its own under the user's temporary folder, removed with
-// everything in it. Links inside are removed, never followed.
-class TempFolder {
- public:
-  TempFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    path_ = std::wstring(temp) + L"tolvik-detect-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter_++);
-    CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() { remove_tree(path_); }
-
-  std::wstring wide(const std::wstring& name) const { return path_ + L"\\" + name; }
-  std::string path(const std::string& name) const { return base::narrow(path_) + "\\" + name; }
-
- private:
-  static void remove_tree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::wstring child = folder + L"\\" + name;
-        const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (directory && link) {
-          RemoveDirectoryW(child.c_str());
-        } else if (directory) {
-          remove_tree(child);
-        } else {
-          SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileW(child.c_str());
-        }
-      } while (FindNextFileW(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-  }
-
-  std::wstring path_;
-  static inline int counter_ = 0;
-};
+using testing_support::TempFolder;
 
 bool write_file(const std::string& path, const std::string& bytes) {
   base::UniqueFileHandle file(CreateFileW(base::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

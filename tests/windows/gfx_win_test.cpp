@@ -11,6 +11,7 @@
 #include "gfx/gfx_win.h"
 #include "gfx/icon_path.h"
 #include "gfx/icons.h"
+#include "support_win.h"
 
 namespace {
 
@@ -18,33 +19,9 @@ using gfx::Color;
 using gfx::ComPtr;
 using gfx::Gfx;
 using gfx::RectF;
-
-// A plain top-level window of a given client size, destroyed with the test.
-class TestWindow {
- public:
-  TestWindow(int width, int height) {
-    static const ATOM atom = [] {
-      WNDCLASSEXW wc{};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = DefWindowProcW;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.lpszClassName = L"tolvik.GfxTest";
-      return RegisterClassExW(&wc);
-    }();
-    (void)atom;
-    RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, WS_POPUP, FALSE, 0);
-    window_ = CreateWindowExW(0, L"tolvik.GfxTest", L"gfx test", WS_POPUP, 0, 0, r.right - r.left, r.bottom - r.top,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  }
-  ~TestWindow() {
-    if (window_) DestroyWindow(window_);
-  }
-  HWND get() const { return window_; }
-
- private:
-  HWND window_ = nullptr;
-};
+using testing_support::Pixels;
+using testing_support::read_back;
+using testing_support::TestWindow;
 
 std::unique_ptr<Gfx> make_gfx(HWND window, UINT dpi = 96) {
   auto made = Gfx::create(window, dpi);
@@ -70,86 +47,6 @@ std::string family_of(IDWriteTextFormat* format) {
   return out;
 }
 
-// Pixels of an offscreen frame, read back through a CPU-readable bitmap.
-struct Pixels {
-  UINT width = 0, height = 0;
-  std::vector<std::uint32_t> data;  // 0xAARRGGBB (premultiplied)
-
-  std::uint32_t at(UINT x, UINT y) const { return data[static_cast<std::size_t>(y) * width + x]; }
-  int b(UINT x, UINT y) const { return at(x, y) & 0xFF; }
-  int g(UINT x, UINT y) const { return (at(x, y) >> 8) & 0xFF; }
-  int r(UINT x, UINT y) const { return (at(x, y) >> 16) & 0xFF; }
-  int a(UINT x, UINT y) const { return (at(x, y) >> 24) & 0xFF; }
-};
-
-ComPtr<ID2D1Bitmap1> make_target(Gfx& gfx, UINT width, UINT height) {
-  D2D1_BITMAP_PROPERTIES1 props{};
-  props.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-  props.dpiX = props.dpiY = 96;
-  props.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET;
-  ComPtr<ID2D1Bitmap1> bitmap;
-  EXPECT_HRESULT_SUCCEEDED(gfx.device_context()->CreateBitmap({width, height}, nullptr, 0, &props, &bitmap));
-  return bitmap;
-}
-
-// False (with the reason) when this Direct2D cannot map bitmaps for reading.
-bool read_back(Gfx& gfx, ID2D1Bitmap* source, Pixels& out, std::string& why) {
-  const D2D1_SIZE_U size = source->GetPixelSize();
-  D2D1_BITMAP_PROPERTIES1 props{};
-  props.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-  props.dpiX = props.dpiY = 96;
-  props.bitmapOptions = D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW;
-  ComPtr<ID2D1Bitmap1> readable;
-  HRESULT hr = gfx.device_context()->CreateBitmap(size, nullptr, 0, &props, &readable);
-  if (FAILED(hr)) {
-    why = "cannot create a CPU-readable bitmap: " + std::to_string(hr);
-    return false;
-  }
-  hr = readable->CopyFromBitmap(nullptr, source, nullptr);
-  if (FAILED(hr)) {
-    why = "CopyFromBitmap failed: " + std::to_string(hr);
-    return false;
-  }
-  D2D1_MAPPED_RECT mapped{};
-  hr = readable->Map(D2D1_MAP_OPTIONS_READ, &mapped);
-  if (FAILED(hr)) {
-    why = "ID2D1Bitmap1::Map failed: " + std::to_string(hr);
-    return false;
-  }
-  out.width = size.width;
-  out.height = size.height;
-  out.data.resize(static_cast<std::size_t>(size.width) * size.height);
-  for (UINT y = 0; y < size.height; ++y) {
-    memcpy(&out.data[static_cast<std::size_t>(y) * size.width], mapped.bits + static_cast<std::size_t>(y) * mapped.pitch,
-           size.width * 4);
-  }
-  readable->Unmap();
-  return true;
-}
-
-// Draws one offscreen frame of `width` × `height` on black with `draw`, and reads it back.
-template <class Draw>
-bool render(Gfx& gfx, UINT width, UINT height, Draw draw, Pixels& out, std::string& why) {
-  ComPtr<ID2D1Bitmap1> target = make_target(gfx, width, height);
-  if (!target) {
-    why = "no offscreen target";
-    return false;
-  }
-  if (FAILED(gfx.begin_frame({0, 0, 0, 1}, target.Get()))) {
-    why = "begin_frame failed";
-    return false;
-  }
-  draw();
-  EXPECT_FALSE(gfx.end_frame());
-  return read_back(gfx, target.Get(), out, why);
-}
-
-#define RENDER_OR_SKIP(gfx, w, h, draw, pixels)                        \
-  do {                                                                 \
-    std::string why_;                                                  \
-    if (!render(gfx, w, h, draw, pixels, why_)) GTEST_SKIP() << why_;  \
-  } while (0)
-
 // Wine's Direct2D ignores stroke styles (no round caps, no dashes, no
 // antialiasing of strokes) and reports stretch scaling for every swap chain.
 bool under_wine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
@@ -166,8 +63,8 @@ double column_coverage(const Pixels& p, UINT x, UINT y0, UINT y1) {
 
 TEST(GfxCreate, SwapChainMatchesClientArea) {
   TestWindow window(300, 200);
-  ASSERT_TRUE(window.get());
-  auto gfx = make_gfx(window.get(), 144);
+  ASSERT_TRUE(window.handle());
+  auto gfx = make_gfx(window.handle(), 144);
   ASSERT_TRUE(gfx);
   EXPECT_FLOAT_EQ(gfx->scale(), 1.5f);
   const DXGI_SWAP_CHAIN_DESC1 desc = swap_desc(*gfx);
@@ -200,8 +97,8 @@ TEST(GfxCreate, SwapChainMatchesClientArea) {
 
 TEST(GfxCreate, EmptyClientAreaAndResizeToZeroGiveOnePixel) {
   TestWindow window(0, 0);
-  ASSERT_TRUE(window.get());
-  auto gfx = make_gfx(window.get());
+  ASSERT_TRUE(window.handle());
+  auto gfx = make_gfx(window.handle());
   ASSERT_TRUE(gfx);
   DXGI_SWAP_CHAIN_DESC1 desc = swap_desc(*gfx);
   EXPECT_EQ(desc.Width, 1u);
@@ -226,9 +123,9 @@ TEST(GfxCreate, EmptyClientAreaAndResizeToZeroGiveOnePixel) {
 
 TEST(GfxFrame, WindowFrameDrawsAndPresentsWithoutRecreate) {
   TestWindow window(240, 160);
-  ASSERT_TRUE(window.get());
-  ShowWindow(window.get(), SW_SHOWNOACTIVATE);
-  auto gfx = make_gfx(window.get());
+  ASSERT_TRUE(window.handle());
+  ShowWindow(window.handle(), SW_SHOWNOACTIVATE);
+  auto gfx = make_gfx(window.handle());
   ASSERT_TRUE(gfx);
   const gfx::Palette& p = gfx::palette(false);
   for (int frame = 0; frame < 3; ++frame) {
@@ -252,7 +149,7 @@ TEST(GfxFrame, WindowFrameDrawsAndPresentsWithoutRecreate) {
 
 TEST(GfxFrame, DrawingOutsideAFrameDoesNothing) {
   TestWindow window(64, 64);
-  auto gfx = make_gfx(window.get());
+  auto gfx = make_gfx(window.handle());
   ASSERT_TRUE(gfx);
   gfx->fill_rounded({0, 0, 10, 10}, 2, gfx::kWhite);
   gfx->draw_text("x", {0, 0, 10, 10}, gfx::kWhite, gfx::TextFormat::body);
@@ -268,7 +165,7 @@ class GfxPixels : public testing::Test {
  protected:
   void SetUp() override {
     window_ = std::make_unique<TestWindow>(64, 64);
-    gfx_ = make_gfx(window_->get());
+    gfx_ = make_gfx(window_->handle());
     ASSERT_TRUE(gfx_);
   }
   std::unique_ptr<TestWindow> window_;
@@ -349,7 +246,7 @@ TEST_F(GfxPixels, IconStrokeWidthIsOneAndAHalfBoxUnits) {
     SCOPED_TRACE(c.icon_size);
     if (c.icon_size < 40 && under_wine()) continue;
     TestWindow window(256, 256);
-    auto gfx = make_gfx(window.get());
+    auto gfx = make_gfx(window.handle());
     ASSERT_TRUE(gfx);
     Pixels px;
     RENDER_OR_SKIP(*gfx, 256, 256,
@@ -395,7 +292,7 @@ TEST_F(GfxPixels, BitmapIsStretchedIntoItsRectangle) {
 
 TEST(GfxIconCache, OneGeometryPerConstantTwoForEqualCopies) {
   TestWindow window(64, 64);
-  auto gfx = make_gfx(window.get());
+  auto gfx = make_gfx(window.handle());
   ASSERT_TRUE(gfx);
   EXPECT_EQ(gfx->cached_geometries(), 0u);
   for (int frame = 0; frame < 3; ++frame) {
@@ -416,7 +313,7 @@ TEST(GfxIconCache, OneGeometryPerConstantTwoForEqualCopies) {
 
 TEST(GfxIconCache, AllTwelveIconsBuild) {
   TestWindow window(64, 64);
-  auto gfx = make_gfx(window.get());
+  auto gfx = make_gfx(window.handle());
   ASSERT_TRUE(gfx);
   const char* const icons[] = {gfx::icon_app,     gfx::icon_file, gfx::icon_folder, gfx::icon_web,
                                gfx::icon_grip,    gfx::icon_close, gfx::icon_warning, gfx::icon_plus,
@@ -433,7 +330,7 @@ TEST(GfxIconCache, UnbuildablePathFailsIsNotCachedAndFrameGoesOn) {
   static constexpr char close_only[] = "Z";
   static constexpr char glued_move[] = "M10 10 L 3 4";
   TestWindow window(64, 64);
-  auto gfx = make_gfx(window.get());
+  auto gfx = make_gfx(window.handle());
   ASSERT_TRUE(gfx);
   Pixels px;
   RENDER_OR_SKIP(*gfx, 64, 64,
@@ -459,7 +356,7 @@ class GfxText : public testing::Test {
  protected:
   void SetUp() override {
     window_ = std::make_unique<TestWindow>(64, 64);
-    gfx_ = make_gfx(window_->get());
+    gfx_ = make_gfx(window_->handle());
     ASSERT_TRUE(gfx_);
     if (gfx_->line_width("Hello", gfx::TextFormat::body) <= 0) GTEST_SKIP() << "no usable font in this system";
   }
@@ -493,7 +390,7 @@ TEST_F(GfxText, WrappedLayoutGrowsDownward) {
 
 TEST_F(GfxText, DrawnTextIsInkedCentredAndClipped) {
   TestWindow window(200, 60);
-  auto gfx = make_gfx(window.get());
+  auto gfx = make_gfx(window.handle());
   ASSERT_TRUE(gfx);
   Pixels px;
   const RectF rect{10, 10, 80, 40};
@@ -538,11 +435,11 @@ struct IconSpec {
   bool (*mask)(int x, int y);             // true: mask bit set (transparent where alpha is absent)
 };
 
-HICON make_icon(const IconSpec& spec) {
+HICON make_icon(const IconSpec& shape) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = spec.width;
-  info.bmiHeader.biHeight = -spec.height;
+  info.bmiHeader.biWidth = shape.width;
+  info.bmiHeader.biHeight = -shape.height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
@@ -550,15 +447,15 @@ HICON make_icon(const IconSpec& spec) {
   HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!colour) return nullptr;
   auto* pixels = static_cast<std::uint32_t*>(bits);
-  for (int y = 0; y < spec.height; ++y)
-    for (int x = 0; x < spec.width; ++x) pixels[y * spec.width + x] = spec.colour(x, y);
+  for (int y = 0; y < shape.height; ++y)
+    for (int x = 0; x < shape.width; ++x) pixels[y * shape.width + x] = shape.colour(x, y);
   // Monochrome rows are padded to 16 bits for CreateBitmap.
-  const int stride = ((spec.width + 15) / 16) * 2;
-  std::vector<std::uint8_t> mask_bits(static_cast<std::size_t>(stride) * spec.height, 0);
-  for (int y = 0; y < spec.height; ++y)
-    for (int x = 0; x < spec.width; ++x)
-      if (spec.mask(x, y)) mask_bits[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-  HBITMAP mask = CreateBitmap(spec.width, spec.height, 1, 1, mask_bits.data());
+  const int stride = ((shape.width + 15) / 16) * 2;
+  std::vector<std::uint8_t> mask_bits(static_cast<std::size_t>(stride) * shape.height, 0);
+  for (int y = 0; y < shape.height; ++y)
+    for (int x = 0; x < shape.width; ++x)
+      if (shape.mask(x, y)) mask_bits[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+  HBITMAP mask = CreateBitmap(shape.width, shape.height, 1, 1, mask_bits.data());
   ICONINFO icon_info{TRUE, 0, 0, mask, colour};
   HICON icon = CreateIconIndirect(&icon_info);
   DeleteObject(colour);

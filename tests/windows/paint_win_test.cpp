@@ -6,7 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <string>
@@ -19,48 +19,16 @@
 #include "base/utf.h"
 #include "bundle/model.h"
 #include "gfx/gfx_win.h"
+#include "support_win.h"
 #include "winshell/shell_icon_win.h"
 
 namespace {
 
-using gfx::ComPtr;
 using gfx::Gfx;
+using testing_support::Pixels;
 
-class PaintWindow {
- public:
-  PaintWindow() {
-    static const ATOM atom = [] {
-      WNDCLASSEXW wc{};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = DefWindowProcW;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.lpszClassName = L"tolvik.PaintTest";
-      return RegisterClassExW(&wc);
-    }();
-    (void)atom;
-    window_ = CreateWindowExW(0, L"tolvik.PaintTest", L"paint test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  }
-  ~PaintWindow() {
-    if (window_) DestroyWindow(window_);
-  }
-  HWND get() const { return window_; }
-
- private:
-  HWND window_ = nullptr;
-};
-
-struct Pixels {
-  UINT width = 0, height = 0;
-  std::vector<std::uint32_t> data;  // 0xAARRGGBB
-
-  std::uint32_t at(float x, float y) const {
-    return data[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)];
-  }
-  int r(float x, float y) const { return (at(x, y) >> 16) & 0xFF; }
-  int g(float x, float y) const { return (at(x, y) >> 8) & 0xFF; }
-  int b(float x, float y) const { return at(x, y) & 0xFF; }
-};
+// Layout rectangles are in floats; a pixel is addressed by their whole part.
+UINT whole(float v) { return static_cast<UINT>(v); }
 
 std::string hex(std::uint32_t v) {
   char text[16];
@@ -72,11 +40,11 @@ std::string hex(std::uint32_t v) {
 testing::AssertionResult colour_at(const Pixels& p, float x, float y, unsigned hex_rgb, int tolerance = 3) {
   const int want[3] = {static_cast<int>((hex_rgb >> 16) & 0xFF), static_cast<int>((hex_rgb >> 8) & 0xFF),
                        static_cast<int>(hex_rgb & 0xFF)};
-  const int got[3] = {p.r(x, y), p.g(x, y), p.b(x, y)};
+  const int got[3] = {p.r(whole(x), whole(y)), p.g(whole(x), whole(y)), p.b(whole(x), whole(y))};
   for (int i = 0; i < 3; ++i) {
     if (std::abs(want[i] - got[i]) > tolerance) {
-      return testing::AssertionFailure() << "at " << x << ", " << y << ": " << hex(p.at(x, y)) << " instead of "
-                                         << hex(hex_rgb);
+      return testing::AssertionFailure() << "at " << x << ", " << y << ": " << hex(p.at(whole(x), whole(y)))
+                                         << " instead of " << hex(hex_rgb);
     }
   }
   return testing::AssertionSuccess();
@@ -90,12 +58,12 @@ class PaintView : public testing::Test {
   testing_support::FakePlatform platform;
   app::AppState state{platform};
   app::IconCache icons;
-  PaintWindow window;
+  testing_support::TestWindow window{64, 64};
   std::unique_ptr<Gfx> gfx;
 
   void SetUp() override {
-    ASSERT_TRUE(window.get());
-    auto made = Gfx::create(window.get(), 96);
+    ASSERT_TRUE(window.handle());
+    auto made = Gfx::create(window.handle(), 96);
     ASSERT_TRUE(made) << made.error().step;
     gfx = std::move(made.value());
     state.client_width = kWidth;
@@ -116,48 +84,17 @@ class PaintView : public testing::Test {
 
   // One frame of the view into an offscreen bitmap; false (with the reason)
   // when this Direct2D cannot read it back.
-  bool render(Pixels& out, app::ViewLayout& layout, std::string& why) {
-    D2D1_BITMAP_PROPERTIES1 props{};
-    props.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
-    props.dpiX = props.dpiY = 96;
-    props.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET;
-    ComPtr<ID2D1Bitmap1> target;
-    if (FAILED(gfx->device_context()->CreateBitmap({kWidth, kHeight}, nullptr, 0, &props, &target))) {
-      why = "no offscreen target";
-      return false;
-    }
-    if (FAILED(gfx->begin_frame(gfx::palette(state.dark).background, target.Get()))) {
-      why = "begin_frame failed";
-      return false;
-    }
-    layout = app::paint_view(*gfx, state, icons);
-    EXPECT_FALSE(gfx->end_frame());
-
-    props.bitmapOptions = D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW;
-    ComPtr<ID2D1Bitmap1> readable;
-    D2D1_MAPPED_RECT mapped{};
-    if (FAILED(gfx->device_context()->CreateBitmap({kWidth, kHeight}, nullptr, 0, &props, &readable)) ||
-        FAILED(readable->CopyFromBitmap(nullptr, target.Get(), nullptr)) ||
-        FAILED(readable->Map(D2D1_MAP_OPTIONS_READ, &mapped))) {
-      why = "cannot read the frame back";
-      return false;
-    }
-    out.width = kWidth;
-    out.height = kHeight;
-    out.data.resize(static_cast<std::size_t>(kWidth) * kHeight);
-    for (UINT y = 0; y < kHeight; ++y) {
-      std::memcpy(&out.data[static_cast<std::size_t>(y) * kWidth], mapped.bits + static_cast<std::size_t>(y) * mapped.pitch,
-                  kWidth * 4);
-    }
-    readable->Unmap();
-    return true;
+  bool paint(Pixels& out, app::ViewLayout& layout, std::string& why) {
+    return testing_support::render(
+        *gfx, kWidth, kHeight, [&] { layout = app::paint_view(*gfx, state, icons); }, out, why,
+        gfx::palette(state.dark).background);
   }
 };
 
-#define RENDER_OR_SKIP(pixels, layout)                           \
-  do {                                                           \
-    std::string why_;                                            \
-    if (!render(pixels, layout, why_)) GTEST_SKIP() << why_;     \
+#define PAINT_OR_SKIP(pixels, layout)                          \
+  do {                                                         \
+    std::string why_;                                          \
+    if (!paint(pixels, layout, why_)) GTEST_SKIP() << why_;    \
   } while (0)
 
 TEST_F(PaintView, SidebarRowsAndContentColumnInTheLightTheme) {
@@ -166,7 +103,7 @@ TEST_F(PaintView, SidebarRowsAndContentColumnInTheLightTheme) {
   state.selected_bundle = 0;
   Pixels px;
   app::ViewLayout v;
-  RENDER_OR_SKIP(px, v);
+  PAINT_OR_SKIP(px, v);
 
   EXPECT_TRUE(colour_at(px, 5, kHeight - 5, 0xFFFFFF));                  // sidebar: surface
   EXPECT_TRUE(colour_at(px, v.sidebar_width + 5, kHeight - 5, 0xF2F4F7)); // content: background
@@ -195,7 +132,7 @@ TEST_F(PaintView, DarkThemeUsesTheDarkPalette) {
   state.dark = true;
   Pixels px;
   app::ViewLayout v;
-  RENDER_OR_SKIP(px, v);
+  PAINT_OR_SKIP(px, v);
   EXPECT_TRUE(colour_at(px, 5, kHeight - 5, 0x222327));
   EXPECT_TRUE(colour_at(px, v.sidebar_width + 5, kHeight - 5, 0x17181B));
   EXPECT_TRUE(colour_at(px, v.rows[0].rect.x + 6, v.rows[0].rect.y + 31, 0x1F2125));
@@ -210,7 +147,7 @@ TEST_F(PaintView, WebAddressesGetNoShellIconAndMissingTargetsAPill) {
   state.missing_targets.insert(bundle::item_key(gone));
   Pixels px;
   app::ViewLayout v;
-  RENDER_OR_SKIP(px, v);
+  PAINT_OR_SKIP(px, v);
 
   const auto web = icons.find(bundle::item_key("https://example.com/"));
   ASSERT_NE(web, icons.end());
@@ -231,12 +168,12 @@ TEST_F(PaintView, HeaderCoversRowsScrolledUpAndTheScrollIsClamped) {
   state.content_scroll = std::numeric_limits<float>::max();  // "scroll to the end"
   Pixels px;
   app::ViewLayout v;
-  RENDER_OR_SKIP(px, v);
+  PAINT_OR_SKIP(px, v);
   EXPECT_FLOAT_EQ(state.content_scroll, app::content_max_scroll(v));
 
   // Row 16 now starts 28 pixels above the list top, under the header, which covers it.
   state.content_scroll = 16 * 62 + 28;
-  RENDER_OR_SKIP(px, v);
+  PAINT_OR_SKIP(px, v);
   ASSERT_EQ(v.content->rows.front().item, 16u);
   const float x = v.content_left + v.content_width / 2;
   EXPECT_TRUE(colour_at(px, x, v.content->list_top - 8, 0xF2F4F7));
@@ -255,7 +192,7 @@ TEST_F(PaintView, DraggedItemLeavesAnEmptySlot) {
   state.item_drag = app::AppState::ItemDrag{0, slot2.y + 20, 0};
   Pixels px;
   app::ViewLayout v;
-  RENDER_OR_SKIP(px, v);
+  PAINT_OR_SKIP(px, v);
   ASSERT_TRUE(v.content->placeholder);
   // The slot's upper part shows the window background inside the dashed outline.
   EXPECT_TRUE(colour_at(px, slot2.x + slot2.w / 2, slot2.y + 10, 0xF2F4F7));
@@ -268,15 +205,15 @@ TEST_F(PaintView, WelcomeWithoutBundlesAndToastOnTop) {
   state.hover = app::Region{app::RegionKind::create_first_bundle, 0};
   Pixels px;
   app::ViewLayout v;
-  RENDER_OR_SKIP(px, v);
+  PAINT_OR_SKIP(px, v);
   ASSERT_TRUE(v.welcome);
   // Hovered: the accent at 0.85 over the background.
   EXPECT_TRUE(colour_at(px, v.welcome->create.x + 3, v.welcome->create.y + 21, 0x37AF64, 5));
   ASSERT_TRUE(v.toast && v.toast->undo);
   // #111214 at 0.94 over the background, and the Undo button a little lighter.
   EXPECT_TRUE(colour_at(px, v.toast->bar.x + 4, v.toast->bar.y + 20, 0x1F2022, 4));
-  const int bar = px.r(v.toast->bar.x + 4, v.toast->bar.y + 20);
-  const int undo = px.r(v.toast->undo->x + 2, v.toast->undo->y + 15);
+  const int bar = px.r(whole(v.toast->bar.x + 4), whole(v.toast->bar.y + 20));
+  const int undo = px.r(whole(v.toast->undo->x + 2), whole(v.toast->undo->y + 15));
   EXPECT_GT(undo, bar + 10);
 }
 
