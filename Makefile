@@ -6,6 +6,7 @@
 #   make build                        build both presets
 #   make fuzz [FUZZ_SECONDS=300] [ARGS=target...]   run the libFuzzer targets (clang), each for FUZZ_SECONDS
 #   make stop                         end the Wine session and Xvfb of `make run`
+#   make screenshots [ARGS=light...]  take the README's pictures of tolvik.exe into docs/screenshots/
 #   make clean                        remove the build outputs (keeps the Wine prefixes)
 #   make distclean                    remove all of build/, Wine prefixes included
 
@@ -13,7 +14,7 @@ SHELL := /bin/bash
 ARGS ?=
 FUZZ_SECONDS ?= 300
 
-.PHONY: all build deps run stop test test-host test-win test-e2e fuzz clean distclean
+.PHONY: all build deps run stop test test-host test-win test-e2e fuzz screenshots clean distclean
 
 all: build
 
@@ -47,6 +48,10 @@ test-e2e:
 # Corpus in build/fuzz/corpus/<target>, seeded from fuzz/seeds/<target>/.
 fuzz: deps
 	@./scripts/fuzz.sh -t $(FUZZ_SECONDS) $(ARGS)
+
+# In a Wine prefix and Xvfb of their own (build/wine/screenshots).
+screenshots:
+	@./scripts/screenshots.sh $(ARGS)
 
 clean:
 	rm -rf build/host build/windows build/test-logs

@@ -5,6 +5,7 @@ row pitch, button places), independently of the program's own layout code.
 """
 
 import json
+import subprocess
 import time
 
 import harness
@@ -88,30 +89,48 @@ def close_to(actual, expected, tolerance=6):
     return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
 
 
+def geometry_of(window_id):
+    """(x, y, width, height) of an X window."""
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window_id)], capture_output=True,
+                         text=True, timeout=10).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return tuple(int(values.get(k, -1)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def wait_until_still(window_id, seconds=1.0, timeout=15):
+    """Waits until the window has kept one geometry for `seconds`; returns it."""
+    deadline = time.monotonic() + timeout
+    last, since = geometry_of(window_id), time.monotonic()
+    while time.monotonic() < deadline:
+        time.sleep(0.25)
+        now = geometry_of(window_id)
+        if now != last:
+            last, since = now, time.monotonic()
+        elif time.monotonic() - since >= seconds:
+            return now
+    raise TimeoutError("window %s kept moving: %s" % (window_id, last))
+
+
 class Window:
     def __init__(self, ctx, process, width=WIDTH, height=HEIGHT):
         self.ctx, self.process = ctx, process
         self.id = harness.find_window("tolvik")
-        # Start-up places the window itself; a resize sent before Wine has
-        # applied that placement would be undone by it.
-        time.sleep(1.0)
-        harness.xdotool("windowmove", self.id, 0, 0)
-        harness.xdotool("windowsize", self.id, width, height)
-        harness.wait_for(self.settled(width, height), timeout=15, interval=0.3, what="the window size")
+        # Start-up places the window itself, and Wine may apply that placement
+        # late: a resize sent before it would be undone. Resize once the window
+        # is still, and again if it snaps back.
+        for _ in range(3):
+            wait_until_still(self.id)
+            harness.xdotool("windowmove", self.id, 0, 0)
+            harness.xdotool("windowsize", self.id, width, height)
+            if wait_until_still(self.id)[2:] == (width, height):
+                break
+        assert geometry_of(self.id)[2:] == (width, height), geometry_of(self.id)
         # A frame presented while Wine was still moving the window can be
         # lost: a hover change over the settings button draws it again.
         harness.xdotool("mousemove", "--window", self.id, width - 28, 26)
         time.sleep(0.3)
         harness.xdotool("mousemove", "--window", self.id, 1, 1)
         time.sleep(0.5)
-
-    def settled(self, width, height):
-        def check():
-            if self.shot().size != (width, height):
-                return False
-            time.sleep(0.5)
-            return self.shot().size == (width, height)
-        return check
 
     def shot(self, name="shot"):
         from PIL import Image

@@ -1,0 +1,393 @@
+#!/usr/bin/python3
+"""Photographs tolvik.exe under Wine for the README: docs/screenshots/*.png.
+
+    screenshots.py [NAME ...]     NAME: light, dark, korean, missing, undo (default: all)
+
+Expects the Wine environment of scripts/wine-env.sh; `make screenshots`
+(scripts/screenshots.sh) sets one up in build/wine/screenshots. Every shot
+starts tolvik.exe afresh with a store of its own and its own settings, places
+the window at 0,0 with a 1040 × 700 client area at 96 DPI, does what the shot
+shows, waits until two pictures in a row are the same and keeps the last one.
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.dont_write_bytecode = True
+
+import harness  # noqa: E402
+
+from PIL import Image, ImageChops  # noqa: E402
+
+OUT = REPO / "docs" / "screenshots"
+WIDTH, HEIGHT = 1040, 700
+KEY = "Software\\tolvik"
+PERSONALIZE = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"
+
+# The toast bar (#111214 at alpha 0.94) at the window's centre, 3 pixels below
+# its top edge: y = H − 66 + 3 at 96 DPI.
+TOAST_POINT = (WIDTH // 2, HEIGHT - 63)
+TOAST_COLOUR = (0x11, 0x12, 0x14)
+
+# Bundle ids in the program's own form: "b", microseconds, counter, process id.
+MONTH_END, DESIGN, MORNING, QUARTERLY, ONBOARDING = (
+    "b6148a2f3c91e00000a4c", "b6148a2f3c9a100001a4c", "b6148a31d72b400002a4c",
+    "b6148a35e0c5700003a4c", "b6148a3a91f0200004a4c")
+
+
+def file_item(target, name=""):
+    item = {"kind": "file", "target": target}
+    if name:
+        item["name"] = name
+    return item
+
+
+def folder_item(target):
+    return {"kind": "folder", "target": target}
+
+
+def url_item(target):
+    return {"kind": "url", "target": target}
+
+
+def app_item(target, args=""):
+    item = {"kind": "app", "target": target}
+    if args:
+        item["args"] = args
+    return item
+
+
+NOTEPAD = "C:\\windows\\notepad.exe"
+# A copy of the test tool recorder.exe: it starts, writes one log line and
+# ends, without a window.
+TIMESHEET = "C:\\Tools\\Timesheet\\timesheet.exe"
+
+
+def english_bundles():
+    return [
+        {"id": MONTH_END, "name": "Month-end closing", "items": [
+            folder_item("C:\\Finance\\Month-end 2026-03"),
+            file_item("C:\\Finance\\ledger-2026.xlsx"),
+            file_item("C:\\Finance\\bank-statement-2026-03.pdf"),
+            url_item("https://books.example.com/close/2026-03"),
+            app_item(NOTEPAD, "C:\\Finance\\closing-checklist.txt"),
+        ]},
+        {"id": DESIGN, "name": "Design review", "items": [
+            folder_item("C:\\Design\\Homepage v3"),
+            file_item("C:\\Design\\Homepage v3\\hero-mockup.png"),
+            file_item("C:\\Design\\review-notes.docx"),
+            url_item("https://design.example.com/review/homepage-v3"),
+        ]},
+        {"id": MORNING, "name": "Morning routine", "items": [
+            url_item("https://mail.example.com/"),
+            url_item("https://calendar.example.com/today"),
+            app_item(NOTEPAD, "C:\\Notes\\today.txt"),
+        ]},
+        {"id": QUARTERLY, "name": "Quarterly report", "items": [
+            app_item(TIMESHEET, "--export q1"),
+            file_item("C:\\Finance\\Archive\\q4-2025-summary.xlsx"),
+            url_item("https://reports.example.com/q1-2026"),
+        ]},
+        {"id": ONBOARDING, "name": "Client onboarding", "items": [
+            folder_item("C:\\Clients\\Northwind"),
+            file_item("C:\\Clients\\Northwind\\welcome-pack.pdf"),
+            url_item("https://crm.example.com/clients/northwind"),
+        ]},
+    ]
+
+
+def korean_bundles():
+    return [
+        {"id": MONTH_END, "name": "월말 정산", "items": [
+            folder_item("C:\\재무\\3월 마감"),
+            file_item("C:\\재무\\원장-2026.xlsx"),
+            file_item("C:\\재무\\은행 거래내역-2026-03.pdf"),
+            url_item("https://books.example.com/close/2026-03"),
+            app_item(NOTEPAD, "C:\\재무\\마감 체크리스트.txt"),
+        ]},
+        {"id": DESIGN, "name": "디자인 검토", "items": [
+            folder_item("C:\\디자인\\홈페이지 v3"),
+            file_item("C:\\디자인\\검토 메모.docx"),
+            url_item("https://design.example.com/review/homepage-v3"),
+        ]},
+        {"id": MORNING, "name": "아침 루틴", "items": [
+            url_item("https://mail.example.com/"),
+            url_item("https://calendar.example.com/today"),
+            app_item(NOTEPAD, "C:\\메모\\오늘.txt"),
+        ]},
+        {"id": QUARTERLY, "name": "분기 보고서", "items": [
+            app_item(TIMESHEET, "--export q1"),
+            file_item("C:\\재무\\보관\\2025-4분기 요약.xlsx"),
+            url_item("https://reports.example.com/q1-2026"),
+        ]},
+        {"id": ONBOARDING, "name": "신규 고객 맞이", "items": [
+            folder_item("C:\\고객\\노스윈드"),
+            file_item("C:\\고객\\노스윈드\\환영 안내서.pdf"),
+            url_item("https://crm.example.com/clients/northwind"),
+        ]},
+    ]
+
+
+# Everything the stores point at, except the one missing file of
+# "Quarterly report", exists in the prefix.
+FOLDERS = [
+    "Finance\\Month-end 2026-03", "Design\\Homepage v3", "Clients\\Northwind", "Notes",
+    "재무\\3월 마감", "디자인\\홈페이지 v3", "고객\\노스윈드", "메모", "Tools\\Timesheet",
+]
+FILES = {
+    "Finance\\ledger-2026.xlsx": b"PK\x03\x04",
+    "Finance\\bank-statement-2026-03.pdf": b"%PDF-1.7\n",
+    "Finance\\closing-checklist.txt": "Month-end closing\r\n- Reconcile bank accounts\r\n"
+                                      "- Post accruals\r\n- Lock the period\r\n".encode(),
+    "Design\\Homepage v3\\hero-mockup.png": b"\x89PNG\r\n\x1a\n",
+    "Design\\review-notes.docx": b"PK\x03\x04",
+    "Clients\\Northwind\\welcome-pack.pdf": b"%PDF-1.7\n",
+    "Notes\\today.txt": b"Today\r\n",
+    "재무\\원장-2026.xlsx": b"PK\x03\x04",
+    "재무\\은행 거래내역-2026-03.pdf": b"%PDF-1.7\n",
+    "재무\\마감 체크리스트.txt": "월말 정산\r\n".encode(),
+    "디자인\\검토 메모.docx": b"PK\x03\x04",
+    "고객\\노스윈드\\환영 안내서.pdf": b"%PDF-1.7\n",
+    "메모\\오늘.txt": "오늘\r\n".encode(),
+}
+
+
+def unix(windows_relative):
+    return harness.drive_c().joinpath(*windows_relative.split("\\"))
+
+
+def make_files():
+    for folder in FOLDERS:
+        unix(folder).mkdir(parents=True, exist_ok=True)
+    for name, data in FILES.items():
+        unix(name).write_bytes(data)
+    shutil.copyfile(harness.RECORDER_EXE, unix(TIMESHEET[3:]))
+    missing = unix("Finance\\Archive\\q4-2025-summary.xlsx")
+    if missing.exists():
+        missing.unlink()
+
+
+class Shot:
+    """One start of tolvik.exe with its own store, settings and window."""
+
+    def __init__(self, name, bundles, selected, language="en", dark=False):
+        self.name = name
+        self.work = harness.drive_c() / "tolvik-screenshots" / name
+        if self.work.exists():
+            shutil.rmtree(self.work)
+        self.work.mkdir(parents=True)
+        self.work_win = harness.wine_path(self.work)
+        (self.work / "bundles.json").write_text(
+            json.dumps({"version": 1, "bundles": bundles}, indent=2, ensure_ascii=False),
+            encoding="utf-8")
+        self.recorder_log = self.work / "recorder.log"
+
+        harness.reg_delete(KEY)
+        harness.reg_add(KEY, "Language", "REG_SZ", language)
+        harness.reg_add(KEY, "Selected", "REG_SZ", selected)
+        # No update check: it would reach for the network and could raise a toast.
+        harness.reg_add(KEY, "AutoUpdate", "REG_DWORD", 0)
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 0 if dark else 1)
+
+        env = dict(os.environ)
+        env["TOLVIK_STORE"] = self.work_win + "\\bundles.json"
+        env["TOLVIK_RECORDER_LOG"] = self.work_win + "\\recorder.log"
+        self.out = open(self.work / "tolvik.out", "wb")
+        self.err = open(self.work / "tolvik.err", "wb")
+        self.process = subprocess.Popen(["wine", str(harness.TOLVIK_EXE)], stdin=subprocess.DEVNULL,
+                                        stdout=self.out, stderr=self.err, env=env)
+        self.id = harness.find_window("tolvik", timeout=30)
+        self.place()
+
+    def place(self):
+        # Start-up places the window itself; a move sent before Wine has
+        # applied that placement would be undone by it. Wine has also been
+        # seen to put the window back a second or two after the first move,
+        # so the size has to hold for a while before it counts.
+        time.sleep(1.0)
+        wanted = (0, 0, WIDTH, HEIGHT)
+        for _ in range(5):
+            harness.xdotool("windowmove", self.id, 0, 0)
+            harness.xdotool("windowsize", self.id, WIDTH, HEIGHT)
+            try:
+                harness.wait_for(lambda: self.geometry() == wanted, timeout=5, interval=0.2)
+            except TimeoutError:
+                continue
+            try:
+                harness.wait_for(lambda: self.geometry() != wanted, timeout=3, interval=0.2)
+            except TimeoutError:
+                break  # it held
+        else:
+            raise RuntimeError("the window does not keep its place and size")
+        # A frame presented while Wine was still moving the window can be
+        # lost: a hover change over the settings button draws it again.
+        self.pointer(WIDTH - 28, 26)
+        time.sleep(0.3)
+        self.pointer_away()
+        time.sleep(0.5)
+
+    def geometry(self):
+        """(x, y, width, height) of the window's client area on the screen."""
+        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", self.id],
+                             capture_output=True, text=True, timeout=10).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        try:
+            return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        except (KeyError, ValueError):
+            return None
+
+    def picture(self):
+        path = self.work / "current.png"
+        harness.screenshot(self.id, path)
+        with Image.open(path) as image:
+            return image.convert("RGB")
+
+    def pointer(self, x, y):
+        harness.xdotool("mousemove", "--window", self.id, int(x), int(y))
+
+    def pointer_away(self):
+        # The top strip's left end: no hover region there.
+        self.pointer(150, 8)
+
+    def click(self, x, y):
+        self.pointer(x, y)
+        harness.xdotool("click", "--window", self.id, 1)
+
+    def key(self, name):
+        harness.xdotool("key", "--window", self.id, name)
+
+    def steady(self, check=None, timeout=10.0):
+        """A picture that is the same as the one taken just before it (and
+        passes check); nothing is half-drawn or still changing then."""
+        last = [None]
+
+        def same():
+            image = self.picture()
+            previous, last[0] = last[0], image
+            if image.size != (WIDTH, HEIGHT) or (check is not None and not check(image)):
+                last[0] = None
+                return None
+            if previous is None or ImageChops.difference(previous, image).getbbox() is not None:
+                return None
+            return image
+        return harness.wait_for(same, timeout=timeout, interval=0.4,
+                                what="a steady picture of %s" % self.name)
+
+    def save(self, image):
+        OUT.mkdir(parents=True, exist_ok=True)
+        path = OUT / (self.name + ".png")
+        image.save(path, optimize=True)
+        print("screenshots: %s" % path.relative_to(REPO), flush=True)
+
+    def close(self):
+        if self.process.poll() is None:
+            harness.run_captured(["wine", harness.PROBE_EXE, "close", "tolvik.Main"], timeout=30)
+            try:
+                self.process.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.out.close()
+        self.err.close()
+
+
+def close_to(actual, expected, tolerance=8):
+    return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
+
+
+def toast_check(before):
+    """A check that a picture shows the toast bar, which is #111214 at alpha
+    0.94 over what `before` shows at that place."""
+    under = before.getpixel(TOAST_POINT)
+    bar = tuple(round(t * 0.94 + u * 0.06) for t, u in zip(TOAST_COLOUR, under))
+    return lambda image: close_to(image.getpixel(TOAST_POINT), bar, 4)
+
+
+def shoot_toast(shot, act):
+    """Does `act` and keeps a steady picture of the toast it raises (a plain
+    toast stays about 4 s)."""
+    check = toast_check(shot.steady())
+    act()
+    harness.wait_for(lambda: check(shot.picture()), timeout=15, interval=0.1, what="the toast")
+    return shot.steady(check, timeout=3)
+
+
+# Item row i of the content column at 96 DPI: V = T + 92 + 34 + 18, pitch 62.
+def item_centre(i):
+    return (620, 52 + 92 + 34 + 18 + i * 62 + 28)
+
+
+def shoot_plain(name, bundles, language="en", dark=False):
+    shot = Shot(name, bundles, MONTH_END, language=language, dark=dark)
+    try:
+        # The missing-target check and the shell icons arrive after the first frame.
+        time.sleep(1.5)
+        shot.save(shot.steady())
+    finally:
+        shot.close()
+
+
+def shoot_missing():
+    shot = Shot("missing", english_bundles(), QUARTERLY)
+    try:
+        time.sleep(1.5)
+        image = shoot_toast(shot, lambda: shot.key("Return"))
+        harness.wait_for(lambda: shot.recorder_log.exists(), timeout=10,
+                         what="the timesheet app's start")
+        shot.save(image)
+    finally:
+        shot.close()
+
+
+def shoot_undo():
+    shot = Shot("undo", english_bundles(), DESIGN)
+    try:
+        time.sleep(1.5)
+
+        def remove():
+            shot.click(*item_centre(2))
+            time.sleep(0.3)
+            shot.key("Delete")
+            shot.pointer_away()
+        shot.save(shoot_toast(shot, remove))
+    finally:
+        shot.close()
+
+
+SHOTS = {
+    "light": lambda: shoot_plain("light", english_bundles()),
+    "dark": lambda: shoot_plain("dark", english_bundles(), dark=True),
+    "korean": lambda: shoot_plain("korean", korean_bundles(), language="ko"),
+    "missing": shoot_missing,
+    "undo": shoot_undo,
+}
+
+
+def main(argv):
+    names = argv[1:] or list(SHOTS)
+    unknown = [n for n in names if n not in SHOTS]
+    if unknown:
+        print("screenshots: unknown shot %s (%s)" % (", ".join(unknown), ", ".join(SHOTS)),
+              file=sys.stderr)
+        return 2
+    make_files()
+    # 96 DPI: the prefix's default, unless someone set another.
+    harness.reg_delete("Control Panel\\Desktop", "LogPixels")
+    try:
+        for name in names:
+            SHOTS[name]()
+    finally:
+        harness.reg_delete(KEY)
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
