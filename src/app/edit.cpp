@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/act/edit_ops.h"
+#include "app/act/edit_support.h"
 #include "app/app_state.h"
 #include "base/unicode.h"
 #include "detect/detect.h"
@@ -10,13 +11,6 @@
 
 namespace app {
 namespace {
-
-std::optional<std::size_t> bundle_position(const AppState& state, std::string_view id) {
-  for (std::size_t i = 0; i < state.store.bundles.size(); ++i) {
-    if (state.store.bundles[i].id == id) return i;
-  }
-  return std::nullopt;
-}
 
 void commit_web_address(AppState& state, const ActiveEdit& edit, std::string_view text) {
   if (text.empty()) return;
@@ -26,7 +20,7 @@ void commit_web_address(AppState& state, const ActiveEdit& edit, std::string_vie
                                              "That isn't a web address. Enter one starting with https://")));
     return;
   }
-  add_items(state, bundle_position(state, edit.bundle_id), std::move(items));
+  add_items(state, find_bundle(state, edit.bundle_id), std::move(items));
 }
 
 }  // namespace

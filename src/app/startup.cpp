@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "app/act/edit_support.h"
 #include "app/act/open.h"
 #include "app/app_state.h"
 #include "app/selection.h"
@@ -123,15 +124,7 @@ bool update_check_due(std::optional<std::uint32_t> auto_update, std::optional<st
 }
 
 void restore_selection(AppState& state, std::optional<std::string_view> selected_id) {
-  std::optional<std::size_t> index;
-  if (selected_id) {
-    for (std::size_t i = 0; i < state.store.bundles.size(); ++i) {
-      if (state.store.bundles[i].id == *selected_id) {
-        index = i;
-        break;
-      }
-    }
-  }
+  std::optional<std::size_t> index = selected_id ? find_bundle(state, *selected_id) : std::nullopt;
   if (!index && !state.store.bundles.empty()) index = 0;
   select_bundle(state, index);
 }
