@@ -5,6 +5,7 @@
 #   make test-host|test-win|test-e2e [ARGS=...]   one suite (ARGS to its runner)
 #   make build                        build both presets
 #   make fuzz [FUZZ_SECONDS=300] [ARGS=target...]   run the libFuzzer targets (clang), each for FUZZ_SECONDS
+#   make bench-win [ARGS=...]         frame cost and first-frame time under Wine (scripts/bench-win.sh)
 #   make stop                         end the Wine session and Xvfb of `make run`
 #   make screenshots [ARGS=light...]  take the README's pictures of tolvik.exe into docs/screenshots/
 #   make clean                        remove the build outputs (keeps the Wine prefixes)
@@ -14,7 +15,7 @@ SHELL := /bin/bash
 ARGS ?=
 FUZZ_SECONDS ?= 300
 
-.PHONY: all build deps run stop test test-host test-win test-e2e fuzz screenshots clean distclean
+.PHONY: all build deps run stop test test-host test-win test-e2e fuzz screenshots bench-win clean distclean
 
 all: build
 
@@ -52,6 +53,9 @@ fuzz: deps
 # In a Wine prefix and Xvfb of their own (build/wine/screenshots).
 screenshots:
 	@./scripts/screenshots.sh $(ARGS)
+
+bench-win:
+	@./scripts/bench-win.sh $(ARGS)
 
 clean:
 	rm -rf build/host build/windows build/test-logs

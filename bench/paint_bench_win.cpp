@@ -1,0 +1,405 @@
+// paint_bench.exe: the cost of one frame of the main view, for small and very
+// large stores. Only the rows on screen are laid out and drawn, so the time of
+// a frame must stay the same for ten bundles and for ten thousand; the ratio
+// column shows each case against the smallest one, measured in the same run.
+//
+// A frame here is what WM_PAINT does (layout, clamp, paint) drawn into an
+// offscreen target, then EndDraw, and a wait until the device has finished
+// the work, so that queued drawing is not mistaken for speed.
+//
+//   paint_bench.exe [frames]     (default 200 frames per case, at least 200)
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/layout.h"
+#include "app/paint_win.h"
+#include "app/platform.h"
+#include "bundle/model.h"
+#include "gfx/gfx_win.h"
+#include "gfx/icons.h"
+#include "gfx/palette.h"
+
+namespace {
+
+using gfx::ComPtr;
+
+constexpr UINT kWidth = 1040;
+constexpr UINT kHeight = 700;
+constexpr int kWarmUpFrames = 30;
+constexpr int kLayoutRepeats = 2000;
+
+// The platform of a window that nobody uses: nothing happens, except text
+// measurement (the rendering context) and the clock.
+class BenchPlatform final : public app::Platform {
+ public:
+  gfx::TextMeasure* measure = nullptr;
+
+  void write_setting_text(std::string_view, std::string_view) override {}
+  void invalidate() override {}
+  void set_timer(app::TimerId, unsigned) override {}
+  void forget_icon(const std::string&) override {}
+  gfx::TextMeasure* text_measure() override { return measure; }
+  void capture_pointer() override {}
+  void release_pointer() override {}
+  void track_pointer_leave() override {}
+  void focus_window() override {}
+  void focus_search_box() override {}
+  void show_bundle_menu(std::size_t, float, float) override {}
+  void show_item_menu(std::size_t, float, float) override {}
+  void show_settings_menu(float, float) override {}
+  double monotonic_seconds() override { return now(); }
+  void start_target_check(std::vector<std::string>) override {}
+  base::Status start_open_worker(std::string, std::vector<bundle::Item>) override { return {}; }
+  bool open_edit_field(const app::ActiveEdit&, std::string_view, std::string_view) override { return false; }
+  std::string close_edit_field() override { return {}; }
+  void clear_search_box() override {}
+  std::vector<std::string> open_files_dialog(std::string_view, const std::vector<app::FileFilter>&,
+                                             app::StartFolder) override {
+    return {};
+  }
+  std::optional<std::string> pick_folder_dialog(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> save_file_dialog(std::string_view, const std::vector<app::FileFilter>&, std::string_view,
+                                              std::string_view) override {
+    return std::nullopt;
+  }
+  bool target_exists(const std::string&) override { return true; }
+  base::Status start_item(const bundle::Item&) override { return {}; }
+
+  static double now() {
+    static const double frequency = [] {
+      LARGE_INTEGER f;
+      QueryPerformanceFrequency(&f);
+      return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / frequency;
+  }
+};
+
+// The bench's window: hidden, its client area the size of the frames.
+class BenchWindow {
+ public:
+  BenchWindow() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"tolvik.PaintBench";
+    RegisterClassExW(&wc);
+    RECT r{0, 0, static_cast<LONG>(kWidth), static_cast<LONG>(kHeight)};
+    AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    window_ = CreateWindowExW(0, L"tolvik.PaintBench", L"paint bench", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                              CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  }
+  ~BenchWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  BenchWindow(const BenchWindow&) = delete;
+  BenchWindow& operator=(const BenchWindow&) = delete;
+  HWND get() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// Items of all four kinds, with targets that differ from item to item (the
+// icon cache is keyed by target) and a few with names of their own.
+bundle::Item make_item(std::size_t bundle, std::size_t item) {
+  const std::string n = std::to_string(bundle) + "-" + std::to_string(item);
+  switch (item % 4) {
+    case 0:
+      return {bundle::Kind::app, "C:\\windows\\notepad.exe", item % 8 == 0 ? "/p report-" + n + ".txt" : "", {}};
+    case 1:
+      return {bundle::Kind::file, "C:\\users\\Public\\Documents\\report-" + n + ".txt", {}, "Report " + n};
+    case 2:
+      return {bundle::Kind::folder, "C:\\windows\\system32", {}, {}};
+    default:
+      return {bundle::Kind::url, "https://example.com/pages/" + n, {}, {}};
+  }
+}
+
+bundle::Store make_store(std::size_t bundles, std::size_t items_each) {
+  bundle::Store store;
+  store.bundles.reserve(bundles);
+  for (std::size_t b = 0; b < bundles; ++b) {
+    bundle::Bundle made;
+    made.id = std::to_string(100000 + b);
+    made.id.insert(made.id.begin(), 'b');
+    made.name = "Bundle ";
+    made.name += std::to_string(b + 1);
+    made.name += " · month-end";
+    made.items.reserve(items_each);
+    for (std::size_t i = 0; i < items_each; ++i) made.items.push_back(make_item(b, i));
+    store.bundles.push_back(std::move(made));
+  }
+  return store;
+}
+
+struct Stats {
+  double median = 0, p10 = 0, p90 = 0;  // milliseconds
+};
+
+// Nearest-rank percentiles of the samples (seconds) in milliseconds.
+Stats stats_of(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  const auto at = [&](double q) {
+    const std::size_t i = static_cast<std::size_t>(q * static_cast<double>(samples.size() - 1) + 0.5);
+    return samples[std::min(i, samples.size() - 1)] * 1000.0;
+  };
+  return {at(0.5), at(0.1), at(0.9)};
+}
+
+// Waits until the device has executed everything submitted so far.
+class GpuFence {
+ public:
+  explicit GpuFence(ID3D11Device* device) {
+    device->GetImmediateContext(&context_);
+    D3D11_QUERY_DESC desc{D3D11_QUERY_EVENT, 0};
+    device->CreateQuery(&desc, &query_);
+  }
+  bool usable() const { return context_ && query_; }
+  void wait() {
+    if (!usable()) return;
+    context_->End(query_.Get());
+    BOOL done = FALSE;
+    // Yields rather than spins: the device may run on a thread of this
+    // process that needs the core.
+    while (context_->GetData(query_.Get(), &done, sizeof done, 0) == S_FALSE) Sleep(0);
+  }
+
+ private:
+  ComPtr<ID3D11DeviceContext> context_;
+  ComPtr<ID3D11Query> query_;
+};
+
+struct Case {
+  const char* label;
+  std::size_t bundles;
+  std::size_t items_each;
+  bool scroll_sidebar;  // to the middle of its range
+  bool scroll_items;
+};
+
+// Where the time of one frame goes.
+enum Stage { kLayout, kPaint, kEndDraw, kDevice, kFrame, kStages };
+
+// One case: its state, kept for the whole run, and its samples (seconds).
+struct Run {
+  explicit Run(app::Platform& platform) : state(platform) {}
+  app::AppState state;
+  app::IconCache icons;
+  std::vector<double> samples[kStages];
+  std::vector<double> layout_alone;
+  std::size_t sidebar_rows = 0;
+  std::size_t item_rows = 0;
+  bool failed = false;
+};
+
+class Bench {
+ public:
+  Bench(gfx::Gfx& g, ID2D1Bitmap1* target) : g_(g), target_(target), fence_(g.d3d_device()) {}
+
+  bool fence_usable() const { return fence_.usable(); }
+
+  void prepare(Run& run, const Case& c) {
+    app::AppState& state = run.state;
+    state.store = make_store(c.bundles, c.items_each);
+    state.selected_bundle = 0;
+    state.client_width = static_cast<float>(kWidth);
+    state.client_height = static_cast<float>(kHeight);
+    state.dpi = 96;
+    state.dark = false;
+    const app::ViewLayout first = app::layout_view(state, &g_);
+    if (c.scroll_sidebar) state.sidebar_scroll = first.sidebar_max_scroll / 2;
+    if (c.scroll_items) state.content_scroll = first.content_max_scroll / 2;
+    // Fills the icon cache and lets the device make its resources.
+    for (int i = 0; i < kWarmUpFrames && !run.failed; ++i) frame(run, false);
+  }
+
+  // One frame, as WM_PAINT draws it (paint_view split into its steps).
+  void frame(Run& run, bool record) {
+    double t[kStages + 1];
+    t[0] = BenchPlatform::now();
+    if (FAILED(g_.begin_frame(gfx::palette(run.state.dark).background, target_))) {
+      run.failed = true;
+      return;
+    }
+    const app::ViewLayout layout = app::layout_view(run.state, &g_);
+    app::clamp_scrolls(run.state, layout);
+    t[1] = BenchPlatform::now();
+    app::paint_layout(g_, run.state, layout, run.icons);
+    t[2] = BenchPlatform::now();
+    if (g_.end_frame()) run.failed = true;  // device lost
+    t[3] = BenchPlatform::now();
+    fence_.wait();
+    t[4] = BenchPlatform::now();
+    run.sidebar_rows = layout.rows.size();
+    run.item_rows = layout.content ? layout.content->rows.size() : 0;
+    if (!record) return;
+    for (int stage = kLayout; stage < kFrame; ++stage) run.samples[stage].push_back(t[stage + 1] - t[stage]);
+    run.samples[kFrame].push_back(t[4] - t[0]);
+  }
+
+  // Milliseconds per call of one drawing primitive (device time included),
+  // over an empty frame: where a frame's time goes on this renderer.
+  double per_call(const std::function<void(int)>& draw) {
+    constexpr int kCalls = 50;
+    constexpr int kFrames = 30;
+    std::vector<double> empty, full;
+    for (int i = 0; i < kFrames + 5; ++i) {
+      for (int with_calls = 0; with_calls < 2; ++with_calls) {
+        const double start = BenchPlatform::now();
+        if (FAILED(g_.begin_frame(gfx::rgb(0xF2F4F7), target_))) return -1;
+        if (with_calls) {
+          for (int k = 0; k < kCalls; ++k) draw(k);
+        }
+        g_.end_frame();
+        fence_.wait();
+        if (i >= 5) (with_calls ? full : empty).push_back(BenchPlatform::now() - start);
+      }
+    }
+    empty_frame_ms_ = stats_of(empty).median;
+    return (stats_of(full).median - stats_of(empty).median) / kCalls;
+  }
+  double empty_frame_ms() const { return empty_frame_ms_; }
+
+  // The layout alone, as the hit-test and the inline fields compute it.
+  void layout_alone(Run& run, int count) {
+    for (int i = 0; i < count; ++i) {
+      const double start = BenchPlatform::now();
+      const app::ViewLayout layout = app::layout_view(run.state, &g_);
+      const double took = BenchPlatform::now() - start;
+      if (layout.rows.empty()) run.failed = true;  // every case has bundles on screen
+      run.layout_alone.push_back(took);
+    }
+  }
+
+ private:
+  gfx::Gfx& g_;
+  ID2D1Bitmap1* target_;
+  GpuFence fence_;
+  double empty_frame_ms_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int frames = 200;
+  if (argc > 1) frames = std::max(200, std::atoi(argv[1]));
+
+  BenchWindow window;
+  if (!window.get()) {
+    std::fprintf(stderr, "paint_bench: no window\n");
+    return 1;
+  }
+  auto made = gfx::Gfx::create(window.get(), 96);
+  if (!made) {
+    std::fprintf(stderr, "paint_bench: Gfx::create failed at %s (0x%08lX)\n", made.error().step.c_str(),
+                 static_cast<unsigned long>(made.error().hr));
+    return 1;
+  }
+  std::unique_ptr<gfx::Gfx> g = std::move(made).value();
+
+  D2D1_BITMAP_PROPERTIES1 props{};
+  props.pixelFormat = {DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED};
+  props.dpiX = props.dpiY = 96;
+  props.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET;
+  ComPtr<ID2D1Bitmap1> target;
+  if (FAILED(g->device_context()->CreateBitmap({kWidth, kHeight}, nullptr, 0, &props, &target))) {
+    std::fprintf(stderr, "paint_bench: no offscreen target\n");
+    return 1;
+  }
+
+  BenchPlatform platform;
+  platform.measure = g.get();
+  Bench bench(*g, target.Get());
+
+  const Case cases[] = {
+      {"a  10 bundles x 10 items", 10, 10, false, false},
+      {"b  10,000 bundles x 10 items", 10000, 10, false, false},
+      {"c  10,000 bundles, sidebar mid", 10000, 10, true, false},
+      {"d  1 bundle x 1,000 items", 1, 1000, false, false},
+      {"e  1,000 items, list mid", 1, 1000, false, true},
+  };
+  constexpr std::size_t kCases = sizeof cases / sizeof cases[0];
+
+  std::vector<std::unique_ptr<Run>> runs;
+  for (const Case& c : cases) {
+    runs.push_back(std::make_unique<Run>(platform));
+    bench.prepare(*runs.back(), c);
+  }
+  // The cases take turns in short rounds, so that a slow spell of the machine
+  // falls on all of them alike and the ratios stay fair.
+  constexpr int kRound = 10;
+  for (int done = 0; done < frames; done += kRound) {
+    for (auto& run : runs) {
+      for (int i = 0; i < kRound && !run->failed; ++i) bench.frame(*run, true);
+      if (!run->failed) bench.layout_alone(*run, kLayoutRepeats / (frames / kRound + 1) + 1);
+    }
+  }
+
+  std::printf("paint_bench: %ux%u at 96 DPI, light theme, first bundle selected; %d frames per case after %d warm-up,\n"
+              "the cases interleaved in rounds of %d frames\n",
+              kWidth, kHeight, frames, kWarmUpFrames, kRound);
+  std::printf("frame = layout + paint into an offscreen target + EndDraw + wait for the device (%s)\n",
+              bench.fence_usable() ? "D3D11 event query" : "no event query: EndDraw only");
+  std::printf("layout = layout_view(state, &gfx) alone, %zu calls per case\n\n", runs[0]->layout_alone.size());
+  std::printf("%-32s %5s %5s | %9s %9s %9s %6s | %9s %9s %9s %6s\n", "case", "srows", "irows", "frame ms", "p10",
+              "p90", "ratio", "layout ms", "p10", "p90", "ratio");
+
+  bool all_ok = true;
+  const Stats floor_frame = stats_of(runs[0]->samples[kFrame]);
+  const Stats floor_layout = stats_of(runs[0]->layout_alone);
+  for (std::size_t i = 0; i < kCases; ++i) {
+    const Run& run = *runs[i];
+    if (run.failed || run.samples[kFrame].empty()) {
+      std::printf("%-32s  failed: a frame could not be drawn\n", cases[i].label);
+      all_ok = false;
+      continue;
+    }
+    const Stats frame = stats_of(run.samples[kFrame]);
+    const Stats layout = stats_of(run.layout_alone);
+    std::printf("%-32s %5zu %5zu | %9.3f %9.3f %9.3f %6.2f | %9.4f %9.4f %9.4f %6.2f\n", cases[i].label,
+                run.sidebar_rows, run.item_rows, frame.median, frame.p10, frame.p90, frame.median / floor_frame.median,
+                layout.median, layout.p10, layout.p90, layout.median / floor_layout.median);
+  }
+
+  std::printf("\nmedians of the steps of a frame, ms\n");
+  std::printf("%-32s | %12s %9s %9s %9s\n", "case", "begin+layout", "paint", "EndDraw", "device");
+  for (std::size_t i = 0; i < kCases; ++i) {
+    const Run& run = *runs[i];
+    if (run.failed || run.samples[kFrame].empty()) continue;
+    std::printf("%-32s | %12.3f %9.3f %9.3f %9.3f\n", cases[i].label, stats_of(run.samples[kLayout]).median,
+                stats_of(run.samples[kPaint]).median, stats_of(run.samples[kEndDraw]).median,
+                stats_of(run.samples[kDevice]).median);
+  }
+  // A row of the sidebar is about four rounded fills, an outline and three
+  // lines of text; these say which of them a slow renderer spends its time on.
+  const gfx::Color ink = gfx::rgb(0x1F2328);
+  const auto row_box = [](int k) {
+    return gfx::RectF{12.0f + static_cast<float>(k % 5) * 2, 100.0f + static_cast<float>(k % 8) * 68, 300, 62};
+  };
+  const double fill = bench.per_call([&](int k) { g->fill_rounded(row_box(k), 10, ink.with_alpha(0.1f)); });
+  const double stroke = bench.per_call([&](int k) { g->stroke_rounded(row_box(k), 10, 1, ink); });
+  const double text = bench.per_call([&](int k) {
+    g->draw_text("Bundle " + std::to_string(k + 1) + " \xC2\xB7 month-end", row_box(k), ink, gfx::TextFormat::body_bold);
+  });
+  const double icon = bench.per_call([&](int k) { g->draw_icon(gfx::icon_file, row_box(k), 20, ink); });
+  std::printf("\nms per call, device time included: fill_rounded %.3f, stroke_rounded %.3f, draw_text %.3f, "
+              "draw_icon %.3f;\nan empty frame (clear, EndDraw, wait for the device) %.3f ms\n",
+              fill, stroke, text, icon, bench.empty_frame_ms());
+
+  std::printf("\nsrows/irows: sidebar rows and item rows laid out and drawn in each frame of the case\n");
+  return all_ok ? 0 : 1;
+}
