@@ -51,7 +51,7 @@ base::Status start_thread(unsigned(__stdcall* body)(void*), std::unique_ptr<Job>
       _beginthreadex(nullptr, stack, body, job.get(), stack ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0, nullptr);
   if (thread == 0) return base::fail("The worker thread could not be started.");
   job.release();
-  CloseHandle(reinterpret_cast<HANDLE>(thread));
+  base::UniqueHandle close_now(reinterpret_cast<HANDLE>(thread));
   return {};
 }
 
