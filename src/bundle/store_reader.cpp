@@ -147,7 +147,9 @@ class Reader {
 
   bool binary(Json::binary_t&) { return scalar("binary data"); }
 
-  bool start_object(std::size_t) {
+  // A record begins (an object, or an array of its field values in declaration
+  // order), or a list of bundles or items (arrays only).
+  bool start_container(bool array) {
     if (skip_depth_ > 0) {
       ++skip_depth_;
       return true;
@@ -156,34 +158,24 @@ class Reader {
     Slot slot;
     if (!take_slot(slot, at)) return false;
     switch (slot) {
-      case Slot::store: return open_record(kStoreRecord, false);
-      case Slot::exported: return open_record(kExportedRecord, false);
-      case Slot::bundle: begin_bundle(); return open_record(kBundleRecord, false);
-      case Slot::item: begin_item(); return open_record(kItemRecord, false);
+      case Slot::store: return open_record(kStoreRecord, array);
+      case Slot::exported: return open_record(kExportedRecord, array);
+      case Slot::bundle: begin_bundle(); return open_record(kBundleRecord, array);
+      case Slot::item: begin_item(); return open_record(kItemRecord, array);
+      case Slot::bundles:
+        if (array) return open_list(Slot::bundle);
+        break;
+      case Slot::items:
+        if (array) return open_list(Slot::item);
+        break;
       case Slot::skip: skip_depth_ = 1; return true;
-      default: return wrong_type(slot, "an object", at);
+      default: break;
     }
+    return wrong_type(slot, array ? "an array" : "an object", at);
   }
 
-  bool start_array(std::size_t) {
-    if (skip_depth_ > 0) {
-      ++skip_depth_;
-      return true;
-    }
-    const std::size_t at = offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
-    switch (slot) {
-      case Slot::store: return open_record(kStoreRecord, true);
-      case Slot::exported: return open_record(kExportedRecord, true);
-      case Slot::bundle: begin_bundle(); return open_record(kBundleRecord, true);
-      case Slot::item: begin_item(); return open_record(kItemRecord, true);
-      case Slot::bundles: return open_list(Slot::bundle);
-      case Slot::items: return open_list(Slot::item);
-      case Slot::skip: skip_depth_ = 1; return true;
-      default: return wrong_type(slot, "an array", at);
-    }
-  }
+  bool start_object(std::size_t) { return start_container(false); }
+  bool start_array(std::size_t) { return start_container(true); }
 
   bool key(Json::string_t& name) {
     if (skip_depth_ > 0) return true;
