@@ -6,19 +6,15 @@
 #include "app/selection.h"
 #include "bundle/export_file.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
+#include "store_fixture.h"
 
 namespace {
 
 using testing_support::FakePlatform;
 
-struct AddInput : ::testing::Test {
-  FakePlatform platform;
-  app::AppState state{platform};
-  testing_support::TempDir temp;
+struct AddInput : testing_support::StoreFixture {
 
   void SetUp() override {
-    state.store_path = temp.file("bundles.json");
     state.store.bundles = {bundle::Bundle{"b1", "Work", {}}};
   }
   std::string bundle_file(const std::string& name, const std::string& bundle_name) {

@@ -5,20 +5,16 @@
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
+#include "store_fixture.h"
 
 namespace {
 
 using testing_support::FakePlatform;
 using testing_support::file_item;
 
-struct InlineEdit : ::testing::Test {
-  FakePlatform platform;
-  app::AppState state{platform};
-  testing_support::TempDir temp;
+struct InlineEdit : testing_support::StoreFixture {
 
   void SetUp() override {
-    state.store_path = temp.file("bundles.json");
     state.store.bundles = {bundle::Bundle{"b1", "Work", {file_item("C:\\a.txt")}}, bundle::Bundle{"b2", "Home", {}}};
     app::select_bundle(state, 0);
   }

@@ -9,7 +9,7 @@
 #include "bundle/export_file.h"
 #include "bundle/store_file.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
+#include "store_fixture.h"
 
 namespace {
 
@@ -17,14 +17,8 @@ namespace fs = std::filesystem;
 using testing_support::FakePlatform;
 using testing_support::file_item;
 
-struct ImportFiles : ::testing::Test {
-  FakePlatform platform;
-  app::AppState state{platform};
-  testing_support::TempDir temp;
-  fs::path dir{temp.path()};
-
+struct ImportFiles : testing_support::StoreFixture {
   void SetUp() override {
-    state.store_path = (dir / "store" / "bundles.json").string();
     state.store.bundles = {bundle::Bundle{"b1", "Report", {}}};
   }
 
@@ -33,7 +27,6 @@ struct ImportFiles : ::testing::Test {
     std::ofstream(p, std::ios::binary) << bytes;
     return p.string();
   }
-  std::string saved() { return testing_support::read_all(state.store_path); }
 };
 
 TEST_F(ImportFiles, ImportsAsANewUniqueBundleSavesAndSelectsIt) {
