@@ -53,9 +53,17 @@ class BenchPlatform final : public app::Platform {
   void track_pointer_leave() override {}
   void focus_window() override {}
   void focus_search_box() override {}
-  void show_bundle_menu(std::size_t, float, float) override {}
-  void show_item_menu(std::size_t, float, float) override {}
-  void show_settings_menu(float, float) override {}
+  int show_menu(float, float, const std::vector<app::MenuEntry>&) override { return 0; }
+  int show_settings_menu(float, float, const app::SettingsMenu&) override { return 0; }
+  void show_information(std::string_view, std::string_view) override {}
+  std::optional<std::string> read_setting_text(std::string_view) override { return std::nullopt; }
+  std::optional<std::uint32_t> read_setting_number(std::string_view) override { return std::nullopt; }
+  void write_setting_number(std::string_view, std::uint32_t) override {}
+  bool is_directory(const std::string&) override { return false; }
+  void open_folder(const std::string&) override {}
+  void start_explorer(const std::string&) override {}
+  void open_address(std::string_view) override {}
+  void start_update_check(bool) override {}
   double monotonic_seconds() override { return now(); }
   void start_target_check(std::vector<std::string>) override {}
   base::Status start_open_worker(std::string, std::vector<bundle::Item>) override { return {}; }

@@ -8,7 +8,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "app/edit_state.h"
+#include "app/edit/edit_state.h"
 #include "app/platform.h"
 #include "app/region.h"
 #include "app/toast.h"
@@ -73,8 +73,13 @@ struct AppState {
   }
 };
 
+// Ends an item drag without moving anything; the press that started it is
+// spent, so its release is no click either.
+void cancel_item_drag(AppState& state);
+
 // Saves the whole store at once; a failure is shown as a toast and the change
 // stays in memory. Either way the jump list is refreshed a little later.
+// A drag in progress ends: the items it was moving among have changed.
 void save_store(AppState& state);
 
 }  // namespace app

@@ -1,10 +1,13 @@
 #include "app/keyboard.h"
 
 #include "app/act/bundle_file.h"
+#include "app/act/bundle_menu.h"
 #include "app/act/edit_ops.h"
 #include "app/act/open.h"
 #include "app/app_state.h"
+#include "app/edit/search.h"
 #include "app/layout.h"
+#include "app/menus.h"
 #include "app/selection.h"
 
 namespace app {
@@ -15,19 +18,15 @@ void open_context_menu(AppState& state) {
   const ViewLayout layout = layout_view(state, state.platform.text_measure());
   if (state.selected_item) {
     const auto row = item_row_rect(layout, *state.selected_item);
-    state.platform.show_item_menu(*state.selected_item, row ? row->x + 60 : 60, row ? row->bottom() : 0);
+    show_item_menu(state, *state.selected_item, row ? row->x + 60 : 60, row ? row->bottom() : 0);
   } else if (state.selected_bundle) {
-    state.platform.show_bundle_menu(*state.selected_bundle, layout.content_left, 120);
+    show_bundle_menu(state, *state.selected_bundle, layout.content_left, 120);
   }
 }
 
 void handle_ctrl_key(AppState& state, Key key) {
   switch (key) {
-    case Key::f:
-      state.search_open = true;
-      state.platform.focus_search_box();
-      state.platform.invalidate();
-      break;
+    case Key::f: open_search(state); break;
     case Key::n: new_bundle(state); break;
     case Key::o: choose_and_import(state); break;
     case Key::z: undo(state); break;

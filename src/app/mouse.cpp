@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "app/act/bundle_menu.h"
 #include "app/act/edit_ops.h"
 #include "app/act/open.h"
 #include "app/app_state.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "app/hit_test.h"
 #include "app/layout.h"
+#include "app/menus.h"
 #include "app/selection.h"
 #include "detect/detect.h"
 #include "lang/lang.h"
@@ -147,15 +149,15 @@ void on_right_button_up(AppState& state, float x, float y) {
     case RegionKind::bundle_row:
     case RegionKind::bundle_open:
       select_bundle(state, region.index);
-      state.platform.show_bundle_menu(region.index, x, y);
+      show_bundle_menu(state, region.index, x, y);
       break;
     case RegionKind::title:
     case RegionKind::more:
-      if (state.selected_bundle) state.platform.show_bundle_menu(*state.selected_bundle, x, y);
+      if (state.selected_bundle) show_bundle_menu(state, *state.selected_bundle, x, y);
       break;
     case RegionKind::item_row:
     case RegionKind::item_remove:
-      state.platform.show_item_menu(region.index, x, y);
+      show_item_menu(state, region.index, x, y);
       break;
     default:
       break;
@@ -174,11 +176,7 @@ void on_wheel(AppState& state, float x, float /*y*/, int delta) {
   state.platform.invalidate();
 }
 
-void on_capture_lost(AppState& state) {
-  if (!state.item_drag) return;
-  state.item_drag.reset();
-  state.platform.invalidate();
-}
+void on_capture_lost(AppState& state) { cancel_item_drag(state); }
 
 void on_mouse_leave(AppState& state) {
   state.tracking_leave = false;
@@ -197,7 +195,7 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
       }
       break;
     case RegionKind::settings_menu:
-      state.platform.show_settings_menu(x, y);
+      show_settings_menu(state, x, y);
       break;
     case RegionKind::new_bundle:
     case RegionKind::create_first_bundle:
@@ -217,7 +215,7 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
       if (state.selected_bundle) open_bundle(state, *state.selected_bundle);
       break;
     case RegionKind::more:
-      if (state.selected_bundle) state.platform.show_bundle_menu(*state.selected_bundle, x, y);
+      if (state.selected_bundle) show_bundle_menu(state, *state.selected_bundle, x, y);
       break;
     case RegionKind::add_files:
       add_files(state);

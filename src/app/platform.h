@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/edit_state.h"
+#include "app/edit/edit_state.h"
 #include "base/result.h"
 #include "bundle/model.h"
 
@@ -33,12 +33,46 @@ struct FileFilter {
 
 enum class StartFolder { none, common_programs };
 
+// One entry of a popup menu built from a list: a separator, or a label that
+// may be greyed. The chosen entry comes back as its 1-based position in the
+// list (separators count), 0 when the menu was dismissed.
+struct MenuEntry {
+  std::string label;
+  bool enabled = true;
+  bool separator = false;
+
+  static MenuEntry line() { return {{}, false, true}; }
+};
+
+// The settings menu, built with fixed ids: 1 import, 2 automatic updates,
+// 3 check for updates, 4 the maker's site, 5 About, 100 "Follow Windows" and
+// 101 on for the languages in menu order.
+struct SettingsMenu {
+  std::string import_label;
+  std::string language_label;
+  std::string follow_windows_label;
+  bool follow_windows_checked = false;
+  struct LanguageRow {
+    std::string label;
+    bool checked = false;
+  };
+  std::vector<LanguageRow> languages;
+  std::string auto_update_label;
+  bool auto_update_checked = false;
+  std::string check_label;
+  std::string site_label;
+  std::string about_label;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Settings under HKCU\Software\tolvik.
+  // Settings under HKCU\Software\tolvik; a value that cannot be read is none.
   virtual void write_setting_text(std::string_view name, std::string_view value) = 0;
+  virtual std::optional<std::string> read_setting_text(std::string_view name) = 0;
+  virtual std::optional<std::uint32_t> read_setting_number(std::string_view name) = 0;
+  virtual void write_setting_number(std::string_view name, std::uint32_t value) = 0;
 
   // Window effects.
   virtual void invalidate() = 0;
@@ -58,10 +92,18 @@ class Platform {
   // Ctrl+F: shows the search box with its whole text selected and focused.
   virtual void focus_search_box() = 0;
 
-  // The popup menus at a client point.
-  virtual void show_bundle_menu(std::size_t bundle, float x, float y) = 0;
-  virtual void show_item_menu(std::size_t item, float x, float y) = 0;
-  virtual void show_settings_menu(float x, float y) = 0;
+  // Modal calls. Each runs a modal loop during which the window goes on
+  // handling messages, the state included: callers hold no references into
+  // the state across them and look up what they need again afterwards. A
+  // window destroyed meanwhile makes a menu answer 0 and a dialog cancel.
+  //
+  // A popup menu at a client point: the chosen entry's 1-based position, 0
+  // when dismissed.
+  virtual int show_menu(float x, float y, const std::vector<MenuEntry>& entries) = 0;
+  // The settings menu at a client point: the chosen fixed id, 0 when dismissed.
+  virtual int show_settings_menu(float x, float y, const SettingsMenu& menu) = 0;
+  // An information message box owned by the window.
+  virtual void show_information(std::string_view text, std::string_view caption) = 0;
 
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;
@@ -90,6 +132,17 @@ class Platform {
   // Opening one item on the calling thread ("Open just this", double-click).
   virtual bool target_exists(const std::string& target) = 0;
   virtual base::Status start_item(const bundle::Item& item) = 0;
+
+  // "Open file location": a folder opened with the shell's open verb, or
+  // explorer.exe started with one raw argument string. Failures are silent.
+  virtual bool is_directory(const std::string& path) = 0;
+  virtual void open_folder(const std::string& path) = 0;
+  virtual void start_explorer(const std::string& arguments) = 0;
+  // A web address in the default browser; a failure is silent.
+  virtual void open_address(std::string_view address) = 0;
+
+  // Starts the update check in the background (the updater answers later).
+  virtual void start_update_check(bool requested_by_user) = 0;
 };
 
 }  // namespace app

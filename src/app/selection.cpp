@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "app/layout.h"
 #include "base/unicode.h"
 
@@ -16,6 +16,7 @@ void select_bundle(AppState& state, std::optional<std::size_t> index) {
     // An edit of the old bundle's items or web addresses ends first (its
     // commit may itself select a bundle); a bundle-name edit keeps running.
     if (state.edit && state.edit->mode != EditMode::bundle_name) end_edit(state, true);
+    cancel_item_drag(state);
     state.selected_bundle = index && *index < state.store.bundles.size() ? index : std::nullopt;
     state.selected_item.reset();
     state.content_scroll = 0;

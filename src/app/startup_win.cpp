@@ -108,8 +108,7 @@ int run_window(const StartPlan& plan) {
   if (!window) return 0;
 
   const bool dark = system_dark_mode();
-  BOOL dark_value = dark;
-  DwmSetWindowAttribute(window, 20, &dark_value, sizeof(dark_value));
+  set_dark_title_bar(window, dark);
   const int show_command = restore_or_centre(window);
   const UINT dpi = std::max<UINT>(GetDpiForWindow(window), 96);
 

@@ -5,7 +5,15 @@
 
 namespace app {
 
+void cancel_item_drag(AppState& state) {
+  if (!state.item_drag) return;
+  state.item_drag.reset();
+  state.pressed = {};
+  state.platform.invalidate();
+}
+
 void save_store(AppState& state) {
+  cancel_item_drag(state);
   base::Status written = bundle::write_file_atomically(state.store_path, bundle::serialize_store(state.store));
   if (!written) {
     show_toast(state, std::string(lang::text("저장하지 못했습니다:", "Couldn't save:")) + " " + written.error().text);

@@ -12,52 +12,25 @@
 #include "app/act/add_input.h"
 #include "app/act/import.h"
 #include "app/act/open.h"
-#include "app/act/shell_opener_win.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
+#include "app/edit/fields_win.h"
+#include "app/edit/search.h"
 #include "app/keyboard.h"
 #include "app/layout.h"
+#include "app/messages_win.h"
 #include "app/mouse.h"
 #include "app/paint_win.h"
-#include "app/messages_win.h"
 #include "app/selection.h"
 #include "app/settings_win.h"
+#include "app/state_slot_win.h"
 #include "app/targets.h"
 #include "app/workers_win.h"
-#include "base/file.h"
 #include "base/utf.h"
+#include "lang/lang.h"
 #include "winshell/clipboard_win.h"
 
 namespace app {
 namespace {
-
-// The state lives in a slot of the UI thread. A handler borrows it for one
-// message; a message that arrives while it is borrowed (from inside a modal
-// loop the handler started) finds it taken and does nothing.
-struct StateSlot {
-  std::unique_ptr<MainWindow> main;
-  // A window destroyed from inside a handler is freed when that handler returns.
-  std::unique_ptr<MainWindow> retired;
-  bool borrowed = false;
-};
-thread_local StateSlot g_slot;
-
-class Borrow {
- public:
-  Borrow() : main_(g_slot.borrowed ? nullptr : g_slot.main.get()) {
-    if (main_) g_slot.borrowed = true;
-  }
-  Borrow(const Borrow&) = delete;
-  Borrow& operator=(const Borrow&) = delete;
-  ~Borrow() {
-    if (!main_) return;
-    g_slot.borrowed = false;
-    g_slot.retired.reset();
-  }
-  MainWindow* get() const { return main_; }
-
- private:
-  MainWindow* main_;
-};
 
 // Sizes the buffers and the layout to the client area.
 void apply_client_size(MainWindow& main, UINT width, UINT height) {
@@ -70,9 +43,8 @@ void apply_client_size(MainWindow& main, UINT width, UINT height) {
 // One frame from the state. Without a rendering context nothing is drawn; a
 // lost device is replaced for the next frame.
 void paint(MainWindow& main) {
-  if (!main.gfx) return;
-  // A size change delivered while another handler held the state was skipped;
-  // the frame always matches the client area.
+  // The frame always matches the client area, even when a size change came
+  // while the state was in use.
   RECT client{};
   GetClientRect(main.window, &client);
   const auto width = static_cast<UINT>(client.right - client.left);
@@ -80,6 +52,8 @@ void paint(MainWindow& main) {
   if (static_cast<float>(width) != main.state.client_width || static_cast<float>(height) != main.state.client_height) {
     apply_client_size(main, width, height);
   }
+  main.layout_edits();
+  if (!main.gfx) return;
   main.gfx->begin_frame(gfx::palette(main.state.dark).background);
   paint_view(*main.gfx, main.state, main.icons);
   if (main.gfx->end_frame()) {
@@ -99,10 +73,12 @@ std::int32_t saturate(float value) {
 }
 
 // The text of a hand-over: UTF-16 over an even byte count, trailing NULs dropped.
-std::string copy_data_text(const COPYDATASTRUCT& data) {
-  const std::size_t units = data.cbData / 2;
+std::optional<std::string> hand_over_path(LPARAM lparam) {
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+  if (!data || data->dwData != kHandOverMarker || !data->lpData) return std::nullopt;
+  const std::size_t units = data->cbData / 2;
   std::u16string text(units, u'\0');
-  if (units) std::memcpy(text.data(), data.lpData, units * 2);
+  if (units) std::memcpy(text.data(), data->lpData, units * 2);
   while (!text.empty() && text.back() == u'\0') text.pop_back();
   return base::utf16_to_utf8(text);
 }
@@ -124,17 +100,71 @@ Key key_of(WPARAM virtual_key) {
   }
 }
 
+bool search_changed(WPARAM wparam) { return LOWORD(wparam) == kSearchBoxId && HIWORD(wparam) == EN_CHANGE; }
+
+// New fonts and brush for the theme and DPI; a running edit is committed (the
+// next one is made with the new fonts); the old objects go after the switch.
 void refresh_edit_style(MainWindow& main) {
-  main.edit_style = make_edit_style(main.state.dark, main.state.dpi);
+  EditStyle old = std::exchange(main.edit_style, make_edit_style(main.state.dark, main.state.dpi));
+  if (main.search_box) SendMessageW(main.search_box, WM_SETFONT, reinterpret_cast<WPARAM>(main.edit_style.edit_font.get()), TRUE);
+  end_edit(main.state, true);
   main.platform.invalidate();
+}
+
+void apply_theme(MainWindow& main) {
+  const bool dark = system_dark_mode();
+  if (dark == main.state.dark) return;
+  main.state.dark = dark;
+  set_dark_title_bar(main.window, dark);
+  refresh_edit_style(main);
+}
+
+// The messages this window acts on; everything else goes straight to DefWindowProcW.
+bool handles(UINT message, WPARAM wparam) {
+  switch (message) {
+    case WM_SIZE:
+    case WM_PAINT:
+    case WM_CLOSE:
+    case WM_SETTINGCHANGE:
+    case WM_ACTIVATEAPP:
+    case WM_COPYDATA:
+    case WM_KEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+    case WM_MOUSEWHEEL:
+    case WM_CAPTURECHANGED:
+    case WM_MOUSELEAVE:
+    case WM_DPICHANGED:
+    case kMsgOpenFinished:
+    case kMsgUpdateChecked:
+    case kMsgDownloadFinished:
+    case kMsgTargetsChecked:
+    case kMsgEditorFinished:
+    case kMsgSearchKey:
+      return true;
+    case WM_COMMAND:
+      return search_changed(wparam);
+    case WM_TIMER:
+      return wparam == static_cast<WPARAM>(TimerId::toast) || wparam == static_cast<WPARAM>(TimerId::jump_list);
+    default:
+      return false;
+  }
 }
 
 LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   AppState& state = main.state;
   switch (message) {
     case WM_SIZE:
+      // The fields are placed by the paint that follows.
       apply_client_size(main, LOWORD(lparam), HIWORD(lparam));
       state.platform.invalidate();
+      return 0;
+    case WM_PAINT:
+      paint(main);
+      ValidateRect(window, nullptr);
       return 0;
     case WM_MOUSEMOVE:
       on_mouse_move(state, lparam_x(lparam), lparam_y(lparam), (wparam & MK_LBUTTON) != 0);
@@ -165,52 +195,31 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
       on_mouse_leave(state);
       return 0;
     case WM_CLOSE:
+      // The window itself is destroyed once the state is free again.
       end_edit(state, true);
       save_window_placement(window);
-      DestroyWindow(window);
       return 0;
-    case WM_SETTINGCHANGE: {
-      const bool dark = system_dark_mode();
-      if (dark != state.dark) {
-        state.dark = dark;
-        BOOL value = dark;
-        DwmSetWindowAttribute(window, 20, &value, sizeof(value));
-        refresh_edit_style(main);
-      }
-      return DefWindowProcW(window, message, wparam, lparam);
-    }
+    case WM_SETTINGCHANGE:
+      apply_theme(main);
+      return 0;
     case WM_ACTIVATEAPP:
       if (wparam) check_targets(state);
-      return DefWindowProcW(window, message, wparam, lparam);
-    case WM_COPYDATA: {
-      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-      if (data && data->dwData == kHandOverMarker && data->lpData) import_files(state, {copy_data_text(*data)});
+      return 0;
+    case WM_COPYDATA:
+      if (auto path = hand_over_path(lparam)) import_files(state, {*path});
       return TRUE;
-    }
+    case WM_COMMAND:
+      on_search_text_changed(state, read_text(reinterpret_cast<HWND>(lparam)));
+      return 0;
     case WM_TIMER:
-      if (wparam == static_cast<WPARAM>(TimerId::toast)) {
-        KillTimer(window, wparam);
-        toast_timer(state);
-        return 0;
-      }
-      if (wparam == static_cast<WPARAM>(TimerId::jump_list)) {
-        KillTimer(window, wparam);
-        return 0;
-      }
-      return DefWindowProcW(window, message, wparam, lparam);
-    case WM_CTLCOLOREDIT:
-      SetTextColor(reinterpret_cast<HDC>(wparam), main.edit_style.text_color);
-      SetBkColor(reinterpret_cast<HDC>(wparam), main.edit_style.back_color);
-      return reinterpret_cast<LRESULT>(main.edit_style.brush.get());
-    case WM_DPICHANGED: {
+      KillTimer(window, wparam);
+      if (wparam == static_cast<WPARAM>(TimerId::toast)) toast_timer(state);
+      return 0;
+    case WM_DPICHANGED:
       state.dpi = LOWORD(wparam);
       if (main.gfx) main.gfx->set_scale(state.dpi);
       refresh_edit_style(main);
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
-    }
     case WM_KEYDOWN: {
       const bool ctrl = GetKeyState(VK_CONTROL) < 0;
       if (ctrl && wparam == 'V') {
@@ -221,15 +230,75 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
       return 0;
     }
     case kMsgOpenFinished:
-      if (auto outcome = open_result_slot().take()) {
-        finish_open(state, *outcome);
-      }
+      if (auto outcome = open_result_slot().take()) finish_open(state, *outcome);
       return 0;
     case kMsgTargetsChecked:
       if (auto checked = target_check_slot().take()) apply_target_check(state, *checked);
       return 0;
+    case kMsgEditorFinished:
+      if (state.edit && reinterpret_cast<HWND>(lparam) == main.inline_field) end_edit(state, wparam == 1);
+      return 0;
+    case kMsgSearchKey:
+      if (wparam <= 3) on_search_key(state, static_cast<SearchKey>(wparam));
+      return 0;
     default:
-      return DefWindowProcW(window, message, wparam, lparam);
+      // The update messages are answered by the updater once it exists.
+      return 0;
+  }
+}
+
+// A message for the state that came while a handler was using it: what it
+// carries is kept and done once the state is free.
+LRESULT defer(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DeferredWork& work = state_slot().deferred;
+  switch (message) {
+    case WM_PAINT:
+      ValidateRect(window, nullptr);
+      work.repaint = true;
+      return 0;
+    case WM_SIZE:
+      work.repaint = true;
+      return 0;
+    case WM_SETTINGCHANGE:
+      work.theme_check = true;
+      return 0;
+    case WM_COPYDATA:
+      if (auto path = hand_over_path(lparam)) work.hand_overs.push_back(std::move(*path));
+      return TRUE;
+    case WM_CLOSE:
+    case WM_ACTIVATEAPP:
+    case WM_COMMAND:
+    case WM_CAPTURECHANGED:
+    case WM_MOUSELEAVE:
+    case kMsgOpenFinished:
+    case kMsgUpdateChecked:
+    case kMsgDownloadFinished:
+    case kMsgTargetsChecked:
+    case kMsgEditorFinished:
+    case kMsgSearchKey:
+      work.reposts.push_back({message, wparam, lparam});
+      return 0;
+    default:
+      // Pointer, keys and timers that come again by themselves.
+      return 0;
+  }
+}
+
+// Does the deferred work once no handler is using the state.
+void run_deferred(HWND window) {
+  StateSlot& slot = state_slot();
+  // Each round may defer more (an import inside an import's modal loop); a
+  // few rounds settle it, and what is left waits for the next message.
+  for (int round = 0; round < 4 && !slot.in_use && slot.main && !slot.deferred.empty(); ++round) {
+    DeferredWork work = std::exchange(slot.deferred, {});
+    for (const DeferredWork::Posted& posted : work.reposts) PostMessageW(window, posted.message, posted.wparam, posted.lparam);
+    if (work.repaint) InvalidateRect(window, nullptr, FALSE);
+    if (work.hand_overs.empty() && !work.theme_check) continue;
+    Borrow borrow;
+    MainWindow* main = borrow.get();
+    if (!main) return;
+    if (work.theme_check) apply_theme(*main);
+    for (const std::string& path : work.hand_overs) import_files(main->state, {path});
   }
 }
 
@@ -246,111 +315,87 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     }
     case WM_DESTROY: {
       // After this every handler finds no state and does nothing.
-      if (g_slot.borrowed) {
-        g_slot.retired = std::move(g_slot.main);
+      StateSlot& slot = state_slot();
+      if (slot.holders > 0) {
+        slot.retired = std::move(slot.main);
       } else {
-        g_slot.main.reset();
+        slot.main.reset();
       }
+      slot.deferred = {};
       PostQuitMessage(0);
       return 0;
     }
-    case WM_PAINT: {
-      Borrow borrow;
-      if (MainWindow* main = borrow.get()) paint(*main);
-      ValidateRect(window, nullptr);
+    case WM_CTLCOLOREDIT:
+      // Only reads the field colours, so it is answered even while the state is in use.
+      if (const MainWindow* main = state_slot().main.get()) {
+        SetTextColor(reinterpret_cast<HDC>(wparam), main->edit_style.text_color);
+        SetBkColor(reinterpret_cast<HDC>(wparam), main->edit_style.back_color);
+        return reinterpret_cast<LRESULT>(main->edit_style.brush.get());
+      }
       return 0;
-    }
+    case WM_COMMAND:
+      // Leaving the inline field keeps its text; the edit ends from the queue.
+      if (LOWORD(wparam) == kInlineFieldId && HIWORD(wparam) == EN_KILLFOCUS) {
+        PostMessageW(window, kMsgEditorFinished, 1, lparam);
+        return 0;
+      }
+      break;
     default:
       break;
   }
-  const bool has_state = g_slot.main != nullptr;
-  Borrow borrow;
-  if (MainWindow* main = borrow.get()) return handle(*main, window, message, wparam, lparam);
-  // Nested or stateless: these still belong to the default procedure.
-  if (!has_state || message == WM_SETTINGCHANGE || message == WM_ACTIVATEAPP) {
-    return DefWindowProcW(window, message, wparam, lparam);
+  if (!handles(message, wparam)) return DefWindowProcW(window, message, wparam, lparam);
+
+  LRESULT result = 0;
+  bool handled = false;
+  {
+    Borrow borrow;
+    if (MainWindow* main = borrow.get()) {
+      result = handle(*main, window, message, wparam, lparam);
+      handled = true;
+    } else if (state_slot().main) {
+      result = defer(window, message, wparam, lparam);
+    } else if (message == WM_PAINT) {
+      ValidateRect(window, nullptr);
+    } else if (message == WM_COPYDATA) {
+      result = TRUE;
+    }
   }
-  return message == WM_COPYDATA ? TRUE : 0;
+  run_deferred(window);
+
+  // What follows may send messages back to this window, so it runs with the
+  // state free.
+  switch (message) {
+    case WM_CLOSE:
+      if (handled) DestroyWindow(window);
+      return 0;
+    case WM_DPICHANGED:
+      if (handled) {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return 0;
+    case WM_SETTINGCHANGE:
+    case WM_ACTIVATEAPP:
+      return DefWindowProcW(window, message, wparam, lparam);
+    default:
+      return result;
+  }
+}
+
+COLORREF colorref(const gfx::Color& color) {
+  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
+  return RGB(byte(color.r), byte(color.g), byte(color.b));
 }
 
 }  // namespace
 
-void WinPlatform::write_setting_text(std::string_view name, std::string_view value) {
-  app::write_setting_text(name, value);
+void set_dark_title_bar(HWND window, bool dark) {
+  // DWMWA_USE_IMMERSIVE_DARK_MODE, which MinGW's dwmapi.h does not name yet.
+  constexpr DWORD kUseImmersiveDarkMode = 20;
+  BOOL value = dark;
+  DwmSetWindowAttribute(window, kUseImmersiveDarkMode, &value, sizeof(value));
 }
-
-void WinPlatform::invalidate() { InvalidateRect(window_, nullptr, FALSE); }
-
-void WinPlatform::set_timer(TimerId id, unsigned milliseconds) {
-  SetTimer(window_, static_cast<UINT_PTR>(id), milliseconds, nullptr);
-}
-
-double WinPlatform::monotonic_seconds() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void WinPlatform::start_target_check(std::vector<std::string> targets) {
-  start_target_check_worker(window_, std::move(targets));
-}
-
-base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) {
-  return app::start_open_worker(window_, std::move(bundle_id), std::move(items));
-}
-
-// The native text fields and the file dialogs are not part of the window yet:
-// the field cannot be created and every dialog answers as if cancelled.
-bool WinPlatform::open_edit_field(const ActiveEdit&, std::string_view, std::string_view) { return false; }
-
-std::string WinPlatform::close_edit_field() { return {}; }
-
-void WinPlatform::clear_search_box() {}
-
-std::vector<std::string> WinPlatform::open_files_dialog(std::string_view, const std::vector<FileFilter>&, StartFolder) {
-  return {};
-}
-
-std::optional<std::string> WinPlatform::pick_folder_dialog(std::string_view) { return std::nullopt; }
-
-std::optional<std::string> WinPlatform::save_file_dialog(std::string_view, const std::vector<FileFilter>&,
-                                                         std::string_view, std::string_view) {
-  return std::nullopt;
-}
-
-gfx::TextMeasure* WinPlatform::text_measure() { return measure_; }
-
-void WinPlatform::capture_pointer() { SetCapture(window_); }
-
-void WinPlatform::release_pointer() { ReleaseCapture(); }
-
-void WinPlatform::track_pointer_leave() {
-  TRACKMOUSEEVENT track{};
-  track.cbSize = sizeof(track);
-  track.dwFlags = TME_LEAVE;
-  track.hwndTrack = window_;
-  TrackMouseEvent(&track);
-}
-
-void WinPlatform::focus_window() { SetFocus(window_); }
-
-// The search box and the popup menus are not part of the window yet.
-void WinPlatform::focus_search_box() {}
-
-void WinPlatform::show_bundle_menu(std::size_t, float, float) {}
-
-void WinPlatform::show_item_menu(std::size_t, float, float) {}
-
-void WinPlatform::show_settings_menu(float, float) {}
-
-void WinPlatform::forget_icon(const std::string& item_key) {
-  if (icons_) icons_->erase(item_key);
-}
-
-bool WinPlatform::target_exists(const std::string& target) { return base::path_exists(target); }
-
-base::Status WinPlatform::start_item(const bundle::Item& item) { return start_item_with_shell(item); }
 
 EditStyle make_edit_style(bool dark, UINT dpi) {
   auto font = [dpi](int size, int weight) {
@@ -362,9 +407,10 @@ EditStyle make_edit_style(bool dark, UINT dpi) {
     wcscpy_s(lf.lfFaceName, L"Segoe UI");
     return base::UniqueGdiObject(CreateFontIndirectW(&lf));
   };
+  const gfx::Palette& colours = gfx::palette(dark);
   EditStyle style;
-  style.back_color = dark ? RGB(31, 33, 37) : RGB(255, 255, 255);
-  style.text_color = dark ? RGB(236, 237, 239) : RGB(22, 24, 29);
+  style.back_color = colorref(colours.surface_alt);
+  style.text_color = colorref(colours.text);
   style.brush = base::UniqueGdiObject(CreateSolidBrush(style.back_color));
   style.edit_font = font(13, FW_NORMAL);
   style.title_font = font(20, FW_SEMIBOLD);
@@ -386,7 +432,26 @@ bool register_main_window_class(HINSTANCE instance) {
 void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
   icons.clear();
   gfx = std::move(made);
-  platform.set_text_measure(gfx.get());
+}
+
+void MainWindow::layout_edits() {
+  const ViewLayout layout = layout_view(state, platform.text_measure());
+  if (!search_box) {
+    search_box = create_edit(window, kSearchBoxId, static_cast<HFONT>(edit_style.edit_font.get()),
+                             lang::text("묶음 찾기 (Ctrl+F)", "Find a bundle (Ctrl+F)"));
+  }
+  if (search_box) {
+    if (const auto rect = search_control_rect(layout)) {
+      place_edit(search_box, *rect);
+      ShowWindow(search_box, SW_SHOWNA);
+    } else if (IsWindowVisible(search_box)) {
+      if (GetFocus() == search_box) SetFocus(window);
+      ShowWindow(search_box, SW_HIDE);
+    }
+  }
+  if (inline_field && state.edit) {
+    if (const auto rect = edit_control_rect(layout, state)) place_edit(inline_field, *rect);
+  }
 }
 
 void install_main_window(std::unique_ptr<MainWindow> main) {
@@ -394,12 +459,15 @@ void install_main_window(std::unique_ptr<MainWindow> main) {
   GetClientRect(main->window, &client);
   main->state.client_width = static_cast<float>(client.right - client.left);
   main->state.client_height = static_cast<float>(client.bottom - client.top);
-  g_slot.main = std::move(main);
+  state_slot().main = std::move(main);
 }
 
 void with_main_window(const std::function<void(MainWindow&)>& work) {
-  Borrow borrow;
-  if (MainWindow* main = borrow.get()) work(*main);
+  {
+    Borrow borrow;
+    if (MainWindow* main = borrow.get()) work(*main);
+  }
+  if (MainWindow* main = state_slot().main.get()) run_deferred(main->window);
 }
 
 }  // namespace app

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/app_state.h"
 #include "app/icon_cache_win.h"
@@ -14,12 +15,17 @@
 
 namespace app {
 
+struct MainWindow;
+
 // The window's side of the platform interface.
 class WinPlatform final : public Platform {
  public:
-  explicit WinPlatform(HWND window) : window_(window) {}
+  WinPlatform(HWND window, MainWindow& owner) : window_(window), owner_(owner) {}
 
   void write_setting_text(std::string_view name, std::string_view value) override;
+  std::optional<std::string> read_setting_text(std::string_view name) override;
+  std::optional<std::uint32_t> read_setting_number(std::string_view name) override;
+  void write_setting_number(std::string_view name, std::uint32_t value) override;
   void invalidate() override;
   void set_timer(TimerId id, unsigned milliseconds) override;
   double monotonic_seconds() override;
@@ -40,22 +46,28 @@ class WinPlatform final : public Platform {
   void track_pointer_leave() override;
   void focus_window() override;
   void focus_search_box() override;
-  void show_bundle_menu(std::size_t bundle, float x, float y) override;
-  void show_item_menu(std::size_t item, float x, float y) override;
-  void show_settings_menu(float x, float y) override;
+  int show_menu(float x, float y, const std::vector<MenuEntry>& entries) override;
+  int show_settings_menu(float x, float y, const SettingsMenu& menu) override;
+  void show_information(std::string_view text, std::string_view caption) override;
   void forget_icon(const std::string& item_key) override;
   bool target_exists(const std::string& target) override;
-
-  // The rendering context the window draws with, when it has one, and its icons.
-  void set_text_measure(gfx::TextMeasure* measure) { measure_ = measure; }
-  void set_icon_cache(IconCache* icons) { icons_ = icons; }
   base::Status start_item(const bundle::Item& item) override;
+  bool is_directory(const std::string& path) override;
+  void open_folder(const std::string& path) override;
+  void start_explorer(const std::string& arguments) override;
+  void open_address(std::string_view address) override;
+  void start_update_check(bool requested_by_user) override;
 
  private:
+  // TrackPopupMenu with the state lent out; 0 when the window went away.
+  int track_menu(HMENU menu, float x, float y);
+
   HWND window_;
-  gfx::TextMeasure* measure_ = nullptr;
-  IconCache* icons_ = nullptr;
+  MainWindow& owner_;
 };
+
+// The title bar follows the app theme (a failure leaves it as it is).
+void set_dark_title_bar(HWND window, bool dark);
 
 // Fonts, brush and colours of the native text fields, made for a theme and DPI.
 struct EditStyle {
@@ -68,13 +80,15 @@ struct EditStyle {
 EditStyle make_edit_style(bool dark, UINT dpi);
 
 struct MainWindow {
-  explicit MainWindow(HWND hwnd) : window(hwnd), platform(hwnd), state(platform) {
-    platform.set_icon_cache(&icons);
-  }
+  explicit MainWindow(HWND hwnd) : window(hwnd), platform(hwnd, *this), state(platform) {}
 
   // Installs (or, with null, removes) the rendering context; icons made by
   // the previous one are dropped.
   void set_gfx(std::unique_ptr<gfx::Gfx> made);
+
+  // Places and shows or hides the search box and the inline field for the
+  // current layout; the search box is made on the first call.
+  void layout_edits();
 
   HWND window;
   WinPlatform platform;
@@ -82,6 +96,9 @@ struct MainWindow {
   EditStyle edit_style;
   std::unique_ptr<gfx::Gfx> gfx;
   IconCache icons;
+  // The two EDIT controls (children of the window, destroyed with it).
+  HWND search_box = nullptr;
+  HWND inline_field = nullptr;
 };
 
 // Registers the window class "tolvik.Main"; false when that fails.

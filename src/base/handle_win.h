@@ -58,10 +58,17 @@ struct RegistryKeyTraits {
   static void close(Type h) { RegCloseKey(h); }
 };
 
+struct MenuTraits {
+  using Type = HMENU;
+  static Type invalid() { return nullptr; }
+  static void close(Type menu) { DestroyMenu(menu); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
+using UniqueMenu = UniqueResource<MenuTraits>;
 
 // CoInitializeEx / CoUninitialize for one thread.
 class ComScope {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "store_fixture.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/edit.h"
+#include "app/edit/edit.h"
 
 #include <gtest/gtest.h>
 

@@ -130,15 +130,58 @@ class FakePlatform final : public app::Platform {
   void focus_window() override { pointer_calls.push_back("focus"); }
   void focus_search_box() override { pointer_calls.push_back("search"); }
 
+  // Menus record what they showed and answer with the next queued choice (0: dismissed).
   struct MenuCall {
-    std::string menu;  // "bundle", "item", "settings"
-    std::size_t index = 0;
+    std::string menu;  // "list", "settings"
     float x = 0, y = 0;
+    std::vector<app::MenuEntry> entries;
+    app::SettingsMenu settings;
   };
   std::vector<MenuCall> menus;
-  void show_bundle_menu(std::size_t bundle, float x, float y) override { menus.push_back({"bundle", bundle, x, y}); }
-  void show_item_menu(std::size_t item, float x, float y) override { menus.push_back({"item", item, x, y}); }
-  void show_settings_menu(float x, float y) override { menus.push_back({"settings", 0, x, y}); }
+  std::vector<int> menu_choices;
+  // Runs inside each menu, as other messages do during its modal loop.
+  std::function<void()> during_menu;
+  int next_choice() {
+    if (during_menu) during_menu();
+    if (menu_choices.empty()) return 0;
+    const int id = menu_choices.front();
+    menu_choices.erase(menu_choices.begin());
+    return id;
+  }
+  int show_menu(float x, float y, const std::vector<app::MenuEntry>& entries) override {
+    menus.push_back({"list", x, y, entries, {}});
+    return next_choice();
+  }
+  int show_settings_menu(float x, float y, const app::SettingsMenu& menu) override {
+    menus.push_back({"settings", x, y, {}, menu});
+    return next_choice();
+  }
+  std::vector<std::pair<std::string, std::string>> informations;  // text, caption
+  void show_information(std::string_view text, std::string_view caption) override {
+    informations.emplace_back(std::string(text), std::string(caption));
+  }
+
+  std::map<std::string, std::uint32_t> numbers;
+  std::optional<std::string> read_setting_text(std::string_view name) override {
+    const auto found = settings.find(std::string(name));
+    if (found == settings.end()) return std::nullopt;
+    return found->second;
+  }
+  std::optional<std::uint32_t> read_setting_number(std::string_view name) override {
+    const auto found = numbers.find(std::string(name));
+    if (found == numbers.end()) return std::nullopt;
+    return found->second;
+  }
+  void write_setting_number(std::string_view name, std::uint32_t value) override { numbers[std::string(name)] = value; }
+
+  // The shell: "folder:<path>", "explorer:<arguments>", "address:<url>", "update:<by user>".
+  std::set<std::string> directories;
+  std::vector<std::string> shell_calls;
+  bool is_directory(const std::string& path) override { return directories.count(path) > 0; }
+  void open_folder(const std::string& path) override { shell_calls.push_back("folder:" + path); }
+  void start_explorer(const std::string& arguments) override { shell_calls.push_back("explorer:" + arguments); }
+  void open_address(std::string_view address) override { shell_calls.push_back("address:" + std::string(address)); }
+  void start_update_check(bool by_user) override { shell_calls.push_back(by_user ? "update:user" : "update:daily"); }
 
   bool timer_set(app::TimerId id, unsigned ms) const {
     for (const auto& t : timers) {

@@ -101,16 +101,19 @@ TEST_F(KeyboardTest, CtrlRulesForLetterKeys) {
 
 TEST_F(KeyboardTest, AppsKeyOpensTheItemMenuOrElseTheBundleMenu) {
   app::select_bundle(state, 2);
+  const std::string doomed = state.store.bundles[2].id;
+  platform.menu_choices = {10};  // "Delete bundle"
   app::handle_key(state, app::Key::apps, false);
   ASSERT_EQ(platform.menus.size(), 1u);
-  EXPECT_EQ(platform.menus[0].menu, "bundle");
-  EXPECT_EQ(platform.menus[0].index, 2u);
+  EXPECT_EQ(platform.menus[0].entries.size(), 10u);
   EXPECT_FLOAT_EQ(platform.menus[0].y, 120);
+  for (const auto& bundle : state.store.bundles) EXPECT_NE(bundle.id, doomed);
+  app::select_bundle(state, 0);
   state.selected_item = 0;
   app::handle_key(state, app::Key::apps, false);
   ASSERT_EQ(platform.menus.size(), 2u);
-  EXPECT_EQ(platform.menus[1].menu, "item");
-  EXPECT_EQ(platform.menus[1].index, 0u);
+  EXPECT_EQ(platform.menus[1].entries.size(), 7u);
+  EXPECT_EQ(platform.menus[1].entries[0].label, "Open just this");
 }
 
 }  // namespace

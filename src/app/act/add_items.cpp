@@ -5,7 +5,7 @@
 #include "app/act/edit_ops.h"
 #include "app/act/names.h"
 #include "app/app_state.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "app/scroll.h"
 #include "app/selection.h"
 #include "base/unicode.h"

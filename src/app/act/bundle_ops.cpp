@@ -6,7 +6,7 @@
 #include "app/act/edit_support.h"
 #include "app/act/names.h"
 #include "app/app_state.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "app/selection.h"
 #include "lang/lang.h"
 

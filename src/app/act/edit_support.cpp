@@ -1,7 +1,7 @@
 #include "app/act/edit_support.h"
 
 #include "app/app_state.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "app/selection.h"
 
 namespace app {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/app_state.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "lang/lang.h"
 
 namespace app {

@@ -5,7 +5,7 @@
 
 #include "app/act/edit_ops.h"
 #include "app/app_state.h"
-#include "app/edit.h"
+#include "app/edit/edit.h"
 #include "app/scroll.h"
 #include "app/selection.h"
 #include "lang/lang.h"

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/edit_state.h"
+#include "app/edit/edit_state.h"
 
 namespace app {
 

@@ -1,4 +1,4 @@
-#include "app/edit.h"
+#include "app/edit/edit.h"
 
 #include <string>
 
@@ -27,8 +27,12 @@ void commit_web_address(AppState& state, const ActiveEdit& edit, std::string_vie
 
 void begin_edit(AppState& state, const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) {
   end_edit(state, true);
-  if (!state.platform.open_edit_field(edit, initial_text, cue)) return;
+  // The field is placed from the running edit, so the edit is recorded first.
   state.edit = edit;
+  if (!state.platform.open_edit_field(edit, initial_text, cue)) {
+    state.edit.reset();
+    return;
+  }
   state.platform.invalidate();
 }
 

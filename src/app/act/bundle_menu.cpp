@@ -1,0 +1,71 @@
+#include "app/act/bundle_menu.h"
+
+#include <string>
+
+#include "app/act/bundle_file.h"
+#include "app/act/edit_ops.h"
+#include "app/act/edit_support.h"
+#include "app/act/open.h"
+#include "app/app_state.h"
+#include "app/selection.h"
+#include "lang/lang.h"
+
+namespace app {
+namespace {
+
+std::string label(std::string_view korean, std::string_view english) { return std::string(lang::text(korean, english)); }
+
+void run_bundle_command(AppState& state, std::size_t index, int id) {
+  switch (id) {
+    case bundle_id::open:
+      if (!state.store.bundles[index].items.empty()) open_bundle(state, index);
+      break;
+    case bundle_id::rename:
+      select_bundle(state, index);
+      begin_rename_bundle(state);
+      break;
+    case bundle_id::duplicate:
+      duplicate_bundle(state, index);
+      break;
+    case bundle_id::export_file:
+      export_bundle(state, index);
+      break;
+    case bundle_id::remove:
+      delete_bundle(state, index);
+      break;
+    default:
+      // The desktop shortcut and the File Explorer folders come with the
+      // shell commands.
+      break;
+  }
+}
+
+}  // namespace
+
+std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle) {
+  return {
+      {label("열기", "Open"), bundle && !bundle->items.empty()},
+      {label("이름 바꾸기 (F2)", "Rename (F2)")},
+      {label("복제", "Duplicate")},
+      MenuEntry::line(),
+      {label("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut")},
+      {label("지금 열린 탐색기 폴더 가져오기…", "Add folders open in File Explorer…")},
+      MenuEntry::line(),
+      {label("내보내기… (다른 사람에게 건네기)", "Export… (to share)")},
+      MenuEntry::line(),
+      {label("묶음 지우기", "Delete bundle")},
+  };
+}
+
+void show_bundle_menu(AppState& state, std::size_t index, float x, float y) {
+  if (index >= state.store.bundles.size()) return;
+  // The menu runs a modal loop; the bundle is found again by its id afterwards.
+  const std::string id = state.store.bundles[index].id;
+  const int chosen = state.platform.show_menu(x, y, bundle_menu_entries(&state.store.bundles[index]));
+  if (chosen == 0) return;
+  const std::optional<std::size_t> now = find_bundle(state, id);
+  if (!now || *now != index) return;
+  run_bundle_command(state, index, chosen);
+}
+
+}  // namespace app

@@ -1,0 +1,65 @@
+#include "app/edit/search.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/selection.h"
+#include "base/unicode.h"
+
+namespace app {
+namespace {
+
+// Selects the first visible bundle when nothing visible is selected.
+void keep_selection_visible(AppState& state) {
+  const std::vector<std::size_t> visible = visible_bundles(state);
+  if (visible.empty()) return;
+  if (!state.selected_bundle || std::find(visible.begin(), visible.end(), *state.selected_bundle) == visible.end()) {
+    select_bundle(state, visible.front());
+  }
+}
+
+}  // namespace
+
+void open_search(AppState& state) {
+  state.search_open = true;
+  state.platform.focus_search_box();
+  state.platform.invalidate();
+}
+
+void on_search_text_changed(AppState& state, std::string_view text) {
+  state.search_text = std::string(base::trim(text));
+  state.sidebar_scroll = 0;
+  keep_selection_visible(state);
+  state.platform.invalidate();
+}
+
+void on_search_key(AppState& state, SearchKey key) {
+  switch (key) {
+    case SearchKey::escape:
+      // The box's change notice clears the search too; clearing it here keeps
+      // the next frame from showing a list filtered by a text that is gone.
+      state.platform.clear_search_box();
+      state.search_text.clear();
+      state.sidebar_scroll = 0;
+      state.platform.focus_window();
+      state.search_open = false;
+      break;
+    case SearchKey::enter:
+      keep_selection_visible(state);
+      state.platform.focus_window();
+      break;
+    case SearchKey::down:
+      state.platform.focus_window();
+      move_selection(state, +1);
+      break;
+    case SearchKey::up:
+      state.platform.focus_window();
+      move_selection(state, -1);
+      break;
+  }
+  state.platform.invalidate();
+}
+
+}  // namespace app

@@ -1,0 +1,23 @@
+#pragma once
+// The search box of the sidebar: what its text and keys do to the bundle list
+// and the selection.
+
+#include <string_view>
+
+namespace app {
+
+struct AppState;
+
+// The keys the search box passes on (WM_APP+6's wParam).
+enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3 };
+
+// Ctrl+F: the box is shown (compact sidebar) and focused with its text selected.
+void open_search(AppState& state);
+
+// The box's text changed: keep it trimmed, scroll the list to its top and
+// select the first visible bundle when the selection is not visible.
+void on_search_text_changed(AppState& state, std::string_view text);
+
+void on_search_key(AppState& state, SearchKey key);
+
+}  // namespace app

@@ -1,0 +1,174 @@
+#include "app/menus.h"
+
+#include <span>
+#include <utility>
+
+#include "app/act/bundle_file.h"
+#include "app/act/edit_ops.h"
+#include "app/act/edit_support.h"
+#include "app/act/open.h"
+#include "app/app_state.h"
+#include "app/edit/edit.h"
+#include "app/maker.h"
+#include "app/updater/update_check.h"
+#include "lang/lang.h"
+
+namespace app {
+namespace {
+
+std::string label(std::string_view korean, std::string_view english) { return std::string(lang::text(korean, english)); }
+
+void toggle_auto_update(AppState& state) {
+  // Absent counts as on, so the first toggle of a fresh installation turns it off.
+  const std::optional<std::uint32_t> stored = state.platform.read_setting_number("AutoUpdate");
+  state.platform.write_setting_number("AutoUpdate", stored && *stored == 0 ? 1 : 0);
+}
+
+void choose_language(AppState& state, int id) {
+  const std::span<const lang::Language> languages = lang::languages();
+  if (id == settings_id::follow_windows) {
+    state.platform.write_setting_text("Language", "");
+  } else {
+    const auto row = static_cast<std::size_t>(id - settings_id::first_language);
+    if (row >= languages.size()) return;
+    state.platform.write_setting_text("Language", languages[row].code);
+  }
+  show_toast(state, label("다음에 열 때 바뀝니다", "Takes effect the next time tolvik opens"));
+}
+
+// The item at `index` of the bundle with `bundle_id`, when both still exist.
+const bundle::Item* item_of(const AppState& state, std::string_view bundle_id, std::size_t index) {
+  const std::optional<std::size_t> position = find_bundle(state, bundle_id);
+  if (!position) return nullptr;
+  const auto& items = state.store.bundles[*position].items;
+  return index < items.size() ? &items[index] : nullptr;
+}
+
+}  // namespace
+
+SettingsMenu settings_menu(const std::optional<std::string>& language, std::optional<std::uint32_t> auto_update) {
+  SettingsMenu menu;
+  menu.import_label = label("묶음 가져오기… (.tolvik)", "Import a bundle… (.tolvik)");
+  menu.language_label = label("언어", "Language");
+  menu.follow_windows_label = label("Windows 언어 따라가기", "Follow Windows");
+  menu.follow_windows_checked = !language || language->empty();
+  for (const lang::Language& row : lang::languages()) {
+    menu.languages.push_back({std::string(row.name), language && *language == row.code});
+  }
+  menu.auto_update_label = label("자동 업데이트", "Automatic updates");
+  menu.auto_update_checked = !auto_update || *auto_update != 0;
+  menu.check_label = label("업데이트 확인", "Check for updates");
+  menu.site_label = label("kestrix 의 다른 프로그램", "More apps from kestrix");
+  menu.about_label = label("tolvik 정보", "About tolvik");
+  return menu;
+}
+
+void show_settings_menu(AppState& state, float x, float y) {
+  const SettingsMenu menu =
+      settings_menu(state.platform.read_setting_text("Language"), state.platform.read_setting_number("AutoUpdate"));
+  run_settings_command(state, state.platform.show_settings_menu(x, y, menu));
+}
+
+void run_settings_command(AppState& state, int id) {
+  switch (id) {
+    case settings_id::import_bundle:
+      choose_and_import(state);
+      return;
+    case settings_id::auto_update:
+      toggle_auto_update(state);
+      return;
+    case settings_id::check_updates:
+      check_for_updates(state, UpdateRequest::by_user);
+      return;
+    case settings_id::maker_site:
+      state.platform.open_address(lang::text(maker::kWebSiteKorean, maker::kWebSite));
+      return;
+    case settings_id::about:
+      state.platform.show_information(about_text(), lang::text("tolvik 정보", "About tolvik"));
+      return;
+    default:
+      if (id >= settings_id::follow_windows) choose_language(state, id);
+      return;
+  }
+}
+
+std::string about_text() {
+  std::string text = lang::fill("tolvik {0}\n\n{1}\n\n{2}\n\n", {maker::kVersion,
+      lang::text("업무에 필요한 앱·문서·폴더·웹 주소를 한 번에 여는 무료 프로그램",
+                 "A free app that opens the apps, documents, folders and web pages a task needs in one click"),
+      lang::text("묶음은 이 PC 에만 저장됩니다 (%APPDATA%\\tolvik). 어디에도 보내지 않습니다.",
+                 "Bundles are saved only on this PC (%APPDATA%\\tolvik) and are never sent anywhere.")});
+  text += maker::kProductPage;
+  text += '\n';
+  text += maker::kNotice;
+  return text;
+}
+
+std::vector<MenuEntry> item_menu_entries(bundle::Kind kind) {
+  return {
+      {label("이 항목만 열기", "Open just this")},
+      {label("파일 위치 열기", "Open file location"), kind != bundle::Kind::url},
+      MenuEntry::line(),
+      {label("이름 바꾸기", "Rename")},
+      {label("실행할 때 넘길 인수…", "Arguments…"), kind == bundle::Kind::app},
+      MenuEntry::line(),
+      {label("묶음에서 빼기 (Del)", "Remove from bundle (Del)")},
+  };
+}
+
+void show_item_menu(AppState& state, std::size_t index, float x, float y) {
+  const bundle::Bundle* selected = state.selected();
+  if (!selected || index >= selected->items.size()) return;
+  // The menu runs a modal loop: copy what the commands need.
+  const bundle::Item item = selected->items[index];
+  const std::string bundle_id = selected->id;
+  state.selected_item = index;
+  state.platform.invalidate();
+
+  const int id = state.platform.show_menu(x, y, item_menu_entries(item.kind));
+  // Only the bundle and the item that the menu was shown for are acted on.
+  const bundle::Item* now = item_of(state, bundle_id, index);
+  if (!now || now->target != item.target || now->kind != item.kind) return;
+  switch (id) {
+    case item_id::open_just_this:
+      if (const auto position = find_bundle(state, bundle_id); position == state.selected_bundle) {
+        open_single_item(state, index);
+      }
+      break;
+    case item_id::open_location:
+      if (item.kind != bundle::Kind::url) reveal_in_explorer(state, item.kind, item.target);
+      break;
+    case item_id::rename:
+      begin_edit(state, ActiveEdit{EditMode::item_name, bundle_id, index}, now->name, bundle::item_label(*now));
+      break;
+    case item_id::arguments:
+      if (item.kind == bundle::Kind::app) {
+        begin_edit(state, ActiveEdit{EditMode::item_args, bundle_id, index}, now->args,
+                   lang::text("예: /n \"D:\\문서\\메모.txt\"", "e.g. /n \"D:\\Docs\\notes.txt\""));
+      }
+      break;
+    case item_id::remove:
+      if (find_bundle(state, bundle_id) == state.selected_bundle) remove_item(state, index);
+      break;
+    default:
+      break;
+  }
+}
+
+void reveal_in_explorer(AppState& state, bundle::Kind kind, const std::string& target) {
+  if (kind == bundle::Kind::folder && state.platform.is_directory(target)) {
+    state.platform.open_folder(target);
+    return;
+  }
+  if (auto argument = explorer_select_argument(target)) state.platform.start_explorer(*argument);
+}
+
+std::optional<std::string> explorer_select_argument(std::string_view target) {
+  if (target.find('"') != std::string_view::npos) return std::nullopt;
+  std::string argument = "/select,\"";
+  argument += target;
+  argument += '"';
+  return argument;
+}
+
+}  // namespace app

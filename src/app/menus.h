@@ -1,0 +1,59 @@
+#pragma once
+// The settings menu behind the ☰ button and the item menu of an item row.
+// The popup itself is the platform's; what is in a menu and what a choice
+// does is decided here.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/platform.h"
+#include "bundle/model.h"
+
+namespace app {
+
+struct AppState;
+
+// The settings menu's fixed ids.
+namespace settings_id {
+inline constexpr int import_bundle = 1;
+inline constexpr int auto_update = 2;
+inline constexpr int check_updates = 3;
+inline constexpr int maker_site = 4;
+inline constexpr int about = 5;
+inline constexpr int follow_windows = 100;
+inline constexpr int first_language = 101;  // then one per language in menu order
+}  // namespace settings_id
+
+// The item menu's ids (1-based positions, separators included).
+namespace item_id {
+inline constexpr int open_just_this = 1;
+inline constexpr int open_location = 2;
+inline constexpr int rename = 4;
+inline constexpr int arguments = 5;
+inline constexpr int remove = 7;
+}  // namespace item_id
+
+// The settings menu for the stored "Language" and "AutoUpdate" values.
+SettingsMenu settings_menu(const std::optional<std::string>& language, std::optional<std::uint32_t> auto_update);
+void show_settings_menu(AppState& state, float x, float y);
+// What a chosen settings id does; 0 and unknown ids do nothing.
+void run_settings_command(AppState& state, int id);
+
+// The About box's text.
+std::string about_text();
+
+std::vector<MenuEntry> item_menu_entries(bundle::Kind kind);
+// The item menu for item `index` of the selected bundle.
+void show_item_menu(AppState& state, std::size_t index, float x, float y);
+
+// "Open file location": the folder itself, or explorer.exe selecting the target.
+void reveal_in_explorer(AppState& state, bundle::Kind kind, const std::string& target);
+// explorer.exe's raw argument /select,"<target>"; none for a target that holds
+// a quotation mark, which could otherwise end the argument and add others.
+std::optional<std::string> explorer_select_argument(std::string_view target);
+
+}  // namespace app

@@ -1,0 +1,225 @@
+// The window's side of the platform interface: settings, timers, workers,
+// the native text fields, popup menus and message boxes, the shell.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "app/act/shell_opener_win.h"
+#include "app/edit/fields_win.h"
+#include "app/settings_win.h"
+#include "app/state_slot_win.h"
+#include "app/window_win.h"
+#include "app/workers_win.h"
+#include "base/file.h"
+#include "base/utf.h"
+
+namespace app {
+namespace {
+
+std::int32_t saturate(float value) {
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<float>(std::numeric_limits<std::int32_t>::max())) return std::numeric_limits<std::int32_t>::max();
+  if (value <= static_cast<float>(std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(value);
+}
+
+void append(HMENU menu, UINT flags, UINT_PTR id, std::string_view label) {
+  AppendMenuW(menu, flags, id, base::widen(label).c_str());
+}
+
+}  // namespace
+
+void WinPlatform::write_setting_text(std::string_view name, std::string_view value) {
+  app::write_setting_text(name, value);
+}
+
+std::optional<std::string> WinPlatform::read_setting_text(std::string_view name) { return app::read_setting_text(name); }
+
+std::optional<std::uint32_t> WinPlatform::read_setting_number(std::string_view name) {
+  return app::read_setting_number(name);
+}
+
+void WinPlatform::write_setting_number(std::string_view name, std::uint32_t value) {
+  app::write_setting_number(name, value);
+}
+
+void WinPlatform::invalidate() { InvalidateRect(window_, nullptr, FALSE); }
+
+void WinPlatform::set_timer(TimerId id, unsigned milliseconds) {
+  SetTimer(window_, static_cast<UINT_PTR>(id), milliseconds, nullptr);
+}
+
+double WinPlatform::monotonic_seconds() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void WinPlatform::start_target_check(std::vector<std::string> targets) {
+  start_target_check_worker(window_, std::move(targets));
+}
+
+base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) {
+  return app::start_open_worker(window_, std::move(bundle_id), std::move(items));
+}
+
+bool WinPlatform::open_edit_field(const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) {
+  const auto font = static_cast<HFONT>(edit.mode == EditMode::bundle_name ? owner_.edit_style.title_font.get()
+                                                                          : owner_.edit_style.edit_font.get());
+  HWND field = create_edit(window_, kInlineFieldId, font, cue);
+  if (!field) return false;
+  set_text(field, initial_text);
+  SendMessageW(field, EM_SETSEL, 0, -1);
+  owner_.inline_field = field;
+  owner_.layout_edits();
+  ShowWindow(field, SW_SHOW);
+  SetFocus(field);
+  return true;
+}
+
+std::string WinPlatform::close_edit_field() {
+  HWND field = std::exchange(owner_.inline_field, nullptr);
+  if (!field) return {};
+  std::string text = read_text(field);
+  const bool had_focus = GetFocus() == field;
+  DestroyWindow(field);
+  if (had_focus) SetFocus(window_);
+  return text;
+}
+
+void WinPlatform::clear_search_box() {
+  if (owner_.search_box) set_text(owner_.search_box, "");
+}
+
+// The common file dialogs come with the shell integration; until then every
+// dialog answers as if cancelled.
+std::vector<std::string> WinPlatform::open_files_dialog(std::string_view, const std::vector<FileFilter>&, StartFolder) {
+  return {};
+}
+
+std::optional<std::string> WinPlatform::pick_folder_dialog(std::string_view) { return std::nullopt; }
+
+std::optional<std::string> WinPlatform::save_file_dialog(std::string_view, const std::vector<FileFilter>&,
+                                                         std::string_view, std::string_view) {
+  return std::nullopt;
+}
+
+gfx::TextMeasure* WinPlatform::text_measure() { return owner_.gfx.get(); }
+
+void WinPlatform::capture_pointer() { SetCapture(window_); }
+
+void WinPlatform::release_pointer() { ReleaseCapture(); }
+
+void WinPlatform::track_pointer_leave() {
+  TRACKMOUSEEVENT track{};
+  track.cbSize = sizeof(track);
+  track.dwFlags = TME_LEAVE;
+  track.hwndTrack = window_;
+  TrackMouseEvent(&track);
+}
+
+void WinPlatform::focus_window() { SetFocus(window_); }
+
+void WinPlatform::focus_search_box() {
+  owner_.layout_edits();
+  if (!owner_.search_box) return;
+  SetFocus(owner_.search_box);
+  SendMessageW(owner_.search_box, EM_SETSEL, 0, -1);
+}
+
+int WinPlatform::track_menu(HMENU menu, float x, float y) {
+  POINT point{saturate(x), saturate(y)};
+  ClientToScreen(window_, &point);
+  Lend lend;
+  const int id = static_cast<int>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, window_, nullptr));
+  return lend.state_alive() ? id : 0;
+}
+
+int WinPlatform::show_menu(float x, float y, const std::vector<MenuEntry>& entries) {
+  base::UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const MenuEntry& entry = entries[i];
+    if (entry.separator) {
+      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    } else {
+      append(menu.get(), entry.enabled ? MF_STRING : MF_GRAYED, i + 1, entry.label);
+    }
+  }
+  return track_menu(menu.get(), x, y);
+}
+
+int WinPlatform::show_settings_menu(float x, float y, const SettingsMenu& content) {
+  base::UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return 0;
+  append(menu.get(), MF_STRING, 1, content.import_label);
+  if (HMENU languages = CreatePopupMenu()) {
+    append(languages, MF_STRING | (content.follow_windows_checked ? MF_CHECKED : 0), 100,
+           content.follow_windows_label);
+    AppendMenuW(languages, MF_SEPARATOR, 0, nullptr);
+    for (std::size_t i = 0; i < content.languages.size(); ++i) {
+      append(languages, MF_STRING | (content.languages[i].checked ? MF_CHECKED : 0), 101 + i,
+             content.languages[i].label);
+    }
+    // The main menu owns the submenu from here on and destroys it with itself.
+    append(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(languages), content.language_label);
+  }
+  AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+  append(menu.get(), MF_STRING | (content.auto_update_checked ? MF_CHECKED : 0), 2, content.auto_update_label);
+  append(menu.get(), MF_STRING, 3, content.check_label);
+  append(menu.get(), MF_STRING, 4, content.site_label);
+  append(menu.get(), MF_STRING, 5, content.about_label);
+  return track_menu(menu.get(), x, y);
+}
+
+void WinPlatform::show_information(std::string_view text, std::string_view caption) {
+  const std::wstring wide_text = base::widen(text);
+  const std::wstring wide_caption = base::widen(caption);
+  Lend lend;
+  MessageBoxW(window_, wide_text.c_str(), wide_caption.c_str(), MB_ICONINFORMATION);
+}
+
+void WinPlatform::forget_icon(const std::string& item_key) { owner_.icons.erase(item_key); }
+
+bool WinPlatform::target_exists(const std::string& target) { return base::path_exists(target); }
+
+base::Status WinPlatform::start_item(const bundle::Item& item) { return start_item_with_shell(item); }
+
+bool WinPlatform::is_directory(const std::string& path) { return base::is_directory(path); }
+
+void WinPlatform::open_folder(const std::string& path) { open_with_default_verb(path); }
+
+void WinPlatform::start_explorer(const std::string& arguments) {
+  // explorer.exe from the Windows folder, never one found on the search path.
+  wchar_t windows[MAX_PATH];
+  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  const std::wstring program = std::wstring(windows, length) + L"\\explorer.exe";
+  std::wstring command_line = L"\"" + program + L"\" " + base::widen(arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
+void WinPlatform::open_address(std::string_view address) {
+  ShellExecuteW(nullptr, L"open", base::widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// The update check itself comes with the updater; until then a request is
+// accepted and nothing is fetched.
+void WinPlatform::start_update_check(bool) {}
+
+}  // namespace app
