@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Photographs tolvik.exe under Wine for the README: docs/screenshots/*.png.
 
-    screenshots.py [NAME ...]     NAME: light, dark, korean, missing, undo (default: all)
+    screenshots.py [NAME ...]     NAME: light, dark, korean, missing, undo, search, menu (default: all)
 
 Expects the Wine environment of scripts/wine-env.sh; `make screenshots`
 (scripts/screenshots.sh) sets one up in build/wine/screenshots. Every shot
@@ -101,6 +101,13 @@ def english_bundles():
             url_item("https://crm.example.com/clients/northwind"),
         ]},
     ]
+
+
+def extra_bundles():
+    """Enough further bundles for the sidebar to offer its search box."""
+    names = ["Tax return", "Weekly review", "Press kit"]
+    return [{"id": "b6148a40c%02d0005a4c" % i, "name": name, "items": []}
+            for i, name in enumerate(names)]
 
 
 def korean_bundles():
@@ -361,12 +368,61 @@ def shoot_undo():
         shot.close()
 
 
+def shoot_search():
+    shot = Shot("search", english_bundles() + extra_bundles(), MONTH_END)
+    try:
+        time.sleep(1.5)
+        shot.key("ctrl+f")
+        time.sleep(0.3)
+        harness.xdotool("type", "--delay", "80", "re")
+        shot.pointer_away()
+        time.sleep(0.5)
+        shot.save(shot.steady())
+    finally:
+        shot.close()
+
+
+def shoot_menu():
+    """The item menu of an app item: a native popup menu, photographed from
+    the screen since it is a window of its own."""
+    shot = Shot("menu", english_bundles(), MONTH_END)
+    try:
+        time.sleep(1.5)
+        x, y = item_centre(4)
+        shot.click(x, y)
+        shot.pointer(x, y)
+        harness.xdotool("click", "--window", shot.id, 3)
+        time.sleep(1.0)
+
+        left, top, _, _ = shot.geometry()
+
+        def screen():
+            path = shot.work / "screen.png"
+            harness.screenshot("root", path)
+            with Image.open(path) as image:
+                return image.convert("RGB").crop((left, top, left + WIDTH, top + HEIGHT))
+        last = [None]
+
+        def same():
+            image, previous = screen(), last[0]
+            last[0] = image
+            if previous is None or ImageChops.difference(previous, image).getbbox() is not None:
+                return None
+            return image
+        shot.save(harness.wait_for(same, timeout=10, interval=0.4, what="a steady menu"))
+        shot.key("Escape")
+    finally:
+        shot.close()
+
+
 SHOTS = {
     "light": lambda: shoot_plain("light", english_bundles()),
     "dark": lambda: shoot_plain("dark", english_bundles(), dark=True),
     "korean": lambda: shoot_plain("korean", korean_bundles(), language="ko"),
     "missing": shoot_missing,
     "undo": shoot_undo,
+    "search": shoot_search,
+    "menu": shoot_menu,
 }
 
 

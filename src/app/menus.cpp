@@ -16,8 +16,6 @@
 namespace app {
 namespace {
 
-std::string label(std::string_view korean, std::string_view english) { return std::string(lang::text(korean, english)); }
-
 void toggle_auto_update(AppState& state) {
   // Absent counts as on, so the first toggle of a fresh installation turns it off.
   const std::optional<std::uint32_t> stored = state.platform.read_setting_number("AutoUpdate");
@@ -33,7 +31,7 @@ void choose_language(AppState& state, int id) {
     if (row >= languages.size()) return;
     state.platform.write_setting_text("Language", languages[row].code);
   }
-  show_toast(state, label("다음에 열 때 바뀝니다", "Takes effect the next time tolvik opens"));
+  show_toast(state, std::string(lang::text("다음에 열 때 바뀝니다", "Takes effect the next time tolvik opens")));
 }
 
 // The item at `index` of the bundle with `bundle_id`, when both still exist.
@@ -44,22 +42,41 @@ const bundle::Item* item_of(const AppState& state, std::string_view bundle_id, s
   return index < items.size() ? &items[index] : nullptr;
 }
 
+// Rename (item name) or Arguments… (app items only) of the item the menu was for.
+void begin_item_edit(AppState& state, const std::string& bundle_id, std::size_t index, const bundle::Item& shown,
+                     EditMode mode) {
+  if (mode == EditMode::item_args && shown.kind != bundle::Kind::app) return;
+  // A running edit is committed first: it may add to this very bundle, so
+  // the item is looked up, and its texts copied, only afterwards.
+  end_edit(state, true);
+  const bundle::Item* item = item_of(state, bundle_id, index);
+  if (!item || item->target != shown.target) return;
+  if (mode == EditMode::item_name) {
+    const std::string name = item->name;
+    begin_edit(state, ActiveEdit{mode, bundle_id, index}, name, bundle::item_label(*item));
+  } else {
+    const std::string args = item->args;
+    begin_edit(state, ActiveEdit{mode, bundle_id, index}, args,
+               lang::text("예: /n \"D:\\문서\\메모.txt\"", "e.g. /n \"D:\\Docs\\notes.txt\""));
+  }
+}
+
 }  // namespace
 
 SettingsMenu settings_menu(const std::optional<std::string>& language, std::optional<std::uint32_t> auto_update) {
   SettingsMenu menu;
-  menu.import_label = label("묶음 가져오기… (.tolvik)", "Import a bundle… (.tolvik)");
-  menu.language_label = label("언어", "Language");
-  menu.follow_windows_label = label("Windows 언어 따라가기", "Follow Windows");
+  menu.import_label = std::string(lang::text("묶음 가져오기… (.tolvik)", "Import a bundle… (.tolvik)"));
+  menu.language_label = std::string(lang::text("언어", "Language"));
+  menu.follow_windows_label = std::string(lang::text("Windows 언어 따라가기", "Follow Windows"));
   menu.follow_windows_checked = !language || language->empty();
   for (const lang::Language& row : lang::languages()) {
     menu.languages.push_back({std::string(row.name), language && *language == row.code});
   }
-  menu.auto_update_label = label("자동 업데이트", "Automatic updates");
+  menu.auto_update_label = std::string(lang::text("자동 업데이트", "Automatic updates"));
   menu.auto_update_checked = !auto_update || *auto_update != 0;
-  menu.check_label = label("업데이트 확인", "Check for updates");
-  menu.site_label = label("kestrix 의 다른 프로그램", "More apps from kestrix");
-  menu.about_label = label("tolvik 정보", "About tolvik");
+  menu.check_label = std::string(lang::text("업데이트 확인", "Check for updates"));
+  menu.site_label = std::string(lang::text("kestrix 의 다른 프로그램", "More apps from kestrix"));
+  menu.about_label = std::string(lang::text("tolvik 정보", "About tolvik"));
   return menu;
 }
 
@@ -106,13 +123,13 @@ std::string about_text() {
 
 std::vector<MenuEntry> item_menu_entries(bundle::Kind kind) {
   return {
-      {label("이 항목만 열기", "Open just this")},
-      {label("파일 위치 열기", "Open file location"), kind != bundle::Kind::url},
+      {std::string(lang::text("이 항목만 열기", "Open just this"))},
+      {std::string(lang::text("파일 위치 열기", "Open file location")), kind != bundle::Kind::url},
       MenuEntry::line(),
-      {label("이름 바꾸기", "Rename")},
-      {label("실행할 때 넘길 인수…", "Arguments…"), kind == bundle::Kind::app},
+      {std::string(lang::text("이름 바꾸기", "Rename"))},
+      {std::string(lang::text("실행할 때 넘길 인수…", "Arguments…")), kind == bundle::Kind::app},
       MenuEntry::line(),
-      {label("묶음에서 빼기 (Del)", "Remove from bundle (Del)")},
+      {std::string(lang::text("묶음에서 빼기 (Del)", "Remove from bundle (Del)"))},
   };
 }
 
@@ -139,13 +156,8 @@ void show_item_menu(AppState& state, std::size_t index, float x, float y) {
       if (item.kind != bundle::Kind::url) reveal_in_explorer(state, item.kind, item.target);
       break;
     case item_id::rename:
-      begin_edit(state, ActiveEdit{EditMode::item_name, bundle_id, index}, now->name, bundle::item_label(*now));
-      break;
     case item_id::arguments:
-      if (item.kind == bundle::Kind::app) {
-        begin_edit(state, ActiveEdit{EditMode::item_args, bundle_id, index}, now->args,
-                   lang::text("예: /n \"D:\\문서\\메모.txt\"", "e.g. /n \"D:\\Docs\\notes.txt\""));
-      }
+      begin_item_edit(state, bundle_id, index, item, id == item_id::rename ? EditMode::item_name : EditMode::item_args);
       break;
     case item_id::remove:
       if (find_bundle(state, bundle_id) == state.selected_bundle) remove_item(state, index);

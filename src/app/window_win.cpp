@@ -119,6 +119,9 @@ void apply_theme(MainWindow& main) {
   refresh_edit_style(main);
 }
 
+// The worker and field messages WM_APP+1 to WM_APP+6.
+bool is_private_message(UINT message) { return message >= kMsgOpenFinished && message <= kMsgSearchKey; }
+
 // The messages this window acts on; everything else goes straight to DefWindowProcW.
 bool handles(UINT message, WPARAM wparam) {
   switch (message) {
@@ -138,19 +141,13 @@ bool handles(UINT message, WPARAM wparam) {
     case WM_CAPTURECHANGED:
     case WM_MOUSELEAVE:
     case WM_DPICHANGED:
-    case kMsgOpenFinished:
-    case kMsgUpdateChecked:
-    case kMsgDownloadFinished:
-    case kMsgTargetsChecked:
-    case kMsgEditorFinished:
-    case kMsgSearchKey:
       return true;
     case WM_COMMAND:
       return search_changed(wparam);
     case WM_TIMER:
       return wparam == static_cast<WPARAM>(TimerId::toast) || wparam == static_cast<WPARAM>(TimerId::jump_list);
     default:
-      return false;
+      return is_private_message(message);
   }
 }
 
@@ -270,16 +267,12 @@ LRESULT defer(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
     case WM_CAPTURECHANGED:
     case WM_MOUSELEAVE:
-    case kMsgOpenFinished:
-    case kMsgUpdateChecked:
-    case kMsgDownloadFinished:
-    case kMsgTargetsChecked:
-    case kMsgEditorFinished:
-    case kMsgSearchKey:
       work.reposts.push_back({message, wparam, lparam});
       return 0;
     default:
-      // Pointer, keys and timers that come again by themselves.
+      // Worker results and field keys come once; pointer, keys and timers
+      // come again by themselves.
+      if (is_private_message(message)) work.reposts.push_back({message, wparam, lparam});
       return 0;
   }
 }

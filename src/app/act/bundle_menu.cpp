@@ -13,8 +13,6 @@
 namespace app {
 namespace {
 
-std::string label(std::string_view korean, std::string_view english) { return std::string(lang::text(korean, english)); }
-
 void run_bundle_command(AppState& state, std::size_t index, int id) {
   switch (id) {
     case bundle_id::open:
@@ -44,16 +42,16 @@ void run_bundle_command(AppState& state, std::size_t index, int id) {
 
 std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle) {
   return {
-      {label("열기", "Open"), bundle && !bundle->items.empty()},
-      {label("이름 바꾸기 (F2)", "Rename (F2)")},
-      {label("복제", "Duplicate")},
+      {std::string(lang::text("열기", "Open")), bundle && !bundle->items.empty()},
+      {std::string(lang::text("이름 바꾸기 (F2)", "Rename (F2)"))},
+      {std::string(lang::text("복제", "Duplicate"))},
       MenuEntry::line(),
-      {label("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut")},
-      {label("지금 열린 탐색기 폴더 가져오기…", "Add folders open in File Explorer…")},
+      {std::string(lang::text("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut"))},
+      {std::string(lang::text("지금 열린 탐색기 폴더 가져오기…", "Add folders open in File Explorer…"))},
       MenuEntry::line(),
-      {label("내보내기… (다른 사람에게 건네기)", "Export… (to share)")},
+      {std::string(lang::text("내보내기… (다른 사람에게 건네기)", "Export… (to share)"))},
       MenuEntry::line(),
-      {label("묶음 지우기", "Delete bundle")},
+      {std::string(lang::text("묶음 지우기", "Delete bundle"))},
   };
 }
 
