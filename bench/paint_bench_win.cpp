@@ -64,6 +64,14 @@ class BenchPlatform final : public app::Platform {
   void start_explorer(const std::string&) override {}
   void open_address(std::string_view) override {}
   void start_update_check(bool) override {}
+  std::optional<std::string> desktop_folder() override { return std::nullopt; }
+  std::optional<std::string> program_path() override { return std::nullopt; }
+  app::ShortcutOutcome create_shortcut(const std::string&, const std::string&, const std::string&,
+                                       const std::string&) override {
+    return {};
+  }
+  std::vector<std::string> explorer_folders() override { return {}; }
+  void bring_to_front() override {}
   double monotonic_seconds() override { return now(); }
   void start_target_check(std::vector<std::string>) override {}
   base::Status start_open_worker(std::string, std::vector<bundle::Item>) override { return {}; }

@@ -12,6 +12,7 @@
 #include "app/edit/edit_state.h"
 #include "base/result.h"
 #include "bundle/model.h"
+#include "winshell/file_type.h"
 
 namespace gfx {
 class TextMeasure;
@@ -26,10 +27,7 @@ inline constexpr unsigned kToastUndoMs = 7000;
 inline constexpr unsigned kJumpListDelayMs = 1200;
 
 // A file type of the file dialogs: "All files" / "*.*".
-struct FileFilter {
-  std::string label;
-  std::string pattern;
-};
+using FileFilter = winshell::FileType;
 
 enum class StartFolder { none, common_programs };
 
@@ -62,6 +60,12 @@ struct SettingsMenu {
   std::string check_label;
   std::string site_label;
   std::string about_label;
+};
+
+// What writing a new shortcut file came to.
+struct ShortcutOutcome {
+  enum class Kind { created, name_taken, failed } kind = Kind::failed;
+  std::string error;  // the system's text when failed
 };
 
 class Platform {
@@ -140,6 +144,19 @@ class Platform {
   virtual void start_explorer(const std::string& arguments) = 0;
   // A web address in the default browser; a failure is silent.
   virtual void open_address(std::string_view address) = 0;
+
+  // The shell's side of the bundle commands. The Desktop folder and the
+  // program's own path are none when they cannot be had.
+  virtual std::optional<std::string> desktop_folder() = 0;
+  virtual std::optional<std::string> program_path() = 0;
+  // Writes a new shortcut file at `path`; a name already taken is reported,
+  // never replaced.
+  virtual ShortcutOutcome create_shortcut(const std::string& path, const std::string& target,
+                                          const std::string& arguments, const std::string& description) = 0;
+  // The folders shown in the open File Explorer windows, in window order.
+  virtual std::vector<std::string> explorer_folders() = 0;
+  // Brings the window to the front (after a drop from another program).
+  virtual void bring_to_front() = 0;
 
   // Starts the update check in the background (the updater answers later).
   virtual void start_update_check(bool requested_by_user) = 0;

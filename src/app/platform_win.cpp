@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,9 @@
 #include "app/workers_win.h"
 #include "base/file.h"
 #include "base/utf.h"
+#include "winshell/dialogs_win.h"
+#include "winshell/explorer_windows_win.h"
+#include "winshell/shell_link_win.h"
 
 namespace app {
 namespace {
@@ -98,17 +102,31 @@ void WinPlatform::clear_search_box() {
   if (owner_.search_box) set_text(owner_.search_box, "");
 }
 
-// The common file dialogs come with the shell integration; until then every
-// dialog answers as if cancelled.
-std::vector<std::string> WinPlatform::open_files_dialog(std::string_view, const std::vector<FileFilter>&, StartFolder) {
-  return {};
+std::vector<std::string> WinPlatform::open_files_dialog(std::string_view title, const std::vector<FileFilter>& filters,
+                                                        StartFolder start) {
+  const std::optional<std::string> folder =
+      start == StartFolder::common_programs ? winshell::known_folder_path(FOLDERID_CommonPrograms) : std::nullopt;
+  Lend lend;
+  std::vector<std::string> paths = winshell::open_files_dialog(window_, title, filters, folder);
+  if (!lend.state_alive()) return {};
+  return paths;
 }
 
-std::optional<std::string> WinPlatform::pick_folder_dialog(std::string_view) { return std::nullopt; }
+std::optional<std::string> WinPlatform::pick_folder_dialog(std::string_view title) {
+  Lend lend;
+  std::optional<std::string> folder = winshell::pick_folder_dialog(window_, title);
+  if (!lend.state_alive()) return std::nullopt;
+  return folder;
+}
 
-std::optional<std::string> WinPlatform::save_file_dialog(std::string_view, const std::vector<FileFilter>&,
-                                                         std::string_view, std::string_view) {
-  return std::nullopt;
+std::optional<std::string> WinPlatform::save_file_dialog(std::string_view title, const std::vector<FileFilter>& filters,
+                                                         std::string_view default_extension,
+                                                         std::string_view initial_name) {
+  Lend lend;
+  std::optional<std::string> path =
+      winshell::save_file_dialog(window_, title, filters, default_extension, initial_name);
+  if (!lend.state_alive()) return std::nullopt;
+  return path;
 }
 
 gfx::TextMeasure* WinPlatform::text_measure() { return owner_.gfx.get(); }
@@ -217,6 +235,25 @@ void WinPlatform::start_explorer(const std::string& arguments) {
 void WinPlatform::open_address(std::string_view address) {
   ShellExecuteW(nullptr, L"open", base::widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+std::optional<std::string> WinPlatform::desktop_folder() { return winshell::known_folder_path(FOLDERID_Desktop); }
+
+std::optional<std::string> WinPlatform::program_path() { return winshell::program_path(); }
+
+ShortcutOutcome WinPlatform::create_shortcut(const std::string& path, const std::string& target,
+                                             const std::string& arguments, const std::string& description) {
+  const winshell::NewLinkResult made = winshell::create_shell_link_file(path, target, arguments, description);
+  switch (made.outcome) {
+    case winshell::NewLink::created: return {ShortcutOutcome::Kind::created, {}};
+    case winshell::NewLink::name_taken: return {ShortcutOutcome::Kind::name_taken, {}};
+    case winshell::NewLink::failed: break;
+  }
+  return {ShortcutOutcome::Kind::failed, made.error};
+}
+
+std::vector<std::string> WinPlatform::explorer_folders() { return winshell::explorer_folders(); }
+
+void WinPlatform::bring_to_front() { SetForegroundWindow(window_); }
 
 // The update check itself comes with the updater; until then a request is
 // accepted and nothing is fetched.

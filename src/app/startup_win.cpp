@@ -134,6 +134,7 @@ int run_window(const StartPlan& plan) {
   restore_selection(state, read_setting_text("Selected"));
   if (kept_aside) show_toast(state, broken_store_notice(*kept_aside));
   install_main_window(std::move(main));
+  register_drop_target(window);
 
   ShowWindow(window, show_command);
   if (!plan.bundle_files.empty()) {

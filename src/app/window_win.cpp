@@ -12,6 +12,7 @@
 #include "app/act/add_input.h"
 #include "app/act/import.h"
 #include "app/act/open.h"
+#include "app/drop.h"
 #include "app/edit/edit.h"
 #include "app/edit/fields_win.h"
 #include "app/edit/search.h"
@@ -28,9 +29,13 @@
 #include "base/utf.h"
 #include "lang/lang.h"
 #include "winshell/clipboard_win.h"
+#include "winshell/drop_target_win.h"
+#include "winshell/jump_list_win.h"
 
 namespace app {
 namespace {
+
+void run_deferred(HWND window);
 
 // Sizes the buffers and the layout to the client area.
 void apply_client_size(MainWindow& main, UINT width, UINT height) {
@@ -99,6 +104,42 @@ Key key_of(WPARAM virtual_key) {
     default: return Key::other;
   }
 }
+
+// A program started on another store (TOLVIK_STORE set, even to nothing)
+// leaves the taskbar's jump list to the program of the user's own store.
+bool runs_on_another_store() {
+  SetLastError(ERROR_SUCCESS);
+  return GetEnvironmentVariableW(L"TOLVIK_STORE", nullptr, 0) > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+}
+
+void refresh_jump_list(const AppState& state) {
+  if (runs_on_another_store()) return;
+  std::vector<winshell::JumpTask> tasks;
+  for (const bundle::Bundle& bundle : state.store.bundles) tasks.push_back({bundle.id, bundle.name});
+  winshell::refresh_jump_list(tasks);
+}
+
+// Drops reach the state between messages, like any handler.
+class WindowDropHandler final : public winshell::DropHandler {
+ public:
+  bool drag_over(float x, float y) override {
+    Borrow borrow;
+    return borrow.get() && app::drag_over(borrow.get()->state, x, y);
+  }
+  void drag_leave() override {
+    Borrow borrow;
+    if (borrow.get()) app::drag_leave(borrow.get()->state);
+  }
+  void drop(float x, float y, const detect::DropPayload& payload) override {
+    {
+      Borrow borrow;
+      if (borrow.get()) app::drop(borrow.get()->state, x, y, payload);
+    }
+    if (MainWindow* main = state_slot().main.get()) run_deferred(main->window);
+  }
+};
+
+WindowDropHandler g_drop_handler;  // holds nothing: every call borrows the state
 
 bool search_changed(WPARAM wparam) { return LOWORD(wparam) == kSearchBoxId && HIWORD(wparam) == EN_CHANGE; }
 
@@ -210,7 +251,11 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
       return 0;
     case WM_TIMER:
       KillTimer(window, wparam);
-      if (wparam == static_cast<WPARAM>(TimerId::toast)) toast_timer(state);
+      if (wparam == static_cast<WPARAM>(TimerId::toast)) {
+        toast_timer(state);
+      } else {
+        refresh_jump_list(state);
+      }
       return 0;
     case WM_DPICHANGED:
       state.dpi = LOWORD(wparam);
@@ -308,6 +353,7 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     }
     case WM_DESTROY: {
       // After this every handler finds no state and does nothing.
+      RevokeDragDrop(window);
       StateSlot& slot = state_slot();
       if (slot.holders > 0) {
         slot.retired = std::move(slot.main);
@@ -446,6 +492,8 @@ void MainWindow::layout_edits() {
     if (const auto rect = edit_control_rect(layout, state)) place_edit(inline_field, *rect);
   }
 }
+
+bool register_drop_target(HWND window) { return winshell::register_drop_target(window, g_drop_handler); }
 
 void install_main_window(std::unique_ptr<MainWindow> main) {
   RECT client{};

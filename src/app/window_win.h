@@ -57,6 +57,12 @@ class WinPlatform final : public Platform {
   void start_explorer(const std::string& arguments) override;
   void open_address(std::string_view address) override;
   void start_update_check(bool requested_by_user) override;
+  std::optional<std::string> desktop_folder() override;
+  std::optional<std::string> program_path() override;
+  ShortcutOutcome create_shortcut(const std::string& path, const std::string& target, const std::string& arguments,
+                                  const std::string& description) override;
+  std::vector<std::string> explorer_folders() override;
+  void bring_to_front() override;
 
  private:
   // TrackPopupMenu with the state lent out; 0 when the window went away.
@@ -106,6 +112,10 @@ bool register_main_window_class(HINSTANCE instance);
 
 // Hands the state to the window procedure; from then on it owns it until WM_DESTROY.
 void install_main_window(std::unique_ptr<MainWindow> main);
+
+// Lets files and web addresses be dropped on the window (OLE initialised);
+// false when that failed. WM_DESTROY ends it.
+bool register_drop_target(HWND window);
 
 // Runs `work` with the installed window's state unless a handler holds it.
 void with_main_window(const std::function<void(MainWindow&)>& work);

@@ -1,15 +1,74 @@
 #include "winshell/jump_list_win.h"
 
 #include <windows.h>
-#include <shobjidl.h>
+#include <propkey.h>
+#include <propvarutil.h>
 #include <wrl/client.h>
 
+#include <algorithm>
+
+#include "base/utf.h"
+#include "winshell/dialogs_win.h"
+#include "winshell/shell_link_win.h"
+
 namespace winshell {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// A task link: the program with --open "<id>", titled with the bundle's name.
+ComPtr<IShellLinkW> task_link(const std::string& program, const JumpTask& task) {
+  auto link = make_shell_link(program, "--open \"" + task.bundle_id + "\"", task.name);
+  if (!link) return nullptr;
+  ComPtr<IPropertyStore> properties;
+  if (FAILED(link.value()->QueryInterface(IID_PPV_ARGS(&properties)))) return nullptr;
+  PROPVARIANT title;
+  if (FAILED(InitPropVariantFromString(base::widen(task.name).c_str(), &title))) return nullptr;
+  const HRESULT set = properties->SetValue(PKEY_Title, title);
+  PropVariantClear(&title);
+  if (FAILED(set) || FAILED(properties->Commit())) return nullptr;
+  return link.value();
+}
+
+}  // namespace
+
+void refresh_jump_list(ICustomDestinationList& list, const std::string& program, const std::vector<JumpTask>& tasks) {
+  if (FAILED(list.SetAppID(kAppId))) return;
+  if (tasks.empty()) {
+    list.DeleteList(kAppId);
+    return;
+  }
+  UINT slots = 0;
+  ComPtr<IObjectArray> removed;
+  if (FAILED(list.BeginList(&slots, IID_PPV_ARGS(&removed)))) return;
+  ComPtr<IObjectCollection> collection;
+  if (FAILED(CoCreateInstance(CLSID_EnumerableObjectCollection, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_PPV_ARGS(&collection)))) {
+    return;
+  }
+  const std::size_t count = std::min<std::size_t>(std::clamp<UINT>(slots, 5, 20), tasks.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    ComPtr<IShellLinkW> link = task_link(program, tasks[i]);
+    if (!link || FAILED(collection->AddObject(link.Get()))) return;
+  }
+  ComPtr<IObjectArray> array;
+  if (FAILED(collection.As(&array))) return;
+  if (FAILED(list.AddUserTasks(array.Get()))) return;
+  list.CommitList();
+}
+
+void refresh_jump_list(const std::vector<JumpTask>& tasks) {
+  const std::optional<std::string> program = program_path();
+  if (!program) return;
+  ComPtr<ICustomDestinationList> list;
+  if (FAILED(CoCreateInstance(CLSID_DestinationList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list)))) return;
+  refresh_jump_list(*list.Get(), *program, tasks);
+}
 
 void delete_jump_list() {
-  Microsoft::WRL::ComPtr<ICustomDestinationList> list;
+  ComPtr<ICustomDestinationList> list;
   if (FAILED(CoCreateInstance(CLSID_DestinationList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list)))) return;
-  list->DeleteList(L"Velmora.tolvik");
+  list->DeleteList(kAppId);
 }
 
 }  // namespace winshell

@@ -22,7 +22,9 @@ HICON shell_icon(std::string_view path, bool as_folder, bool by_type_only) {
 }
 
 bool is_network_path(std::string_view path) {
-  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return true;
+  // "\\server\share" or, written with forward slashes, "//server/share".
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;
   const bool drive_letter = path.size() >= 2 && path[1] == ':' &&
                             ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
   if (!drive_letter) return false;

@@ -183,6 +183,31 @@ class FakePlatform final : public app::Platform {
   void open_address(std::string_view address) override { shell_calls.push_back("address:" + std::string(address)); }
   void start_update_check(bool by_user) override { shell_calls.push_back(by_user ? "update:user" : "update:daily"); }
 
+  // Desktop shortcuts: the files "on the Desktop" are `existing`; a path in
+  // `taken_on_create` is found taken only when written.
+  std::optional<std::string> desktop = std::string("C:\\Users\\me\\Desktop");
+  std::optional<std::string> program = std::string("C:\\Programs\\tolvik\\tolvik.exe");
+  struct ShortcutCall {
+    std::string path, target, arguments, description;
+  };
+  std::vector<ShortcutCall> shortcuts;
+  std::set<std::string> taken_on_create;
+  std::optional<std::string> shortcut_error;
+  std::optional<std::string> desktop_folder() override { return desktop; }
+  std::optional<std::string> program_path() override { return program; }
+  app::ShortcutOutcome create_shortcut(const std::string& path, const std::string& target, const std::string& arguments,
+                                       const std::string& description) override {
+    if (taken_on_create.count(path)) return {app::ShortcutOutcome::Kind::name_taken, {}};
+    if (shortcut_error) return {app::ShortcutOutcome::Kind::failed, *shortcut_error};
+    shortcuts.push_back({path, target, arguments, description});
+    existing.insert(path);
+    return {app::ShortcutOutcome::Kind::created, {}};
+  }
+  std::vector<std::string> open_explorer_folders;
+  std::vector<std::string> explorer_folders() override { return open_explorer_folders; }
+  int brought_to_front = 0;
+  void bring_to_front() override { ++brought_to_front; }
+
   bool timer_set(app::TimerId id, unsigned ms) const {
     for (const auto& t : timers) {
       if (t.first == id && t.second == ms) return true;

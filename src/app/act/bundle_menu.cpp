@@ -6,6 +6,7 @@
 #include "app/act/edit_ops.h"
 #include "app/act/edit_support.h"
 #include "app/act/open.h"
+#include "app/act/shell_commands.h"
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "lang/lang.h"
@@ -13,7 +14,7 @@
 namespace app {
 namespace {
 
-void run_bundle_command(AppState& state, std::size_t index, int id) {
+void run_bundle_command(AppState& state, std::size_t index, int id, float x, float y) {
   switch (id) {
     case bundle_id::open:
       if (!state.store.bundles[index].items.empty()) open_bundle(state, index);
@@ -25,6 +26,12 @@ void run_bundle_command(AppState& state, std::size_t index, int id) {
     case bundle_id::duplicate:
       duplicate_bundle(state, index);
       break;
+    case bundle_id::desktop_shortcut:
+      create_desktop_shortcut(state, index);
+      break;
+    case bundle_id::explorer_folders:
+      add_explorer_folders(state, index, x, y);
+      break;
     case bundle_id::export_file:
       export_bundle(state, index);
       break;
@@ -32,8 +39,6 @@ void run_bundle_command(AppState& state, std::size_t index, int id) {
       delete_bundle(state, index);
       break;
     default:
-      // The desktop shortcut and the File Explorer folders come with the
-      // shell commands.
       break;
   }
 }
@@ -63,7 +68,7 @@ void show_bundle_menu(AppState& state, std::size_t index, float x, float y) {
   if (chosen == 0) return;
   const std::optional<std::size_t> now = find_bundle(state, id);
   if (!now || *now != index) return;
-  run_bundle_command(state, index, chosen);
+  run_bundle_command(state, index, chosen, x, y);
 }
 
 }  // namespace app
