@@ -21,6 +21,7 @@ std::string repeat(const std::string& piece, int times) {
 TEST(SafeFileName, Table) {
   const FileNameCase cases[] = {
       {"forbidden punctuation", "Q3: plan/review?", "Q3_ plan_review_"},
+      {"forbidden characters at the ends are replaced, not trimmed", "*Q3: plan/review?*", "_Q3_ plan_review__"},
       {"every forbidden character", "a\\b*c\"d<e>f|g", "a_b_c_d_e_f_g"},
       {"controls and DEL", "a\tb\x01" "c\x7f" "d", "a_b_c_d"},
       {"C1 controls", "x\u0085y\u0080z\u009F", "x_y_z_"},
