@@ -11,6 +11,9 @@
 //   probe close <class>      PostMessageW(WM_CLOSE); exit 1 when there is no window.
 //   probe send <class> <message> <wparam> <lparam>   SendMessageW with numbers, prints the result.
 //   probe find <class>       prints the window handle in hex; exit 1 when none.
+//   probe client <class>     prints the client area's screen rectangle as
+//       "<x> <y> <width> <height>" and then "zoomed" or "normal" (IsZoomed);
+//       exit 1 when there is no window.
 //   probe regread <subkey> <value>
 //       Prints HKCU\<subkey> <value>: REG_SZ as text, REG_DWORD/REG_QWORD as a
 //       decimal number, REG_BINARY as "<size> <hex>". Exit 1 when missing.
@@ -78,7 +81,8 @@ void fail_usage() {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   const char text[] =
       "usage: probe msgbox <caption> <timeout_ms> [button_id] | copydata <class> <dwData> <text>"
-      " | close <class> | find <class> | regread <subkey> <value> | langid\n";
+      " | close <class> | send <class> <message> <wparam> <lparam> | find <class>"
+      " | client <class> | regread <subkey> <value> | langid\n";
   DWORD written = 0;
   if (err != nullptr && err != INVALID_HANDLE_VALUE) {
     WriteFile(err, text, sizeof(text) - 1, &written, nullptr);
@@ -246,6 +250,25 @@ int command_find(const std::wstring& window_class) {
   return 0;
 }
 
+// Where the client area is on the screen: with a drawn frame it starts below
+// the caption and inside the border, which the tests must click around.
+int command_client(const std::wstring& window_class) {
+  HWND window = FindWindowW(window_class.c_str(), nullptr);
+  if (window == nullptr) {
+    return 1;
+  }
+  RECT client{};
+  POINT origin{0, 0};
+  if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin)) {
+    return 1;
+  }
+  wchar_t text[96] = {};
+  swprintf(text, 96, L"%ld %ld %ld %ld %ls", origin.x, origin.y, client.right - client.left,
+           client.bottom - client.top, IsZoomed(window) ? L"zoomed" : L"normal");
+  println(text);
+  return 0;
+}
+
 int command_regread(const std::wstring& subkey, const std::wstring& value) {
   DWORD type = 0;
   DWORD size = 0;
@@ -338,6 +361,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"find" && argc == 3) {
     return command_find(argv[2]);
+  }
+  if (command == L"client" && argc == 3) {
+    return command_client(argv[2]);
   }
   if (command == L"regread" && argc == 4) {
     return command_regread(argv[2], argv[3]);
