@@ -22,9 +22,19 @@ HICON shell_icon(std::string_view path, bool as_folder, bool by_type_only) {
 }
 
 bool is_network_path(std::string_view path) {
-  // "\\server\share" or, written with forward slashes, "//server/share".
   const auto separator = [](char c) { return c == '\\' || c == '/'; };
-  if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;
+  // The long-path forms "\\?\C:\..." and "\\?\UNC\server\share" name a
+  // local drive or a server after their prefix.
+  if (path.size() >= 4 && separator(path[0]) && separator(path[1]) && (path[2] == '?' || path[2] == '.') &&
+      separator(path[3])) {
+    path.remove_prefix(4);
+    if (path.size() >= 4 && (path.substr(0, 3) == "UNC" || path.substr(0, 3) == "unc") && separator(path[3])) {
+      return true;
+    }
+  } else if (path.size() >= 2 && separator(path[0]) && separator(path[1])) {
+    // "\\server\share" or, written with forward slashes, "//server/share".
+    return true;
+  }
   const bool drive_letter = path.size() >= 2 && path[1] == ':' &&
                             ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
   if (!drive_letter) return false;

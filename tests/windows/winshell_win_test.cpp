@@ -597,6 +597,9 @@ TEST(DropNetworkPath, UncPathsInEitherSlashAreNetworkPathsLocalDrivesAreNot) {
   EXPECT_TRUE(winshell::is_network_path("//server/share/x"));
   EXPECT_FALSE(winshell::is_network_path("C:\\x"));
   EXPECT_FALSE(winshell::is_network_path("relative\\x"));
+  // Long-path forms: a local drive after the prefix is local, "UNC" a server.
+  EXPECT_FALSE(winshell::is_network_path("\\\\?\\C:\\x"));
+  EXPECT_TRUE(winshell::is_network_path("\\\\?\\UNC\\server\\share\\x"));
 }
 
 }  // namespace
