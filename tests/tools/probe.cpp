@@ -5,6 +5,12 @@
 //       Waits for a top-level dialog (class "#32770") with that caption, prints
 //       its message text, then presses button_id (default: OK, else the first
 //       button). Exit 0 when found, 2 on timeout, 3 when it has no such button.
+//   probe msgtext <caption> <timeout_ms>
+//       Waits for a message box (a "#32770" dialog with that caption and no
+//       text field, unlike a file dialog of the same caption) and prints its
+//       message text, then one line with its buttons' labels joined by "|".
+//       Presses nothing: the test answers it with the keyboard. Exit 0 when
+//       found, 2 on timeout.
 //   probe copydata <class> <dwData> <text>
 //       SendMessageW(WM_COPYDATA) to the window of that class with the text as
 //       UTF-16 plus one NUL; prints the LRESULT. Exit 1 when there is no window.
@@ -18,10 +24,19 @@
 //       Prints HKCU\<subkey> <value>: REG_SZ as text, REG_DWORD/REG_QWORD as a
 //       decimal number, REG_BINARY as "<size> <hex>". Exit 1 when missing.
 //   probe langid             prints GetUserDefaultUILanguage() as 0xNNNN.
+//   probe mklink <lnk> <target> [arguments] [description]
+//       Saves a shell link (IShellLinkW, IPersistFile) at <lnk>; its working
+//       folder is the target's folder. Exit 1 when COM or the save fails.
+//   probe readlink <lnk>
+//       Loads a shell link without resolving it and prints four lines: its
+//       target, arguments, description and working folder. Exit 1 when it
+//       cannot be loaded.
 //
 // Exit code 64 means a usage error.
 
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -80,9 +95,11 @@ void println(std::wstring_view text) {
 void fail_usage() {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   const char text[] =
-      "usage: probe msgbox <caption> <timeout_ms> [button_id] | copydata <class> <dwData> <text>"
+      "usage: probe msgbox <caption> <timeout_ms> [button_id] | msgtext <caption> <timeout_ms>"
+      " | copydata <class> <dwData> <text>"
       " | close <class> | send <class> <message> <wparam> <lparam> | find <class>"
-      " | client <class> | regread <subkey> <value> | langid\n";
+      " | client <class> | regread <subkey> <value> | langid"
+      " | mklink <lnk> <target> [arguments] [description] | readlink <lnk>\n";
   DWORD written = 0;
   if (err != nullptr && err != INVALID_HANDLE_VALUE) {
     WriteFile(err, text, sizeof(text) - 1, &written, nullptr);
@@ -118,17 +135,50 @@ std::wstring class_name(HWND window) {
 
 struct DialogSearch {
   std::wstring caption;
+  bool without_fields = false;  // only dialogs without an Edit or ComboBox child
   HWND found = nullptr;
 };
+
+BOOL CALLBACK find_field(HWND child, LPARAM param) {
+  std::wstring name = class_name(child);
+  if (_wcsicmp(name.c_str(), L"Edit") == 0 || _wcsicmp(name.c_str(), L"ComboBox") == 0) {
+    *reinterpret_cast<bool*>(param) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
 
 BOOL CALLBACK find_dialog(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<DialogSearch*>(param);
   if (IsWindowVisible(window) && class_name(window) == L"#32770" &&
       window_text(window) == search->caption) {
-    search->found = window;
-    return FALSE;
+    bool has_field = false;
+    if (search->without_fields) {
+      EnumChildWindows(window, find_field, reinterpret_cast<LPARAM>(&has_field));
+    }
+    if (!has_field) {
+      search->found = window;
+      return FALSE;
+    }
   }
   return TRUE;
+}
+
+// Waits up to timeout_ms for a dialog with that caption; nullptr on timeout.
+HWND wait_for_dialog(const std::wstring& caption, DWORD timeout_ms, bool without_fields) {
+  DWORD start = GetTickCount();
+  DialogSearch search{caption, without_fields};
+  for (;;) {
+    search.found = nullptr;
+    EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      return search.found;
+    }
+    if (GetTickCount() - start >= timeout_ms) {
+      return nullptr;
+    }
+    Sleep(50);
+  }
 }
 
 struct DialogParts {
@@ -147,24 +197,7 @@ BOOL CALLBACK collect_parts(HWND child, LPARAM param) {
   return TRUE;
 }
 
-int command_msgbox(const std::wstring& caption, DWORD timeout_ms, int button_id) {
-  DWORD start = GetTickCount();
-  DialogSearch search{caption};
-  for (;;) {
-    search.found = nullptr;
-    EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) {
-      break;
-    }
-    if (GetTickCount() - start >= timeout_ms) {
-      return 2;
-    }
-    Sleep(50);
-  }
-  HWND dialog = search.found;
-  DialogParts parts;
-  EnumChildWindows(dialog, collect_parts, reinterpret_cast<LPARAM>(&parts));
-
+std::wstring message_of(const DialogParts& parts) {
   // The message is the static control with text; the icon's static has none.
   std::wstring message;
   for (HWND part : parts.statics) {
@@ -173,7 +206,34 @@ int command_msgbox(const std::wstring& caption, DWORD timeout_ms, int button_id)
       message = text;
     }
   }
-  println(message);
+  return message;
+}
+
+int command_msgtext(const std::wstring& caption, DWORD timeout_ms) {
+  HWND dialog = wait_for_dialog(caption, timeout_ms, true);
+  if (dialog == nullptr) {
+    return 2;
+  }
+  DialogParts parts;
+  EnumChildWindows(dialog, collect_parts, reinterpret_cast<LPARAM>(&parts));
+  std::wstring labels;
+  for (HWND button : parts.buttons) {
+    if (!IsWindowVisible(button)) continue;
+    labels += (labels.empty() ? L"" : L"|") + window_text(button);
+  }
+  println(message_of(parts));
+  println(labels);
+  return 0;
+}
+
+int command_msgbox(const std::wstring& caption, DWORD timeout_ms, int button_id) {
+  HWND dialog = wait_for_dialog(caption, timeout_ms, false);
+  if (dialog == nullptr) {
+    return 2;
+  }
+  DialogParts parts;
+  EnumChildWindows(dialog, collect_parts, reinterpret_cast<LPARAM>(&parts));
+  println(message_of(parts));
 
   HWND button = nullptr;
   int id = 0;
@@ -333,6 +393,83 @@ int command_langid() {
   return 0;
 }
 
+// COM for the shell-link commands, for the life of one command.
+class ComScope {
+ public:
+  ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (ok_) CoUninitialize();
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
+int command_mklink(const std::wstring& path, const std::wstring& target, const std::wstring& arguments,
+                   const std::wstring& description) {
+  ComScope com;
+  if (!com.ok()) return 1;
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link)))) {
+    return 1;
+  }
+  std::wstring folder = target;
+  const size_t slash = folder.find_last_of(L"\\/");
+  folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
+  bool ok = SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+            SUCCEEDED(link->SetDescription(description.c_str())) &&
+            (folder.empty() || SUCCEEDED(link->SetWorkingDirectory(folder.c_str())));
+  IPersistFile* file = nullptr;
+  if (ok && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    ok = SUCCEEDED(file->Save(path.c_str(), TRUE));
+    file->Release();
+  } else {
+    ok = false;
+  }
+  link->Release();
+  return ok ? 0 : 1;
+}
+
+int command_readlink(const std::wstring& path) {
+  ComScope com;
+  if (!com.ok()) return 1;
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link)))) {
+    return 1;
+  }
+  IPersistFile* file = nullptr;
+  bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+  if (ok) {
+    ok = SUCCEEDED(file->Load(path.c_str(), STGM_READ));
+    file->Release();
+  }
+  std::wstring text;
+  if (ok) {
+    // The raw target (SLGP_RAWPATH): the link is read, never resolved.
+    std::vector<wchar_t> buffer(32768, L'\0');
+    ok = SUCCEEDED(link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, SLGP_RAWPATH));
+    text += std::wstring(buffer.data()) + L"\n";
+    buffer.assign(buffer.size(), L'\0');
+    ok = ok && SUCCEEDED(link->GetArguments(buffer.data(), static_cast<int>(buffer.size())));
+    text += std::wstring(buffer.data()) + L"\n";
+    buffer.assign(buffer.size(), L'\0');
+    ok = ok && SUCCEEDED(link->GetDescription(buffer.data(), INFOTIPSIZE));
+    text += std::wstring(buffer.data()) + L"\n";
+    buffer.assign(buffer.size(), L'\0');
+    ok = ok && SUCCEEDED(link->GetWorkingDirectory(buffer.data(), MAX_PATH));
+    text += std::wstring(buffer.data());
+  }
+  link->Release();
+  if (!ok) return 1;
+  println(text);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -349,6 +486,9 @@ int wmain(int argc, wchar_t** argv) {
       return kUsage;
     }
     return command_msgbox(argv[2], static_cast<DWORD>(number), static_cast<int>(button));
+  }
+  if (command == L"msgtext" && argc == 4 && parse_number(argv[3], number)) {
+    return command_msgtext(argv[2], static_cast<DWORD>(number));
   }
   if (command == L"copydata" && argc == 5 && parse_number(argv[3], number)) {
     return command_copydata(argv[2], static_cast<ULONG_PTR>(number), argv[4]);
@@ -370,6 +510,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"langid" && argc == 2) {
     return command_langid();
+  }
+  if (command == L"mklink" && argc >= 4 && argc <= 6) {
+    return command_mklink(argv[2], argv[3], argc > 4 ? argv[4] : L"", argc > 5 ? argv[5] : L"");
+  }
+  if (command == L"readlink" && argc == 3) {
+    return command_readlink(argv[2]);
   }
   fail_usage();
   return kUsage;
