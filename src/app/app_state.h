@@ -17,6 +17,12 @@
 
 namespace app {
 
+// Why the store file must not be written over for now.
+struct StoreHold {
+  enum class Why { unreadable, unreachable } why = Why::unreadable;
+  std::string text;  // what the user is told
+};
+
 struct AppState {
   explicit AppState(Platform& p) : platform(p) {}
 
@@ -24,6 +30,10 @@ struct AppState {
 
   bundle::Store store;
   std::string store_path;
+  // Set while saving would write over a store file this run could not read.
+  std::optional<StoreHold> store_hold;
+  // What the last save failed with; every toast carries it until one succeeds.
+  std::optional<std::string> save_failure;
 
   std::optional<std::size_t> selected_bundle;
   std::optional<std::size_t> selected_item;
@@ -77,9 +87,10 @@ struct AppState {
 // spent, so its release is no click either.
 void cancel_item_drag(AppState& state);
 
-// Saves the whole store at once; a failure is shown as a toast and the change
-// stays in memory. Either way the jump list is refreshed a little later.
-// A drag in progress ends: the items it was moving among have changed.
+// Saves the whole store at once; a failure is shown as a toast, stays in
+// every toast until a save succeeds, and the change stays in memory. Either
+// way the jump list is refreshed a little later. A drag in progress ends: the
+// items it was moving among have changed.
 void save_store(AppState& state);
 
 }  // namespace app

@@ -71,7 +71,10 @@ void WinPlatform::start_target_check(std::vector<std::string> targets) {
 }
 
 base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) {
-  return app::start_open_worker(window_, std::move(bundle_id), std::move(items));
+  auto thread = app::start_open_worker(window_, std::move(bundle_id), std::move(items));
+  if (!thread) return base::fail(thread.error().text);
+  owner_.open_worker = std::move(thread).value();
+  return {};
 }
 
 bool WinPlatform::open_edit_field(const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) {

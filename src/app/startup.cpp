@@ -59,7 +59,13 @@ std::optional<StoredPlacement> parse_placement(std::span<const std::uint8_t> byt
   return p;
 }
 
-int show_command_after_restore(const StoredPlacement& placement) { return placement.show_command == 3 ? 3 : 1; }
+int show_command_after_restore(const StoredPlacement& placement) {
+  constexpr std::uint32_t kShowMinimized = 2, kShowMaximized = 3, kRestoreToMaximized = 2;  // SW_*, WPF_*
+  // A window maximised and then minimised comes back maximised.
+  const bool minimised_from_maximised =
+      placement.show_command == kShowMinimized && (placement.flags & kRestoreToMaximized) != 0;
+  return placement.show_command == kShowMaximized || minimised_from_maximised ? 3 : 1;
+}
 
 std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds) {
   return base::join_path(base::parent_path(store_path), "bundles.broken-" + std::to_string(unix_seconds) + ".json");

@@ -51,7 +51,8 @@ struct StoredPlacement {
   Rect normal;
 };
 std::optional<StoredPlacement> parse_placement(std::span<const std::uint8_t> bytes);
-// SW_SHOWMAXIMIZED (3) when the window was maximised, else SW_SHOWNORMAL (1).
+// SW_SHOWMAXIMIZED (3) when the window was maximised (also when it was then
+// minimised and would have been restored maximised), else SW_SHOWNORMAL (1).
 int show_command_after_restore(const StoredPlacement& placement);
 
 // "<folder>/bundles.broken-<unix seconds>.json" beside the store file.

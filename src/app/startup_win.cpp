@@ -11,6 +11,7 @@
 #include "app/messages_win.h"
 #include "app/settings_win.h"
 #include "app/startup.h"
+#include "app/store_start.h"
 #include "app/window_win.h"
 #include "base/clock.h"
 #include "base/cmdline.h"
@@ -49,22 +50,57 @@ int run_windowless_open(const std::string& id) {
   return 0;
 }
 
+// How long a second start waits for the first one's window to appear, and for
+// it to take a bundle file.
+constexpr DWORD kWindowWaitMs = 10000;
+constexpr UINT kHandOverTimeoutMs = 20000;
+
+// The path as the other instance must read it: full, since its working folder
+// is another.
+std::wstring full_path(const std::string& path) {
+  const std::wstring wide = base::widen(path);
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD written = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (written == 0 || written >= needed) return wide;
+  full.resize(written);
+  return full;
+}
+
 // Sends the first bundle file to the running instance and brings its window
 // forward. False when no running window was found.
-bool hand_over(const std::vector<std::string>& bundle_files) {
-  HWND running = FindWindowW(kWindowClass, nullptr);
-  if (!running) return false;
+bool hand_over(HWND running, const std::vector<std::string>& bundle_files) {
   if (!bundle_files.empty()) {
-    std::wstring path = base::widen(bundle_files.front());
+    std::wstring path = full_path(bundle_files.front());
     COPYDATASTRUCT data{};
     data.dwData = kHandOverMarker;
     data.cbData = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
     data.lpData = path.data();
-    SendMessageW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                             kHandOverTimeoutMs, &answer)) {
+      show_message(lang::fill(lang::text("tolvik 이 응답하지 않아 ‘{0}’ 파일을 가져오지 못했습니다. 잠시 후 다시 해 보세요.",
+                                         "tolvik didn't answer, so “{0}” wasn't imported. Try again in a moment."),
+                              {base::narrow(path)}));
+    }
   }
   if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
   SetForegroundWindow(running);
   return true;
+}
+
+// Another start holds the mutex: waits for its window (it may still be
+// loading) and hands over to it. False when this start should run the window
+// itself: the other one ended (the mutex is now ours) or never showed one.
+bool hand_over_to_first_start(HANDLE mutex, const std::vector<std::string>& bundle_files) {
+  const ULONGLONG deadline = GetTickCount64() + kWindowWaitMs;
+  for (;;) {
+    if (HWND running = FindWindowW(kWindowClass, nullptr)) return hand_over(running, bundle_files);
+    const DWORD waited = WaitForSingleObject(mutex, 50);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return false;
+    if (GetTickCount64() >= deadline) return false;
+  }
 }
 
 int restore_or_centre(HWND window) {
@@ -98,7 +134,7 @@ int restore_or_centre(HWND window) {
 int run_window(const StartPlan& plan) {
   // The handle is never closed: the mutex is held until the process ends.
   HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && hand_over(plan.bundle_files)) return 0;
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && hand_over_to_first_start(mutex, plan.bundle_files)) return 0;
 
   base::OleScope ole;
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -113,26 +149,25 @@ int run_window(const StartPlan& plan) {
   const UINT dpi = std::max<UINT>(GetDpiForWindow(window), 96);
 
   const std::string path = bundle::store_path();
-  auto loaded = bundle::load_store(path);
-  std::optional<std::string> kept_aside;
-  bundle::Store store;
-  if (loaded) {
-    store = std::move(loaded).value();
-  } else {
-    kept_aside = set_aside_broken_store(path, base::unix_seconds());
-  }
+  StartStore opened = open_store_at_start(path);
 
   auto main = std::make_unique<MainWindow>(window);
   main->edit_style = make_edit_style(dark, dpi);
   // Without a rendering context the program runs on and draws nothing.
   if (auto made = gfx::Gfx::create(window, dpi)) main->set_gfx(std::move(made).value());
+  // The selection is scrolled into view for the window's real size.
+  main->take_client_size();
   AppState& state = main->state;
-  state.store = std::move(store);
+  state.store = std::move(opened.store);
   state.store_path = path;
+  state.store_hold = std::move(opened.hold);
   state.dark = dark;
   state.dpi = dpi;
+  // Repaired ids are kept, so that "Selected", shortcuts and --open find the
+  // bundle again next time.
+  if (opened.save_now) save_store(state);
   restore_selection(state, read_setting_text("Selected"));
-  if (kept_aside) show_toast(state, broken_store_notice(*kept_aside));
+  if (opened.notice) show_toast(state, *opened.notice);
   install_main_window(std::move(main));
   register_drop_target(window);
 

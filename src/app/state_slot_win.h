@@ -36,6 +36,7 @@ struct StateSlot {
   // the last such handler returns.
   std::unique_ptr<MainWindow> retired;
   bool in_use = false;  // a handler is working with the state right now
+  bool destroyed = false;  // the window is gone; nothing is kept for later
   int holders = 0;      // handlers on the stack holding it (in use or lent out)
   DeferredWork deferred;
 };

@@ -1,4 +1,5 @@
 #include "app/app_state.h"
+#include "app/store_start.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
 #include "lang/lang.h"
@@ -14,9 +15,16 @@ void cancel_item_drag(AppState& state) {
 
 void save_store(AppState& state) {
   cancel_item_drag(state);
-  base::Status written = bundle::write_file_atomically(state.store_path, bundle::serialize_store(state.store));
-  if (!written) {
-    show_toast(state, std::string(lang::text("저장하지 못했습니다:", "Couldn't save:")) + " " + written.error().text);
+  if (!release_store_hold(state)) {
+    state.save_failure = state.store_hold->text;
+    show_toast(state, {});
+  } else if (base::Status written =
+                 bundle::write_file_atomically(state.store_path, bundle::serialize_store(state.store));
+             !written) {
+    state.save_failure = std::string(lang::text("저장하지 못했습니다:", "Couldn't save:")) + " " + written.error().text;
+    show_toast(state, {});
+  } else {
+    state.save_failure.reset();
   }
   state.platform.set_timer(TimerId::jump_list, kJumpListDelayMs);
   state.platform.invalidate();

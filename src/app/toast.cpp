@@ -7,8 +7,16 @@
 namespace app {
 namespace {
 
+// While the store is not being saved every toast says so first, so that no
+// "Added…" or "Removed…" reads as done.
+std::string with_save_failure(const AppState& state, std::string text) {
+  if (!state.save_failure) return text;
+  if (text.empty()) return *state.save_failure;
+  return *state.save_failure + " · " + text;
+}
+
 void raise(AppState& state, std::string text, bool has_undo) {
-  state.toast = Toast{std::move(text), state.platform.monotonic_seconds(), has_undo};
+  state.toast = Toast{with_save_failure(state, std::move(text)), state.platform.monotonic_seconds(), has_undo};
   state.platform.set_timer(TimerId::toast, has_undo ? kToastUndoMs : kToastPlainMs);
   state.platform.invalidate();
 }

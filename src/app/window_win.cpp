@@ -361,6 +361,7 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
         slot.main.reset();
       }
       slot.deferred = {};
+      slot.destroyed = true;
       PostQuitMessage(0);
       return 0;
     }
@@ -396,6 +397,9 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     } else if (message == WM_PAINT) {
       ValidateRect(window, nullptr);
     } else if (message == WM_COPYDATA) {
+      // A second start can find the window before its state is in place: the
+      // file is imported once it is.
+      if (!state_slot().destroyed) defer(window, message, wparam, lparam);
       result = TRUE;
     }
   }
@@ -468,6 +472,10 @@ bool register_main_window_class(HINSTANCE instance) {
   return RegisterClassExW(&wc) != 0;
 }
 
+MainWindow::~MainWindow() {
+  if (open_worker) WaitForSingleObject(open_worker.get(), INFINITE);
+}
+
 void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
   icons.clear();
   gfx = std::move(made);
@@ -495,12 +503,17 @@ void MainWindow::layout_edits() {
 
 bool register_drop_target(HWND window) { return winshell::register_drop_target(window, g_drop_handler); }
 
-void install_main_window(std::unique_ptr<MainWindow> main) {
+void MainWindow::take_client_size() {
   RECT client{};
-  GetClientRect(main->window, &client);
-  main->state.client_width = static_cast<float>(client.right - client.left);
-  main->state.client_height = static_cast<float>(client.bottom - client.top);
+  GetClientRect(window, &client);
+  state.client_width = static_cast<float>(client.right - client.left);
+  state.client_height = static_cast<float>(client.bottom - client.top);
+}
+
+void install_main_window(std::unique_ptr<MainWindow> main) {
+  HWND window = main->window;
   state_slot().main = std::move(main);
+  run_deferred(window);
 }
 
 void with_main_window(const std::function<void(MainWindow&)>& work) {

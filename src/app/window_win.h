@@ -87,10 +87,18 @@ EditStyle make_edit_style(bool dark, UINT dpi);
 
 struct MainWindow {
   explicit MainWindow(HWND hwnd) : window(hwnd), platform(hwnd, *this), state(platform) {}
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+  // A bundle that is still opening opens to its end first: the window is
+  // already gone, the items are not.
+  ~MainWindow();
 
   // Installs (or, with null, removes) the rendering context; icons made by
   // the previous one are dropped.
   void set_gfx(std::unique_ptr<gfx::Gfx> made);
+
+  // The state's client size from the window (before the first layout).
+  void take_client_size();
 
   // Places and shows or hides the search box and the inline field for the
   // current layout; the search box is made on the first call.
@@ -105,12 +113,15 @@ struct MainWindow {
   // The two EDIT controls (children of the window, destroyed with it).
   HWND search_box = nullptr;
   HWND inline_field = nullptr;
+  // The thread of the last opening started.
+  base::UniqueHandle open_worker;
 };
 
 // Registers the window class "tolvik.Main"; false when that fails.
 bool register_main_window_class(HINSTANCE instance);
 
-// Hands the state to the window procedure; from then on it owns it until WM_DESTROY.
+// Hands the state to the window procedure; from then on it owns it until
+// WM_DESTROY. Hand-overs that came before are imported then.
 void install_main_window(std::unique_ptr<MainWindow> main);
 
 // Lets files and web addresses be dropped on the window (OLE initialised);

@@ -43,21 +43,22 @@ unsigned __stdcall run_target_job(void* param) {
   return 0;
 }
 
-// _beginthreadex sets up the C runtime for the thread; the handle is closed at
-// once since nobody waits for the worker.
+// _beginthreadex sets up the C runtime for the thread; the caller keeps the
+// handle to wait for the worker, or drops it.
 template <class Job>
-base::Status start_thread(unsigned(__stdcall* body)(void*), std::unique_ptr<Job> job, unsigned stack) {
+base::Result<base::UniqueHandle> start_thread(unsigned(__stdcall* body)(void*), std::unique_ptr<Job> job,
+                                              unsigned stack) {
   const uintptr_t thread =
       _beginthreadex(nullptr, stack, body, job.get(), stack ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0, nullptr);
   if (thread == 0) return base::fail("The worker thread could not be started.");
   job.release();
-  base::UniqueHandle close_now(reinterpret_cast<HANDLE>(thread));
-  return {};
+  return base::UniqueHandle(reinterpret_cast<HANDLE>(thread));
 }
 
 }  // namespace
 
-base::Status start_open_worker(HWND window, std::string bundle_id, std::vector<bundle::Item> items) {
+base::Result<base::UniqueHandle> start_open_worker(HWND window, std::string bundle_id,
+                                                   std::vector<bundle::Item> items) {
   return start_thread(run_open_job, std::make_unique<OpenJob>(OpenJob{window, std::move(bundle_id), std::move(items)}),
                       kOpenWorkerStack);
 }

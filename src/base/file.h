@@ -35,6 +35,7 @@ Status remove_file(const std::string& path);
 // Path text helpers. Windows accepts "\" and "/" as separators, POSIX only "/".
 bool is_separator(char c);
 std::string_view parent_path(std::string_view path);  // empty when there is none
+std::string_view path_root(std::string_view path);    // drive, share or "/"; empty for a relative path
 std::string_view file_name(std::string_view path);     // last component
 std::string join_path(std::string_view folder, std::string_view name);
 

@@ -118,6 +118,8 @@ Status remove_file(const std::string& path) {
 
 bool is_separator(char c) { return c == '/'; }
 
+std::string_view path_root(std::string_view path) { return path.substr(0, root_length(path)); }
+
 std::string_view parent_path(std::string_view path) {
   const std::size_t root = root_length(path);
   const std::size_t last = path.find_last_of('/');

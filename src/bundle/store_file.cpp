@@ -18,13 +18,19 @@ std::string_view skip_byte_order_marks(std::string_view text) {
 }
 
 // Empty and repeated ids get fresh ones; the first holder of an id keeps it.
-void repair_ids(Store& store) {
+// True when any id changed.
+bool repair_ids(Store& store) {
   std::unordered_set<std::string_view> seen;
   seen.reserve(store.bundles.size());
+  bool repaired = false;
   for (Bundle& bundle : store.bundles) {
-    if (base::trim(bundle.id).empty() || seen.contains(bundle.id)) bundle.id = new_bundle_id();
+    if (base::trim(bundle.id).empty() || seen.contains(bundle.id)) {
+      bundle.id = new_bundle_id();
+      repaired = true;
+    }
     seen.insert(bundle.id);
   }
+  return repaired;
 }
 
 void append_indent(std::string& out, int depth) { out.append(static_cast<std::size_t>(depth) * 2, ' '); }
@@ -103,22 +109,25 @@ std::size_t estimated_size(const Store& store) {
 
 }  // namespace
 
-base::Result<Store> parse_store(std::string_view text) {
+base::Result<Store> parse_store(std::string_view text, bool* ids_repaired) {
+  if (ids_repaired) *ids_repaired = false;
   text = skip_byte_order_marks(text);
   if (base::trim(text).empty()) return Store{};
   auto store = json::read_store(text);
   if (!store) return store;
-  repair_ids(*store);
+  const bool repaired = repair_ids(*store);
+  if (ids_repaired) *ids_repaired = repaired;
   return store;
 }
 
-base::Result<Store> load_store(const std::string& path) {
+base::Result<Store> load_store(const std::string& path, bool* ids_repaired) {
+  if (ids_repaired) *ids_repaired = false;
   auto text = base::read_text_file(path);
   if (!text) {
     if (text.error().not_found) return Store{};
     return base::fail(text.error().text);
   }
-  return parse_store(*text);
+  return parse_store(*text, ids_repaired);
 }
 
 void serialize_bundle(const Bundle& bundle, std::string& out, int depth) {

@@ -10,11 +10,12 @@
 namespace bundle {
 
 // Parses store text (already read, may start with byte order marks). Repairs
-// empty and repeated ids. Errors carry the parser's line and column.
-base::Result<Store> parse_store(std::string_view text);
+// empty and repeated ids, and says so in `ids_repaired` when given. Errors
+// carry the parser's line and column.
+base::Result<Store> parse_store(std::string_view text, bool* ids_repaired = nullptr);
 
 // Reads and parses the store file. A missing file or folder gives an empty store.
-base::Result<Store> load_store(const std::string& path);
+base::Result<Store> load_store(const std::string& path, bool* ids_repaired = nullptr);
 
 // The exact saved form: pretty JSON, two-space indent, no trailing newline.
 std::string serialize_store(const Store& store);

@@ -144,7 +144,7 @@ TEST_F(AddItems, ChecksTargetsAlsoWhenTheBundleWasAlreadySelected) {
   EXPECT_EQ(state.content_scroll, std::numeric_limits<float>::max());
 }
 
-TEST_F(AddItems, AFailedSaveKeepsTheItemsAndTheAddToastComesLast) {
+TEST_F(AddItems, AFailedSaveKeepsTheItemsAndStaysInTheAddToast) {
   state.store.bundles = {{"b1", "Work", {}}};
   break_saving();
   app::add_items(state, 0, {file_item("C:\\a")});
@@ -152,7 +152,8 @@ TEST_F(AddItems, AFailedSaveKeepsTheItemsAndTheAddToastComesLast) {
   ASSERT_EQ(toasts.size(), 2u);
   EXPECT_EQ(toasts[0].rfind("Couldn't save: ", 0), 0u) << toasts[0];
   EXPECT_GT(toasts[0].size(), std::string("Couldn't save: ").size());
-  EXPECT_EQ(toasts[1], "Added 1 to “Work”");
+  // The failure stays visible: the operation's toast says it first.
+  EXPECT_EQ(toasts[1], toasts[0] + " · Added 1 to “Work”");
   EXPECT_EQ(state.toast->text, toasts[1]);
 }
 
@@ -219,13 +220,13 @@ TEST_F(RemoveItem, OutOfRangeOrNoSelectionDoesNothing) {
   EXPECT_FALSE(store_file_exists());
 }
 
-TEST_F(RemoveItem, AFailedSaveKeepsTheRemovalAndTheUndoToastComesLast) {
+TEST_F(RemoveItem, AFailedSaveKeepsTheRemovalAndStaysInTheUndoToast) {
   break_saving();
   app::remove_item(state, 0);
   EXPECT_EQ(state.store.bundles[0].items.size(), 2u);
   ASSERT_EQ(toasts.size(), 2u);
   EXPECT_EQ(toasts[0].rfind("Couldn't save: ", 0), 0u);
-  EXPECT_EQ(toasts[1], "Removed “a”");
+  EXPECT_EQ(toasts[1], toasts[0] + " · Removed “a”");
   EXPECT_TRUE(state.toast->has_undo);
   EXPECT_TRUE(state.undo);
 }
@@ -291,13 +292,13 @@ TEST_F(DeleteBundle, OutOfRangeDoesNothing) {
   EXPECT_FALSE(store_file_exists());
 }
 
-TEST_F(DeleteBundle, AFailedSaveKeepsTheDeletionAndTheUndoToastComesLast) {
+TEST_F(DeleteBundle, AFailedSaveKeepsTheDeletionAndStaysInTheUndoToast) {
   break_saving();
   app::delete_bundle(state, 0);
   EXPECT_EQ(names(), (Strings{"B", "C"}));
   ASSERT_EQ(toasts.size(), 2u);
   EXPECT_EQ(toasts[0].rfind("Couldn't save: ", 0), 0u);
-  EXPECT_EQ(toasts[1], "Deleted “A”");
+  EXPECT_EQ(toasts[1], toasts[0] + " · Deleted “A”");
 }
 
 // ---------------------------------------------------------------- duplicate_bundle
@@ -346,13 +347,13 @@ TEST_F(DuplicateBundle, OutOfRangeDoesNothing) {
   EXPECT_FALSE(store_file_exists());
 }
 
-TEST_F(DuplicateBundle, AFailedSaveKeepsTheCopyAndItsToastComesLast) {
+TEST_F(DuplicateBundle, AFailedSaveKeepsTheCopyAndStaysInItsToast) {
   break_saving();
   app::duplicate_bundle(state, 1);
   EXPECT_EQ(names(), (Strings{"Report", "Other", "Other copy"}));
   ASSERT_EQ(toasts.size(), 2u);
   EXPECT_EQ(toasts[0].rfind("Couldn't save: ", 0), 0u);
-  EXPECT_EQ(toasts[1], "Bundle duplicated");
+  EXPECT_EQ(toasts[1], toasts[0] + " · Bundle duplicated");
 }
 
 // ---------------------------------------------------------------- new_bundle and renaming

@@ -81,14 +81,15 @@ TEST_F(ImportFiles, AnEmptyListShowsNothing) {
   EXPECT_EQ(platform.invalidations, 0);
 }
 
-TEST_F(ImportFiles, AFailedSaveKeepsTheBundleAndTheImportToastReplacesTheFailure) {
+TEST_F(ImportFiles, AFailedSaveKeepsTheBundleAndStaysInTheImportToast) {
   // A file where the store's folder should be makes the save fail.
   write("blocker", "x");
   state.store_path = (dir / "blocker" / "bundles.json").string();
   app::import_files(state, {write("t.tolvik", bundle::serialize_exported(bundle::Bundle{"x", "Trip", {}}))});
   EXPECT_EQ(state.store.bundles.size(), 2u);
   ASSERT_TRUE(state.toast);
-  EXPECT_EQ(state.toast->text.rfind("Imported “Trip”", 0), 0u);
+  EXPECT_EQ(state.toast->text.rfind("Couldn't save: ", 0), 0u) << state.toast->text;
+  EXPECT_NE(state.toast->text.find(" · Imported “Trip”"), std::string::npos) << state.toast->text;
   // Both toasts were raised: the save failure first, then the import notice.
   EXPECT_GE(std::count_if(platform.timers.begin(), platform.timers.end(),
                           [](const auto& t) { return t.first == app::TimerId::toast; }),

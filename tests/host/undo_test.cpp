@@ -164,7 +164,7 @@ TEST_F(Undo, ADeletionReplacesAnEarlierRemoval) {
   EXPECT_FALSE(state.undo);
 }
 
-TEST_F(Undo, AFailedSaveKeepsTheRestoreAndItsToastComesLast) {
+TEST_F(Undo, AFailedSaveKeepsTheRestoreAndStaysInItsToast) {
   app::delete_bundle(state, 2);
   break_saving();
   toasts.clear();
@@ -172,7 +172,7 @@ TEST_F(Undo, AFailedSaveKeepsTheRestoreAndItsToastComesLast) {
   EXPECT_EQ(names(), (Strings{"A", "B", "C"}));
   ASSERT_EQ(toasts.size(), 2u);
   EXPECT_EQ(toasts[0].rfind("Couldn't save: ", 0), 0u);
-  EXPECT_EQ(toasts[1], "Restored “C”");
+  EXPECT_EQ(toasts[1], toasts[0] + " · Restored “C”");
 }
 
 }  // namespace
