@@ -113,7 +113,7 @@ base::Result<Store> parse_store(std::string_view text) {
 }
 
 base::Result<Store> load_store(const std::string& path) {
-  auto text = base::read_text_file(path);
+  auto text = base::read_text_file(path, kStoreFileMaxBytes);
   if (!text) {
     if (text.error().not_found) return Store{};
     return base::fail(text.error().text);

@@ -308,4 +308,14 @@ TEST(StoreLoad, UnreadableFilesAreErrorsWithTheSystemsText) {
             "parse error at line 1, column 13: invalid type: found a number, expected an array of bundles");
 }
 
+TEST(StoreLoad, AFileOverTheLimitIsUnreadable) {
+  TempDir dir;
+  const std::string path = dir.file("bundles.json");
+  write_bytes(path, "");
+  fs::resize_file(path, bundle::kStoreFileMaxBytes + 1);  // sparse: nothing is written
+  auto store = bundle::load_store(path);
+  ASSERT_FALSE(store);
+  EXPECT_EQ(store.error().text, std::strerror(EFBIG));
+}
+
 }  // namespace
