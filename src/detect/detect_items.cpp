@@ -55,11 +55,20 @@ bool looks_like_path(std::string_view line) {
   return drive || line.starts_with("\\\\");
 }
 
+// U+0000 to U+001F and U+007F; in UTF-8 these bytes stand only for themselves.
+bool has_control_character(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
 // file:///C:/x → C:\x; file://server/x → \\server\x.
 std::optional<bundle::Item> item_from_file_url(std::string_view rest, bool network) {
   std::string path = percent_decode(rest);
   // A URL that names nothing ("file:///") would make an item without a target.
   if (base::trim(path).empty()) return std::nullopt;
+  // No file name holds one; Windows would end "C:\notepad.exe%00.txt" at the
+  // NUL and open another file than the one classified and shown.
+  if (has_control_character(path)) return std::nullopt;
   std::replace(path.begin(), path.end(), '/', '\\');
   if (network) path.insert(0, "\\\\");
   return item_from_path(path);

@@ -178,6 +178,18 @@ TEST(DetectItems, FileUrls) {
   });
 }
 
+TEST(DetectItems, FileUrlsDecodingToControlCharactersGiveNoItem) {
+  check_lines({
+      {"file:///C:/windows/notepad.exe%00.txt", std::nullopt},
+      {"file:///C:/a%0Ab.txt", std::nullopt},
+      {"file:///C:/a%09b.txt", std::nullopt},
+      {"file:///C:/a%1Fb.txt", std::nullopt},
+      {"file:///C:/a%7Fb.txt", std::nullopt},
+      {"file://nas/share/a%00b.txt", std::nullopt},
+      {"file:///C:/a%20%7E%C2%A0b.txt", Expected{Kind::file, "C:\\a ~\u00A0b.txt"}},
+  });
+}
+
 TEST(DetectItems, DriveAndNetworkPaths) {
   check_lines({
       {"D:\\Docs", Expected{Kind::file, "D:\\Docs"}},
