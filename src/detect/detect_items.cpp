@@ -61,6 +61,17 @@ bool has_control_character(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
+// The path of "file://localhost/C:/x" (or of "file://localhost"): the host
+// "localhost" names this computer, as no host does (RFC 8089).
+std::optional<std::string_view> path_after_localhost(std::string_view rest) {
+  constexpr std::string_view kLocalhost = "localhost";
+  if (!base::ascii_istarts_with(rest, kLocalhost)) return std::nullopt;
+  rest.remove_prefix(kLocalhost.size());
+  if (rest.empty()) return rest;
+  if (rest.front() != '/') return std::nullopt;  // a host such as localhost2
+  return rest.substr(1);
+}
+
 // file:///C:/x → C:\x; file://server/x → \\server\x.
 std::optional<bundle::Item> item_from_file_url(std::string_view rest, bool network) {
   std::string path = percent_decode(rest);
@@ -79,7 +90,11 @@ std::optional<bundle::Item> item_from_line(std::string_view raw) {
   if (line.empty()) return std::nullopt;
 
   if (base::ascii_istarts_with(line, "file:///")) return item_from_file_url(line.substr(8), false);
-  if (base::ascii_istarts_with(line, "file://")) return item_from_file_url(line.substr(7), true);
+  if (base::ascii_istarts_with(line, "file://")) {
+    const std::string_view rest = line.substr(7);
+    if (auto local = path_after_localhost(rest)) return item_from_file_url(*local, false);
+    return item_from_file_url(rest, true);
+  }
 
   if (is_web_address(line)) {
     bundle::Item item;

@@ -190,6 +190,18 @@ TEST(DetectItems, FileUrlsDecodingToControlCharactersGiveNoItem) {
   });
 }
 
+TEST(DetectItems, FileUrlsOfLocalhostAreLocalPaths) {
+  check_lines({
+      {"file://localhost/C:/x", Expected{Kind::file, "C:\\x"}},
+      {"file://LOCALHOST/C:/My%20Docs/", Expected{Kind::folder, "C:\\My Docs\\"}},
+      {"FILE://LocalHost/c:/tools/x.exe", Expected{Kind::app, "c:\\tools\\x.exe"}},
+      {"file://localhost", std::nullopt},
+      {"file://localhost/", std::nullopt},
+      {"file://server/share/x", Expected{Kind::file, "\\\\server\\share\\x"}},
+      {"file://localhost2/share/x", Expected{Kind::file, "\\\\localhost2\\share\\x"}},
+  });
+}
+
 TEST(DetectItems, DriveAndNetworkPaths) {
   check_lines({
       {"D:\\Docs", Expected{Kind::file, "D:\\Docs"}},
