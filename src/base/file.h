@@ -2,6 +2,7 @@
 // The file-system operations the program needs, on the real file system of
 // either build (file_posix.cpp, file_win.cpp). Paths are UTF-8.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,14 +13,18 @@ namespace base {
 
 struct ReadError {
   bool not_found = false;  // the file or one of its folders does not exist
+  bool too_large = false;  // longer than the reader's limit (the text is the system's "file too large")
   std::string text;        // the system's description
 };
 
-// Reads a whole file as bytes.
-Result<std::string, ReadError> read_file(const std::string& path);
+// Reads a whole file as bytes, refusing one longer than `max_bytes`. Every file
+// the program reads comes from the user, so none is read without a limit: no
+// more than max_bytes + 1 bytes are ever read, even from a file that grows or
+// never ends.
+Result<std::string, ReadError> read_file(const std::string& path, std::size_t max_bytes);
 // Reads a whole file that must hold UTF-8 text; bytes that are not valid UTF-8
 // fail like a read, with the system's text for that failure.
-Result<std::string, ReadError> read_text_file(const std::string& path);
+Result<std::string, ReadError> read_text_file(const std::string& path, std::size_t max_bytes);
 
 // True when the path's metadata can be read (file or folder alike).
 bool path_exists(const std::string& path);

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
@@ -30,8 +31,10 @@ class UniqueFd {
 Unexpected<ReadError> read_failure(int err) {
   // A missing file, or a "folder" on the way that is missing or not a folder.
   const bool not_found = err == ENOENT || err == ENOTDIR;
-  return fail_with(ReadError{not_found, system_error_text(static_cast<std::uint32_t>(err))});
+  return fail_with(ReadError{not_found, false, system_error_text(static_cast<std::uint32_t>(err))});
 }
+
+Unexpected<ReadError> too_large_failure() { return fail_with(ReadError{false, true, system_error_text(EFBIG)}); }
 
 Unexpected<Error> errno_failure(int err) { return fail(system_error_text(static_cast<std::uint32_t>(err))); }
 
@@ -44,7 +47,7 @@ std::size_t root_length(std::string_view path) {
 
 }  // namespace
 
-Result<std::string, ReadError> read_file(const std::string& path) {
+Result<std::string, ReadError> read_file(const std::string& path, std::size_t max_bytes) {
   int fd;
   do {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -52,15 +55,24 @@ Result<std::string, ReadError> read_file(const std::string& path) {
   if (fd < 0) return read_failure(errno);
   UniqueFd file(fd);
 
+  // One byte past the limit tells a file that is too large.
+  const std::size_t most = max_bytes + 1;
   struct stat info {};
   std::size_t capacity = 4096;
-  // One byte more than the size, so the end is seen without a second resize.
-  if (::fstat(fd, &info) == 0 && info.st_size > 0) capacity = static_cast<std::size_t>(info.st_size) + 1;
+  if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+    // A file that says it is too large is refused unread.
+    if (static_cast<std::uintmax_t>(info.st_size) > max_bytes) return too_large_failure();
+    // One byte more than the size, so the end is seen without a second resize.
+    capacity = static_cast<std::size_t>(info.st_size) + 1;
+  }
 
-  std::string bytes(capacity, '\0');
+  std::string bytes(std::min(capacity, most), '\0');
   std::size_t size = 0;
   for (;;) {
-    if (size == bytes.size()) bytes.resize(bytes.size() * 2);
+    if (size == bytes.size()) {
+      if (size == most) return too_large_failure();  // grew while read, or has no size (a pipe, a device)
+      bytes.resize(std::min(bytes.size() * 2, most));
+    }
     const ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -73,9 +85,9 @@ Result<std::string, ReadError> read_file(const std::string& path) {
   return bytes;
 }
 
-Result<std::string, ReadError> read_text_file(const std::string& path) {
-  auto bytes = read_file(path);
-  if (bytes.ok() && !is_valid_utf8(*bytes)) return fail_with(ReadError{false, system_error_text(EILSEQ)});
+Result<std::string, ReadError> read_text_file(const std::string& path, std::size_t max_bytes) {
+  auto bytes = read_file(path, max_bytes);
+  if (bytes.ok() && !is_valid_utf8(*bytes)) return fail_with(ReadError{false, false, system_error_text(EILSEQ)});
   return bytes;
 }
 

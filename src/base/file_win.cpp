@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <memory>
 #include <utility>
@@ -19,7 +20,11 @@ Unexpected<ReadError> read_failure(DWORD err) {
   // The file or one of its folders does not exist (or the drive, share or server).
   const bool not_found = err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_DRIVE ||
                          err == ERROR_BAD_NETPATH || err == ERROR_BAD_NET_NAME;
-  return fail_with(ReadError{not_found, system_error_text(err)});
+  return fail_with(ReadError{not_found, false, system_error_text(err)});
+}
+
+Unexpected<ReadError> too_large_failure() {
+  return fail_with(ReadError{false, true, system_error_text(ERROR_FILE_TOO_LARGE)});
 }
 
 Unexpected<Error> win32_failure(DWORD err) { return fail(system_error_text(err)); }
@@ -78,23 +83,30 @@ bool is_name_surrogate(const std::wstring& path) {
 
 }  // namespace
 
-Result<std::string, ReadError> read_file(const std::string& path) {
+Result<std::string, ReadError> read_file(const std::string& path, std::size_t max_bytes) {
   UniqueFileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return read_failure(GetLastError());
 
+  // One byte past the limit tells a file that is too large.
+  const std::size_t most = max_bytes + 1;
   std::size_t capacity = 4096;
   LARGE_INTEGER size_hint{};
-  // One byte more than the size, so the end is seen without a second resize.
   if (GetFileSizeEx(file.get(), &size_hint) && size_hint.QuadPart > 0) {
+    // A file that says it is too large is refused unread.
+    if (static_cast<unsigned long long>(size_hint.QuadPart) > max_bytes) return too_large_failure();
+    // One byte more than the size, so the end is seen without a second resize.
     capacity = static_cast<std::size_t>(size_hint.QuadPart) + 1;
   }
 
-  std::string bytes(capacity, '\0');
+  std::string bytes(std::min(capacity, most), '\0');
   std::size_t size = 0;
   for (;;) {
-    if (size == bytes.size()) bytes.resize(bytes.size() * 2);
+    if (size == bytes.size()) {
+      if (size == most) return too_large_failure();  // grew while read, or has no size (a pipe)
+      bytes.resize(std::min(bytes.size() * 2, most));
+    }
     const std::size_t room = bytes.size() - size;
     const DWORD chunk = room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room);
     DWORD read = 0;
@@ -106,10 +118,10 @@ Result<std::string, ReadError> read_file(const std::string& path) {
   return bytes;
 }
 
-Result<std::string, ReadError> read_text_file(const std::string& path) {
-  auto bytes = read_file(path);
+Result<std::string, ReadError> read_text_file(const std::string& path, std::size_t max_bytes) {
+  auto bytes = read_file(path, max_bytes);
   if (bytes.ok() && !is_valid_utf8(*bytes)) {
-    return fail_with(ReadError{false, system_error_text(ERROR_NO_UNICODE_TRANSLATION)});
+    return fail_with(ReadError{false, false, system_error_text(ERROR_NO_UNICODE_TRANSLATION)});
   }
   return bytes;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A single bundle in a file of its own (.tolvik), to move it to another PC.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,10 @@
 #include "bundle/model.h"
 
 namespace bundle {
+
+// An export of a bundle of ten thousand items is about 1.3 MB; the import reads
+// no file larger than this, so a wrong or endless file cannot exhaust memory.
+inline constexpr std::size_t kExportFileMaxBytes = 16 * 1024 * 1024;
 
 // {"format": "tolvik", "version": 1, "bundle": {...}} in the store's pretty form.
 std::string serialize_exported(const Bundle& bundle);

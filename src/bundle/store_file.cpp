@@ -122,7 +122,7 @@ base::Result<Store> parse_store(std::string_view text, bool* ids_repaired) {
 
 base::Result<Store> load_store(const std::string& path, bool* ids_repaired) {
   if (ids_repaired) *ids_repaired = false;
-  auto text = base::read_text_file(path);
+  auto text = base::read_text_file(path, kStoreFileMaxBytes);
   if (!text) {
     if (text.error().not_found) return Store{};
     return base::fail(text.error().text);

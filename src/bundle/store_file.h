@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the one JSON file that holds every bundle.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,12 +10,17 @@
 
 namespace bundle {
 
+// Ten thousand bundles of ten items take about 15 MB; a larger file is not
+// read and counts as unreadable (start-up sets it aside).
+inline constexpr std::size_t kStoreFileMaxBytes = 256 * 1024 * 1024;
+
 // Parses store text (already read, may start with byte order marks). Repairs
 // empty and repeated ids, and says so in `ids_repaired` when given. Errors
 // carry the parser's line and column.
 base::Result<Store> parse_store(std::string_view text, bool* ids_repaired = nullptr);
 
-// Reads and parses the store file. A missing file or folder gives an empty store.
+// Reads and parses the store file. A missing file or folder gives an empty
+// store; a file over kStoreFileMaxBytes is an error.
 base::Result<Store> load_store(const std::string& path, bool* ids_repaired = nullptr);
 
 // The exact saved form: pretty JSON, two-space indent, no trailing newline.

@@ -1,9 +1,11 @@
 #include "bundle/store_reader.h"
 
+#include <charconv>
 #include <cstdint>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -11,6 +13,9 @@
 
 namespace bundle::json {
 namespace {
+
+// The parser's error id for a number beyond the range of a double.
+constexpr int kNumberOverflow = 406;
 
 // What the next JSON value fills.
 enum class Slot : std::uint8_t {
@@ -197,13 +202,19 @@ class Reader {
   bool end_object() { return close(); }
   bool end_array() { return close(); }
 
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& error) {
     // "[json.exception.parse_error.101] parse error at line 1, column 2: ..." without its id.
     std::string_view message = error.what();
     if (message.starts_with('[')) {
       if (const std::size_t end = message.find("] "); end != std::string_view::npos) message.remove_prefix(end + 2);
     }
-    error_ = message;
+    if (error.id == kNumberOverflow) overflowed_ = true;
+    // Only the parser's syntax errors name their place; the others get it here.
+    if (message.starts_with("parse error at line ")) {
+      error_ = message;
+    } else {
+      error_ = error_at(text_, position, message);
+    }
     return false;
   }
 
@@ -211,6 +222,8 @@ class Reader {
   Bundle& root_bundle() { return root_bundle_; }
   std::string& format() { return format_; }
   const std::string& error() const { return error_; }
+  // The parser met a number too large for a double.
+  bool overflowed() const { return overflowed_; }
 
  private:
   struct Frame {
@@ -315,39 +328,120 @@ class Reader {
   Bundle* bundle_ = nullptr;
   Item* item_ = nullptr;
   std::string error_;
+  bool overflowed_ = false;
 };
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The end of the JSON number that starts at `at`, by the grammar
+// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, taking as much as the parser
+// does; `at` itself when no whole number starts there.
+std::size_t number_token_end(std::string_view text, std::size_t at) {
+  std::size_t i = at;
+  auto digits = [&] {
+    const std::size_t first = i;
+    while (i < text.size() && is_digit(text[i])) ++i;
+    return i > first;
+  };
+  if (i < text.size() && text[i] == '-') ++i;
+  if (i < text.size() && text[i] == '0') {
+    ++i;
+  } else if (!digits()) {
+    return at;
+  }
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    if (!digits()) return at;
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (!digits()) return at;
+  }
+  return i;
+}
+
+bool overflows_double(std::string_view number) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  return error == std::errc::result_out_of_range;
+}
+
+// A copy of the text in which every number beyond the range of a double is a
+// zero of the same length ("1e9999" becomes "0e0000"): still a floating-point
+// number, so it is refused where a record expects anything else, and every
+// line and column stays where it was.
+std::string with_tamed_numbers(std::string_view text) {
+  std::string copy(text);
+  std::size_t i = 0;
+  while (i < copy.size()) {
+    const char c = copy[i];
+    if (c == '"') {
+      for (++i; i < copy.size() && copy[i] != '"'; ++i) {
+        if (copy[i] == '\\') ++i;
+      }
+      ++i;
+    } else if (c == '-' || is_digit(c)) {
+      const std::size_t end = number_token_end(copy, i);
+      if (end == i) {
+        ++i;
+        continue;
+      }
+      // Out-of-range numbers are at least five characters long ("1e309").
+      if (end - i >= 3 && overflows_double(std::string_view(copy).substr(i, end - i))) {
+        copy.replace(i, end - i, "0e" + std::string(end - i - 2, '0'));
+      }
+      i = end;
+    } else {
+      ++i;
+    }
+  }
+  return copy;
+}
 
 base::Status run(std::string_view text, Reader& reader, const char** cursor) {
   *cursor = text.data();
   CountingIterator first(text.data(), cursor);
   CountingIterator last(text.data() + text.size(), cursor);
   if (!nlohmann::json::sax_parse(first, last, &reader)) {
-    return base::fail(reader.error().empty() ? std::string("parse error") : reader.error());
+    if (!reader.error().empty()) return base::fail(reader.error());
+    return base::fail(error_at(text, static_cast<std::size_t>(*cursor - text.data()), "parse error"));
   }
   return {};
+}
+
+// Parses the text from the root slot and hands the finished reader to `take`.
+template <class Take>
+auto read_root(std::string_view text, Slot root, Take take) -> decltype(take(std::declval<Reader&>())) {
+  const char* cursor = nullptr;
+  Reader reader(text, &cursor, root);
+  auto done = run(text, reader, &cursor);
+  if (done) return take(reader);
+  if (!reader.overflowed()) return base::fail(done.error().text);
+  // Such a number is valid JSON that the parser refuses all the same; where a
+  // record skips it or ignores its value it must do no harm. Its value is never
+  // used, so a second pass reads the text with each of them as zero.
+  const std::string tamed = with_tamed_numbers(text);
+  Reader again(tamed, &cursor, root);
+  if (auto redone = run(tamed, again, &cursor); !redone) return base::fail(redone.error().text);
+  return take(again);
 }
 
 }  // namespace
 
 base::Result<Store> read_store(std::string_view text) {
-  const char* cursor = nullptr;
-  Reader reader(text, &cursor, Slot::store);
-  if (auto done = run(text, reader, &cursor); !done) return base::fail(done.error().text);
-  return std::move(reader.store());
+  return read_root(text, Slot::store, [](Reader& reader) -> base::Result<Store> { return std::move(reader.store()); });
 }
 
 base::Result<Bundle> read_bundle(std::string_view text) {
-  const char* cursor = nullptr;
-  Reader reader(text, &cursor, Slot::bundle);
-  if (auto done = run(text, reader, &cursor); !done) return base::fail(done.error().text);
-  return std::move(reader.root_bundle());
+  return read_root(text, Slot::bundle,
+                   [](Reader& reader) -> base::Result<Bundle> { return std::move(reader.root_bundle()); });
 }
 
 base::Result<ExportedRecord> read_exported(std::string_view text) {
-  const char* cursor = nullptr;
-  Reader reader(text, &cursor, Slot::exported);
-  if (auto done = run(text, reader, &cursor); !done) return base::fail(done.error().text);
-  return ExportedRecord{std::move(reader.format()), std::move(reader.root_bundle())};
+  return read_root(text, Slot::exported, [](Reader& reader) -> base::Result<ExportedRecord> {
+    return ExportedRecord{std::move(reader.format()), std::move(reader.root_bundle())};
+  });
 }
 
 }  // namespace bundle::json

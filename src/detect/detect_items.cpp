@@ -55,11 +55,31 @@ bool looks_like_path(std::string_view line) {
   return drive || line.starts_with("\\\\");
 }
 
+// U+0000 to U+001F and U+007F; in UTF-8 these bytes stand only for themselves.
+bool has_control_character(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// The path of "file://localhost/C:/x" (or of "file://localhost"): the host
+// "localhost" names this computer, as no host does (RFC 8089).
+std::optional<std::string_view> path_after_localhost(std::string_view rest) {
+  constexpr std::string_view kLocalhost = "localhost";
+  if (!base::ascii_istarts_with(rest, kLocalhost)) return std::nullopt;
+  rest.remove_prefix(kLocalhost.size());
+  if (rest.empty()) return rest;
+  if (rest.front() != '/') return std::nullopt;  // a host such as localhost2
+  return rest.substr(1);
+}
+
 // file:///C:/x → C:\x; file://server/x → \\server\x.
 std::optional<bundle::Item> item_from_file_url(std::string_view rest, bool network) {
   std::string path = percent_decode(rest);
   // A URL that names nothing ("file:///") would make an item without a target.
   if (base::trim(path).empty()) return std::nullopt;
+  // No file name holds one; Windows would end "C:\notepad.exe%00.txt" at the
+  // NUL and open another file than the one classified and shown.
+  if (has_control_character(path)) return std::nullopt;
   std::replace(path.begin(), path.end(), '/', '\\');
   if (network) path.insert(0, "\\\\");
   return item_from_path(path);
@@ -70,7 +90,11 @@ std::optional<bundle::Item> item_from_line(std::string_view raw) {
   if (line.empty()) return std::nullopt;
 
   if (base::ascii_istarts_with(line, "file:///")) return item_from_file_url(line.substr(8), false);
-  if (base::ascii_istarts_with(line, "file://")) return item_from_file_url(line.substr(7), true);
+  if (base::ascii_istarts_with(line, "file://")) {
+    const std::string_view rest = line.substr(7);
+    if (auto local = path_after_localhost(rest)) return item_from_file_url(*local, false);
+    return item_from_file_url(rest, true);
+  }
 
   if (is_web_address(line)) {
     bundle::Item item;

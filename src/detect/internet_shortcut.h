@@ -2,11 +2,16 @@
 // Windows Internet-shortcut files (.url): an INI-style text whose
 // [InternetShortcut] section names the address in its URL= line.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace detect {
+
+// A real shortcut holds a few lines; a larger .url file is not read and counts
+// as a plain file.
+inline constexpr std::size_t kInternetShortcutMaxBytes = 64 * 1024;
 
 // The address of the first non-empty URL= line inside an [InternetShortcut]
 // section (both compared ASCII case-insensitively), or none. `bytes` are the

@@ -27,8 +27,8 @@ bundle::Item item_from_path(std::string_view path) {
   const std::optional<std::string> extension = path_extension(target);
 
   if (extension == "url") {
-    // An unreadable or address-less shortcut is classified like any other path.
-    if (auto bytes = base::read_file(target)) {
+    // An unreadable, oversized or address-less shortcut is classified like any other path.
+    if (auto bytes = base::read_file(target, kInternetShortcutMaxBytes)) {
       if (auto address = internet_shortcut_address(*bytes)) {
         item.kind = bundle::Kind::url;
         item.name = path_stem(target);

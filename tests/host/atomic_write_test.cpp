@@ -293,28 +293,48 @@ TEST(AtomicWritePaths, FoldersThroughLinks) {
 TEST(AtomicWritePaths, ReadFileClassifiesFailures) {
   TempDir dir;
   write_plain(dir.file("file"), std::string("a\0b", 3));
-  auto bytes = base::read_file(dir.file("file"));
+  auto bytes = base::read_file(dir.file("file"), 1024);
   ASSERT_TRUE(bytes);
   EXPECT_EQ(*bytes, std::string("a\0b", 3));
 
-  auto missing = base::read_file(dir.file("missing"));
+  auto missing = base::read_file(dir.file("missing"), 1024);
   ASSERT_FALSE(missing);
   EXPECT_TRUE(missing.error().not_found);
   EXPECT_EQ(missing.error().text, std::strerror(ENOENT));
 
-  auto through_file = base::read_file(dir.file("file/x"));
+  auto through_file = base::read_file(dir.file("file/x"), 1024);
   ASSERT_FALSE(through_file);
   EXPECT_TRUE(through_file.error().not_found);
 
-  auto folder = base::read_file(dir.path());
+  auto folder = base::read_file(dir.path(), 1024);
   ASSERT_FALSE(folder);
   EXPECT_FALSE(folder.error().not_found);
 
   write_plain(dir.file("latin1"), "caf\xE9");
-  auto text = base::read_text_file(dir.file("latin1"));
+  auto text = base::read_text_file(dir.file("latin1"), 1024);
   ASSERT_FALSE(text);
   EXPECT_FALSE(text.error().not_found);
   EXPECT_EQ(text.error().text, std::strerror(EILSEQ));
+}
+
+TEST(AtomicWritePaths, ReadFileRefusesMoreThanItsLimit) {
+  TempDir dir;
+  write_plain(dir.file("ten"), "0123456789");
+  auto exact = base::read_file(dir.file("ten"), 10);
+  ASSERT_TRUE(exact);
+  EXPECT_EQ(*exact, "0123456789");
+
+  auto over = base::read_file(dir.file("ten"), 9);
+  ASSERT_FALSE(over);
+  EXPECT_TRUE(over.error().too_large);
+  EXPECT_FALSE(over.error().not_found);
+  EXPECT_EQ(over.error().text, std::strerror(EFBIG));
+  EXPECT_TRUE(base::read_text_file(dir.file("ten"), 9).error().too_large);
+
+  // A file without a size that never ends is cut off one byte past the limit.
+  auto endless = base::read_file("/dev/zero", 4096);
+  ASSERT_FALSE(endless);
+  EXPECT_TRUE(endless.error().too_large);
 }
 
 TEST(AtomicWritePaths, CreateDirectories) {

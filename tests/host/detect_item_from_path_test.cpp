@@ -5,6 +5,7 @@
 #include <string>
 
 #include "detect/detect.h"
+#include "detect/internet_shortcut.h"
 #include "temp_dir.h"
 
 namespace {
@@ -149,6 +150,18 @@ TEST_F(InternetShortcut, WhichLinesCount) {
       EXPECT_EQ(item.target, c.address) << c.contents;
     }
   }
+}
+
+TEST_F(InternetShortcut, OneOverTheLimitIsAPlainFile) {
+  const std::string header = "[InternetShortcut]\nURL=https://a.bc\n";
+  const std::string filler(detect::kInternetShortcutMaxBytes - header.size(), 'x');
+  const Item at_limit = classify("at.url", header + filler);
+  EXPECT_EQ(at_limit.kind, Kind::url);
+  EXPECT_EQ(at_limit.target, "https://a.bc");
+
+  const Item over = classify("over.url", header + filler + "x");
+  EXPECT_EQ(over.kind, Kind::file);
+  EXPECT_EQ(over.target, dir.file("over.url"));
 }
 
 TEST_F(InternetShortcut, AFolderNamedLikeAShortcutIsAFolder) {

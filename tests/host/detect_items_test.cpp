@@ -178,6 +178,30 @@ TEST(DetectItems, FileUrls) {
   });
 }
 
+TEST(DetectItems, FileUrlsDecodingToControlCharactersGiveNoItem) {
+  check_lines({
+      {"file:///C:/windows/notepad.exe%00.txt", std::nullopt},
+      {"file:///C:/a%0Ab.txt", std::nullopt},
+      {"file:///C:/a%09b.txt", std::nullopt},
+      {"file:///C:/a%1Fb.txt", std::nullopt},
+      {"file:///C:/a%7Fb.txt", std::nullopt},
+      {"file://nas/share/a%00b.txt", std::nullopt},
+      {"file:///C:/a%20%7E%C2%A0b.txt", Expected{Kind::file, "C:\\a ~\u00A0b.txt"}},
+  });
+}
+
+TEST(DetectItems, FileUrlsOfLocalhostAreLocalPaths) {
+  check_lines({
+      {"file://localhost/C:/x", Expected{Kind::file, "C:\\x"}},
+      {"file://LOCALHOST/C:/My%20Docs/", Expected{Kind::folder, "C:\\My Docs\\"}},
+      {"FILE://LocalHost/c:/tools/x.exe", Expected{Kind::app, "c:\\tools\\x.exe"}},
+      {"file://localhost", std::nullopt},
+      {"file://localhost/", std::nullopt},
+      {"file://server/share/x", Expected{Kind::file, "\\\\server\\share\\x"}},
+      {"file://localhost2/share/x", Expected{Kind::file, "\\\\localhost2\\share\\x"}},
+  });
+}
+
 TEST(DetectItems, DriveAndNetworkPaths) {
   check_lines({
       {"D:\\Docs", Expected{Kind::file, "D:\\Docs"}},

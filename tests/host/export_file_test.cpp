@@ -54,6 +54,7 @@ TEST(ExportFile, Rejections) {
   EXPECT_FALSE(bundle::parse_exported(good + "x"));
   // Any version number is accepted.
   EXPECT_TRUE(bundle::parse_exported("{\"format\": \"tolvik\", \"version\": 7, \"bundle\": {\"id\": \"b\", \"name\": \"n\"}}"));
+  EXPECT_TRUE(bundle::parse_exported("{\"format\": \"tolvik\", \"version\": 1e9999, \"bundle\": {\"id\": \"b\", \"name\": \"n\"}}"));
 }
 
 }  // namespace

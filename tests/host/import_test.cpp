@@ -75,6 +75,27 @@ TEST_F(ImportFiles, OnlyBadFilesAreNamedTogetherAndNothingIsSaved) {
   EXPECT_FALSE(fs::exists(state.store_path));
 }
 
+TEST_F(ImportFiles, FilesOverTheLimitAreRefusedAsTooLarge) {
+  const std::string huge = write("huge.tolvik", "");
+  fs::resize_file(huge, bundle::kExportFileMaxBytes + 1);  // sparse: nothing is written
+  const std::string bad = write("bad.tolvik", "hello");
+  app::import_files(state, {huge, bad});
+  EXPECT_EQ(state.store.bundles.size(), 1u);
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Too large to import (over 16 MiB): huge.tolvik · Not an tolvik bundle file: bad.tolvik");
+
+  app::import_files(state, {huge});
+  EXPECT_EQ(state.toast->text, "Too large to import (over 16 MiB): huge.tolvik");
+}
+
+TEST_F(ImportFiles, AFileOfExactlyTheLimitImports) {
+  std::string text = bundle::serialize_exported(bundle::Bundle{"x", "Trip", {}});
+  text.resize(bundle::kExportFileMaxBytes, ' ');
+  app::import_files(state, {write("full.tolvik", text)});
+  ASSERT_EQ(state.store.bundles.size(), 2u);
+  EXPECT_EQ(state.store.bundles[1].name, "Trip");
+}
+
 TEST_F(ImportFiles, AnEmptyListShowsNothing) {
   app::import_files(state, {});
   EXPECT_FALSE(state.toast);

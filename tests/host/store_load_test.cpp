@@ -221,6 +221,28 @@ TEST(StoreLoad, SyntaxErrorsCarryTheParsersPosition) {
   EXPECT_NE(parse_error("{\"bundles\": [\"\xFF\"]}").find("line 1, column"), std::string::npos);
 }
 
+TEST(StoreLoad, SkipsNumbersBeyondTheRangeOfADouble) {
+  // Valid JSON that no double can hold; where nothing reads it, it does no harm.
+  const Store store = parse_ok(R"({
+  "future": 1e9999,
+  "bundles": [{"id": "b1", "name": "1e9999 \"-1e400", "extra": [-1e400, {"z": 1E+999}],
+               "items": [{"kind": "file", "target": "x", "size": 1.5e309}]}]
+})");
+  const Store expected{1, {Bundle{"b1", "1e9999 \"-1e400", {Item{Kind::file, "x", "", ""}}}}};
+  EXPECT_EQ(store, expected);
+}
+
+TEST(StoreLoad, NumberErrorsCarryLineAndColumn) {
+  EXPECT_EQ(parse_error("{\"future\": 1,\n \"version\": 1e9999}"),
+            "parse error at line 2, column 18: invalid type: found a floating-point number, expected an unsigned "
+            "32-bit integer");
+  EXPECT_EQ(parse_error("{\"bundles\": [{\"id\": \"b\", \"name\": -1e400}]}"),
+            "parse error at line 1, column 39: invalid type: found a floating-point number, expected a string");
+  // The text after an out-of-range number is still read as it stands.
+  EXPECT_NE(parse_error("{\"future\": 1e9999.5}").find("line 1, column 18"), std::string::npos);
+  EXPECT_NE(parse_error("{\"version\": 1.}").find("line 1, column 15"), std::string::npos);
+}
+
 TEST(StoreLoad, RepairsEmptyAndRepeatedIds) {
   const Store store = parse_ok(R"({"bundles": [
     {"id": "same", "name": "1"},
@@ -306,6 +328,16 @@ TEST(StoreLoad, UnreadableFilesAreErrorsWithTheSystemsText) {
   ASSERT_FALSE(store);
   EXPECT_EQ(store.error().text,
             "parse error at line 1, column 13: invalid type: found a number, expected an array of bundles");
+}
+
+TEST(StoreLoad, AFileOverTheLimitIsUnreadable) {
+  TempDir dir;
+  const std::string path = dir.file("bundles.json");
+  write_bytes(path, "");
+  fs::resize_file(path, bundle::kStoreFileMaxBytes + 1);  // sparse: nothing is written
+  auto store = bundle::load_store(path);
+  ASSERT_FALSE(store);
+  EXPECT_EQ(store.error().text, std::strerror(EFBIG));
 }
 
 }  // namespace

@@ -127,12 +127,12 @@ TEST(AtomicWrite, FailsWhenTheTemporaryFileCannotBeCreated) {
 
 TEST(WinFile, ReadFailuresAndTheirTexts) {
   TempFolder dir;
-  auto missing = base::read_file(dir.path("missing.json"));
+  auto missing = base::read_file(dir.path("missing.json"), 1024);
   ASSERT_FALSE(missing);
   EXPECT_TRUE(missing.error().not_found);
   EXPECT_EQ(missing.error().text, base::system_error_text(ERROR_FILE_NOT_FOUND));
 
-  auto no_folder = base::read_file(dir.path("no\\such\\folder\\bundles.json"));
+  auto no_folder = base::read_file(dir.path("no\\such\\folder\\bundles.json"), 1024);
   ASSERT_FALSE(no_folder);
   EXPECT_TRUE(no_folder.error().not_found);
 
@@ -147,9 +147,23 @@ TEST(WinFile, ReadFailuresAndTheirTexts) {
   EXPECT_FALSE(bad_text.error().text.empty());
   EXPECT_EQ(bad_text.error().text.find('\n'), std::string::npos);
 
-  auto folder = base::read_file(dir.path());
+  auto folder = base::read_file(dir.path(), 1024);
   ASSERT_FALSE(folder);
   EXPECT_FALSE(folder.error().not_found);
+}
+
+TEST(WinFile, ReadRefusesMoreThanItsLimit) {
+  TempFolder dir;
+  write_plain(dir.path("ten"), "0123456789");
+  auto exact = base::read_file(dir.path("ten"), 10);
+  ASSERT_TRUE(exact);
+  EXPECT_EQ(*exact, "0123456789");
+
+  auto over = base::read_file(dir.path("ten"), 9);
+  ASSERT_FALSE(over);
+  EXPECT_TRUE(over.error().too_large);
+  EXPECT_FALSE(over.error().not_found);
+  EXPECT_EQ(over.error().text, base::system_error_text(ERROR_FILE_TOO_LARGE));
 }
 
 TEST(WinFile, PathTextHelpers) {
