@@ -124,13 +124,13 @@ int run_window(const StartPlan& plan) {
 
   auto main = std::make_unique<MainWindow>(window);
   main->edit_style = make_edit_style(dark, dpi);
-  // Without a rendering context the program runs on and draws nothing.
-  if (auto made = gfx::Gfx::create(window, dpi)) main->set_gfx(std::move(made).value());
   AppState& state = main->state;
+  state.dpi = dpi;
+  // Without a rendering context the program runs on; each paint tries again.
+  main->make_gfx();
   state.store = std::move(store);
   state.store_path = path;
   state.dark = dark;
-  state.dpi = dpi;
   restore_selection(state, read_setting_text("Selected"));
   if (kept_aside) show_toast(state, broken_store_notice(*kept_aside));
   install_main_window(std::move(main));
