@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -74,6 +75,26 @@ const TableMap* table_for(std::string_view code) {
   return nullptr;
 }
 
+// A placeholder "{N}" at the start of a text: N in plain decimal (no sign,
+// no leading zero) and the placeholder's length.
+struct Placeholder {
+  std::size_t index;
+  std::size_t length;
+};
+
+std::optional<Placeholder> placeholder_at(std::string_view text) {
+  constexpr std::size_t kMaxDigits = 4;  // far beyond any argument list
+  std::size_t index = 0;
+  std::size_t at = 1;
+  for (; at < text.size() && at <= kMaxDigits && text[at] >= '0' && text[at] <= '9'; ++at) {
+    index = index * 10 + static_cast<std::size_t>(text[at] - '0');
+  }
+  const std::size_t digits = at - 1;
+  if (digits == 0 || at >= text.size() || text[at] != '}') return std::nullopt;
+  if (digits > 1 && text[1] == '0') return std::nullopt;
+  return Placeholder{index, at + 1};
+}
+
 }  // namespace
 
 std::span<const Language> languages() { return kLanguages; }
@@ -122,23 +143,22 @@ std::string_view text(std::string_view korean, std::string_view english) {
 }
 
 std::string fill(std::string_view text, std::initializer_list<std::string_view> args) {
-  std::string result(text);
-  std::size_t index = 0;
-  for (std::string_view arg : args) {
-    std::string placeholder(1, '{');
-    placeholder += std::to_string(index++);
-    placeholder += '}';
-    std::string next;
-    next.reserve(result.size() + arg.size());
-    std::size_t from = 0;
-    for (std::size_t at; (at = result.find(placeholder, from)) != std::string::npos;
-         from = at + placeholder.size()) {
-      next.append(result, from, at - from);
-      next.append(arg);
+  // One pass over the template: a name such as "Budget {1}" is inserted as it
+  // is, never read again for placeholders.
+  std::string result;
+  result.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t open; (open = text.find('{', from)) != std::string_view::npos;) {
+    result.append(text, from, open - from);
+    from = open + 1;
+    if (const auto placeholder = placeholder_at(text.substr(open)); placeholder && placeholder->index < args.size()) {
+      result.append(args.begin()[placeholder->index]);
+      from = open + placeholder->length;
+    } else {
+      result += '{';
     }
-    next.append(result, from, std::string::npos);
-    result = std::move(next);
   }
+  result.append(text, from, std::string_view::npos);
   return result;
 }
 

@@ -23,7 +23,8 @@ std::span<const Language> languages();
 // The text to show in the current language; lives for the whole run.
 std::string_view text(std::string_view korean, std::string_view english);
 
-// Replaces "{0}", "{1}", ... index by index without re-scanning inserted text.
+// Replaces "{0}", "{1}", ... in one pass over `text`: placeholders are found
+// in the template only, never in the inserted arguments.
 std::string fill(std::string_view text, std::initializer_list<std::string_view> args);
 
 // The current language's code (decided on first use, then fixed).

@@ -153,16 +153,16 @@ int run_window(const StartPlan& plan) {
 
   auto main = std::make_unique<MainWindow>(window);
   main->edit_style = make_edit_style(dark, dpi);
-  // Without a rendering context the program runs on and draws nothing.
-  if (auto made = gfx::Gfx::create(window, dpi)) main->set_gfx(std::move(made).value());
+  AppState& state = main->state;
+  state.dpi = dpi;
+  // Without a rendering context the program runs on; each paint tries again.
+  main->make_gfx();
   // The selection is scrolled into view for the window's real size.
   main->take_client_size();
-  AppState& state = main->state;
   state.store = std::move(opened.store);
   state.store_path = path;
   state.store_hold = std::move(opened.hold);
   state.dark = dark;
-  state.dpi = dpi;
   // Repaired ids are kept, so that "Selected", shortcuts and --open find the
   // bundle again next time.
   if (opened.save_now) save_store(state);

@@ -26,6 +26,7 @@
 #include "app/state_slot_win.h"
 #include "app/targets.h"
 #include "app/workers_win.h"
+#include "base/failure_trace.h"
 #include "base/utf.h"
 #include "lang/lang.h"
 #include "winshell/clipboard_win.h"
@@ -37,34 +38,20 @@ namespace {
 
 void run_deferred(HWND window);
 
-// Sizes the buffers and the layout to the client area.
-void apply_client_size(MainWindow& main, UINT width, UINT height) {
-  if (main.gfx) main.gfx->resize(std::max<UINT>(width, 1), std::max<UINT>(height, 1));
-  main.state.client_width = static_cast<float>(width);
-  main.state.client_height = static_cast<float>(height);
-  clamp_scrolls(main.state, layout_view(main.state, main.state.platform.text_measure()));
-}
-
-// One frame from the state. Without a rendering context nothing is drawn; a
-// lost device is replaced for the next frame.
-void paint(MainWindow& main) {
-  // The frame always matches the client area, even when a size change came
-  // while the state was in use.
-  RECT client{};
-  GetClientRect(main.window, &client);
-  const auto width = static_cast<UINT>(client.right - client.left);
-  const auto height = static_cast<UINT>(client.bottom - client.top);
-  if (static_cast<float>(width) != main.state.client_width || static_cast<float>(height) != main.state.client_height) {
-    apply_client_size(main, width, height);
+// One frame on the current context; a frame that cannot begin or whose
+// device was lost drops the context and returns false.
+bool draw_frame(MainWindow& main) {
+  const HRESULT begun = main.gfx->begin_frame(gfx::palette(main.state.dark).background);
+  if (FAILED(begun)) {
+    main.drop_gfx("Gfx::begin_frame", begun);
+    return false;
   }
-  main.layout_edits();
-  if (!main.gfx) return;
-  main.gfx->begin_frame(gfx::palette(main.state.dark).background);
   paint_view(*main.gfx, main.state, main.icons);
   if (main.gfx->end_frame()) {
-    auto made = gfx::Gfx::create(main.window, main.state.dpi);
-    main.set_gfx(made ? std::move(made).value() : nullptr);
+    main.set_gfx(nullptr);  // end_frame wrote the failing call to the debugger output
+    return false;
   }
+  return true;
 }
 
 float lparam_x(LPARAM lparam) { return static_cast<float>(static_cast<std::int16_t>(LOWORD(lparam))); }
@@ -197,11 +184,13 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
   switch (message) {
     case WM_SIZE:
       // The fields are placed by the paint that follows.
-      apply_client_size(main, LOWORD(lparam), HIWORD(lparam));
+      main.apply_client_size(LOWORD(lparam), HIWORD(lparam));
       state.platform.invalidate();
       return 0;
     case WM_PAINT:
-      paint(main);
+      // Validated even when nothing could be drawn: the next invalidation
+      // tries again, so a missing context never makes a loop of paints.
+      main.paint();
       ValidateRect(window, nullptr);
       return 0;
     case WM_MOUSEMOVE:
@@ -479,6 +468,53 @@ MainWindow::~MainWindow() {
 void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
   icons.clear();
   gfx = std::move(made);
+}
+
+bool MainWindow::make_gfx() {
+  // The old context goes first: the window takes only one swap chain.
+  set_gfx(nullptr);
+  auto made = gfx::Gfx::create(window, state.dpi);
+  if (!made) {
+    base::trace_failure("rendering context: " + made.error().step, made.error().hr);
+    return false;
+  }
+  set_gfx(std::move(made).value());
+  return true;
+}
+
+void MainWindow::drop_gfx(std::string_view step, HRESULT hr) {
+  base::trace_failure(step, hr);
+  set_gfx(nullptr);
+}
+
+void MainWindow::apply_client_size(UINT width, UINT height) {
+  if (gfx) {
+    const HRESULT resized = gfx->resize(std::max<UINT>(width, 1), std::max<UINT>(height, 1));
+    if (FAILED(resized)) drop_gfx("Gfx::resize", resized);
+  }
+  state.client_width = static_cast<float>(width);
+  state.client_height = static_cast<float>(height);
+  clamp_scrolls(state, layout_view(state, platform.text_measure()));
+}
+
+bool MainWindow::paint() {
+  // The frame always matches the client area, even when a size change came
+  // while the state was in use.
+  RECT client{};
+  GetClientRect(window, &client);
+  const auto width = static_cast<UINT>(client.right - client.left);
+  const auto height = static_cast<UINT>(client.bottom - client.top);
+  if (static_cast<float>(width) != state.client_width || static_cast<float>(height) != state.client_height) {
+    apply_client_size(width, height);
+  }
+  // At most one new context per paint: one that is missing, or one for a
+  // context lost during this frame.
+  const bool had_gfx = gfx != nullptr;
+  const bool ready = had_gfx || make_gfx();
+  layout_edits();
+  if (!ready) return false;
+  if (draw_frame(*this)) return true;
+  return had_gfx && make_gfx() && draw_frame(*this);
 }
 
 void MainWindow::layout_edits() {

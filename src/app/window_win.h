@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/app_state.h"
 #include "app/icon_cache_win.h"
@@ -96,6 +97,22 @@ struct MainWindow {
   // Installs (or, with null, removes) the rendering context; icons made by
   // the previous one are dropped.
   void set_gfx(std::unique_ptr<gfx::Gfx> made);
+  // Replaces the rendering context with a new one for the window at the
+  // state's DPI, releasing the old one first; false when creation failed
+  // (the window then has none, and the failure is in the debugger output).
+  bool make_gfx();
+  // Releases a context that failed at `step` with `hr` (written to the
+  // debugger output); the next paint makes a new one.
+  void drop_gfx(std::string_view step, HRESULT hr);
+
+  // Sizes the buffers and the layout to the client area. A context whose
+  // buffers cannot be resized is dropped, for the next paint to replace.
+  void apply_client_size(UINT width, UINT height);
+  // One frame from the state (WM_PAINT). A missing context is made first,
+  // and one lost during the frame is replaced and the frame drawn again,
+  // but no more than one context is made per paint. True when a frame was
+  // presented.
+  bool paint();
 
   // The state's client size from the window (before the first layout).
   void take_client_size();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "base/failure_trace.h"
 #include "gfx/gfx_internal_win.h"
 
 namespace gfx {
@@ -152,9 +153,20 @@ base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi) 
 }
 
 Gfx::~Gfx() {
-  if (in_frame_) {
-    context_->EndDraw();
-    context_->SetTarget(nullptr);
+  if (in_frame_) context_->EndDraw();
+  // A window takes one flip-model swap chain at a time. Let go of this one
+  // now rather than at the device's deferred destruction, so that a new
+  // context can be made for the same window straight away.
+  if (context_) context_->SetTarget(nullptr);
+  target_bitmap_.Reset();
+  swap_chain_.Reset();
+  if (d3d_device_) {
+    ComPtr<ID3D11DeviceContext> immediate;
+    d3d_device_->GetImmediateContext(&immediate);
+    if (immediate) {
+      immediate->ClearState();
+      immediate->Flush();
+    }
   }
 }
 
@@ -178,6 +190,7 @@ HRESULT Gfx::make_target() {
 HRESULT Gfx::resize(UINT width, UINT height) {
   // The swap chain refuses to resize while a bitmap of its buffers lives.
   if (in_frame_) return kNotNow;
+  if (device_removed_) return kDeviceRemoved;
   context_->SetTarget(nullptr);
   target_bitmap_.Reset();
   const HRESULT hr = swap_chain_->ResizeBuffers(0, std::max(width, 1u), std::max(height, 1u), DXGI_FORMAT_UNKNOWN, 0);
@@ -210,9 +223,11 @@ bool Gfx::end_frame() {
   const HRESULT drawn = context_->EndDraw();
   context_->SetTarget(nullptr);
   in_frame_ = false;
+  if (FAILED(drawn)) base::trace_failure("ID2D1DeviceContext::EndDraw", drawn);
   if (drawn == kRecreateTarget) return true;
   if (!frame_on_window_) return false;
-  const HRESULT presented = swap_chain_->Present(1, 0);
+  const HRESULT presented = device_removed_ ? kDeviceRemoved : swap_chain_->Present(1, 0);
+  if (FAILED(presented)) base::trace_failure("IDXGISwapChain::Present", presented);
   return presented == kDeviceRemoved || presented == kDeviceReset;
 }
 

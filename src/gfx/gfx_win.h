@@ -70,8 +70,8 @@ class Gfx final : public TextMeasure {
   // use it to read pixels back. Drawing calls outside a frame do nothing.
   HRESULT begin_frame(Color clear, ID2D1Bitmap1* target = nullptr);
   // Ends the frame and presents it (sync interval 1). True when the device
-  // was lost and the whole Gfx must be created again; other errors are
-  // ignored (the next paint draws again).
+  // was lost and the whole Gfx must be created again; other errors go to the
+  // debugger output only (the next paint draws again).
   bool end_frame();
   bool in_frame() const { return in_frame_; }
 
@@ -122,6 +122,12 @@ class Gfx final : public TextMeasure {
   float line_width(std::string_view text, TextFormat format) override;
   float wrapped_height(std::string_view text, float max_width) override;
 
+  // For tests: from now on presents and resizes fail with
+  // DXGI_ERROR_DEVICE_REMOVED while the context keeps its device and swap
+  // chain, as after a real removal. Direct3D 11 has no call that removes a
+  // device, and Wine never removes one.
+  void mark_device_removed() { device_removed_ = true; }
+
   // For tests and diagnostics.
   IDXGISwapChain1* swap_chain() const { return swap_chain_.Get(); }
   ID2D1DeviceContext* device_context() const { return context_.Get(); }
@@ -163,6 +169,7 @@ class Gfx final : public TextMeasure {
   float scale_ = 1.0f;
   bool in_frame_ = false;
   bool frame_on_window_ = false;  // the open frame draws into the back buffer
+  bool device_removed_ = false;   // see mark_device_removed
 };
 
 }  // namespace gfx

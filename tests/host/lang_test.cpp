@@ -32,14 +32,30 @@ TEST(LanguageChoice, WindowsDisplayLanguageByPrimaryLanguage) {
 TEST(Fill, ReplacesIndexByIndex) {
   EXPECT_EQ(lang::fill("Added {1} to “{0}”", {"Work", "3"}), "Added 3 to “Work”");
   EXPECT_EQ(lang::fill("{0}{0}{1}", {"a", "b"}), "aab");
-  // A "{1}" that arrives inside argument 0 is replaced by argument 1.
-  EXPECT_EQ(lang::fill("{0} and {1}", {"x{1}", "y"}), "xy and y");
-  // Inserted text is not scanned again for the same placeholder.
-  EXPECT_EQ(lang::fill("{0}", {"{0}"}), "{0}");
   // Placeholders without an argument stay.
   EXPECT_EQ(lang::fill("{0} of {1}", {"1"}), "1 of {1}");
   EXPECT_EQ(lang::fill("{0} {10}", {"a"}), "a {10}");
   EXPECT_EQ(lang::fill("no placeholders", {"a", "b"}), "no placeholders");
+}
+
+TEST(Fill, InsertedArgumentsAreNeverReadForPlaceholders) {
+  EXPECT_EQ(lang::fill("Added {1} to “{0}”", {"Budget {1}", "1"}), "Added 1 to “Budget {1}”");
+  EXPECT_EQ(lang::fill("{0} and {1}", {"x{1}", "y"}), "x{1} and y");
+  EXPECT_EQ(lang::fill("{0}", {"{0}"}), "{0}");
+  EXPECT_EQ(lang::fill("{1}{0}", {"{1}", "{0}"}), "{0}{1}");
+  // An argument ending in "{" does not join the template text after it.
+  EXPECT_EQ(lang::fill("{0}1}", {"{", "x"}), "{1}");
+  EXPECT_EQ(lang::fill("{0}", {"a {"}), "a {");
+}
+
+TEST(Fill, BracesThatAreNoPlaceholderStay) {
+  EXPECT_EQ(lang::fill("a {", {"x"}), "a {");
+  EXPECT_EQ(lang::fill("{", {"x"}), "{");
+  EXPECT_EQ(lang::fill("{}{x}{-0}{ 0}", {"x"}), "{}{x}{-0}{ 0}");
+  EXPECT_EQ(lang::fill("{00}{01}", {"x", "y"}), "{00}{01}");
+  EXPECT_EQ(lang::fill("{{0}}", {"x"}), "{x}");
+  EXPECT_EQ(lang::fill("{0", {"x"}), "{0");
+  EXPECT_EQ(lang::fill("{99999999999999999999}", {"x"}), "{99999999999999999999}");
 }
 
 TEST(Lookup, BuiltInLanguagesUseThePair) {
