@@ -56,6 +56,7 @@ class BenchPlatform final : public app::Platform {
   int show_menu(float, float, const std::vector<app::MenuEntry>&) override { return 0; }
   int show_settings_menu(float, float, const app::SettingsMenu&) override { return 0; }
   void show_information(std::string_view, std::string_view) override {}
+  bool ask_yes_no(std::string_view) override { return false; }
   std::optional<std::string> read_setting_text(std::string_view) override { return std::nullopt; }
   std::optional<std::uint32_t> read_setting_number(std::string_view) override { return std::nullopt; }
   void write_setting_number(std::string_view, std::uint32_t) override {}

@@ -108,6 +108,9 @@ class Platform {
   virtual int show_settings_menu(float x, float y, const SettingsMenu& menu) = 0;
   // An information message box owned by the window.
   virtual void show_information(std::string_view text, std::string_view caption) = 0;
+  // A warning with Yes and No, owned by the window, No the default: true for
+  // Yes; false as well when the window went away meanwhile.
+  virtual bool ask_yes_no(std::string_view text) = 0;
 
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;

@@ -13,6 +13,7 @@
 
 #include "app/act/shell_opener_win.h"
 #include "app/edit/fields_win.h"
+#include "app/messages_win.h"
 #include "app/settings_win.h"
 #include "app/state_slot_win.h"
 #include "app/window_win.h"
@@ -206,6 +207,14 @@ void WinPlatform::show_information(std::string_view text, std::string_view capti
   const std::wstring wide_caption = base::widen(caption);
   Lend lend;
   MessageBoxW(window_, wide_text.c_str(), wide_caption.c_str(), MB_ICONINFORMATION);
+}
+
+bool WinPlatform::ask_yes_no(std::string_view text) {
+  const std::wstring wide_text = base::widen(text);
+  Lend lend;
+  // No is the default button: Enter alone must not start what someone else chose.
+  const int answer = MessageBoxW(window_, wide_text.c_str(), kWindowTitle, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2);
+  return lend.state_alive() && answer == IDYES;
 }
 
 void WinPlatform::forget_icon(const std::string& item_key) { owner_.icons.erase(item_key); }

@@ -6,10 +6,13 @@
 
 #include "app/act/edit_support.h"
 #include "app/act/open.h"
+#include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "base/file.h"
 #include "base/unicode.h"
+#include "bundle/atomic_write.h"
+#include "bundle/store_file.h"
 #include "detect/path.h"
 #include "lang/lang.h"
 
@@ -94,8 +97,21 @@ const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::strin
   return nullptr;
 }
 
+namespace {
+
+// A Yes of the window-less open. When the store cannot be read or written, or
+// the bundle changed meanwhile, nothing is kept and the next opening asks again.
+void remember_review(const std::string& store_path, const bundle::Bundle& shown,
+                     const std::vector<std::size_t>& positions) {
+  auto current = bundle::load_store(store_path);
+  if (!current || !clear_review_marks(*current, shown.id, shown.items, positions)) return;
+  (void)bundle::write_file_atomically(store_path, bundle::serialize_store(*current));
+}
+
+}  // namespace
+
 std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
-                                           Opener& opener) {
+                                           Opener& opener, const AskYesNo& ask, const std::string& store_path) {
   if (!loaded) {
     return std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) + "\n\n" +
            loaded.error().text;
@@ -106,6 +122,10 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
                                  "Couldn't find the bundle “{0}”. It may have been deleted, or the shortcut was "
                                  "made on another PC."),
                       {id});
+  }
+  if (const std::vector<std::size_t> asked = unreviewed_items(found->items); !asked.empty()) {
+    if (!ask(review_question(*found, asked))) return std::nullopt;
+    remember_review(store_path, *found, asked);
   }
   const OpenResult result = open_items(found->items, opener);
   if (result.missing.empty() && result.failed.empty() && !found->items.empty()) return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,10 +67,16 @@ std::string broken_store_notice(std::string_view kept_path);
 // Unicode lower-casing.
 const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::string_view id);
 
+// The window-less open's yes/no question, a top-level box: true for Yes.
+using AskYesNo = std::function<bool(const std::string& text)>;
+
 // Runs the window-less open; returns the message box text, or nothing when
-// everything opened.
+// everything opened or the user chose not to start what came from a file.
+// A bundle with items still to be reviewed asks first; a Yes is written to
+// the store file at `store_path`, read afresh so that changes the window made
+// meanwhile are kept.
 std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
-                                           Opener& opener);
+                                           Opener& opener, const AskYesNo& ask, const std::string& store_path);
 
 // "LastUpdateCheck": unsigned decimal seconds, one leading "+" allowed.
 std::optional<std::uint64_t> parse_unix_seconds(std::string_view text);

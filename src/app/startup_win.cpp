@@ -30,6 +30,12 @@ void show_message(const std::string& text) {
   MessageBoxW(nullptr, base::widen(text).c_str(), kWindowTitle, kMessageBoxStyle);
 }
 
+// No is the default button: Enter alone must not start what someone else chose.
+bool ask_yes_no(const std::string& text) {
+  return MessageBoxW(nullptr, base::widen(text).c_str(), kWindowTitle,
+                     kMessageBoxStyle | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 std::vector<std::string> command_line_arguments() {
   const wchar_t* line = GetCommandLineW();
   const std::u16string_view view(reinterpret_cast<const char16_t*>(line), wcslen(line));
@@ -46,7 +52,8 @@ int run_unregister() {
 int run_windowless_open(const std::string& id) {
   base::ComScope com(COINIT_APARTMENTTHREADED);
   ShellOpener opener;
-  if (auto message = windowless_open(bundle::load_store(bundle::store_path()), id, opener)) show_message(*message);
+  const std::string path = bundle::store_path();
+  if (auto message = windowless_open(bundle::load_store(path), id, opener, ask_yes_no, path)) show_message(*message);
   return 0;
 }
 

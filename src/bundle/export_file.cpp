@@ -11,8 +11,12 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
 
 std::string serialize_exported(const Bundle& bundle) {
+  // The receiver decides for itself what to ask about; a mark never travels,
+  // so a bundle exported and imported again is asked about again.
+  Bundle shared = bundle;
+  for (Item& item : shared.items) item.unreviewed = false;
   std::string out = "{\n  \"format\": \"tolvik\",\n  \"version\": 1,\n  \"bundle\": ";
-  serialize_bundle(bundle, out, 1);
+  serialize_bundle(shared, out, 1);
   out += "\n}";
   return out;
 }

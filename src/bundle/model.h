@@ -20,6 +20,11 @@ struct Item {
   std::string target;  // a file-system path, or a web address / other URI for url
   std::string args;    // command-line parameters, used only for kind app
   std::string name;    // a label chosen by the user; empty means the derived label
+  // Came from someone else's bundle file and starts a program or hands its
+  // target to a handler other than the browser: the user is asked once before
+  // it is first started. Stored only while set ("unreviewed": true), so older
+  // versions skip it and stores without imports keep their exact form.
+  bool unreviewed = false;
 
   bool operator==(const Item&) const = default;
 };

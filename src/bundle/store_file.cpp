@@ -93,6 +93,11 @@ void serialize_item(const Item& item, std::string& out, int depth) {
     out += ",\n";
     append_member(out, depth + 1, "name", item.name);
   }
+  if (item.unreviewed) {
+    out += ",\n";
+    append_indent(out, depth + 1);
+    out += "\"unreviewed\": true";
+  }
   out += '\n';
   append_indent(out, depth);
   out += '}';

@@ -31,6 +31,7 @@ enum class Slot : std::uint8_t {
   target,
   args,
   item_name,
+  unreviewed,
   exported,
   format,
   exported_version,
@@ -54,7 +55,8 @@ constexpr Field kBundleFields[] = {{"id", Slot::id, true}, {"name", Slot::name, 
 constexpr Field kItemFields[] = {{"kind", Slot::kind, true},
                                  {"target", Slot::target, true},
                                  {"args", Slot::args, false},
-                                 {"name", Slot::item_name, false}};
+                                 {"name", Slot::item_name, false},
+                                 {"unreviewed", Slot::unreviewed, false}};
 constexpr Field kExportedFields[] = {
     {"format", Slot::format, true}, {"version", Slot::exported_version, true}, {"bundle", Slot::bundle, true}};
 
@@ -74,6 +76,7 @@ std::string_view expected(Slot slot) {
     case Slot::kind: return "one of `app`, `file`, `folder`, `url`";
     case Slot::exported: return "an exported bundle (an object or an array)";
     case Slot::exported_version: return "a number";
+    case Slot::unreviewed: return "a boolean";
     default: return "a string";
   }
 }
@@ -88,7 +91,17 @@ class Reader {
   }
 
   bool null() { return scalar("null"); }
-  bool boolean(bool) { return scalar("a boolean"); }
+  bool boolean(bool value) {
+    if (skip_depth_ > 0) return true;
+    const std::size_t at = offset();
+    Slot slot;
+    if (!take_slot(slot, at)) return false;
+    if (slot == Slot::unreviewed) {
+      item_->unreviewed = value;
+      return true;
+    }
+    return slot == Slot::skip || wrong_type(slot, "a boolean", at);
+  }
 
   bool number_unsigned(Json::number_unsigned_t value) {
     if (skip_depth_ > 0) return true;

@@ -31,4 +31,10 @@ std::string percent_decode(std::string_view text);
 // exe, lnk, bat, cmd, com, msc, appref-ms (lower-case, without the dot).
 bool is_app_extension(std::string_view extension);
 
+// The wider list of file types that run code when the shell opens them
+// (programs, scripts, installers, shortcuts, registry files…), any ASCII case,
+// without the dot. An item from someone else's bundle file that opens one of
+// them is asked about first.
+bool is_program_extension(std::string_view extension);
+
 }  // namespace detect

@@ -228,9 +228,10 @@ def test_bundle_files_on_the_command_line_are_imported_with_the_exact_store_form
     assert names == ["Report", "report 2", "Trip"], names
     ids = [b["id"] for b in saved["bundles"]]
     assert ids[0] == "b1" and len(set(ids)) == 3 and all(re.fullmatch(r"b[0-9a-f]+", i) for i in ids), ids
+    # The app came from a file: it is asked about before it first starts.
     assert saved["bundles"][1]["items"] == [
         {"kind": "folder", "target": "D:\\Work\\", "name": "작업"},
-        {"kind": "app", "target": "C:\\x.exe", "args": "-a \"b\""}]
+        {"kind": "app", "target": "C:\\x.exe", "args": "-a \"b\"", "unreviewed": True}]
     assert ctx.store.read_text(encoding="utf-8") == saved_form(saved)
     # The last imported bundle is selected.
     assert harness.reg_query(KEY, "Selected") == ids[2]

@@ -161,6 +161,19 @@ class FakePlatform final : public app::Platform {
     informations.emplace_back(std::string(text), std::string(caption));
   }
 
+  // Yes/no questions record their text and take the next queued answer (No
+  // when none is left), running `during_question` as their modal loop would.
+  std::vector<std::string> questions;
+  std::vector<bool> answers;
+  std::function<void()> during_question;
+  bool ask_yes_no(std::string_view text) override {
+    questions.emplace_back(text);
+    if (during_question) during_question();
+    const bool yes = !answers.empty() && answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return yes;
+  }
+
   std::map<std::string, std::uint32_t> numbers;
   std::optional<std::string> read_setting_text(std::string_view name) override {
     const auto found = settings.find(std::string(name));

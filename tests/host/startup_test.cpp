@@ -139,15 +139,21 @@ TEST(FindBundleToOpen, ExactIdWinsThenNameInAnyLetterCase) {
 TEST(WindowlessOpen, Messages) {
   FakeOpener opener;
   opener.existing = {"C:\\here.txt"};
-  const bundle::Store store = sample_store();
+  // None of these bundles came from a file, so nothing is asked.
+  auto open = [&opener](const base::Result<bundle::Store>& loaded, std::string_view id) {
+    return app::windowless_open(loaded, id, opener, [](const std::string& text) {
+      ADD_FAILURE() << "asked: " << text;
+      return false;
+    }, "unused");
+  };
+  const base::Result<bundle::Store> store(sample_store());
 
-  EXPECT_EQ(app::windowless_open(base::Result<bundle::Store>(store), "b4", opener), std::nullopt);
-  EXPECT_EQ(app::windowless_open(base::Result<bundle::Store>(store), "b1", opener),
-            "Month-end ΣΑΣ\n\n1 not found (missing.txt)");
-  EXPECT_EQ(app::windowless_open(base::Result<bundle::Store>(store), "b3", opener), "work\n\nThis bundle has no items");
-  EXPECT_EQ(app::windowless_open(base::Result<bundle::Store>(store), "", opener),
+  EXPECT_EQ(open(store, "b4"), std::nullopt);
+  EXPECT_EQ(open(store, "b1"), "Month-end ΣΑΣ\n\n1 not found (missing.txt)");
+  EXPECT_EQ(open(store, "b3"), "work\n\nThis bundle has no items");
+  EXPECT_EQ(open(store, ""),
             "Couldn't find the bundle “”. It may have been deleted, or the shortcut was made on another PC.");
-  EXPECT_EQ(app::windowless_open(base::Result<bundle::Store>(base::fail("parse error at line 2, column 3")), "b1", opener),
+  EXPECT_EQ(open(base::fail("parse error at line 2, column 3"), "b1"),
             "Couldn't read the saved bundles.\n\nparse error at line 2, column 3");
 }
 

@@ -205,6 +205,8 @@ TEST(StoreLoad, RejectsWrongTypesWithPosition) {
       {"\"text\"",
        "parse error at line 1, column 6: invalid type: found a string, expected the store (an object or an array)"},
       {R"([1, [], 3])", "parse error at line 1, column 9: too many elements: the store has 2 fields"},
+      {R"({"bundles": [{"id": "b", "name": "n", "items": [{"kind": "app", "target": "x", "unreviewed": 1}]}]})",
+       "parse error at line 1, column 94: invalid type: found a number, expected a boolean"},
   };
   for (const WrongType& c : cases) EXPECT_EQ(parse_error(c.text), c.error) << c.text;
 }

@@ -72,6 +72,18 @@ TEST(StoreSave, ExactPrettyForm) {
             "}");
 }
 
+TEST(StoreSave, AReviewMarkIsWrittenLastAndOnlyWhenSet) {
+  Item marked{Kind::app, "C:\\a.exe", "", "A"};
+  marked.unreviewed = true;
+  const Store store{1, {Bundle{"b1", "n", {marked, Item{Kind::file, "C:\\b.txt", "", ""}}}}};
+  const std::string text = bundle::serialize_store(store);
+  EXPECT_NE(text.find("\"name\": \"A\",\n          \"unreviewed\": true\n        },"), std::string::npos) << text;
+  EXPECT_EQ(text.find("unreviewed"), text.rfind("unreviewed"));
+  auto read = bundle::parse_store(text);
+  ASSERT_TRUE(read) << read.error().text;
+  EXPECT_EQ(*read, store);
+}
+
 TEST(StoreSave, EscapesOnlyWhatJsonRequires) {
   struct Case {
     std::string text;

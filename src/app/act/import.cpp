@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/act/names.h"
+#include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "base/file.h"
@@ -50,6 +51,8 @@ void import_files(AppState& state, const std::vector<std::string>& paths) {
     }
     imported->id = bundle::new_bundle_id();
     std::erase_if(imported->items, [](const bundle::Item& item) { return base::trim(item.target).empty(); });
+    // Someone else made it: what would start code is asked about before it first does.
+    mark_for_review(*imported);
     const std::string_view proposed = base::trim(imported->name).empty() ? "tolvik" : std::string_view(imported->name);
     imported->name = unique_name(state.store, proposed);
     last_imported = imported->name;

@@ -1,9 +1,12 @@
 #include "app/act/open.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 
+#include "app/act/edit_support.h"
+#include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "lang/lang.h"
@@ -81,7 +84,12 @@ void open_bundle(AppState& state, std::size_t index) {
   }
   // Committing a running edit may change the bundles, so the bundle is read after it.
   end_edit(state, true);
-  const bundle::Bundle& b = state.store.bundles[index];
+  const std::string id = state.store.bundles[index].id;
+  if (!confirm_start(state, id)) return;
+  // The question, when there was one, let other messages run meanwhile.
+  const std::optional<std::size_t> position = find_bundle(state, id);
+  if (!position || state.opening) return;
+  const bundle::Bundle& b = state.store.bundles[*position];
   state.opening = b.id;
   base::Status started = state.platform.start_open_worker(b.id, b.items);
   if (!started) {
@@ -121,6 +129,7 @@ void open_single_item(AppState& state, std::size_t index) {
     show_toast(state, lang::fill(lang::text("찾을 수 없습니다: {0}", "Not found: {0}"), {item.target}));
     return;
   }
+  if (!confirm_start(state, selected->id, index)) return;
   base::Status started = state.platform.start_item(item);
   if (!started) {
     show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {bundle::item_label(item)}) +
