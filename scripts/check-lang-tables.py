@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 102 keys below, in this order, no duplicates.
+  - exactly the 104 keys below, in this order, no duplicates.
 
 Each value must be non-empty, without leading or trailing white space, carry
 exactly the placeholders of its key ("{0}", "{1}", ...), keep the key names,
@@ -145,6 +145,8 @@ KEYS = [
     "Changes aren't being saved: the saved bundles couldn't be read or set aside ({0}).",
     "Changes aren't being saved: the drive or network share of the bundle file can't be reached ({0}).",
     "tolvik didn't answer, so “{0}” wasn't imported. Try again in a moment.",
+    "Too large to import (over {1} MiB): {0}",
+    "This bundle came from a file and will start:",
 ]
 
 # Values that may equal their English key, per language. None today: every
@@ -332,8 +334,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 102 or len(set(KEYS)) != 102:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 102")
+    if len(KEYS) != 104 or len(set(KEYS)) != 104:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 104")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0
