@@ -24,6 +24,14 @@
 //       Prints HKCU\<subkey> <value>: REG_SZ as text, REG_DWORD/REG_QWORD as a
 //       decimal number, REG_BINARY as "<size> <hex>". Exit 1 when missing.
 //   probe langid             prints GetUserDefaultUILanguage() as 0xNNNN.
+//   probe hold <path> <share> <ms>
+//       Opens an existing file for reading with the share flags <share>
+//       (FILE_SHARE_* bits: 0 lets nobody else open it, 1 lets others read it
+//       but not write, replace or delete it), prints "held", and keeps it open
+//       for <ms> or until the process is ended. Exit 1 when it cannot be opened.
+//   probe clip <text>        Puts the text on the clipboard as CF_UNICODETEXT.
+//       Exit 1 when the clipboard cannot be opened.
+//   probe errtext <code>     prints the system's message text for an error code.
 //   probe mklink <lnk> <target> [arguments] [description]
 //       Saves a shell link (IShellLinkW, IPersistFile) at <lnk>; its working
 //       folder is the target's folder. Exit 1 when COM or the save fails.
@@ -99,7 +107,8 @@ void fail_usage() {
       " | copydata <class> <dwData> <text>"
       " | close <class> | send <class> <message> <wparam> <lparam> | find <class>"
       " | client <class> | regread <subkey> <value> | langid"
-      " | mklink <lnk> <target> [arguments] [description] | readlink <lnk>\n";
+      " | mklink <lnk> <target> [arguments] [description] | readlink <lnk>"
+      " | hold <path> <share> <ms> | clip <text> | errtext <code>\n";
   DWORD written = 0;
   if (err != nullptr && err != INVALID_HANDLE_VALUE) {
     WriteFile(err, text, sizeof(text) - 1, &written, nullptr);
@@ -470,6 +479,60 @@ int command_readlink(const std::wstring& path) {
   return 0;
 }
 
+int command_hold(const std::wstring& path, DWORD share, DWORD ms) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return 1;
+  }
+  println(L"held");
+  Sleep(ms);
+  CloseHandle(file);
+  return 0;
+}
+
+int command_clip(const std::wstring& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) {
+    return 1;
+  }
+  std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+  GlobalUnlock(memory);
+  // The clipboard may be busy for a moment with another program's reading.
+  for (int attempt = 0; !OpenClipboard(nullptr); ++attempt) {
+    if (attempt == 50) {
+      GlobalFree(memory);
+      return 1;
+    }
+    Sleep(20);
+  }
+  EmptyClipboard();
+  const bool ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!ok) {
+    GlobalFree(memory);
+  }
+  return ok ? 0 : 1;
+}
+
+int command_errtext(DWORD code) {
+  wchar_t* raw = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
+  if (n == 0 || raw == nullptr) {
+    return 1;
+  }
+  std::wstring text(raw, n);
+  LocalFree(raw);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+    text.pop_back();
+  }
+  println(text);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -516,6 +579,20 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"readlink" && argc == 3) {
     return command_readlink(argv[2]);
+  }
+  if (command == L"hold" && argc == 5 && parse_number(argv[3], number)) {
+    unsigned long long ms = 0;
+    if (!parse_number(argv[4], ms)) {
+      fail_usage();
+      return kUsage;
+    }
+    return command_hold(argv[2], static_cast<DWORD>(number), static_cast<DWORD>(ms));
+  }
+  if (command == L"clip" && argc == 3) {
+    return command_clip(argv[2]);
+  }
+  if (command == L"errtext" && argc == 3 && parse_number(argv[2], number)) {
+    return command_errtext(static_cast<DWORD>(number));
   }
   fail_usage();
   return kUsage;
