@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <variant>
 
@@ -7,10 +9,12 @@
 #include "app/updater/digest.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/manifest.h"
+#include "app/updater/manifest_check.h"
 #include "app/updater/update_check.h"
 #include "app/updater/update_files.h"
 #include "app/updater/version.h"
 #include "store_fixture.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -246,6 +250,72 @@ TEST(UpdateSlots, ANewResultReplacesAnUntakenOne) {
   app::install_result_slot().put({app::UpdateFailure{"x"}});
   EXPECT_TRUE(app::install_result_slot().take());
   EXPECT_FALSE(app::install_result_slot().take());
+}
+
+}  // namespace
+
+namespace {
+
+// A downloader that writes a given answer, or fails with a text.
+struct FakeDownload {
+  std::optional<std::string> body;
+  std::string failure = "Download failed";
+  std::vector<std::pair<std::string, std::string>> calls;  // url, path
+
+  app::Downloader function() {
+    return [this](const std::string& url, const std::string& path) -> base::Status {
+      calls.emplace_back(url, path);
+      if (!body) return base::fail(failure);
+      std::ofstream(path, std::ios::binary) << *body;
+      return {};
+    };
+  }
+};
+
+class ManifestCheck : public ::testing::Test {
+ protected:
+  testing_support::TempDir temp;
+  std::string folder = app::update_work_folder(temp.path());
+  FakeDownload fake;
+
+  app::CheckResult check(bool manual = true) {
+    return app::check_manifest(fake.function(), folder, "https://u.example/tolvik/update.json?v=0.1.0&lang=en",
+                               "0.1.0", manual);
+  }
+  bool folder_is_empty() const { return std::filesystem::is_empty(folder); }
+};
+
+TEST_F(ManifestCheck, DownloadsIntoTheWorkFolderAndDeletesTheManifest) {
+  fake.body = manifest("0.1.1", "https://u.example/s.exe", kAbcDigest, R"(,"size":"3")");
+  const app::CheckResult result = check(false);
+  ASSERT_EQ(fake.calls.size(), 1u);
+  EXPECT_EQ(fake.calls[0].first, "https://u.example/tolvik/update.json?v=0.1.0&lang=en");
+  EXPECT_EQ(std::filesystem::path(fake.calls[0].second).parent_path(), std::filesystem::path(folder));
+  EXPECT_FALSE(result.manual);
+  ASSERT_TRUE(std::holds_alternative<app::UpdateOffer>(result.outcome));
+  EXPECT_EQ(std::get<app::UpdateOffer>(result.outcome),
+            (app::UpdateOffer{"0.1.1", "https://u.example/s.exe", kAbcDigest, 0}));
+  EXPECT_TRUE(folder_is_empty());
+
+  // Each check has a file of its own.
+  fake.body = manifest("0.1.0");
+  EXPECT_TRUE(std::holds_alternative<app::UpToDate>(check().outcome));
+  EXPECT_NE(fake.calls[1].second, fake.calls[0].second);
+}
+
+TEST_F(ManifestCheck, FailuresCarryTheirTexts) {
+  app::CheckResult failed = check();
+  EXPECT_TRUE(failed.manual);
+  EXPECT_EQ(std::get<app::UpdateFailure>(failed.outcome).text, "Download failed");
+
+  fake.body = manifest("0.2") + " trailing";
+  EXPECT_EQ(std::get<app::UpdateFailure>(check().outcome).text, "manifest");
+  fake.body = "\xff\xfe{}";  // not UTF-8: the reader's own text
+  const app::CheckResult unreadable = check();
+  ASSERT_TRUE(std::holds_alternative<app::UpdateFailure>(unreadable.outcome));
+  EXPECT_NE(std::get<app::UpdateFailure>(unreadable.outcome).text, "manifest");
+  EXPECT_FALSE(std::get<app::UpdateFailure>(unreadable.outcome).text.empty());
+  EXPECT_TRUE(folder_is_empty());
 }
 
 }  // namespace
