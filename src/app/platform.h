@@ -165,7 +165,7 @@ class Platform {
   virtual void bring_to_front() = 0;
 
   // The updater. Each worker answers through its slot and a message.
-  virtual void start_update_check(bool requested_by_user) = 0;
+  virtual base::Status start_update_check(bool requested_by_user) = 0;
   // The offer's Yes/No question, an information box owned by the window (a
   // modal loop, like the dialogs): true for Yes; false when the window went
   // away meanwhile.

@@ -195,7 +195,12 @@ class FakePlatform final : public app::Platform {
   void open_folder(const std::string& path) override { shell_calls.push_back("folder:" + path); }
   void start_explorer(const std::string& arguments) override { shell_calls.push_back("explorer:" + arguments); }
   void open_address(std::string_view address) override { shell_calls.push_back("address:" + std::string(address)); }
-  void start_update_check(bool by_user) override { shell_calls.push_back(by_user ? "update:user" : "update:daily"); }
+  std::optional<std::string> check_start_error;
+  base::Status start_update_check(bool by_user) override {
+    if (check_start_error) return base::fail(*check_start_error);
+    shell_calls.push_back(by_user ? "update:user" : "update:daily");
+    return {};
+  }
 
   // The updater: the offer's question takes the next queued answer like
   // ask_yes_no; downloads and installer starts are recorded.

@@ -11,7 +11,8 @@ namespace app {
 void check_for_updates(AppState& state, UpdateRequest request) {
   const bool by_user = request == UpdateRequest::by_user;
   if (by_user) show_toast(state, std::string(lang::text("업데이트 확인 중…", "Checking for updates…")));
-  state.platform.start_update_check(by_user);
+  base::Status started = state.platform.start_update_check(by_user);
+  if (!started && by_user) show_toast(state, started.error().text);
 }
 
 bool check_for_updates_daily(AppState& state, std::uint64_t now) {
