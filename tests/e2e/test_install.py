@@ -8,6 +8,7 @@ installers.json names both). The installed program uses its real store,
 TOLVIK_STORE, and each starts from a prefix where tolvik is not installed.
 """
 
+import hashlib
 import json
 import subprocess
 import time
@@ -289,3 +290,49 @@ def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundle
     assert not key_exists(EXTENSION_KEY) and not key_exists(PROG_ID_KEY)
     assert not key_exists(KEY)
     assert {p.name: p.read_bytes() for p in places.data_unix.iterdir()} == data_before
+
+
+def make_signer(folder, common_name):
+    """A self-signed code-signing certificate and its key (PEM) for a test release."""
+    folder.mkdir(parents=True, exist_ok=True)
+    cert, key = folder / "cert.pem", folder / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-keyout", key, "-out", cert, "-subj", "/CN=%s/O=%s" % (common_name, common_name),
+                    "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True, timeout=60)
+    return cert, key
+
+
+def sign_release(cert, key, out, url):
+    return subprocess.run([harness.REPO / "scripts" / "sign-release.sh", "--cert", cert, "--key", key,
+                           "--installer", PRODUCT["setup"], "--out", out, "--ca", cert, "--url", url],
+                          capture_output=True, text=True, timeout=120)
+
+
+def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
+    places = not_installed(ctx)
+    name = Path(PRODUCT["setup"]).name
+    url = "https://updates.velmora.example/tolvik/" + name
+
+    # A certificate of another name would be refused by the program: no release.
+    other = make_signer(ctx.folder / "other", "Velmora Co. Ltd")
+    refused = sign_release(*other, ctx.folder / "refused", url)
+    assert refused.returncode != 0 and "Velmora Co., Ltd." in refused.stderr, refused
+    assert not (ctx.folder / "refused").exists()
+    plain = sign_release(*other, ctx.folder / "refused", url.replace("https://", "http://"))
+    assert plain.returncode != 0 and "https://" in plain.stderr, plain
+
+    cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
+    release = ctx.folder / "release"
+    signed = sign_release(cert, key, release, url)
+    assert signed.returncode == 0, signed
+    setup = release / name
+    data = setup.read_bytes()
+    assert data != Path(PRODUCT["setup"]).read_bytes()
+    manifest = json.loads((release / "update.json").read_text(encoding="utf-8"))
+    assert manifest == {"version": PRODUCT["version"], "url": url,
+                        "sha256": hashlib.sha256(data).hexdigest(), "size": len(data)}, manifest
+
+    # The signature sits where the installer's own integrity check expects it.
+    install(ctx, setup=setup)
+    assert places.exe_unix.read_bytes() == (harness.BUILD / "tolvik.exe").read_bytes()
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
