@@ -65,7 +65,7 @@ fi
 
 if [ -z "$installer" ]; then
   installer="$(/usr/bin/python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["product"]["setup"])' \
-    "$ROOT/build/windows/installer/installers.json" 2>/dev/null)" ||
+    "$ROOT/build/windows/versions.json" 2>/dev/null)" ||
     fail "no installer given and none built (make installer)"
 fi
 [ -f "$installer" ] || fail "no such installer: $installer (make installer)"

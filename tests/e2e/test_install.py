@@ -1,11 +1,11 @@
 """tolvik's installer under Wine: a silent install, the Start-menu shortcut, the
-.tolvik file type, an update over a running tolvik and the uninstaller.
+.tolvik file type, an update over a running tolvik, the uninstaller and a signed release.
 
 The installers are build/windows/tolvik-Setup-<version>.exe and, for the
-update, next/tolvik-Setup-<next version>.exe (build/windows/installer/
-installers.json names both). The installed program uses its real store,
-%APPDATA%\\tolvik\\bundles.json, as it would for a user: these tests unset
-TOLVIK_STORE, and each starts from a prefix where tolvik is not installed.
+update, next/tolvik-Setup-<next version>.exe (harness.versions() names both).
+The installed program uses its real store, %APPDATA%\\tolvik\\bundles.json, as
+it would for a user: these tests unset TOLVIK_STORE, and each starts from a
+prefix where tolvik is not installed.
 """
 
 import hashlib
@@ -21,9 +21,8 @@ from test_window import Window
 
 TIME_LIMIT = 180
 
-INSTALLERS = json.loads((harness.BUILD / "installer" / "installers.json").read_text(encoding="utf-8"))
-PRODUCT = INSTALLERS["product"]
-NEXT = INSTALLERS["next"]
+PRODUCT = harness.versions()["product"]
+NEXT = harness.versions()["next"]
 SILENT = ["/SILENT", "/SUPPRESSMSGBOXES", "/NORESTART"]
 
 APP_ID = "Velmora.tolvik"
@@ -241,7 +240,7 @@ def test_an_update_waits_for_the_running_tolvik_then_replaces_and_restarts_it(ct
     assert alt_f4(old) == 0
     assert setup.wait(60) == 0
     assert ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n"
-    assert places.exe_unix.read_bytes() == (Path(NEXT["setup"]).parent / "tolvik.exe").read_bytes()
+    assert places.exe_unix.read_bytes() == Path(NEXT["program"]).read_bytes()
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == NEXT["version"]
 
     # The installer started the new tolvik, which says so in its About box.
