@@ -301,9 +301,9 @@ def make_signer(folder, common_name):
     return cert, key
 
 
-def sign_release(cert, key, out, url):
+def sign_release(cert, key, out, url, installer=PRODUCT["setup"]):
     return subprocess.run([harness.REPO / "scripts" / "sign-release.sh", "--cert", cert, "--key", key,
-                           "--installer", PRODUCT["setup"], "--out", out, "--ca", cert, "--url", url],
+                           "--installer", installer, "--out", out, "--ca", cert, "--url", url],
                           capture_output=True, text=True, timeout=120)
 
 
@@ -335,3 +335,50 @@ def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
     install(ctx, setup=setup)
     assert places.exe_unix.read_bytes() == (harness.BUILD / "tolvik.exe").read_bytes()
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+
+
+@harness.time_limit(300)
+def test_the_installed_program_updates_itself_from_a_signed_release(ctx):
+    """The whole way: tolvik as installed asks the update server (the stand-in
+    curl serving a folder), the user says Yes, the signed release of the next
+    version is downloaded, checked and started silently; it replaces the
+    program, which comes back as the new version with the bundles as they were."""
+    from test_update import Updates, check_for_updates, read_offer
+    places = not_installed(ctx)
+    install(ctx)
+    write_bundles(places, [{"id": "b1", "name": "Daily", "items": [
+        {"kind": "url", "target": "https://d.example/"}]}])
+    bundles_before = places.store_unix.read_bytes()
+    harness.reg_add(KEY, "AutoUpdate", "REG_DWORD", 0)
+
+    updates = Updates(ctx)
+    try:
+        name = Path(NEXT["setup"]).name
+        cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
+        release = ctx.folder / "release"
+        signed = sign_release(cert, key, release, "https://updates.velmora.example/tolvik/" + name,
+                              installer=NEXT["setup"])
+        assert signed.returncode == 0, signed
+        (updates.served / "tolvik" / name).write_bytes((release / name).read_bytes())
+        (updates.served / "tolvik" / "update.json").write_bytes((release / "update.json").read_bytes())
+
+        old = ctx.start(env=updates.env, exe=places.exe_unix)
+        window = Window(ctx, old)
+        check_for_updates(window)
+        assert read_offer(ctx).startswith("A new version is available: %s\n(current %s)"
+                                          % (NEXT["version"], PRODUCT["version"]))
+        harness.xdotool("key", "Return")
+        # The program closes at once; the installer waits for it, then replaces it.
+        assert old.wait(60) == 0
+        harness.wait_for(lambda: ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n",
+                         timeout=90, what="the new version installed")
+        harness.find_window("tolvik", timeout=30)
+        assert about_text(ctx).startswith("tolvik %s\n\n" % NEXT["version"])
+        assert len(tolvik_windows()) == 1, tolvik_windows()
+        assert places.store_unix.read_bytes() == bundles_before
+        assert [c["argv"][-1] for c in updates.downloads()][-1].endswith(name)
+    finally:
+        updates.remove()
+    alt_f4_window = Window(ctx, None)
+    alt_f4_window.key("alt+F4")
+    harness.wait_for(lambda: not tolvik_windows(), timeout=20, what="the new tolvik closed")
