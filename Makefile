@@ -4,6 +4,7 @@
 #   make test                         build everything, run all test suites
 #   make test-host|test-win|test-e2e [ARGS=...]   one suite (ARGS to its runner)
 #   make build                        build both presets
+#   make installer                    build build/windows/tolvik-Setup-<version>.exe (NSIS)
 #   make fuzz [FUZZ_SECONDS=300] [ARGS=target...]   run the libFuzzer targets (clang), each for FUZZ_SECONDS
 #   make bench-win [ARGS=...]         frame cost and first-frame time under Wine (scripts/bench-win.sh)
 #   make stop                         end the Wine session and Xvfb of `make run`
@@ -15,7 +16,7 @@ SHELL := /bin/bash
 ARGS ?=
 FUZZ_SECONDS ?= 300
 
-.PHONY: all build deps run stop test test-host test-win test-e2e fuzz screenshots bench-win clean distclean
+.PHONY: all build installer deps run stop test test-host test-win test-e2e fuzz screenshots bench-win clean distclean
 
 all: build
 
@@ -27,6 +28,11 @@ build: deps
 	cmake --build build/host -j2
 	cmake --preset windows
 	cmake --build build/windows -j2
+
+# Unsigned; scripts/sign-release.sh signs it (README, "Releasing").
+installer: deps
+	cmake --preset windows
+	cmake --build build/windows -j2 --target installer
 
 run:
 	@./scripts/run.sh $(ARGS)

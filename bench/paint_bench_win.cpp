@@ -64,7 +64,11 @@ class BenchPlatform final : public app::Platform {
   void open_folder(const std::string&) override {}
   void start_explorer(const std::string&) override {}
   void open_address(std::string_view) override {}
-  void start_update_check(bool) override {}
+  base::Status start_update_check(bool) override { return {}; }
+  bool offer_update(std::string_view) override { return false; }
+  base::Status start_update_download(app::UpdateOffer) override { return {}; }
+  bool start_installer(const app::VerifiedInstaller&) override { return false; }
+  void close_window_now() override {}
   std::optional<std::string> desktop_folder() override { return std::nullopt; }
   std::optional<std::string> program_path() override { return std::nullopt; }
   app::ShortcutOutcome create_shortcut(const std::string&, const std::string&, const std::string&,

@@ -19,8 +19,9 @@ packages=(
   wine wine64 xvfb xdotool xclip xsel imagemagick x11-utils
   # fonts: DirectWrite needs real files; "Segoe UI" is a renamed Liberation Sans
   fonts-wine fonts-liberation2 fonts-noto-cjk fonts-nanum python3-fonttools
-  # signing test installers for the updater's signature checks
-  osslsigncode openssl
+  # the installer (makensis), and signing installers: the release's and the
+  # test installers of the updater's signature checks
+  nsis osslsigncode openssl
 )
 
 missing=()

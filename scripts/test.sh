@@ -8,7 +8,8 @@
 #
 # host: build/host/host_tests on Linux.
 # win:  build/windows/win_tests.exe under Wine.
-# e2e:  tests/e2e/run.py, driving build/windows/tolvik.exe under Wine.
+# e2e:  tests/e2e/run.py, driving build/windows/tolvik.exe and its installers
+#       (build/windows/tolvik-Setup-<version>.exe, next/tolvik-Setup-<next>.exe) under Wine.
 # fuzz: a short run of each libFuzzer target (scripts/fuzz.sh; TOLVIK_FUZZ_SECONDS
 #       per target, default 20); also part of host.
 # The Wine suites share one private Xvfb and the prefix build/wine/test
@@ -90,7 +91,12 @@ if wants host; then
 fi
 if wants win || wants e2e; then
   section "build: windows"
-  if { cmake --preset windows && cmake --build build/windows -j2; } >"$LOGS/build-windows.log" 2>&1; then
+  # The end-to-end tests install tolvik: its installer, and the next version's
+  # (the same core linked again at another version) for the update test.
+  win_targets=(all)
+  wants e2e && win_targets+=(installer installer_next)
+  if { cmake --preset windows && cmake --build build/windows -j2 --target "${win_targets[@]}"; } \
+    >"$LOGS/build-windows.log" 2>&1; then
     win_built=1
     echo "windows build: ok"
   else

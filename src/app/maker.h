@@ -10,8 +10,14 @@ namespace app::maker {
 inline constexpr std::string_view kWebSite = "https://velmora.example/";
 inline constexpr std::string_view kWebSiteKorean = "https://velmora.example/ko/";
 
-// The About box: the program's version, its product page and the maker's notice.
-inline constexpr std::string_view kVersion = "0.1.0";
+// The program's version ("0.1.0"): the About box and the update check show it.
+// Its one home is project(VERSION) in CMakeLists.txt, which also writes it into
+// each executable's version record and manifest; the definition is generated
+// per executable (src/app/version.cpp.in), so a build of another version
+// recompiles one small file, not the program.
+extern const std::string_view kVersion;
+
+// The About box: the product page and the maker's notice.
 inline constexpr std::string_view kProductPage = "https://velmora.example/tolvik/";
 inline constexpr std::string_view kNotice = "© 2026 Velmora Co., Ltd.";
 

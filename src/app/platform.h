@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/edit/edit_state.h"
+#include "app/updater/manifest.h"
 #include "base/result.h"
 #include "bundle/model.h"
 #include "winshell/file_type.h"
@@ -19,6 +20,8 @@ class TextMeasure;
 }
 
 namespace app {
+
+struct VerifiedInstaller;
 
 // Timers of the main window.
 enum class TimerId : unsigned { toast = 1, jump_list = 2 };
@@ -161,8 +164,18 @@ class Platform {
   // Brings the window to the front (after a drop from another program).
   virtual void bring_to_front() = 0;
 
-  // Starts the update check in the background (the updater answers later).
-  virtual void start_update_check(bool requested_by_user) = 0;
+  // The updater. Each worker answers through its slot and a message.
+  virtual base::Status start_update_check(bool requested_by_user) = 0;
+  // The offer's Yes/No question, an information box owned by the window (a
+  // modal loop, like the dialogs): true for Yes; false when the window went
+  // away meanwhile.
+  virtual bool offer_update(std::string_view text) = 0;
+  virtual base::Status start_update_download(UpdateOffer offer) = 0;
+  // Starts the checked installer silently, its file still held; true when
+  // the process started.
+  virtual bool start_installer(const VerifiedInstaller& installer) = 0;
+  // Ends the program at once (the window placement is not saved).
+  virtual void close_window_now() = 0;
 };
 
 }  // namespace app

@@ -14,12 +14,16 @@
 #include "app/act/shell_opener_win.h"
 #include "app/edit/fields_win.h"
 #include "app/messages_win.h"
+#include "app/maker.h"
 #include "app/settings_win.h"
 #include "app/state_slot_win.h"
+#include "app/updater/installer_win.h"
+#include "app/updater/update_workers_win.h"
 #include "app/window_win.h"
 #include "app/workers_win.h"
 #include "base/file.h"
 #include "base/utf.h"
+#include "lang/lang.h"
 #include "winshell/dialogs_win.h"
 #include "winshell/explorer_windows_win.h"
 #include "winshell/shell_link_win.h"
@@ -267,8 +271,24 @@ std::vector<std::string> WinPlatform::explorer_folders() { return winshell::expl
 
 void WinPlatform::bring_to_front() { SetForegroundWindow(window_); }
 
-// The update check itself comes with the updater; until then a request is
-// accepted and nothing is fetched.
-void WinPlatform::start_update_check(bool) {}
+base::Status WinPlatform::start_update_check(bool requested_by_user) {
+  return start_update_check_worker(
+      window_, manifest_address(maker::kUpdateServer, maker::kVersion, lang::current_language()), requested_by_user);
+}
+
+bool WinPlatform::offer_update(std::string_view text) {
+  const std::wstring wide_text = base::widen(text);
+  Lend lend;
+  const int answer = MessageBoxW(window_, wide_text.c_str(), kWindowTitle, MB_YESNO | MB_ICONINFORMATION);
+  return lend.state_alive() && answer == IDYES;
+}
+
+base::Status WinPlatform::start_update_download(UpdateOffer offer) {
+  return start_installer_worker(window_, std::move(offer));
+}
+
+bool WinPlatform::start_installer(const VerifiedInstaller& installer) { return start_installer_process(installer); }
+
+void WinPlatform::close_window_now() { DestroyWindow(window_); }
 
 }  // namespace app

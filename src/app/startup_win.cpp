@@ -12,6 +12,7 @@
 #include "app/settings_win.h"
 #include "app/startup.h"
 #include "app/store_start.h"
+#include "app/updater/update_check.h"
 #include "app/window_win.h"
 #include "base/clock.h"
 #include "base/cmdline.h"
@@ -183,6 +184,7 @@ int run_window(const StartPlan& plan) {
     with_main_window([&plan](MainWindow& shown) { import_files(shown.state, plan.bundle_files); });
   }
   SetTimer(window, static_cast<UINT_PTR>(TimerId::jump_list), kJumpListDelayMs, nullptr);
+  with_main_window([](MainWindow& shown) { check_for_updates_daily(shown.state, base::unix_seconds()); });
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -25,6 +25,7 @@
 #include "app/settings_win.h"
 #include "app/state_slot_win.h"
 #include "app/targets.h"
+#include "app/updater/update_check.h"
 #include "app/workers_win.h"
 #include "base/failure_trace.h"
 #include "base/utf.h"
@@ -272,8 +273,13 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
     case kMsgSearchKey:
       if (wparam <= 3) on_search_key(state, static_cast<SearchKey>(wparam));
       return 0;
+    case kMsgUpdateChecked:
+      if (auto checked = update_check_slot().take()) on_update_checked(state, std::move(*checked));
+      return 0;
+    case kMsgDownloadFinished:
+      if (auto fetched = install_result_slot().take()) on_installer_ready(state, std::move(*fetched));
+      return 0;
     default:
-      // The update messages are answered by the updater once it exists.
       return 0;
   }
 }

@@ -58,7 +58,11 @@ class WinPlatform final : public Platform {
   void open_folder(const std::string& path) override;
   void start_explorer(const std::string& arguments) override;
   void open_address(std::string_view address) override;
-  void start_update_check(bool requested_by_user) override;
+  base::Status start_update_check(bool requested_by_user) override;
+  bool offer_update(std::string_view text) override;
+  base::Status start_update_download(UpdateOffer offer) override;
+  bool start_installer(const VerifiedInstaller& installer) override;
+  void close_window_now() override;
   std::optional<std::string> desktop_folder() override;
   std::optional<std::string> program_path() override;
   ShortcutOutcome create_shortcut(const std::string& path, const std::string& target, const std::string& arguments,

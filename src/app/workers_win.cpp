@@ -13,8 +13,6 @@
 namespace app {
 namespace {
 
-constexpr unsigned kOpenWorkerStack = 2u << 20;
-
 struct OpenJob {
   HWND window;
   std::string bundle_id;
@@ -43,6 +41,12 @@ unsigned __stdcall run_target_job(void* param) {
   return 0;
 }
 
+unsigned __stdcall run_work(void* param) {
+  std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(param));
+  (*work)();
+  return 0;
+}
+
 // _beginthreadex sets up the C runtime for the thread; the caller keeps the
 // handle to wait for the worker, or drops it.
 template <class Job>
@@ -60,7 +64,11 @@ base::Result<base::UniqueHandle> start_thread(unsigned(__stdcall* body)(void*), 
 base::Result<base::UniqueHandle> start_open_worker(HWND window, std::string bundle_id,
                                                    std::vector<bundle::Item> items) {
   return start_thread(run_open_job, std::make_unique<OpenJob>(OpenJob{window, std::move(bundle_id), std::move(items)}),
-                      kOpenWorkerStack);
+                      kWorkerStack);
+}
+
+base::Result<base::UniqueHandle> start_worker(std::function<void()> work, unsigned stack) {
+  return start_thread(run_work, std::make_unique<std::function<void()>>(std::move(work)), stack);
 }
 
 void start_target_check_worker(HWND window, std::vector<std::string> targets) {

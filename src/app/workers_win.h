@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,12 @@ namespace app {
 base::Result<base::UniqueHandle> start_open_worker(HWND window, std::string bundle_id,
                                                    std::vector<bundle::Item> items);
 void start_target_check_worker(HWND window, std::vector<std::string> targets);
+
+// The stack the workers that start other programs reserve.
+inline constexpr unsigned kWorkerStack = 2u << 20;
+
+// Runs `work` on a thread of its own with `stack` bytes reserved for its
+// stack (0: the default); the caller keeps the handle or drops it.
+base::Result<base::UniqueHandle> start_worker(std::function<void()> work, unsigned stack);
 
 }  // namespace app

@@ -103,4 +103,33 @@ std::vector<std::string> split_command_line(std::u16string_view command_line) {
   return args;
 }
 
+std::string quote_argument(std::string_view argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos) return std::string(argument);
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count only before a quotation mark: doubled there, plus one for the mark.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  // The closing quotation mark follows: the backslashes before it are doubled too.
+  quoted.append(backslashes * 2, '\\');
+  quoted += '"';
+  return quoted;
+}
+
+std::string join_command_line(const std::vector<std::string>& arguments) {
+  std::string line;
+  for (const std::string& argument : arguments) {
+    if (!line.empty()) line += ' ';
+    line += quote_argument(argument);
+  }
+  return line;
+}
+
 }  // namespace base

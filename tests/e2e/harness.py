@@ -44,6 +44,13 @@ _NOISE = re.compile(
     r"apt-get install wine32|Read access denied for device|X connection to .* broken")
 
 
+def versions():
+    """The build's versions and where their programs and installers are, as CMake
+    wrote them: "product" (tolvik.exe) and "next" (the next version, built for
+    the update test), each {"version", "program", "setup"}."""
+    return json.loads((BUILD / "versions.json").read_text(encoding="utf-8"))
+
+
 class Skip(Exception):
     """Raised by a test that cannot run here; the runner counts it as skipped."""
 

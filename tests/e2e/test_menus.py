@@ -180,7 +180,8 @@ def test_settings_menu_language_automatic_updates_and_about(ctx):
     choose("Up", "Return")  # the last entry
     about = ctx.probe("msgbox", "About tolvik", "20000", timeout=40)
     assert about.code == 0, about
-    assert about.out.startswith("tolvik 0.1.0\n\nA free app that opens"), about.out
+    version = harness.versions()["product"]["version"]
+    assert about.out.startswith("tolvik %s\n\nA free app that opens" % version), about.out
     assert "(%APPDATA%\\tolvik)" in about.out, about.out
     assert harness.reg_query(KEY, "Language") == "de"
     assert alt_f4(process) == 0

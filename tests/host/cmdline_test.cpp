@@ -129,3 +129,27 @@ TEST(CommandLineSplit, UnpairedSurrogatesBecomeReplacementCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+std::u16string utf16(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+TEST(CommandLineQuoting, QuotesOnlyWhatNeedsIt) {
+  EXPECT_EQ(base::quote_argument("-fsSL"), "-fsSL");
+  EXPECT_EQ(base::quote_argument("=https"), "=https");
+  EXPECT_EQ(base::quote_argument("C:\\a\\b.exe"), "C:\\a\\b.exe");
+  EXPECT_EQ(base::quote_argument(""), "\"\"");
+  EXPECT_EQ(base::quote_argument("C:\\Program Files\\x.exe"), "\"C:\\Program Files\\x.exe\"");
+  EXPECT_EQ(base::quote_argument("a\"b"), "\"a\\\"b\"");
+  EXPECT_EQ(base::quote_argument("C:\\my dir\\"), "\"C:\\my dir\\\\\"");
+  EXPECT_EQ(base::quote_argument("x\\\\\"y"), "\"x\\\\\\\\\\\"y\"");
+}
+
+TEST(CommandLineQuoting, JoinedArgumentsSplitBackUnchanged) {
+  const Args args = {"C:\\Windows\\System32\\curl.exe", "-fsSL", "--proto", "=https", "", "a b", "tab\there",
+                     "q\"uote", "\\\\server\\share\\", "ends with \\", "\\\"", "https://u.example/a?x=1&y=\"2\"",
+                     "C:\\Users\\Jo Lee\\AppData\\Local\\Temp\\tolvik\\tolvik-Setup-0.1.1.exe.1-2.part"};
+  EXPECT_EQ(base::split_command_line(utf16(base::join_command_line(args))), args);
+}
+
+}  // namespace

@@ -12,6 +12,7 @@
 
 #include "app/act/open.h"
 #include "app/platform.h"
+#include "app/updater/update_results.h"
 
 namespace testing_support {
 
@@ -194,7 +195,37 @@ class FakePlatform final : public app::Platform {
   void open_folder(const std::string& path) override { shell_calls.push_back("folder:" + path); }
   void start_explorer(const std::string& arguments) override { shell_calls.push_back("explorer:" + arguments); }
   void open_address(std::string_view address) override { shell_calls.push_back("address:" + std::string(address)); }
-  void start_update_check(bool by_user) override { shell_calls.push_back(by_user ? "update:user" : "update:daily"); }
+  std::optional<std::string> check_start_error;
+  base::Status start_update_check(bool by_user) override {
+    if (check_start_error) return base::fail(*check_start_error);
+    shell_calls.push_back(by_user ? "update:user" : "update:daily");
+    return {};
+  }
+
+  // The updater: the offer's question takes the next queued answer like
+  // ask_yes_no; downloads and installer starts are recorded.
+  std::vector<std::string> offers;
+  std::vector<app::UpdateOffer> downloads;
+  std::optional<std::string> download_start_error;
+  std::vector<std::string> installers;  // paths started
+  bool installer_starts = true;
+  int window_closes = 0;
+  bool offer_update(std::string_view text) override {
+    offers.emplace_back(text);
+    const bool yes = !answers.empty() && answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return yes;
+  }
+  base::Status start_update_download(app::UpdateOffer offer) override {
+    if (download_start_error) return base::fail(*download_start_error);
+    downloads.push_back(std::move(offer));
+    return {};
+  }
+  bool start_installer(const app::VerifiedInstaller& installer) override {
+    installers.push_back(installer.path);
+    return installer_starts;
+  }
+  void close_window_now() override { ++window_closes; }
 
   // Desktop shortcuts: the files "on the Desktop" are `existing`; a path in
   // `taken_on_create` is found taken only when written.

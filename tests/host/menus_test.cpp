@@ -127,8 +127,9 @@ TEST_F(MenuTest, OtherSettingsCommands) {
   ASSERT_EQ(platform.informations.size(), 1u);
   EXPECT_EQ(platform.informations[0].second, "About tolvik");
   EXPECT_EQ(platform.informations[0].first,
-            "tolvik 0.1.0\n\nA free app that opens the apps, documents, folders and web pages a task needs in one "
-            "click\n\nBundles are saved only on this PC (%APPDATA%\\tolvik) and are never sent anywhere.\n\n" +
+            "tolvik " + std::string(app::maker::kVersion) +
+                "\n\nA free app that opens the apps, documents, folders and web pages a task needs in one "
+                "click\n\nBundles are saved only on this PC (%APPDATA%\\tolvik) and are never sent anywhere.\n\n" +
                 std::string(app::maker::kProductPage) + "\n" + std::string(app::maker::kNotice));
 
   settings_choice(app::settings_id::import_bundle);  // cancelled: nothing imported

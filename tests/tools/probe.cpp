@@ -39,12 +39,29 @@
 //       Loads a shell link without resolving it and prints four lines: its
 //       target, arguments, description and working folder. Exit 1 when it
 //       cannot be loaded.
+//   probe linkappid <lnk> [app id]
+//       Prints the shell link's Application User Model ID (PKEY_AppUserModel_ID,
+//       read through its IPropertyStore). Exit 1 when the link cannot be
+//       loaded or has no property store, 2 when it has no such value. With an
+//       app id, sets it and saves the link instead (tells whether the shell's
+//       links keep the value at all); exit 1 when that fails.
+//   probe version <file>
+//       Prints the file version of the file's version record ("1.2.3.4").
+//       Exit 1 when the file has none.
+//   probe shellopen <file>
+//       Opens the file the way Explorer does on a double click (ShellExecuteExW,
+//       default verb) and waits until the shell has started its program. Exit
+//       1, with the error code printed, when the shell cannot open it.
 //
 // Exit code 64 means a usage error.
 
 #include <windows.h>
 #include <objbase.h>
+#include <propkey.h>
+#include <propvarutil.h>
+#include <shellapi.h>
 #include <shlobj.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 #include <cstring>
@@ -107,8 +124,8 @@ void fail_usage() {
       " | copydata <class> <dwData> <text>"
       " | close <class> | send <class> <message> <wparam> <lparam> | find <class>"
       " | client <class> | regread <subkey> <value> | langid"
-      " | mklink <lnk> <target> [arguments] [description] | readlink <lnk>"
-      " | hold <path> <share> <ms> | clip <text> | errtext <code>\n";
+      " | mklink <lnk> <target> [arguments] [description] | readlink <lnk> | linkappid <lnk> [app id]"
+      " | version <file> | shellopen <file> | hold <path> <share> <ms> | clip <text> | errtext <code>\n";
   DWORD written = 0;
   if (err != nullptr && err != INVALID_HANDLE_VALUE) {
     WriteFile(err, text, sizeof(text) - 1, &written, nullptr);
@@ -533,6 +550,68 @@ int command_errtext(DWORD code) {
   return 0;
 }
 
+int command_linkappid(const std::wstring& path, const wchar_t* new_id) {
+  using Microsoft::WRL::ComPtr;
+  ComScope com;
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  ComPtr<IPropertyStore> properties;
+  if (!com.ok() ||
+      FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
+      FAILED(link.As(&file)) ||
+      FAILED(file->Load(path.c_str(), new_id != nullptr ? STGM_READWRITE : STGM_READ)) ||
+      FAILED(link.As(&properties))) {
+    return 1;
+  }
+  PROPVARIANT value;
+  PropVariantInit(&value);
+  int code = 0;
+  if (new_id != nullptr) {
+    const bool saved = SUCCEEDED(InitPropVariantFromString(new_id, &value)) &&
+                       SUCCEEDED(properties->SetValue(PKEY_AppUserModel_ID, value)) &&
+                       SUCCEEDED(properties->Commit()) && SUCCEEDED(file->Save(path.c_str(), TRUE));
+    code = saved ? 0 : 1;
+  } else if (SUCCEEDED(properties->GetValue(PKEY_AppUserModel_ID, &value)) && value.vt == VT_LPWSTR &&
+             value.pwszVal != nullptr && *value.pwszVal != L'\0') {
+    println(value.pwszVal);
+  } else {
+    code = 2;
+  }
+  PropVariantClear(&value);
+  return code;
+}
+
+int command_version(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return 1;
+  std::vector<BYTE> record(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, record.data())) return 1;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO)) {
+    return 1;
+  }
+  wchar_t text[64] = {};
+  swprintf(text, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+           HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+  println(text);
+  return 0;
+}
+
+int command_shellopen(const std::wstring& path) {
+  ComScope com;  // the shell may hand the start to COM objects
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.lpFile = path.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&info)) return 0;
+  println(std::to_wstring(GetLastError()));
+  return 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -593,6 +672,15 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"errtext" && argc == 3 && parse_number(argv[2], number)) {
     return command_errtext(static_cast<DWORD>(number));
+  }
+  if (command == L"linkappid" && (argc == 3 || argc == 4)) {
+    return command_linkappid(argv[2], argc == 4 ? argv[3] : nullptr);
+  }
+  if (command == L"version" && argc == 3) {
+    return command_version(argv[2]);
+  }
+  if (command == L"shellopen" && argc == 3) {
+    return command_shellopen(argv[2]);
   }
   fail_usage();
   return kUsage;

@@ -1,0 +1,168 @@
+// tolviksetup.dll: the few steps of tolvik's installer that NSIS has no
+// instruction for. It is a 64-bit NSIS plugin (the installer is a 64-bit NSIS
+// program, and the System plugin ships for 32-bit installers only):
+//
+//   tolviksetup::SetAppId <link> <app id>
+//       Gives the shell link the Application User Model ID, so that the
+//       Start-menu entry, the running window and its jump list are one app on
+//       the taskbar. Pushes "ok", or "error 0x<HRESULT>".
+//   tolviksetup::WaitUntilClosed <milliseconds>
+//       Waits until no tolvik.exe runs in this session: its single-instance
+//       mutex is gone and no window of its class is left. Pushes "closed", or
+//       "running" when the time ran out.
+//   tolviksetup::AssociationsChanged
+//       Tells the shell that a file type changed (SHChangeNotify), so Explorer
+//       shows the new icon and verb without a new logon. Pushes nothing.
+//
+// NSIS calls each export with its parameter stack; parameters are popped in
+// the order the script gives them.
+
+#include <windows.h>
+#include <objbase.h>
+#include <propkey.h>
+#include <propvarutil.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <string_view>
+
+#include "app/messages_win.h"
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// One entry of NSIS's parameter stack; the text runs on past the declared
+// array, string_size characters in all. NSIS allocates entries with
+// GlobalAlloc, and whoever takes one off the stack frees it.
+struct StackEntry {
+  StackEntry* next;
+  wchar_t text[1];
+};
+
+class Stack {
+ public:
+  Stack(StackEntry** top, int string_size) : top_(top), string_size_(string_size) {}
+
+  // The next parameter; empty when the stack is empty.
+  std::wstring pop() {
+    if (top_ == nullptr || *top_ == nullptr) return {};
+    StackEntry* entry = *top_;
+    std::wstring text = entry->text;
+    *top_ = entry->next;
+    GlobalFree(entry);
+    return text;
+  }
+
+  void push(std::wstring_view text) {
+    if (top_ == nullptr || string_size_ <= 0) return;
+    auto* entry = static_cast<StackEntry*>(
+        GlobalAlloc(GPTR, sizeof(StackEntry) + static_cast<size_t>(string_size_) * sizeof(wchar_t)));
+    if (entry == nullptr) return;
+    const size_t length = std::min<size_t>(text.size(), static_cast<size_t>(string_size_) - 1);
+    std::wmemcpy(entry->text, text.data(), length);
+    entry->text[length] = L'\0';
+    entry->next = *top_;
+    *top_ = entry;
+  }
+
+ private:
+  StackEntry** top_;
+  int string_size_;
+};
+
+// COM for the length of one call. NSIS's thread may have initialised it
+// already (S_FALSE, balanced too) or in another mode (not ours to undo).
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+std::wstring hresult_text(HRESULT result) {
+  wchar_t text[32] = {};
+  std::swprintf(text, 32, L"error 0x%08lX", static_cast<unsigned long>(result));
+  return text;
+}
+
+HRESULT set_app_id(const std::wstring& link_path, const std::wstring& app_id) {
+  ComPtr<IShellLinkW> link;
+  HRESULT result =
+      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
+  if (FAILED(result)) return result;
+  ComPtr<IPersistFile> file;
+  if (FAILED(result = link.As(&file))) return result;
+  if (FAILED(result = file->Load(link_path.c_str(), STGM_READWRITE))) return result;
+  ComPtr<IPropertyStore> properties;
+  if (FAILED(result = link.As(&properties))) return result;
+  PROPVARIANT value;
+  if (FAILED(result = InitPropVariantFromString(app_id.c_str(), &value))) return result;
+  result = properties->SetValue(PKEY_AppUserModel_ID, value);
+  PropVariantClear(&value);
+  if (FAILED(result) || FAILED(result = properties->Commit())) return result;
+  return file->Save(link_path.c_str(), TRUE);
+}
+
+// True while a tolvik.exe of this session holds its single-instance mutex or
+// shows its window. The mutex goes only when the process has ended, so the
+// program's files are free then; the window covers a start that has not made
+// the mutex its own (a second full instance).
+bool tolvik_running() {
+  if (HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, app::kSingleInstanceMutex)) {
+    CloseHandle(mutex);
+    return true;
+  }
+  return FindWindowW(app::kWindowClass, nullptr) != nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) void SetAppId(HWND, int string_size, wchar_t*, StackEntry** top, void*) {
+  Stack stack(top, string_size);
+  const std::wstring link_path = stack.pop();
+  const std::wstring app_id = stack.pop();
+  ComScope com;
+  if (!com.usable()) {
+    stack.push(hresult_text(com.result()));
+    return;
+  }
+  const HRESULT result = set_app_id(link_path, app_id);
+  stack.push(SUCCEEDED(result) ? std::wstring(L"ok") : hresult_text(result));
+}
+
+__declspec(dllexport) void WaitUntilClosed(HWND, int string_size, wchar_t*, StackEntry** top, void*) {
+  Stack stack(top, string_size);
+  const unsigned long limit_ms = std::wcstoul(stack.pop().c_str(), nullptr, 10);
+  constexpr DWORD kPollMs = 100;
+  const ULONGLONG start = GetTickCount64();
+  while (tolvik_running()) {
+    if (GetTickCount64() - start >= limit_ms) {
+      stack.push(L"running");
+      return;
+    }
+    Sleep(kPollMs);
+  }
+  stack.push(L"closed");
+}
+
+__declspec(dllexport) void AssociationsChanged(HWND, int, wchar_t*, StackEntry**, void*) {
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+}  // extern "C"
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }

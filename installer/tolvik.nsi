@@ -1,0 +1,285 @@
+; tolvik's installer (NSIS 3, Unicode, 64-bit): for the current user only, no
+; administrator rights, into %LOCALAPPDATA%\Programs\tolvik.
+;
+; Built by CMake (`make installer`), which passes:
+;   makensis -DVERSION=0.1.0 -DVERSION_QUAD=0.1.0.0 -DPROGRAM=<tolvik.exe> -DICON=<tolvik.ico>
+;            -DPLUGINS=<folder of tolviksetup.dll> -DOUTFILE=<tolvik-Setup-0.1.0.exe> tolvik.nsi
+;
+; It installs tolvik.exe and uninstall.exe, a Start-menu shortcut carrying the
+; program's Application User Model ID, the .tolvik file type (opened with
+; tolvik.exe "%1") and the Apps & features entry, all under HKCU.
+;
+; Command line, besides NSIS's own /S and /D=<folder>:
+;   /SILENT, /VERYSILENT   no windows at all (the program's updater passes /SILENT)
+;   /SUPPRESSMSGBOXES      accepted: a silent run never shows a message box, each
+;                          question takes its default answer
+;   /NORESTART             accepted: nothing here ever needs a restart
+;   /UPDATE=1              started by tolvik.exe's updater: wait up to 30 s for the
+;                          running tolvik.exe to close, replace the files, then start
+;                          the new tolvik.exe
+; Exit code 0 when installed, 1 when cancelled, 2 when tolvik.exe kept running.
+;
+; The uninstaller (uninstall.exe; /S for silent) runs tolvik.exe --unregister
+; (settings key and jump list), removes the files, the shortcut, the file type
+; and its entry, and leaves the user's bundles in %APPDATA%\tolvik.
+
+Unicode true
+Target amd64-unicode
+ManifestDPIAware true
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+!addplugindir /amd64-unicode "${PLUGINS}"
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+
+!define APP_ID "Velmora.tolvik"
+!define PUBLISHER "Velmora Co., Ltd."
+!define PROG_ID "tolvik.Bundle"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\tolvik"
+!define SHORTCUT "$SMPROGRAMS\tolvik.lnk"
+; How long an update waits for the running program to close.
+!define CLOSE_WAIT_MS 30000
+; How long it then waits for Windows to let go of the old tolvik.exe.
+!define UNLOCK_TRIES 100
+!define UNLOCK_PAUSE_MS 100
+
+Name "tolvik"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\tolvik"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${PUBLISHER}"
+ShowInstDetails hide
+ShowUninstDetails hide
+
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
+VIAddVersionKey /LANG=0 "ProductName" "tolvik"
+VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=0 "FileDescription" "tolvik Setup"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "© 2026 ${PUBLISHER}"
+
+Var Update   ; "1" with /UPDATE=1
+
+; --- pages -----------------------------------------------------------------
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_DIRECTORYPAGE_TEXT_TOP "$(DirectoryTop)"
+!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "$(DoneHeader)"
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "$(DoneSubtext)"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The first language is the fallback; Korean Windows gets Korean.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Korean"
+
+LangString DirectoryTop ${LANG_ENGLISH} "tolvik opens the apps, documents, folders and web pages a task needs in one click.$\r$\n$\r$\nSetup installs it for you only; it needs no administrator rights."
+LangString DirectoryTop ${LANG_KOREAN} "tolvik 은 업무에 필요한 앱·문서·폴더·웹 주소를 한 번에 엽니다.$\r$\n$\r$\n지금 사용자에게만 설치하며 관리자 권한이 필요 없습니다."
+LangString DoneHeader ${LANG_ENGLISH} "tolvik is installed"
+LangString DoneHeader ${LANG_KOREAN} "tolvik 을 설치했습니다"
+LangString DoneSubtext ${LANG_ENGLISH} "You find it in the Start menu."
+LangString DoneSubtext ${LANG_KOREAN} "시작 메뉴에서 찾을 수 있습니다."
+LangString StartNow ${LANG_ENGLISH} "Start tolvik now?"
+LangString StartNow ${LANG_KOREAN} "지금 tolvik 을 시작할까요?"
+LangString StillRunning ${LANG_ENGLISH} "tolvik is running. Close it, then choose Retry."
+LangString StillRunning ${LANG_KOREAN} "tolvik 이 실행 중입니다. 닫은 다음 다시 시도를 누르세요."
+LangString WaitingForClose ${LANG_ENGLISH} "Waiting for tolvik to close…"
+LangString WaitingForClose ${LANG_KOREAN} "tolvik 이 닫히기를 기다리는 중…"
+LangString FileTypeName ${LANG_ENGLISH} "tolvik bundle"
+LangString FileTypeName ${LANG_KOREAN} "tolvik 묶음"
+
+; --- shared steps ------------------------------------------------------------
+; WaitForTolvik / un.WaitForTolvik <milliseconds>: returns once no tolvik.exe
+; runs, first waiting that long for it to close by itself, then asking the
+; user (Retry/Cancel). A silent run takes Cancel: the run ends with exit code 2
+; and nothing changed.
+!macro WAIT_FOR_TOLVIK prefix
+Function ${prefix}WaitForTolvik
+  Exch $0
+  Push $1
+  tolviksetup::WaitUntilClosed 0
+  Pop $1
+  ${If} $1 == "running"
+  ${AndIf} $0 != 0
+    DetailPrint "$(WaitingForClose)"
+    tolviksetup::WaitUntilClosed $0
+    Pop $1
+  ${EndIf}
+  ${DoWhile} $1 == "running"
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunning)" /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Quit
+  retry:
+    tolviksetup::WaitUntilClosed 0
+    Pop $1
+  ${Loop}
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro WAIT_FOR_TOLVIK ""
+!insertmacro WAIT_FOR_TOLVIK "un."
+
+; WaitForUnlock: a process lets go of its .exe a moment after its window and
+; mutex are gone; writing over it before that fails. Waits until the old
+; tolvik.exe can be opened for writing (at most UNLOCK_TRIES pauses).
+Function WaitForUnlock
+  Push $0
+  Push $1
+  StrCpy $1 0
+  ${DoWhile} ${FileExists} "$INSTDIR\tolvik.exe"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\tolvik.exe" a
+    ${IfNot} ${Errors}
+      FileClose $0
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    ${If} $1 >= ${UNLOCK_TRIES}
+      ${Break}
+    ${EndIf}
+    Sleep ${UNLOCK_PAUSE_MS}
+  ${Loop}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Size in KiB of a file (0 when it cannot be read), for Apps & features.
+!macro FILE_KIB path out
+  ClearErrors
+  FileOpen $9 "${path}" r
+  ${If} ${Errors}
+    StrCpy ${out} 0
+  ${Else}
+    FileSeek $9 0 END ${out}
+    FileClose $9
+    IntOp ${out} ${out} + 1023
+    IntOp ${out} ${out} / 1024
+  ${EndIf}
+!macroend
+
+; --- install ---------------------------------------------------------------
+Function .onInit
+  StrCpy $Update 0
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/SILENT" $R1
+  ${IfNot} ${Errors}
+    SetSilent silent
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/VERYSILENT" $R1
+  ${IfNot} ${Errors}
+    SetSilent silent
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/UPDATE=" $R1
+  ${IfNot} ${Errors}
+  ${AndIf} $R1 == "1"
+    StrCpy $Update 1
+  ${EndIf}
+FunctionEnd
+
+Section "tolvik" SectionProgram
+  SectionIn RO
+  SetShellVarContext current
+
+  ; The running program holds its files. An update waits for it to close
+  ; itself (the updater closes it once this installer has started).
+  ${If} $Update == 1
+    Push ${CLOSE_WAIT_MS}
+  ${Else}
+    Push 0
+  ${EndIf}
+  Call WaitForTolvik
+  Call WaitForUnlock
+
+  SetOutPath "$INSTDIR"
+  SetOverwrite on
+  File "/oname=tolvik.exe" "${PROGRAM}"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; Start menu: the shortcut carries the app id that the running program and
+  ; its jump list use, so the taskbar shows them as one app.
+  CreateShortCut "${SHORTCUT}" "$INSTDIR\tolvik.exe" "" "$INSTDIR\tolvik.exe" 0
+  tolviksetup::SetAppId "${SHORTCUT}" "${APP_ID}"
+  Pop $0
+  DetailPrint "App id of the shortcut: $0"
+
+  ; The .tolvik file type: a bundle file opens in tolvik, which imports it
+  ; (or hands it to the tolvik that is already running).
+  WriteRegStr HKCU "Software\Classes\.tolvik" "" "${PROG_ID}"
+  WriteRegStr HKCU "Software\Classes\.tolvik\OpenWithProgids" "${PROG_ID}" ""
+  WriteRegStr HKCU "Software\Classes\${PROG_ID}" "" "$(FileTypeName)"
+  WriteRegStr HKCU "Software\Classes\${PROG_ID}" "AppUserModelID" "${APP_ID}"
+  WriteRegStr HKCU "Software\Classes\${PROG_ID}\DefaultIcon" "" '"$INSTDIR\tolvik.exe",0'
+  WriteRegStr HKCU "Software\Classes\${PROG_ID}\shell\open\command" "" '"$INSTDIR\tolvik.exe" "%1"'
+  tolviksetup::AssociationsChanged
+
+  ; Apps & features.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "tolvik"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\tolvik.exe,0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  !insertmacro FILE_KIB "$INSTDIR\tolvik.exe" $1
+  !insertmacro FILE_KIB "$INSTDIR\uninstall.exe" $2
+  IntOp $1 $1 + $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $1
+SectionEnd
+
+Function .onInstSuccess
+  ${If} $Update == 1
+    ; The updater closed the program for this: bring it back, now new.
+    Exec '"$INSTDIR\tolvik.exe"'
+  ${ElseIfNot} ${Silent}
+    MessageBox MB_YESNO|MB_ICONQUESTION "$(StartNow)" /SD IDNO IDNO done
+    Exec '"$INSTDIR\tolvik.exe"'
+  done:
+  ${EndIf}
+FunctionEnd
+
+; --- uninstall -------------------------------------------------------------
+Section "Uninstall"
+  SetShellVarContext current
+  Push 0
+  Call un.WaitForTolvik
+
+  ; The program removes its own traces: the settings key and the jump list.
+  ClearErrors
+  ExecWait '"$INSTDIR\tolvik.exe" --unregister'
+  ${If} ${Errors}
+    DeleteRegKey HKCU "Software\tolvik"
+  ${EndIf}
+
+  Delete "$INSTDIR\tolvik.exe"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "${SHORTCUT}"
+
+  ; The file type, where it is still ours.
+  ReadRegStr $0 HKCU "Software\Classes\.tolvik" ""
+  ${If} $0 == "${PROG_ID}"
+    DeleteRegValue HKCU "Software\Classes\.tolvik" ""
+  ${EndIf}
+  DeleteRegValue HKCU "Software\Classes\.tolvik\OpenWithProgids" "${PROG_ID}"
+  DeleteRegKey /ifempty HKCU "Software\Classes\.tolvik\OpenWithProgids"
+  DeleteRegKey /ifempty HKCU "Software\Classes\.tolvik"
+  DeleteRegKey HKCU "Software\Classes\${PROG_ID}"
+  tolviksetup::AssociationsChanged
+
+  ; Last, so that the entry stays while anything above is left to do. The
+  ; bundles in %APPDATA%\tolvik are the user's and stay.
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd

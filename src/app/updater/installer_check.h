@@ -1,0 +1,25 @@
+#pragma once
+// The tests a downloaded installer must pass before it is started, and the
+// texts of their failures. The signature test is Win32's (signature_win.h).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/updater/manifest.h"
+
+namespace app {
+
+// "Download failed": curl ended with an error.
+std::string download_failed_text();
+// "The installer's digital signature could not be verified".
+std::string signature_failed_text();
+
+// The size test (skipped when the offer's size is 0), then the digest test.
+// Nothing when both pass, else the failure to show; the caller deletes the file.
+std::optional<std::string> installer_bytes_failure(std::string_view bytes, const UpdateOffer& offer);
+
+// The signer every installer must carry, letter for letter.
+inline constexpr std::string_view kInstallerSigner = "Velmora Co., Ltd.";
+
+}  // namespace app

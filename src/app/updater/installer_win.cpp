@@ -1,0 +1,99 @@
+#include "app/updater/installer_win.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "app/updater/installer_check.h"
+#include "app/updater/signature_win.h"
+#include "app/updater/update_files.h"
+#include "base/cmdline.h"
+#include "base/file.h"
+#include "base/handle_win.h"
+#include "base/utf.h"
+
+namespace app {
+namespace {
+
+class FileHold final : public InstallerHold {
+ public:
+  explicit FileHold(base::UniqueFileHandle file) : file_(std::move(file)) {}
+
+ private:
+  base::UniqueFileHandle file_;
+};
+
+InstallResult failure(std::string text) { return {UpdateFailure{std::move(text)}}; }
+
+base::Result<std::string> read_held_file(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) return base::fail(base::last_error_text());
+  if (static_cast<std::uint64_t>(size.QuadPart) > kInstallerMaxBytes) {
+    return base::fail(base::system_error_text(ERROR_FILE_TOO_LARGE));
+  }
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+    if (!ReadFile(file, bytes.data() + done, wanted, &read, nullptr)) return base::fail(base::last_error_text());
+    if (read == 0) break;  // shorter than it said; the size test tells
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace
+
+InstallResult fetch_installer(const Downloader& download, const std::string& work_folder, const UpdateOffer& offer) {
+  (void)base::create_directories(work_folder);
+  const std::string name = installer_file_name(offer.version);
+  const std::string path = base::join_path(work_folder, name);
+  const std::string part =
+      base::join_path(work_folder, download_file_name(name, base::process_id(), next_download_serial()));
+
+  if (base::Status fetched = download(offer.url, part); !fetched) {
+    (void)base::remove_file(part);
+    return failure(fetched.error().text);
+  }
+  if (base::Status moved = base::rename_replace(part, path); !moved) {
+    (void)base::remove_file(part);
+    return failure(moved.error().text);
+  }
+  // From here on nobody can write, rename or delete the file until the
+  // handle is closed: after a failed test, or once the installer started.
+  base::UniqueFileHandle file(CreateFileW(base::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return failure(base::last_error_text());
+  base::Result<std::string> bytes = read_held_file(file.get());
+  if (!bytes) return failure(bytes.error().text);
+
+  std::optional<std::string> failed = installer_bytes_failure(*bytes, offer);
+  if (!failed && !signed_by(path, base::widen(kInstallerSigner))) failed = signature_failed_text();
+  if (failed) {
+    file.reset();
+    (void)base::remove_file(path);
+    return failure(std::move(*failed));
+  }
+  return {VerifiedInstaller{path, std::make_unique<FileHold>(std::move(file))}};
+}
+
+bool start_installer_process(const VerifiedInstaller& installer) {
+  std::vector<std::string> line = {installer.path};
+  for (const char* argument : kInstallerArguments) line.emplace_back(argument);
+  const std::wstring program = base::widen(installer.path);
+  std::wstring command_line = base::widen(base::join_command_line(line));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace app

@@ -1,0 +1,30 @@
+#pragma once
+// Fetching the offered installer and starting it: the download worker's job
+// and the window's last step.
+
+#include <string>
+
+#include "app/updater/manifest_check.h"
+#include "app/updater/update_results.h"
+
+namespace app {
+
+// The most an installer may weigh; it is read into memory whole.
+inline constexpr std::uint64_t kInstallerMaxBytes = 1ull << 30;
+
+// The arguments of a silent update installation.
+inline constexpr const char* kInstallerArguments[] = {"/SILENT", "/SUPPRESSMSGBOXES", "/NORESTART", "/UPDATE=1"};
+
+// Downloads the offer's installer to a name of its own in `work_folder`,
+// moves it to "tolvik-Setup-<version>.exe" and opens it there for reading,
+// sharing it for reading only; then tests its size, digest and signature on
+// what that handle reads. A file that fails a test is deleted. A verified
+// installer comes back with the open handle as its hold, so that the bytes
+// tested are the bytes that run.
+InstallResult fetch_installer(const Downloader& download, const std::string& work_folder, const UpdateOffer& offer);
+
+// Starts the installer as a process of its own (not through the shell) with
+// the silent arguments; true when it started. The hold is kept meanwhile.
+bool start_installer_process(const VerifiedInstaller& installer);
+
+}  // namespace app

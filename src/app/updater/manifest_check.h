@@ -1,0 +1,26 @@
+#pragma once
+// The update check's work off the window's thread: download the manifest to
+// a file of its own, read it, delete it, and decide.
+
+#include <functional>
+#include <string>
+
+#include "app/updater/update_results.h"
+#include "base/result.h"
+
+namespace app {
+
+// Downloads `url` to `path`, blocking (curl on Windows); the error is the
+// text the user is shown.
+using Downloader = std::function<base::Status(const std::string& url, const std::string& path)>;
+
+// The manifest is small; a larger answer is no manifest.
+inline constexpr std::size_t kManifestMaxBytes = 1u << 20;
+
+// Makes the work folder (a failure shows as the download's), downloads the
+// manifest from `address` into it, reads it as UTF-8 and deletes it, and
+// compares its version with `current`.
+CheckResult check_manifest(const Downloader& download, const std::string& work_folder, const std::string& address,
+                           std::string_view current, bool manual);
+
+}  // namespace app

@@ -1,0 +1,14 @@
+#pragma once
+// The Authenticode test of a downloaded installer, through WinTrust.
+
+#include <string>
+#include <string_view>
+
+namespace app {
+
+// True when WinVerifyTrust accepts the file's signature and the simple
+// display name of the signing certificate is exactly `signer` (same letters,
+// same case). The trust state is always closed again.
+bool signed_by(const std::string& path, std::wstring_view signer);
+
+}  // namespace app

@@ -1,0 +1,384 @@
+"""tolvik's installer under Wine: a silent install, the Start-menu shortcut, the
+.tolvik file type, an update over a running tolvik, the uninstaller and a signed release.
+
+The installers are build/windows/tolvik-Setup-<version>.exe and, for the
+update, next/tolvik-Setup-<next version>.exe (harness.versions() names both).
+The installed program uses its real store, %APPDATA%\\tolvik\\bundles.json, as
+it would for a user: these tests unset TOLVIK_STORE, and each starts from a
+prefix where tolvik is not installed.
+"""
+
+import hashlib
+import json
+import subprocess
+import time
+from pathlib import Path
+
+import harness
+from test_menus import alt_f4, choose, open_settings_menu
+from test_startup import KEY, export_file
+from test_window import Window
+
+TIME_LIMIT = 180
+
+PRODUCT = harness.versions()["product"]
+NEXT = harness.versions()["next"]
+SILENT = ["/SILENT", "/SUPPRESSMSGBOXES", "/NORESTART"]
+
+APP_ID = "Velmora.tolvik"
+PROG_ID = "tolvik.Bundle"
+UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tolvik"
+EXTENSION_KEY = "Software\\Classes\\.tolvik"
+PROG_ID_KEY = "Software\\Classes\\" + PROG_ID
+
+
+def quad(version):
+    """The four numbers of a version record: 0.1.0 -> 0.1.0.0."""
+    parts = version.split(".")
+    return ".".join(parts + ["0"] * (4 - len(parts)))
+
+
+def windows_variable(name):
+    code, out, err = harness.run_captured(["wine", "cmd", "/c", "echo", "%" + name + "%"])
+    value = out.strip().splitlines()[-1].strip() if out.strip() else ""
+    assert code == 0 and value and "%" not in value, (name, code, out, err)
+    return value
+
+
+def key_exists(subkey):
+    """Whether HKCU\\<subkey> exists (with or without values)."""
+    code, _, _ = harness.run_captured(["wine", "reg", "query", "HKCU\\" + subkey])
+    return code == 0
+
+
+class Places:
+    """Where an installation goes, as Windows and as Unix paths."""
+
+    def __init__(self):
+        local = windows_variable("LOCALAPPDATA")
+        roaming = windows_variable("APPDATA")
+        self.folder = local + "\\Programs\\tolvik"
+        self.exe = self.folder + "\\tolvik.exe"
+        self.uninstaller = self.folder + "\\uninstall.exe"
+        self.shortcut = roaming + "\\Microsoft\\Windows\\Start Menu\\Programs\\tolvik.lnk"
+        self.data = roaming + "\\tolvik"
+        self.folder_unix = harness.unix_path(self.folder)
+        self.exe_unix = self.folder_unix / "tolvik.exe"
+        self.shortcut_unix = harness.unix_path(self.shortcut)
+        self.data_unix = harness.unix_path(self.data)
+        self.store_unix = self.data_unix / "bundles.json"
+
+
+def not_installed(ctx):
+    """A prefix without tolvik: no files, shortcut, file type, entry or bundles.
+    The installed program keeps its bundles where a user's are, not in the
+    test's folder."""
+    ctx.env.pop("TOLVIK_STORE", None)
+    places = Places()
+    for path in (places.folder_unix, places.data_unix):
+        if path.exists():
+            subprocess.run(["rm", "-rf", str(path)], check=True)
+    places.shortcut_unix.unlink(missing_ok=True)
+    for key in (UNINSTALL_KEY, EXTENSION_KEY, PROG_ID_KEY, KEY):
+        harness.reg_delete(key)
+    return places
+
+
+def install(ctx, setup=PRODUCT["setup"], args=SILENT):
+    done = ctx.run_program(args, exe=setup, timeout=120)
+    assert done.code == 0, done
+
+
+def write_bundles(places, bundles):
+    places.data_unix.mkdir(parents=True, exist_ok=True)
+    places.store_unix.write_text(json.dumps({"version": 1, "bundles": bundles}, indent=2),
+                                 encoding="utf-8")
+
+
+def saved_names(places):
+    return [b["name"] for b in json.loads(places.store_unix.read_text(encoding="utf-8"))["bundles"]]
+
+
+def tolvik_windows():
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^tolvik$"],
+                         capture_output=True, text=True, timeout=10).stdout
+    return out.split()
+
+
+def start_installed(ctx, places, args=()):
+    process = ctx.start(args, exe=places.exe_unix)
+    harness.find_window("tolvik", timeout=30)
+    return process
+
+
+def about_text(ctx):
+    """The About box's text, opened from the settings menu as a user does."""
+    window = Window(ctx, None)
+    open_settings_menu(window)
+    choose("Up", "Return")  # the last entry
+    about = ctx.probe("msgbox", "About tolvik", "20000", timeout=40)
+    assert about.code == 0, about
+    return about.out
+
+
+def test_a_silent_install_puts_the_program_shortcut_file_type_and_entry_in_place(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+
+    assert places.exe_unix.is_file() and (places.folder_unix / "uninstall.exe").is_file()
+    assert places.exe_unix.read_bytes() == (harness.BUILD / "tolvik.exe").read_bytes()
+    version = ctx.probe("version", places.exe)
+    assert (version.code, version.out) == (0, quad(PRODUCT["version"]) + "\n"), version
+
+    # The Start-menu shortcut starts the installed program in its folder.
+    link = ctx.probe("readlink", places.shortcut)
+    assert link.code == 0, link
+    target, arguments, _description, folder = link.out.rstrip("\n").split("\n")
+    assert (target.lower(), arguments, folder.lower()) == (places.exe.lower(), "", places.folder.lower())
+
+    # The file type: a .tolvik file opens with tolvik.exe "<file>".
+    assert harness.reg_query(EXTENSION_KEY, "") == PROG_ID
+    assert harness.reg_query(PROG_ID_KEY + "\\shell\\open\\command", "") == '"%s" "%%1"' % places.exe
+    assert harness.reg_query(PROG_ID_KEY + "\\DefaultIcon", "") == '"%s",0' % places.exe
+    assert harness.reg_query(PROG_ID_KEY, "AppUserModelID") == APP_ID
+
+    # Apps & features.
+    entry = {value: harness.reg_query(UNINSTALL_KEY, value) for value in (
+        "DisplayName", "DisplayVersion", "Publisher", "UninstallString", "QuietUninstallString",
+        "DisplayIcon", "InstallLocation", "NoModify", "NoRepair")}
+    assert entry == {
+        "DisplayName": "tolvik", "DisplayVersion": PRODUCT["version"], "Publisher": "Velmora Co., Ltd.",
+        "UninstallString": '"%s"' % places.uninstaller,
+        "QuietUninstallString": '"%s" /S' % places.uninstaller,
+        "DisplayIcon": places.exe + ",0", "InstallLocation": places.folder,
+        "NoModify": "1", "NoRepair": "1"}, entry
+    size_kib = harness.reg_dword(UNINSTALL_KEY, "EstimatedSize")
+    program_kib = places.exe_unix.stat().st_size // 1024
+    assert program_kib <= size_kib <= program_kib + 1024, (size_kib, program_kib)
+
+    # Installing is no start: no window, no settings.
+    assert not tolvik_windows()
+    assert not key_exists(KEY)
+
+
+def test_the_start_menu_shortcut_carries_the_app_id(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    seen = ctx.probe("linkappid", places.shortcut)
+    if seen.code == 2:
+        # Does this shell keep a link's app id at all? Ask it with a link of our own.
+        scratch = ctx.folder_win + "\\scratch.lnk"
+        assert ctx.probe("mklink", scratch, "C:\\windows\\notepad.exe").code == 0
+        assert ctx.probe("linkappid", scratch, APP_ID).code == 0
+        if ctx.probe("linkappid", scratch).code == 2:
+            raise harness.Skip("this Wine's shell links keep no property values (IPropertyStore::SetValue "
+                               "is a stub), so the shortcut's app id cannot be read back here")
+    assert (seen.code, seen.out) == (0, APP_ID + "\n"), seen
+
+
+def test_the_registered_open_command_hands_a_bundle_file_to_the_running_tolvik(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    write_bundles(places, [{"id": "b1", "name": "Daily", "items": []}])
+    running = start_installed(ctx, places)
+    bundle = export_file(ctx, "Quarterly.tolvik", {"id": "q", "name": "Quarterly", "items": [
+        {"kind": "url", "target": "https://q.example/"}]})
+
+    # What Explorer runs on a double click: the open command, %1 the file.
+    command = harness.reg_query(PROG_ID_KEY + "\\shell\\open\\command", "")
+    program, placeholder = '"%s"' % places.exe, '"%1"'
+    assert command == program + " " + placeholder, command
+    second = ctx.run_program([harness.wine_path(bundle)], exe=places.exe_unix, timeout=30)
+    assert second.code == 0, second
+    # The hand-over returns once the running tolvik has imported the file.
+    assert saved_names(places) == ["Daily", "Quarterly"]
+    assert running.running()
+    assert len(tolvik_windows()) == 1, tolvik_windows()
+    assert ctx.probe("close", "tolvik.Main").code == 0
+    assert running.wait(30) == 0
+
+
+def test_the_shell_opens_a_bundle_file_with_the_installed_tolvik(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    # Windows merges HKCU\Software\Classes into HKEY_CLASSES_ROOT; Wine 8 does not.
+    code, _, _ = harness.run_captured(["wine", "reg", "query", "HKCR\\.tolvik"])
+    if code != 0:
+        assert key_exists(EXTENSION_KEY)
+        raise harness.Skip("this Wine's HKEY_CLASSES_ROOT does not show the per-user file types of "
+                           "HKCU\\Software\\Classes, so its shell cannot see .tolvik")
+    write_bundles(places, [{"id": "b1", "name": "Daily", "items": []}])
+    running = start_installed(ctx, places)
+    bundle = export_file(ctx, "Quarterly.tolvik", {"id": "q", "name": "Quarterly", "items": []})
+    opened = ctx.probe("shellopen", harness.wine_path(bundle))
+    assert opened.code == 0, opened
+    harness.wait_for(lambda: saved_names(places) == ["Daily", "Quarterly"], timeout=30,
+                     what="the bundle file imported by the running tolvik")
+    assert len(tolvik_windows()) == 1, tolvik_windows()
+    assert ctx.probe("close", "tolvik.Main").code == 0
+    assert running.wait(30) == 0
+
+
+def test_an_update_waits_for_the_running_tolvik_then_replaces_and_restarts_it(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    write_bundles(places, [{"id": "b1", "name": "Daily", "items": [
+        {"kind": "url", "target": "https://d.example/"}]}])
+    bundles_before = places.store_unix.read_bytes()
+    # No update check of its own at start; a setting that the update must keep.
+    harness.reg_add(KEY, "AutoUpdate", "REG_DWORD", 0)
+    old = start_installed(ctx, places)
+    assert about_text(ctx).startswith("tolvik %s\n\n" % PRODUCT["version"])
+
+    # The updater starts the installer so, then closes the program.
+    setup = ctx.start(SILENT + ["/UPDATE=1"], exe=NEXT["setup"])
+    time.sleep(3)
+    # Still waiting: nothing replaced while tolvik runs.
+    assert setup.running() and old.running()
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
+
+    assert alt_f4(old) == 0
+    assert setup.wait(60) == 0
+    assert ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n"
+    assert places.exe_unix.read_bytes() == Path(NEXT["program"]).read_bytes()
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == NEXT["version"]
+
+    # The installer started the new tolvik, which says so in its About box.
+    harness.find_window("tolvik", timeout=30)
+    assert about_text(ctx).startswith("tolvik %s\n\n" % NEXT["version"])
+    assert len(tolvik_windows()) == 1, tolvik_windows()
+    assert places.store_unix.read_bytes() == bundles_before
+    assert harness.reg_dword(KEY, "AutoUpdate") == 0
+    assert ctx.probe("close", "tolvik.Main").code == 0
+
+
+def test_a_silent_install_over_a_running_tolvik_without_update_leaves_it_alone(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    running = start_installed(ctx, places)
+    # Not an update: nobody closes the program, and a silent run asks nobody.
+    done = ctx.run_program(SILENT, exe=NEXT["setup"], timeout=120)
+    assert done.code == 2, done
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    assert running.running()
+    assert ctx.probe("close", "tolvik.Main").code == 0
+    assert running.wait(30) == 0
+
+
+def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundles(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    write_bundles(places, [{"id": "b1", "name": "Daily", "items": []}])
+    kept_aside = places.data_unix / "bundles.broken-1700000000.json"
+    kept_aside.write_text("{", encoding="utf-8")
+    data_before = {p.name: p.read_bytes() for p in places.data_unix.iterdir()}
+    harness.reg_add(KEY, "Language", "REG_SZ", "ko")
+    harness.reg_add(KEY, "Selected", "REG_SZ", "b1")
+
+    # As Apps & features runs it, silently.
+    quiet = harness.reg_query(UNINSTALL_KEY, "QuietUninstallString")
+    assert quiet == '"%s" /S' % places.uninstaller
+    done = ctx.run_program(["/S"], exe=places.folder_unix / "uninstall.exe", timeout=60)
+    assert done.code == 0, done
+    # The uninstaller goes on from a copy of itself; its entry goes last.
+    harness.wait_for(lambda: not key_exists(UNINSTALL_KEY), timeout=60, what="the uninstall entry removed")
+
+    assert not places.folder_unix.exists()
+    assert not places.shortcut_unix.exists()
+    assert not key_exists(EXTENSION_KEY) and not key_exists(PROG_ID_KEY)
+    assert not key_exists(KEY)
+    assert {p.name: p.read_bytes() for p in places.data_unix.iterdir()} == data_before
+
+
+def make_signer(folder, common_name):
+    """A self-signed code-signing certificate and its key (PEM) for a test release."""
+    folder.mkdir(parents=True, exist_ok=True)
+    cert, key = folder / "cert.pem", folder / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-keyout", key, "-out", cert, "-subj", "/CN=%s/O=%s" % (common_name, common_name),
+                    "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True, timeout=60)
+    return cert, key
+
+
+def sign_release(cert, key, out, url, installer=PRODUCT["setup"]):
+    return subprocess.run([harness.REPO / "scripts" / "sign-release.sh", "--cert", cert, "--key", key,
+                           "--installer", installer, "--out", out, "--ca", cert, "--url", url],
+                          capture_output=True, text=True, timeout=120)
+
+
+def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
+    places = not_installed(ctx)
+    name = Path(PRODUCT["setup"]).name
+    url = "https://updates.velmora.example/tolvik/" + name
+
+    # A certificate of another name would be refused by the program: no release.
+    other = make_signer(ctx.folder / "other", "Velmora Co. Ltd")
+    refused = sign_release(*other, ctx.folder / "refused", url)
+    assert refused.returncode != 0 and "Velmora Co., Ltd." in refused.stderr, refused
+    assert not (ctx.folder / "refused").exists()
+    plain = sign_release(*other, ctx.folder / "refused", url.replace("https://", "http://"))
+    assert plain.returncode != 0 and "https://" in plain.stderr, plain
+
+    cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
+    release = ctx.folder / "release"
+    signed = sign_release(cert, key, release, url)
+    assert signed.returncode == 0, signed
+    setup = release / name
+    data = setup.read_bytes()
+    assert data != Path(PRODUCT["setup"]).read_bytes()
+    manifest = json.loads((release / "update.json").read_text(encoding="utf-8"))
+    assert manifest == {"version": PRODUCT["version"], "url": url,
+                        "sha256": hashlib.sha256(data).hexdigest(), "size": len(data)}, manifest
+
+    # The signature sits where the installer's own integrity check expects it.
+    install(ctx, setup=setup)
+    assert places.exe_unix.read_bytes() == (harness.BUILD / "tolvik.exe").read_bytes()
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+
+
+@harness.time_limit(300)
+def test_the_installed_program_updates_itself_from_a_signed_release(ctx):
+    """The whole way: tolvik as installed asks the update server (the stand-in
+    curl serving a folder), the user says Yes, the signed release of the next
+    version is downloaded, checked and started silently; it replaces the
+    program, which comes back as the new version with the bundles as they were."""
+    from test_update import Updates, check_for_updates, read_offer
+    places = not_installed(ctx)
+    install(ctx)
+    write_bundles(places, [{"id": "b1", "name": "Daily", "items": [
+        {"kind": "url", "target": "https://d.example/"}]}])
+    bundles_before = places.store_unix.read_bytes()
+    harness.reg_add(KEY, "AutoUpdate", "REG_DWORD", 0)
+
+    updates = Updates(ctx)
+    try:
+        name = Path(NEXT["setup"]).name
+        cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
+        release = ctx.folder / "release"
+        signed = sign_release(cert, key, release, "https://updates.velmora.example/tolvik/" + name,
+                              installer=NEXT["setup"])
+        assert signed.returncode == 0, signed
+        (updates.served / "tolvik" / name).write_bytes((release / name).read_bytes())
+        (updates.served / "tolvik" / "update.json").write_bytes((release / "update.json").read_bytes())
+
+        old = ctx.start(env=updates.env, exe=places.exe_unix)
+        window = Window(ctx, old)
+        check_for_updates(window)
+        assert read_offer(ctx).startswith("A new version is available: %s\n(current %s)"
+                                          % (NEXT["version"], PRODUCT["version"]))
+        harness.xdotool("key", "Return")
+        # The program closes at once; the installer waits for it, then replaces it.
+        assert old.wait(60) == 0
+        harness.wait_for(lambda: ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n",
+                         timeout=90, what="the new version installed")
+        harness.find_window("tolvik", timeout=30)
+        assert about_text(ctx).startswith("tolvik %s\n\n" % NEXT["version"])
+        assert len(tolvik_windows()) == 1, tolvik_windows()
+        assert places.store_unix.read_bytes() == bundles_before
+        assert [c["argv"][-1] for c in updates.downloads()][-1].endswith(name)
+    finally:
+        updates.remove()
+    alt_f4_window = Window(ctx, None)
+    alt_f4_window.key("alt+F4")
+    harness.wait_for(lambda: not tolvik_windows(), timeout=20, what="the new tolvik closed")

@@ -1,0 +1,313 @@
+"""The updater of tolvik.exe: "Check for updates" in the settings menu, the
+offer's message box, the download through System32\\curl.exe, the tests of the
+installer and its silent start, and the daily check at start.
+
+curl.exe here is the stand-in tools/curl.exe, put into the prefix's
+C:\\windows\\system32 for each test and taken out again: it serves files from
+the test's "served" folder and logs how it was started. The offered installer
+is a copy of recorder.exe signed at build time with a throw-away certificate
+(tools/signed/). Wine's WinVerifyTrust does not check that a certificate
+chains to a trusted root, so these self-signed copies pass here where Windows
+would refuse them; what the tests show is the signer-name rule, the size and
+digest tests and everything around them.
+
+The toasts are Direct2D drawings: a toast is seen as the dark bar at the
+bottom, and which toast it is as the bar's width, which grows with its text."""
+
+import json
+import shutil
+import time
+from pathlib import Path
+
+import harness
+from test_menus import choose, open_settings_menu
+from test_startup import KEY, start_window
+from test_window import HEIGHT, LIGHT, TOAST, WIDTH, Geometry, Window, blend, close_to
+
+SIGNED = harness.TOOLS / "signed"
+CURL_EXE = harness.TOOLS / "curl.exe"
+FOUR_ARGUMENTS = ["/SILENT", "/SUPPRESSMSGBOXES", "/NORESTART", "/UPDATE=1"]
+SERVER = "https://updates.velmora.example/"
+MANIFEST_URL = SERVER + "tolvik/update.json?v=0.1.0&lang=en"
+INSTALLER_URL = SERVER + "files/tolvik-Setup-0.1.1.exe"
+TOAST_BAR = blend(TOAST, 0.94, LIGHT["background"])
+
+
+def sha256(path):
+    import hashlib
+    return hashlib.sha256(Path(path).read_bytes()).hexdigest()
+
+
+_TEMP = []
+
+
+def temp_work_folder():
+    """%TEMP%\\tolvik as tolvik.exe sees it (Wine's own folder for the user's temporary files)."""
+    if not _TEMP:
+        code, out, err = harness.run_captured(["wine", "cmd", "/c", "echo %TEMP%"])
+        assert code == 0 and out.strip(), (code, out, err)
+        _TEMP.append(harness.unix_path(out.strip().splitlines()[-1]) / "tolvik")
+    return _TEMP[0]
+
+
+class Updates:
+    """The stand-in curl in system32, the served folder and its logs."""
+
+    def __init__(self, ctx):
+        self.ctx = ctx
+        self.served = ctx.folder / "served"
+        (self.served / "tolvik").mkdir(parents=True)
+        (self.served / "files").mkdir()
+        self.log = ctx.folder / "curl.log"
+        self.system_curl = harness.drive_c() / "windows" / "system32" / "curl.exe"
+        self.kept = None
+        if self.system_curl.exists():
+            self.kept = self.system_curl.with_name("curl.exe.kept")
+            shutil.move(self.system_curl, self.kept)
+        shutil.copyfile(CURL_EXE, self.system_curl)
+        shutil.rmtree(temp_work_folder(), ignore_errors=True)
+        self.env = {"TOLVIK_CURL_ROOT": harness.wine_path(self.served),
+                    "TOLVIK_CURL_LOG": harness.wine_path(self.log)}
+
+    def remove(self):
+        self.system_curl.unlink(missing_ok=True)
+        if self.kept:
+            shutil.move(self.kept, self.system_curl)
+
+    def offer(self, installer="signed.exe", version="0.1.1", size=True, digest=None):
+        source = SIGNED / installer
+        shutil.copyfile(source, self.served / "files" / "tolvik-Setup-0.1.1.exe")
+        manifest = {"version": version, "url": INSTALLER_URL, "sha256": digest or sha256(source).upper()}
+        if size is True:
+            manifest["size"] = source.stat().st_size
+        elif size is not None:
+            manifest["size"] = size
+        (self.served / "tolvik" / "update.json").write_text(json.dumps(manifest), encoding="utf-8")
+
+    def calls(self):
+        if not self.log.exists():
+            return []
+        return [json.loads(line) for line in self.log.read_text(encoding="utf-8").splitlines() if line.strip()]
+
+    def downloads(self):
+        return [c for c in self.calls() if "argv" in c]
+
+
+def with_updates(test):
+    """Runs the test with the stand-in curl in place, and takes it out after."""
+    def run(ctx):
+        updates = Updates(ctx)
+        try:
+            test(ctx, updates)
+        finally:
+            updates.remove()
+    run.__name__ = test.__name__
+    run.time_limit = getattr(test, "time_limit", 120)
+    return run
+
+
+def work_files():
+    folder = temp_work_folder()
+    return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+
+
+def start(ctx, updates, last_check=None):
+    # The daily check stays quiet unless a test asks for it.
+    harness.reg_add(KEY, "LastUpdateCheck", "REG_SZ", str(last_check if last_check is not None else int(time.time())))
+    process = start_window(ctx, env=updates.env)
+    return process, Window(ctx, process)
+
+
+def check_for_updates(window):
+    open_settings_menu(window)
+    choose("Down", "Down", "Down", "Down", "Return")  # Import…, Language, Automatic updates, Check for updates
+
+
+def read_offer(ctx):
+    seen = ctx.probe("msgtext", "tolvik", "30000", timeout=45)
+    assert seen.code == 0, seen
+    return seen.out
+
+
+def answer(key):
+    harness.xdotool("key", key)
+
+
+def toast_width(window, g):
+    """Width of the toast bar in pixels (0 when there is none)."""
+    image = window.shot("toast")
+    y = int(g.toast_probe()[1])
+    return sum(1 for x in range(WIDTH) if close_to(image.getpixel((x, y)), TOAST_BAR))
+
+
+def settled_toast_width(window, g):
+    """The toast's width once it stays the same over three pictures (the
+    "Downloading update…" toast it replaces may still be in the first)."""
+    seen = []
+
+    def settled():
+        width = toast_width(window, g)
+        seen.append(width)
+        return width if width and seen[-3:] == [width] * 3 else None
+    return harness.wait_for(settled, timeout=20, interval=0.5, what="the result toast (widths %s)" % seen[-5:])
+
+
+def assert_curl_call(call, url, output_end):
+    argv = call["argv"]
+    assert argv[0].lower() == "c:\\windows\\system32\\curl.exe", argv
+    assert argv[1:7] == ["-fsSL", "--proto", "=https", "--max-time", "600", "-o"], argv
+    assert len(argv) == 9 and argv[8] == url, argv
+    assert argv[7].lower().startswith(str(harness.wine_path(temp_work_folder())).lower() + "\\"), argv
+    assert argv[7].endswith(output_end), argv
+    assert call["console"] is False, call
+
+
+@with_updates
+def test_check_offer_yes_starts_the_signed_installer_silently_and_closes(ctx, updates):
+    updates.offer()
+    process, window = start(ctx, updates)
+    check_for_updates(window)
+    assert read_offer(ctx) == ("A new version is available: 0.1.1\n(current 0.1.0)\n\nUpdate now?\n&Yes|&No\n")
+    harness.screenshot("root", ctx.folder / "offer.png")
+    answer("Return")  # Yes is the default button
+    harness.wait_for(lambda: ctx.recorded(), timeout=30, what="the installer's start")
+    started = ctx.recorded()
+    assert len(started) == 1, started
+    assert started[0]["argv"][1:] == FOUR_ARGUMENTS, started
+    assert started[0]["argv"][0].endswith("\\tolvik-Setup-0.1.1.exe"), started
+    # The window closes at once, without asking, and the placement is not saved.
+    assert process.wait(20) == 0
+    assert harness.reg_query(KEY, "Placement") is None
+
+    calls = updates.downloads()
+    assert len(calls) == 2, calls
+    assert_curl_call(calls[0], MANIFEST_URL, ".json")
+    assert_curl_call(calls[1], INSTALLER_URL, ".part")
+    # The manifest is gone; the installer that passed stays.
+    assert work_files() == ["tolvik-Setup-0.1.1.exe"], work_files()
+
+
+@with_updates
+def test_no_at_the_offer_and_up_to_date_toasts(ctx, updates):
+    updates.offer()
+    process, window = start(ctx, updates)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    last = harness.reg_query(KEY, "LastUpdateCheck")
+    check_for_updates(window)
+    read_offer(ctx)
+    answer("Escape")  # No
+    time.sleep(1)
+    assert len(updates.downloads()) == 1 and not ctx.recorded()
+    assert process.running()
+
+    updates.offer(version="0.1.0")
+    check_for_updates(window)
+    harness.wait_for(lambda: len(updates.downloads()) == 2, what="the second check")
+    width = settled_toast_width(window, g)
+    window.shot("up-to-date")
+    assert width > 0
+    # A manual check leaves the daily time alone.
+    assert harness.reg_query(KEY, "LastUpdateCheck") == last
+    assert work_files() == []
+    assert process.running()
+
+
+@harness.time_limit(300)
+@with_updates
+def test_each_failure_shows_its_toast_and_leaves_no_installer(ctx, updates):
+    process, window = start(ctx, updates)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    widths = {}
+
+    def attempt(name, offered=True):
+        # The last toast goes first (after 4 s), so that two equal ones in a row are told apart.
+        harness.wait_for(lambda: toast_width(window, g) == 0, timeout=20, interval=0.5, what="no toast")
+        count = len(updates.downloads())
+        check_for_updates(window)
+        if offered:
+            read_offer(ctx)
+            answer("Return")
+        harness.wait_for(lambda: len(updates.downloads()) == count + (2 if offered else 1), timeout=30,
+                         what="curl for %s" % name)
+        harness.wait_for(lambda: work_files() == [], timeout=30, what="no file left after %s" % name)
+        widths[name] = settled_toast_width(window, g)
+        window.shot(name)
+        assert not ctx.recorded(), name
+        assert process.running(), name
+
+    # curl exits with 22: the installer is not on the server.
+    updates.offer()
+    (updates.served / "files" / "tolvik-Setup-0.1.1.exe").unlink()
+    attempt("download")
+    updates.offer(size=12345)
+    attempt("size")
+    updates.offer(size="12345", digest="0" * 64)  # a size given as text is not checked
+    attempt("digest")
+    updates.offer("wrong-case.exe", size=0)
+    attempt("signer case")
+    updates.offer("unsigned.exe")
+    attempt("unsigned")
+    updates.offer("tampered.exe")
+    attempt("tampered")
+    # "Download failed" < "Downloaded size mismatch" < "... corrupt (hash mismatch)" < "... could not be verified"
+    assert widths["download"] < widths["size"] < widths["digest"] < widths["signer case"], widths
+    assert widths["signer case"] == widths["unsigned"] == widths["tampered"], widths
+
+    # A manifest the rules refuse: "manifest", shorter than all of them.
+    (updates.served / "tolvik" / "update.json").write_text('{"version":"0.1.1a","url":"%s","sha256":"%s"}'
+                                                            % (INSTALLER_URL, "0" * 64), encoding="utf-8")
+    attempt("manifest", offered=False)
+    assert widths["manifest"] < widths["download"], widths
+
+
+@with_updates
+def test_the_checked_installer_cannot_be_swapped_before_it_starts(ctx, updates):
+    """A program that keeps renaming another program over the installer, and
+    deleting it, from the moment curl has written it: what starts is the
+    checked installer, or nothing at all; never the other program (here a copy
+    of the stand-in curl, which would log the installer's arguments)."""
+    updates.offer()
+    updates.env["TOLVIK_CURL_SWAP"] = harness.wine_path(CURL_EXE)
+    process, window = start(ctx, updates)
+    check_for_updates(window)
+    read_offer(ctx)
+    answer("Return")
+    harness.wait_for(lambda: ctx.recorded() or work_files() == [] and len(updates.downloads()) == 2,
+                     timeout=30, what="the installer's start or its refusal")
+    swap = harness.wait_for(lambda: [c["swap"] for c in updates.calls() if "swap" in c], timeout=40,
+                            what="the swapping program's report")[0]
+    print("swap attempts:", swap, "installer started:", bool(ctx.recorded()))
+    assert not any("/SILENT" in c["argv"] for c in updates.downloads()), updates.downloads()
+    if ctx.recorded():
+        assert [r["argv"][1:] for r in ctx.recorded()] == [FOUR_ARGUMENTS]
+        assert process.wait(20) == 0
+
+
+@with_updates
+def test_the_daily_check_at_start_and_a_clock_set_back(ctx, updates):
+    updates.offer(version="0.1.0")
+    harness.reg_delete(KEY, "LastUpdateCheck")
+    before = int(time.time())
+    process = start_window(ctx, env=updates.env)
+    harness.wait_for(lambda: harness.reg_query(KEY, "LastUpdateCheck"), what="LastUpdateCheck")
+    stored = int(harness.reg_query(KEY, "LastUpdateCheck"))
+    assert before - 5 <= stored <= int(time.time()) + 5, stored
+    harness.wait_for(lambda: len(updates.downloads()) == 1, what="the automatic check's curl")
+    assert_curl_call(updates.downloads()[0], MANIFEST_URL, ".json")
+    harness.wait_for(lambda: work_files() == [], what="the manifest deleted")
+    window = Window(ctx, process)
+    window.key("alt+F4")
+    assert process.wait(20) == 0
+
+    # LastUpdateCheck in the future (the clock was set back): no automatic
+    # check. A manual one afterwards is the only curl start.
+    updates.log.unlink()
+    future = str(int(time.time()) + 10 * 86400)
+    process, window = start(ctx, updates, last_check=future)
+    check_for_updates(window)
+    harness.wait_for(lambda: updates.downloads(), what="the manual check's curl")
+    harness.wait_for(lambda: work_files() == [], what="the manifest deleted")
+    assert len(updates.downloads()) == 1, updates.downloads()
+    assert harness.reg_query(KEY, "LastUpdateCheck") == future
+    window.key("alt+F4")
+    assert process.wait(20) == 0

@@ -1,0 +1,216 @@
+// curl.exe: a stand-in for the curl of System32 in the updater's tests. It
+// takes the options the program passes, logs each start as one JSON line,
+// and "downloads" from a local folder instead of the network:
+//
+//   {"argv":[...],"console":true|false}
+//
+// The log is %TOLVIK_CURL_LOG% (else curl.log beside the exe); "console" says
+// whether the process has a console window (GetConsoleWindow).
+//
+// The address https://<host>/<path>?<query> is served from
+// %TOLVIK_CURL_ROOT%\<path> (host and query dropped). Exit codes are curl's:
+// 0 done, 22 for a file that is not there (an HTTP error), 28 for a file whose
+// name begins with "timeout" (a time-out), 23 when the output cannot be
+// written, 2 for arguments it does not know.
+//
+// With %TOLVIK_CURL_SWAP% set to a program's path, an .exe download also
+// starts this tool again as
+//
+//   curl.exe --swap <folder> <program>
+//
+// which for 20 seconds keeps trying to put <program> in place of every
+// "tolvik-Setup-*.exe" in <folder> (renaming a copy over it) and to delete it,
+// the way a hostile program would between the program's tests and the
+// installer's start. Its counts go to the log as {"swap":{...}}.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+std::wstring environment_value(const wchar_t* name) {
+  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) return {};
+  std::wstring value(size, L'\0');
+  const DWORD written = GetEnvironmentVariableW(name, value.data(), size);
+  value.resize(written < size ? written : 0);
+  return value;
+}
+
+std::wstring module_path() {
+  std::wstring path(MAX_PATH, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(n < path.size() ? n : 0);
+  return path;
+}
+
+std::string utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+std::string json_string(std::wstring_view text) {
+  std::string out = "\"";
+  for (char c : utf8(text)) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      static const char hex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[(c >> 4) & 0xF];
+      out += hex[c & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+struct Handle {
+  HANDLE value = INVALID_HANDLE_VALUE;
+  ~Handle() {
+    if (value != INVALID_HANDLE_VALUE && value != nullptr) CloseHandle(value);
+  }
+};
+
+void append_log(const std::string& line) {
+  std::wstring path = environment_value(L"TOLVIK_CURL_LOG");
+  if (path.empty()) {
+    path = module_path();
+    path.resize(path.find_last_of(L"\\/") + 1);
+    path += L"curl.log";
+  }
+  Handle file;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    file.value = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file.value != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+    Sleep(20);
+  }
+  if (file.value == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file.value, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+bool ends_with(std::wstring_view text, std::wstring_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The installers in `folder` for the swap to aim at.
+std::vector<std::wstring> installers_in(const std::wstring& folder) {
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW data{};
+  HANDLE find = FindFirstFileW((folder + L"\\tolvik-Setup-*.exe").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return found;
+  do {
+    found.push_back(folder + L"\\" + data.cFileName);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+int swap_loop(const std::wstring& folder, const std::wstring& program) {
+  const std::wstring copy = folder + L"\\swap-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  unsigned replaced = 0, deleted = 0, refused = 0, other = 0;
+  const ULONGLONG end = GetTickCount64() + 20000;
+  while (GetTickCount64() < end) {
+    for (const std::wstring& target : installers_in(folder)) {
+      CopyFileW(program.c_str(), copy.c_str(), FALSE);
+      if (MoveFileExW(copy.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        ++replaced;
+      } else {
+        const DWORD error = GetLastError();
+        ++(error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ? refused : other);
+      }
+      if (DeleteFileW(target.c_str())) {
+        ++deleted;
+      } else {
+        const DWORD error = GetLastError();
+        ++(error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ? refused : other);
+      }
+    }
+    Sleep(1);
+  }
+  DeleteFileW(copy.c_str());
+  append_log("{\"swap\":{\"replaced\":" + std::to_string(replaced) + ",\"deleted\":" + std::to_string(deleted) +
+             ",\"refused\":" + std::to_string(refused) + ",\"other\":" + std::to_string(other) + "}}\n");
+  return 0;
+}
+
+void start_swap(const std::wstring& output) {
+  const std::wstring program = environment_value(L"TOLVIK_CURL_SWAP");
+  if (program.empty() || !ends_with(output, L".part")) return;
+  const std::wstring folder = output.substr(0, output.find_last_of(L"\\/"));
+  std::wstring line = L"\"" + module_path() + L"\" --swap \"" + folder + L"\" \"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                     &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
+// The file an address names under the served folder: scheme, host and query dropped.
+std::wstring served_path(std::wstring url) {
+  const size_t query = url.find_first_of(L"?#");
+  if (query != std::wstring::npos) url.resize(query);
+  const size_t scheme = url.find(L"://");
+  if (scheme != std::wstring::npos) url.erase(0, scheme + 3);
+  const size_t slash = url.find(L'/');
+  std::wstring path = slash == std::wstring::npos ? L"" : url.substr(slash + 1);
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return environment_value(L"TOLVIK_CURL_ROOT") + L"\\" + path;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring_view(argv[1]) == L"--swap") return swap_loop(argv[2], argv[3]);
+
+  std::string line = "{\"argv\":[";
+  for (int i = 0; i < argc; ++i) {
+    if (i > 0) line += ',';
+    line += json_string(argv[i]);
+  }
+  line += "],\"console\":";
+  line += GetConsoleWindow() != nullptr ? "true" : "false";
+  line += "}\n";
+  append_log(line);
+
+  std::wstring output, url;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring_view arg = argv[i];
+    const bool takes_value = arg == L"-o" || arg == L"--proto" || arg == L"--max-time";
+    if (takes_value && i + 1 < argc) {
+      if (arg == L"-o") output = argv[i + 1];
+      ++i;
+    } else if (arg == L"-fsSL") {
+      continue;
+    } else if (!arg.empty() && arg[0] != L'-' && url.empty()) {
+      url = arg;
+    } else {
+      return 2;
+    }
+  }
+  if (output.empty() || url.empty()) return 2;
+
+  const std::wstring source = served_path(url);
+  const std::wstring name = source.substr(source.find_last_of(L'\\') + 1);
+  if (name.rfind(L"timeout", 0) == 0) return 28;
+  if (GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) return 22;
+  if (!CopyFileW(source.c_str(), output.c_str(), FALSE)) return 23;
+  start_swap(output);
+  return 0;
+}
