@@ -295,7 +295,7 @@ class Shot:
 
     def close(self):
         if self.process.poll() is None:
-            harness.run_captured(["wine", harness.PROBE_EXE, "close", "tolvik.Main"], timeout=30)
+            harness.close_with_alt_f4()
             try:
                 self.process.wait(timeout=30)
             except subprocess.TimeoutExpired:

@@ -152,6 +152,13 @@ def find_window(name="tolvik", timeout=10.0, visible=True):
     return wait_for(search, timeout, what="window %r" % name)
 
 
+
+def close_with_alt_f4(process=None, name="tolvik"):
+    """Closes the window titled name as a user does, with Alt+F4, and returns
+    the process's exit code when it is given."""
+    xdotool("key", "--window", find_window(name), "alt+F4")
+    return process.wait(30) if process is not None else None
+
 def xdotool(*args):
     """Runs xdotool (keys and clicks sent to a window); raises on failure."""
     subprocess.run(["xdotool"] + [str(a) for a in args], check=True, capture_output=True, timeout=20)

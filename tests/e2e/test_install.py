@@ -194,8 +194,7 @@ def test_the_registered_open_command_hands_a_bundle_file_to_the_running_tolvik(c
     assert saved_names(places) == ["Daily", "Quarterly"]
     assert running.running()
     assert len(tolvik_windows()) == 1, tolvik_windows()
-    assert ctx.probe("close", "tolvik.Main").code == 0
-    assert running.wait(30) == 0
+    assert harness.close_with_alt_f4(running) == 0
 
 
 def test_the_shell_opens_a_bundle_file_with_the_installed_tolvik(ctx):
@@ -215,8 +214,7 @@ def test_the_shell_opens_a_bundle_file_with_the_installed_tolvik(ctx):
     harness.wait_for(lambda: saved_names(places) == ["Daily", "Quarterly"], timeout=30,
                      what="the bundle file imported by the running tolvik")
     assert len(tolvik_windows()) == 1, tolvik_windows()
-    assert ctx.probe("close", "tolvik.Main").code == 0
-    assert running.wait(30) == 0
+    assert harness.close_with_alt_f4(running) == 0
 
 
 def test_an_update_waits_for_the_running_tolvik_then_replaces_and_restarts_it(ctx):
@@ -249,7 +247,8 @@ def test_an_update_waits_for_the_running_tolvik_then_replaces_and_restarts_it(ct
     assert len(tolvik_windows()) == 1, tolvik_windows()
     assert places.store_unix.read_bytes() == bundles_before
     assert harness.reg_dword(KEY, "AutoUpdate") == 0
-    assert ctx.probe("close", "tolvik.Main").code == 0
+    harness.close_with_alt_f4()
+    harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the new tolvik closed")
 
 
 def test_a_silent_install_over_a_running_tolvik_without_update_leaves_it_alone(ctx):
@@ -262,8 +261,7 @@ def test_a_silent_install_over_a_running_tolvik_without_update_leaves_it_alone(c
     assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
     assert running.running()
-    assert ctx.probe("close", "tolvik.Main").code == 0
-    assert running.wait(30) == 0
+    assert harness.close_with_alt_f4(running) == 0
 
 
 def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundles(ctx):
@@ -379,6 +377,5 @@ def test_the_installed_program_updates_itself_from_a_signed_release(ctx):
         assert [c["argv"][-1] for c in updates.downloads()][-1].endswith(name)
     finally:
         updates.remove()
-    alt_f4_window = Window(ctx, None)
-    alt_f4_window.key("alt+F4")
-    harness.wait_for(lambda: not tolvik_windows(), timeout=20, what="the new tolvik closed")
+    harness.close_with_alt_f4()
+    harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the new tolvik closed")
