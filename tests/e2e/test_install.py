@@ -217,14 +217,20 @@ def test_the_shell_opens_a_bundle_file_with_the_installed_tolvik(ctx):
     assert harness.close_with_alt_f4(running) == 0
 
 
-def test_an_update_waits_for_the_running_tolvik_then_replaces_and_restarts_it(ctx):
+def installed_with_a_bundle(ctx):
+    """The product installed, one bundle saved and no update check of its own
+    at start (a setting the update must keep). Returns the places and the
+    store's bytes."""
     places = not_installed(ctx)
     install(ctx)
     write_bundles(places, [{"id": "b1", "name": "Daily", "items": [
         {"kind": "url", "target": "https://d.example/"}]}])
-    bundles_before = places.store_unix.read_bytes()
-    # No update check of its own at start; a setting that the update must keep.
     harness.reg_add(KEY, "AutoUpdate", "REG_DWORD", 0)
+    return places, places.store_unix.read_bytes()
+
+
+def test_an_update_waits_for_the_running_tolvik_then_replaces_and_restarts_it(ctx):
+    places, bundles_before = installed_with_a_bundle(ctx)
     old = start_installed(ctx, places)
     assert about_text(ctx).startswith("tolvik %s\n\n" % PRODUCT["version"])
 
@@ -342,13 +348,7 @@ def test_the_installed_program_updates_itself_from_a_signed_release(ctx):
     version is downloaded, checked and started silently; it replaces the
     program, which comes back as the new version with the bundles as they were."""
     from test_update import Updates, check_for_updates, read_offer
-    places = not_installed(ctx)
-    install(ctx)
-    write_bundles(places, [{"id": "b1", "name": "Daily", "items": [
-        {"kind": "url", "target": "https://d.example/"}]}])
-    bundles_before = places.store_unix.read_bytes()
-    harness.reg_add(KEY, "AutoUpdate", "REG_DWORD", 0)
-
+    places, bundles_before = installed_with_a_bundle(ctx)
     updates = Updates(ctx)
     try:
         name = Path(NEXT["setup"]).name
