@@ -8,11 +8,11 @@
 #include <string>
 #include <unordered_set>
 
-#include "app/edit/edit_state.h"
+#include "app/edit/inline_field_state.h"
 #include "app/platform.h"
 #include "app/region.h"
 #include "app/toast.h"
-#include "app/undo.h"
+#include "app/undo_record.h"
 #include "bundle/model.h"
 
 namespace app {

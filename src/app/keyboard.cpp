@@ -1,9 +1,10 @@
 #include "app/keyboard.h"
 
+#include "app/act/bundle_changes.h"
 #include "app/act/bundle_file.h"
 #include "app/act/bundle_menu.h"
-#include "app/act/edit_ops.h"
 #include "app/act/open.h"
+#include "app/act/undo.h"
 #include "app/app_state.h"
 #include "app/edit/search.h"
 #include "app/layout.h"

@@ -3,8 +3,8 @@
 #include <span>
 #include <utility>
 
+#include "app/act/bundle_changes.h"
 #include "app/act/bundle_file.h"
-#include "app/act/edit_ops.h"
 #include "app/act/edit_support.h"
 #include "app/act/open.h"
 #include "app/app_state.h"

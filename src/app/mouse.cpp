@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "app/act/bundle_changes.h"
 #include "app/act/bundle_menu.h"
-#include "app/act/edit_ops.h"
 #include "app/act/open.h"
+#include "app/act/undo.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "app/hit_test.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/selection.h"
+#include "app/view_scale.h"
 #include "detect/detect.h"
 #include "lang/lang.h"
 
@@ -92,7 +94,7 @@ void on_mouse_move(AppState& state, float x, float y, bool left_button_down) {
     state.platform.invalidate();
     return;
   }
-  const float s = static_cast<float>(state.dpi) / 96.0f;
+  const float s = view_scale(state.dpi);
   if (left_button_down && state.pressed.region.kind == RegionKind::item_row &&
       (std::fabs(y - state.pressed.y) > 5 * s || std::fabs(x - state.pressed.x) > 12 * s)) {
     end_edit(state, true);
@@ -166,7 +168,7 @@ void on_right_button_up(AppState& state, float x, float y) {
 
 void on_wheel(AppState& state, float x, float /*y*/, int delta) {
   const ViewLayout layout = current_layout(state);
-  const float s = static_cast<float>(state.dpi) / 96.0f;
+  const float s = view_scale(state.dpi);
   const float step = (static_cast<float>(delta) / -120.0f) * s * 100.0f;
   if (x >= layout.sidebar_width) {
     state.content_scroll = std::clamp(state.content_scroll + step, 0.0f, content_max_scroll(layout));

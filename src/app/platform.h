@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/edit/edit_state.h"
+#include "app/edit/inline_field_state.h"
 #include "app/updater/manifest.h"
 #include "base/result.h"
 #include "bundle/model.h"
@@ -25,8 +25,6 @@ struct VerifiedInstaller;
 
 // Timers of the main window.
 enum class TimerId : unsigned { toast = 1, jump_list = 2 };
-inline constexpr unsigned kToastPlainMs = 4000;
-inline constexpr unsigned kToastUndoMs = 7000;
 inline constexpr unsigned kJumpListDelayMs = 1200;
 
 // A file type of the file dialogs: "All files" / "*.*".

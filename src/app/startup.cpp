@@ -9,6 +9,7 @@
 #include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/selection.h"
+#include "app/view_scale.h"
 #include "base/file.h"
 #include "base/unicode.h"
 #include "bundle/atomic_write.h"
@@ -32,8 +33,7 @@ StartPlan plan_start(const std::vector<std::string>& args) {
 }
 
 WindowBox centred_window(const Rect& work, std::uint32_t dpi) {
-  dpi = std::max<std::uint32_t>(dpi, 96);
-  const float scale = static_cast<float>(dpi) / 96.0f;
+  const float scale = view_scale(gfx::window_dpi(dpi));
   WindowBox box;
   box.width = std::min(static_cast<std::int32_t>(1040.0f * scale), work.width());
   box.height = static_cast<std::int32_t>(std::min(static_cast<float>(work.height()) * 0.75f, 720.0f * scale));
@@ -63,11 +63,11 @@ std::optional<StoredPlacement> parse_placement(std::span<const std::uint8_t> byt
 }
 
 int show_command_after_restore(const StoredPlacement& placement) {
-  constexpr std::uint32_t kShowMinimized = 2, kShowMaximized = 3, kRestoreToMaximized = 2;  // SW_*, WPF_*
   // A window maximised and then minimised comes back maximised.
   const bool minimised_from_maximised =
       placement.show_command == kShowMinimized && (placement.flags & kRestoreToMaximized) != 0;
-  return placement.show_command == kShowMaximized || minimised_from_maximised ? 3 : 1;
+  return static_cast<int>(placement.show_command == kShowMaximized || minimised_from_maximised ? kShowMaximized
+                                                                                              : kShowNormal);
 }
 
 std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds) {

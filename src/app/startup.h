@@ -52,8 +52,14 @@ struct StoredPlacement {
   Rect normal;
 };
 std::optional<StoredPlacement> parse_placement(std::span<const std::uint8_t> bytes);
-// SW_SHOWMAXIMIZED (3) when the window was maximised (also when it was then
-// minimised and would have been restored maximised), else SW_SHOWNORMAL (1).
+// The show commands and the placement flag of a WINDOWPLACEMENT, by their
+// winuser.h names (SW_*, WPF_*); startup_win.cpp checks them against those.
+inline constexpr std::uint32_t kShowNormal = 1;            // SW_SHOWNORMAL
+inline constexpr std::uint32_t kShowMinimized = 2;         // SW_SHOWMINIMIZED
+inline constexpr std::uint32_t kShowMaximized = 3;         // SW_SHOWMAXIMIZED
+inline constexpr std::uint32_t kRestoreToMaximized = 0x2;  // WPF_RESTORETOMAXIMIZED
+// kShowMaximized when the window was maximised (also when it was then
+// minimised and would have been restored maximised), else kShowNormal.
 int show_command_after_restore(const StoredPlacement& placement);
 
 // "<folder>/bundles.broken-<unix seconds>.json" beside the store file.

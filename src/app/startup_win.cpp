@@ -19,6 +19,7 @@
 #include "base/handle_win.h"
 #include "base/utf.h"
 #include "bundle/store_file.h"
+#include "gfx/view_scale.h"
 #include "lang/lang.h"
 #include "winshell/jump_list_win.h"
 
@@ -26,6 +27,9 @@ namespace app {
 namespace {
 
 constexpr UINT kMessageBoxStyle = MB_ICONWARNING | MB_SETFOREGROUND;
+
+static_assert(kShowNormal == SW_SHOWNORMAL && kShowMinimized == SW_SHOWMINIMIZED && kShowMaximized == SW_SHOWMAXIMIZED &&
+              kRestoreToMaximized == WPF_RESTORETOMAXIMIZED);
 
 void show_message(const std::string& text) {
   MessageBoxW(nullptr, base::widen(text).c_str(), kWindowTitle, kMessageBoxStyle);
@@ -154,7 +158,7 @@ int run_window(const StartPlan& plan) {
   const bool dark = system_dark_mode();
   set_dark_title_bar(window, dark);
   const int show_command = restore_or_centre(window);
-  const UINT dpi = std::max<UINT>(GetDpiForWindow(window), 96);
+  const UINT dpi = gfx::window_dpi(GetDpiForWindow(window));
 
   const std::string path = bundle::store_path();
   StartStore opened = open_store_at_start(path);

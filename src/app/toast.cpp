@@ -32,9 +32,9 @@ void show_undo_toast(AppState& state, Undo undo, std::string text) {
 
 void toast_timer(AppState& state) {
   if (!state.toast) return;
-  const double limit = state.toast->has_undo ? 6.0 : 3.0;
-  // The timer fires at 4 s / 7 s; the 0.9 s slack lets a late timer still end it.
-  if (state.platform.monotonic_seconds() - state.toast->shown_at >= limit + 0.9) {
+  const unsigned shown_ms = state.toast->has_undo ? kToastUndoMs : kToastPlainMs;
+  const double limit = shown_ms / 1000.0 - kToastTimerSlackSeconds;
+  if (state.platform.monotonic_seconds() - state.toast->shown_at >= limit) {
     state.toast.reset();
     state.platform.invalidate();
   }

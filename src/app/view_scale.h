@@ -1,10 +1,10 @@
 #pragma once
-// The view's scale factor: every length is given in DIPs and drawn at DPI / 96.
+// The view's scale factor (gfx/view_scale.h), under the name the view uses.
 
-#include <cstdint>
+#include "gfx/view_scale.h"
 
 namespace app {
 
-constexpr float view_scale(std::uint32_t dpi) { return dpi ? static_cast<float>(dpi) / 96.0f : 1.0f; }
+using gfx::view_scale;
 
 }  // namespace app

@@ -26,6 +26,7 @@
 #include "app/state_slot_win.h"
 #include "app/targets.h"
 #include "app/updater/update_check.h"
+#include "app/view_scale.h"
 #include "app/workers_win.h"
 #include "base/failure_trace.h"
 #include "base/utf.h"
@@ -340,7 +341,7 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_ERASEBKGND:
       return 1;
     case WM_GETMINMAXINFO: {
-      const float s = static_cast<float>(std::max<UINT>(GetDpiForWindow(window), 96)) / 96.0f;
+      const float s = view_scale(gfx::window_dpi(GetDpiForWindow(window)));
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
       info->ptMinTrackSize.x = saturate(820.0f * s);
       info->ptMinTrackSize.y = saturate(480.0f * s);
@@ -438,7 +439,7 @@ void set_dark_title_bar(HWND window, bool dark) {
 EditStyle make_edit_style(bool dark, UINT dpi) {
   auto font = [dpi](int size, int weight) {
     LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(std::lround(size * static_cast<double>(dpi) / 96.0));
+    lf.lfHeight = -static_cast<LONG>(std::lround(size * static_cast<double>(dpi) / gfx::kBaseDpi));
     lf.lfWeight = weight;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;

@@ -37,7 +37,8 @@ Status create_directories(const std::string& path);
 Status rename_replace(const std::string& from, const std::string& to);
 Status remove_file(const std::string& path);
 
-// Path text helpers. Windows accepts "\" and "/" as separators, POSIX only "/".
+// The file system's own path text: POSIX rules on the host, on Windows the
+// rules of base/win_path.h (which item targets and named files follow on both).
 bool is_separator(char c);
 std::string_view parent_path(std::string_view path);  // empty when there is none
 std::string_view path_root(std::string_view path);    // drive, share or "/"; empty for a relative path

@@ -8,6 +8,7 @@
 #include "base/file.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
+#include "base/win_path.h"
 
 namespace base {
 namespace {
@@ -28,33 +29,6 @@ Unexpected<ReadError> too_large_failure() {
 }
 
 Unexpected<Error> win32_failure(DWORD err) { return fail(system_error_text(err)); }
-
-bool is_drive_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-// "C:\", "C:", "\\server\share\", "\\?\C:\" or "\" — the part no parent is taken from.
-std::size_t root_length(std::string_view path) {
-  if (path.size() >= 2 && is_drive_letter(path[0]) && path[1] == ':') {
-    return path.size() > 2 && is_separator(path[2]) ? 3 : 2;
-  }
-  if (path.size() >= 2 && is_separator(path[0]) && is_separator(path[1])) {
-    // Server (or "?" / ".") and share: two components after the leading pair.
-    std::size_t pos = 2;
-    for (int component = 0; component < 2; ++component) {
-      while (pos < path.size() && !is_separator(path[pos])) ++pos;
-      if (pos < path.size()) ++pos;  // the separator after the component
-    }
-    return pos;
-  }
-  if (!path.empty() && is_separator(path[0])) return 1;
-  return 0;
-}
-
-std::size_t last_separator(std::string_view path) {
-  for (std::size_t i = path.size(); i > 0; --i) {
-    if (is_separator(path[i - 1])) return i - 1;
-  }
-  return std::string_view::npos;
-}
 
 // Attributes of what the path names after following symbolic links and junctions.
 bool followed_attributes(const std::wstring& path, DWORD& attributes) {
@@ -171,33 +145,16 @@ Status remove_file(const std::string& path) {
   return {};
 }
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
+// The Windows rules of path text (base/win_path.h) are the file system's here.
+bool is_separator(char c) { return win_path::is_separator(c); }
 
-std::string_view path_root(std::string_view path) { return path.substr(0, root_length(path)); }
+std::string_view path_root(std::string_view path) { return win_path::root(path); }
 
-std::string_view parent_path(std::string_view path) {
-  const std::size_t root = root_length(path);
-  const std::size_t last = last_separator(path);
-  if (last == std::string_view::npos || last < root)
-    return root == path.size() ? std::string_view() : path.substr(0, root);
-  std::size_t end = last;
-  while (end > root && is_separator(path[end - 1])) --end;
-  return path.substr(0, end);
-}
+std::string_view parent_path(std::string_view path) { return win_path::parent(path); }
 
-std::string_view file_name(std::string_view path) {
-  const std::size_t root = root_length(path);
-  const std::size_t last = last_separator(path);
-  if (last == std::string_view::npos || last < root) return path.substr(root);
-  return path.substr(last + 1);
-}
+std::string_view file_name(std::string_view path) { return win_path::file_name(path); }
 
-std::string join_path(std::string_view folder, std::string_view name) {
-  std::string joined(folder);
-  if (!joined.empty() && !is_separator(joined.back())) joined += '\\';
-  joined += name;
-  return joined;
-}
+std::string join_path(std::string_view folder, std::string_view name) { return win_path::join(folder, name); }
 
 Result<std::string> environment_variable(const char* name) {
   const std::wstring wide_name = widen(name);

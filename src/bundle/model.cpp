@@ -7,13 +7,12 @@
 #include "base/clock.h"
 #include "base/file.h"
 #include "base/unicode.h"
+#include "base/win_path.h"
 
 namespace bundle {
 namespace {
 
 constexpr std::array<std::string_view, 4> kKindNames = {"app", "file", "folder", "url"};
-
-bool is_path_separator(char c) { return c == '\\' || c == '/'; }
 
 std::string url_label(std::string_view target) {
   std::string_view rest = target;
@@ -27,11 +26,7 @@ std::string url_label(std::string_view target) {
 }
 
 std::string path_label(Kind kind, std::string_view target) {
-  std::string_view rest = target;
-  while (!rest.empty() && is_path_separator(rest.back())) rest.remove_suffix(1);
-  std::size_t start = rest.size();
-  while (start > 0 && !is_path_separator(rest[start - 1])) --start;
-  std::string_view component = rest.substr(start);
+  std::string_view component = base::win_path::last_component(target);
   // Nothing left, or a drive such as "C:": the whole target says more.
   if (component.empty() || component.back() == ':') return std::string(target);
   if (kind == Kind::app) {
@@ -68,8 +63,11 @@ std::string item_label(const Item& item) {
 }
 
 std::string item_key(std::string_view target) {
-  while (!target.empty() && target.back() == '\\') target.remove_suffix(1);
-  return base::to_lower_full(target);
+  return base::to_lower_full(base::win_path::without_trailing_backslashes(target));
+}
+
+std::string duplicate_key(std::string_view target) {
+  return base::ascii_lower(base::win_path::without_trailing_backslashes(target));
 }
 
 std::string new_bundle_id() {

@@ -50,6 +50,10 @@ std::string item_label(const Item& item);
 // The key of the missing-target set and the icon cache: the target without
 // trailing backslashes, lower-cased by full Unicode rules.
 std::string item_key(std::string_view target);
+// What makes two path items (any kind but url) of a bundle the same entry,
+// with their arguments: the target without trailing backslashes, lower-cased
+// in ASCII only.
+std::string duplicate_key(std::string_view target);
 
 // A fresh bundle id: "b" + microseconds (hex) + process-wide counter (4 hex
 // digits) + process id & 0xFFF (hex). Unique within the process across threads.

@@ -4,6 +4,7 @@
 
 #include "base/unicode.h"
 #include "base/utf.h"
+#include "base/win_path.h"
 #include "detect/detect.h"
 #include "detect/lines.h"
 
@@ -47,12 +48,9 @@ bool is_web_address(std::string_view line) {
   return has_scheme(line) || is_www_address(line);
 }
 
-bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // D:\Docs, d:/docs, or a network path \\server\share.
 bool looks_like_path(std::string_view line) {
-  const bool drive = line.size() >= 3 && is_ascii_letter(line[0]) && line[1] == ':' && (line[2] == '\\' || line[2] == '/');
-  return drive || line.starts_with("\\\\");
+  return base::win_path::starts_with_drive(line) || line.starts_with(base::win_path::kUncPrefix);
 }
 
 // U+0000 to U+001F and U+007F; in UTF-8 these bytes stand only for themselves.
@@ -81,7 +79,7 @@ std::optional<bundle::Item> item_from_file_url(std::string_view rest, bool netwo
   // NUL and open another file than the one classified and shown.
   if (has_control_character(path)) return std::nullopt;
   std::replace(path.begin(), path.end(), '/', '\\');
-  if (network) path.insert(0, "\\\\");
+  if (network) path.insert(0, base::win_path::kUncPrefix);
   return item_from_path(path);
 }
 

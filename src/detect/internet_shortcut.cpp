@@ -2,6 +2,7 @@
 
 #include "base/unicode.h"
 #include "base/utf.h"
+#include "base/win_path.h"
 #include "detect/lines.h"
 
 namespace detect {
@@ -9,8 +10,6 @@ namespace {
 
 constexpr std::string_view kSectionHeader = "[InternetShortcut]";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-bool is_path_separator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
@@ -39,9 +38,7 @@ std::optional<std::string> internet_shortcut_address(std::string_view bytes) {
 }
 
 std::string path_stem(std::string_view path) {
-  while (!path.empty() && is_path_separator(path.back())) path.remove_suffix(1);
-  const std::size_t slash = path.find_last_of("\\/");
-  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  std::string_view name = base::win_path::last_component(path);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
   return std::string(name);

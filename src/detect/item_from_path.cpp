@@ -1,23 +1,11 @@
 #include "base/file.h"
 #include "base/utf.h"
+#include "base/win_path.h"
 #include "detect/detect.h"
 #include "detect/internet_shortcut.h"
 #include "detect/path.h"
 
 namespace detect {
-namespace {
-
-bool ends_with_separator(std::string_view path) {
-  return !path.empty() && (path.back() == '\\' || path.back() == '/');
-}
-
-// "E:\" or ":\": a drive root, a folder even when the drive is absent.
-bool is_drive_root(std::string_view path) {
-  return (path.size() == 2 || path.size() == 3) && path.ends_with(":\\");
-}
-
-}  // namespace
-
 bundle::Item item_from_path(std::string_view path) {
   bundle::Item item;
   // The item's target must be text the store can write; the file-system
@@ -40,9 +28,9 @@ bundle::Item item_from_path(std::string_view path) {
 
   if (base::is_directory(target)) {
     item.kind = bundle::Kind::folder;
-  } else if (ends_with_separator(target) && !base::path_exists(target)) {
+  } else if (base::win_path::ends_with_separator(target) && !base::path_exists(target)) {
     item.kind = bundle::Kind::folder;
-  } else if (is_drive_root(target)) {
+  } else if (base::win_path::is_drive_root(target)) {
     item.kind = bundle::Kind::folder;
   } else if (extension && is_app_extension(*extension)) {
     item.kind = bundle::Kind::app;  // a .lnk stays a .lnk: shortcuts are not resolved

@@ -8,6 +8,7 @@
 
 #include "base/failure_trace.h"
 #include "gfx/gfx_internal_win.h"
+#include "gfx/view_scale.h"
 
 namespace gfx {
 namespace {
@@ -15,10 +16,8 @@ namespace {
 using detail::made;
 using detail::to_d2d;
 
-constexpr HRESULT kRecreateTarget = static_cast<HRESULT>(0x8899000C);  // D2DERR_RECREATE_TARGET
-constexpr HRESULT kDeviceRemoved = static_cast<HRESULT>(0x887A0005);   // DXGI_ERROR_DEVICE_REMOVED
-constexpr HRESULT kDeviceReset = static_cast<HRESULT>(0x887A0007);     // DXGI_ERROR_DEVICE_RESET
-constexpr HRESULT kNotNow = static_cast<HRESULT>(0x8000000E);          // E_ILLEGAL_METHOD_CALL
+// E_ILLEGAL_METHOD_CALL, which MinGW's winerror.h does not name.
+constexpr HRESULT kNotNow = static_cast<HRESULT>(0x8000000E);
 
 base::Unexpected<GfxError> failure(HRESULT hr, const char* step) { return base::fail_with(GfxError{hr, step}); }
 
@@ -51,7 +50,7 @@ std::size_t PathKeyHash::operator()(const char* key) const noexcept {
 
 base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi) {
   std::unique_ptr<Gfx> gfx(new Gfx());
-  gfx->scale_ = static_cast<float>(dpi == 0 ? 96 : dpi) / 96.0f;
+  gfx->scale_ = view_scale(dpi);
 
   // 1. Direct2D factory.
   D2D1_FACTORY_OPTIONS options{};
@@ -190,7 +189,7 @@ HRESULT Gfx::make_target() {
 HRESULT Gfx::resize(UINT width, UINT height) {
   // The swap chain refuses to resize while a bitmap of its buffers lives.
   if (in_frame_) return kNotNow;
-  if (device_removed_) return kDeviceRemoved;
+  if (device_removed_) return DXGI_ERROR_DEVICE_REMOVED;
   context_->SetTarget(nullptr);
   target_bitmap_.Reset();
   const HRESULT hr = swap_chain_->ResizeBuffers(0, std::max(width, 1u), std::max(height, 1u), DXGI_FORMAT_UNKNOWN, 0);
@@ -224,11 +223,11 @@ bool Gfx::end_frame() {
   context_->SetTarget(nullptr);
   in_frame_ = false;
   if (FAILED(drawn)) base::trace_failure("ID2D1DeviceContext::EndDraw", drawn);
-  if (drawn == kRecreateTarget) return true;
+  if (drawn == D2DERR_RECREATE_TARGET) return true;
   if (!frame_on_window_) return false;
-  const HRESULT presented = device_removed_ ? kDeviceRemoved : swap_chain_->Present(1, 0);
+  const HRESULT presented = device_removed_ ? DXGI_ERROR_DEVICE_REMOVED : swap_chain_->Present(1, 0);
   if (FAILED(presented)) base::trace_failure("IDXGISwapChain::Present", presented);
-  return presented == kDeviceRemoved || presented == kDeviceReset;
+  return presented == DXGI_ERROR_DEVICE_REMOVED || presented == DXGI_ERROR_DEVICE_RESET;
 }
 
 void Gfx::set_color(Color color) {
@@ -282,7 +281,7 @@ void Gfx::draw_bitmap(ID2D1Bitmap* bitmap, RectF rect) {
 }
 
 bool Gfx::set_scale(UINT dpi) {
-  scale_ = static_cast<float>(dpi == 0 ? 96 : dpi) / 96.0f;
+  scale_ = view_scale(dpi);
   std::array<ComPtr<IDWriteTextFormat>, 5> fresh;
   if (FAILED(make_text_formats(scale_, fresh))) return false;
   formats_ = std::move(fresh);

@@ -2,9 +2,11 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 
 #include "base/utf.h"
+#include "base/win_path.h"
 
 namespace winshell {
 
@@ -22,23 +24,10 @@ HICON shell_icon(std::string_view path, bool as_folder, bool by_type_only) {
 }
 
 bool is_network_path(std::string_view path) {
-  const auto separator = [](char c) { return c == '\\' || c == '/'; };
-  // The long-path forms "\\?\C:\..." and "\\?\UNC\server\share" name a
-  // local drive or a server after their prefix.
-  if (path.size() >= 4 && separator(path[0]) && separator(path[1]) && (path[2] == '?' || path[2] == '.') &&
-      separator(path[3])) {
-    path.remove_prefix(4);
-    if (path.size() >= 4 && (path.substr(0, 3) == "UNC" || path.substr(0, 3) == "unc") && separator(path[3])) {
-      return true;
-    }
-  } else if (path.size() >= 2 && separator(path[0]) && separator(path[1])) {
-    // "\\server\share" or, written with forward slashes, "//server/share".
-    return true;
-  }
-  const bool drive_letter = path.size() >= 2 && path[1] == ':' &&
-                            ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  if (!drive_letter) return false;
-  const wchar_t root[] = {static_cast<wchar_t>(path[0]), L':', L'\\', L'\0'};
+  if (base::win_path::names_share(path)) return true;
+  const std::optional<char> drive = base::win_path::drive_letter(path);
+  if (!drive) return false;
+  const wchar_t root[] = {static_cast<wchar_t>(*drive), L':', L'\\', L'\0'};
   return GetDriveTypeW(root) == DRIVE_REMOTE;
 }
 

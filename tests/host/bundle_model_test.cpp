@@ -87,6 +87,13 @@ TEST(BundleItemKey, DropsTrailingBackslashesAndLowerCases) {
   EXPECT_EQ(bundle::item_key("HTTPS://Example.COM/A"), "https://example.com/a");
 }
 
+TEST(BundleDuplicateKey, DropsTrailingBackslashesAndLowerCasesAsciiOnly) {
+  EXPECT_EQ(bundle::duplicate_key("C:\\Tools\\Notepad.EXE"), "c:\\tools\\notepad.exe");
+  EXPECT_EQ(bundle::duplicate_key("D:\\Work\\\\\\"), "d:\\work");
+  EXPECT_EQ(bundle::duplicate_key("D:\\Work/"), "d:\\work/");  // only backslashes are dropped
+  EXPECT_EQ(bundle::duplicate_key("C:\\ÄÖ\\ΣΑΣ"), "c:\\ÄÖ\\ΣΑΣ");  // unlike the item key
+}
+
 struct IdParts {
   std::uint64_t micros;
   std::uint32_t counter;

@@ -1,4 +1,4 @@
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
 
 #include <gtest/gtest.h>
 

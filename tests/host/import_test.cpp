@@ -75,6 +75,12 @@ TEST_F(ImportFiles, OnlyBadFilesAreNamedTogetherAndNothingIsSaved) {
   EXPECT_FALSE(fs::exists(state.store_path));
 }
 
+TEST_F(ImportFiles, AWindowsPathIsNamedByItsFileNameOnEitherBuild) {
+  app::import_files(state, {"Z:\\Mail\\Trip.tolvik", "\\\\nas\\share\\Old.tolvik"});
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Not an tolvik bundle file: Trip.tolvik, Old.tolvik");
+}
+
 TEST_F(ImportFiles, FilesOverTheLimitAreRefusedAsTooLarge) {
   const std::string huge = write("huge.tolvik", "");
   fs::resize_file(huge, bundle::kExportFileMaxBytes + 1);  // sparse: nothing is written

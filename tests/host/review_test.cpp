@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
 #include "app/act/import.h"
 #include "app/act/open.h"
 #include "app/startup.h"

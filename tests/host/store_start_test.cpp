@@ -3,7 +3,8 @@
 
 #include <filesystem>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
+#include "app/act/undo.h"
 #include "app/startup.h"
 #include "app/store_start.h"
 #include "base/clock.h"

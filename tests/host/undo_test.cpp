@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
+#include "app/act/undo.h"
 #include "app/selection.h"
 #include "app/toast.h"
 #include "store_fixture.h"

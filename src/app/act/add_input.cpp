@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
 #include "app/act/import.h"
 #include "app/app_state.h"
 #include "base/unicode.h"

@@ -2,21 +2,20 @@
 #include <string>
 #include <utility>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
 #include "app/act/names.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "app/scroll.h"
 #include "app/selection.h"
-#include "base/unicode.h"
 #include "lang/lang.h"
 
 namespace app {
 namespace {
 
 // What makes two items the same entry of a bundle: web addresses by their exact
-// text; paths (any kind but url) ASCII case-insensitively without trailing
-// backslashes, together with their exact arguments.
+// text; paths (any kind but url) by their duplicate key (bundle::duplicate_key),
+// together with their exact arguments.
 class ItemIndex {
  public:
   explicit ItemIndex(const std::vector<bundle::Item>& items) {
@@ -26,15 +25,10 @@ class ItemIndex {
   // False when an equal item is already there.
   bool insert(const bundle::Item& item) {
     if (item.kind == bundle::Kind::url) return urls_.insert(item.target).second;
-    return paths_.emplace(path_key(item.target), item.args).second;
+    return paths_.emplace(bundle::duplicate_key(item.target), item.args).second;
   }
 
  private:
-  static std::string path_key(std::string_view target) {
-    while (!target.empty() && target.back() == '\\') target.remove_suffix(1);
-    return base::ascii_lower(target);
-  }
-
   std::set<std::string> urls_;
   std::set<std::pair<std::string, std::string>> paths_;
 };

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "app/act/bundle_changes.h"
 #include "app/act/bundle_file.h"
-#include "app/act/edit_ops.h"
 #include "app/act/edit_support.h"
 #include "app/act/open.h"
 #include "app/act/shell_commands.h"

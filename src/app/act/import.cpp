@@ -9,6 +9,7 @@
 #include "app/selection.h"
 #include "base/file.h"
 #include "base/unicode.h"
+#include "base/win_path.h"
 #include "bundle/export_file.h"
 #include "lang/lang.h"
 
@@ -46,7 +47,7 @@ void import_files(AppState& state, const std::vector<std::string>& paths) {
     auto imported = read_bundle_file(path);
     if (!imported) {
       auto& names = imported.error() == ImportFailure::too_large ? too_large_names : failed_names;
-      names.emplace_back(base::file_name(path));
+      names.emplace_back(base::win_path::file_name(path));
       continue;
     }
     imported->id = bundle::new_bundle_id();

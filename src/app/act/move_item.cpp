@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
 #include "app/act/edit_support.h"
 #include "app/app_state.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "app/scroll.h"

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "base/unicode.h"
 #include "base/utf.h"
+#include "base/win_path.h"
 #include "detect/detect.h"
 #include "lang/lang.h"
 
@@ -16,8 +17,6 @@ namespace {
 constexpr std::size_t kMaxListedItems = 12;
 // Long enough for any real path; a longer text is cut so the box stays usable.
 constexpr std::size_t kMaxShownScalars = 260;
-
-bool is_path_separator(char c) { return c == '\\' || c == '/'; }
 
 // The scheme of an absolute URI ("ms-settings" of "ms-settings:about"); none
 // for plain paths. One letter before the colon is a drive, not a scheme.
@@ -38,9 +37,7 @@ std::optional<std::string> uri_scheme(std::string_view target) {
 // program, so every colon-separated part of the last component counts, and a
 // name that is only ".exe" counts too.
 bool names_program_file(std::string_view path) {
-  while (!path.empty() && is_path_separator(path.back())) path.remove_suffix(1);
-  const std::size_t separator = path.find_last_of("\\/");
-  std::string_view component = separator == std::string_view::npos ? path : path.substr(separator + 1);
+  std::string_view component = base::win_path::last_component(path);
   while (true) {
     const std::size_t colon = component.find(':');
     std::string_view part = component.substr(0, colon);

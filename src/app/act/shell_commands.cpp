@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/act/edit_ops.h"
+#include "app/act/bundle_changes.h"
 #include "app/act/edit_support.h"
 #include "app/app_state.h"
 #include "app/selection.h"

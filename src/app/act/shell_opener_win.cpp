@@ -6,6 +6,7 @@
 #include "base/file.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
+#include "base/win_path.h"
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
@@ -30,15 +31,6 @@ std::string system_message(HRESULT hr) {
   return base::narrow(text);
 }
 
-// The folder that holds an app, as the text before its last separator.
-std::wstring parent_folder(const std::wstring& path) {
-  const std::size_t at = path.find_last_of(L"\\/");
-  if (at == std::wstring::npos) return {};
-  // "C:\app.exe" keeps the root's backslash.
-  if (at == 2 && path[1] == L':') return path.substr(0, 3);
-  return path.substr(0, at);
-}
-
 }  // namespace
 
 base::Status start_item_with_shell(const bundle::Item& item) {
@@ -56,7 +48,8 @@ base::Status start_item_with_shell(const bundle::Item& item) {
       parameters = base::widen(item.args);
       info.lpParameters = parameters.c_str();
     }
-    directory = parent_folder(file);
+    // The folder that holds the app: "C:\\app.exe" starts in "C:\\".
+    directory = base::widen(base::win_path::parent(item.target));
     if (!directory.empty()) info.lpDirectory = directory.c_str();
   }
   if (ShellExecuteExW(&info)) return {};

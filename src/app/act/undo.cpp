@@ -4,8 +4,8 @@
 #include <utility>
 #include <variant>
 
-#include "app/act/edit_ops.h"
 #include "app/act/edit_support.h"
+#include "app/act/undo.h"
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "lang/lang.h"

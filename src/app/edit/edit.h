@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/edit/edit_state.h"
+#include "app/edit/inline_field_state.h"
 
 namespace app {
 

@@ -7,14 +7,14 @@
 #include "base/file.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
+#include "base/win_path.h"
 
 namespace app {
 
 std::string system_curl_path() {
   auto root = base::environment_variable("SystemRoot");
-  std::string folder = root && !root->empty() ? *root : std::string("C:\\Windows");
-  while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-  return folder + "\\System32\\curl.exe";
+  const std::string_view folder = root && !root->empty() ? std::string_view(*root) : std::string_view("C:\\Windows");
+  return std::string(base::win_path::without_trailing_separators(folder)) + "\\System32\\curl.exe";
 }
 
 std::vector<std::string> curl_arguments(const std::string& url, const std::string& path) {

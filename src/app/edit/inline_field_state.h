@@ -1,6 +1,6 @@
 #pragma once
-// The inline editor's state: which text is being edited. The native field
-// itself belongs to the window.
+// The inline field's state: which text the inline editor is editing. The
+// native field itself belongs to the window.
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,7 @@
 #pragma once
-// Every change the user makes to the bundles: each saves the whole store,
-// updates the selection and raises its toast.
+// The bundle changes: every change the user makes to the bundles. Each saves
+// the whole store, updates the selection and raises its toast; taking one back
+// is the undo operation (app/act/undo.h).
 
 #include <cstddef>
 #include <optional>
@@ -31,8 +32,5 @@ void commit_args(AppState& state, std::string_view bundle_id, std::size_t index,
 
 // Moves an item of the selected bundle so that it ends at position `to`.
 void move_item(AppState& state, std::size_t from, std::size_t to);
-
-// Restores the last removed item or deleted bundle.
-void undo(AppState& state);
 
 }  // namespace app

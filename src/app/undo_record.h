@@ -1,6 +1,6 @@
 #pragma once
 // The one-step undo record: the last removed item or deleted bundle. It
-// outlives its toast and is never saved.
+// outlives its toast and is never saved; app/act/undo.h takes it back.
 
 #include <cstddef>
 #include <string>
