@@ -2,8 +2,6 @@
 // argument after the program path must survive quoting and splitting again.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -11,24 +9,14 @@
 
 #include "base/cmdline.h"
 #include "base/utf.h"
-
-namespace {
-
-void require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "command line invariant broken: %s\n", what);
-    std::abort();
-  }
-}
-
-}  // namespace
+#include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::u16string line(size / 2, u'\0');
   if (!line.empty()) std::memcpy(line.data(), data, line.size() * 2);
   const std::vector<std::string> args = base::split_command_line(line);
-  require(!args.empty(), "there is always a program path");
-  for (const std::string& arg : args) require(base::is_valid_utf8(arg), "every argument is UTF-8");
+  fuzz::require(!args.empty(), "there is always a program path");
+  for (const std::string& arg : args) fuzz::require(base::is_valid_utf8(arg), "every argument is UTF-8");
 
   // Arguments as they came, quoted behind a plain program path, read back.
   // Only text without NUL can be a Win32 command line.
@@ -39,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string joined = base::join_command_line(quoted);
   const std::vector<std::string> back = base::split_command_line(base::utf8_to_utf16(joined));
-  require(back == quoted, "quoted arguments split back unchanged");
+  fuzz::require(back == quoted, "quoted arguments split back unchanged");
   return 0;
 }

@@ -4,21 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "gfx/icon_path.h"
+#include "require.h"
 
 namespace {
-
-void require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "icon path invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 void append_number(std::string& out, float value) {
   char text[32];
@@ -58,27 +51,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view path(reinterpret_cast<const char*>(data), size);
   const std::vector<gfx::Segment> segments = gfx::parse_icon_path(path);
   // A command is one character between separators; the largest (R) makes ten segments.
-  require(segments.size() <= (size + 1) / 2 * 10, "at most ten segments per command");
+  fuzz::require(segments.size() <= (size + 1) / 2 * 10, "at most ten segments per command");
   bool all_finite = true;
   for (const gfx::Segment& s : segments) {
-    require(!std::isnan(s.point.x) && !std::isnan(s.point.y), "no point is NaN");
-    require(std::isfinite(s.radius), "every radius is a finite number");
+    fuzz::require(!std::isnan(s.point.x) && !std::isnan(s.point.y), "no point is NaN");
+    fuzz::require(std::isfinite(s.radius), "every radius is a finite number");
     all_finite = all_finite && std::isfinite(s.point.x) && std::isfinite(s.point.y);
-    if (s.type != gfx::SegmentType::arc) require(s.radius == 0 && !s.large && !s.clockwise, "only arcs have radii");
+    if (s.type != gfx::SegmentType::arc) fuzz::require(s.radius == 0 && !s.large && !s.clockwise, "only arcs have radii");
   }
   // Sums of very large numbers (C and R) reach infinity, which has no written form.
   if (!all_finite) return 0;
   const std::string written = write_path(segments);
   const std::vector<gfx::Segment> again = gfx::parse_icon_path(written);
-  require(again.size() == segments.size(), "written segments parse to as many");
+  fuzz::require(again.size() == segments.size(), "written segments parse to as many");
   for (std::size_t i = 0; i < segments.size(); ++i) {
     const gfx::Segment& a = segments[i];
     const gfx::Segment& b = again[i];
     const bool point_same = a.type == gfx::SegmentType::close || a.point == b.point;
-    require(a.type == b.type && point_same && a.radius == b.radius && a.large == b.large &&
+    fuzz::require(a.type == b.type && point_same && a.radius == b.radius && a.large == b.large &&
                 a.clockwise == b.clockwise,
             "written segments parse back unchanged");
   }
-  require(gfx::segments_buildable(again) == gfx::segments_buildable(segments), "buildable is kept");
+  fuzz::require(gfx::segments_buildable(again) == gfx::segments_buildable(segments), "buildable is kept");
   return 0;
 }
