@@ -280,6 +280,7 @@ def plot_bars(path, title, xlabel, names, values, floor, notes=None):
             axis.barh(y, r, color=OURS if abs(r - 1.0) > 1e-9 or note != "floor" else FLOOR, height=0.6)
             axis.text(r + 0.01 * top, y, "%.2f%s" % (r, "  " + note if note else ""), va="center", fontsize=9)
     axis.axvline(1.0, color=FLOOR, linestyle="--", linewidth=1)
+    axis.set_ylim(-0.7, len(names) - 0.3)
     axis.set_yticks(positions)
     axis.set_yticklabels(names, fontsize=9)
     axis.set_xlim(0, top * 1.25)
@@ -360,7 +361,8 @@ def main():
         plot_store(host, sizes, os.path.join(plot_dir, "store.png"))
         md += ["![Store load and save against store size](performance/store.png)", ""]
         if context:
-            md.append("Google Benchmark saw %s CPUs at %s MHz; load average %s at the start." % (
+            md.append("Google Benchmark saw %s CPUs at %s MHz; load average %s at the start (a busy "
+                      "machine spreads the times; the floor of the same size ran right after ours)." % (
                 context.get("num_cpus", "?"), context.get("mhz_per_cpu", "?"),
                 ", ".join("%.2f" % x for x in context.get("load_avg", [])) or "?"))
             md.append("")
@@ -408,7 +410,7 @@ def main():
                         tolvik_starts, lambda s: s.get("bundles"))
     bare_memory = next((m for m in memory if "bare" in str(m["program"])), None)
     tolvik_memory = [m for m in memory if "bare" not in str(m["program"])]
-    rows, names, values = [], [], []
+    rows, names, values, notes = [], ["bare_window.exe (floor)"], [bare_seconds], ["floor"]
     rows.append(["bare_window.exe (floor)", "%.3f s" % bare_seconds if bare_seconds is not None else NOT_MEASURED,
                  "1.00" if bare_seconds else NOT_MEASURED])
     for name, start in start_rows:
@@ -418,8 +420,9 @@ def main():
         nudged = " (nudged %s)" % start["nudged"] if start and start.get("nudged") else ""
         rows.append([name, ("%.3f s" % seconds if seconds is not None else NOT_MEASURED) + nudged,
                      ratio(seconds, bare_seconds)])
-        names.append("first frame, " + name)
+        names.append(name)
         values.append(seconds)
+        notes.append("")
     md.append(table(["program", "first frame, median", "ratio to the bare window"], rows))
     md.append("")
     bare_bytes = bare_memory["bytes"] if bare_memory else None
@@ -432,12 +435,13 @@ def main():
     md.append(table(["program", "peak private bytes", "ratio to the bare window"], rows))
     md.append("")
     plot_bars(os.path.join(plot_dir, "start.png"), "First frame beside the bare window (same run)",
-              "first-frame time ÷ bare window's", names, values, bare_seconds)
+              "first-frame time ÷ bare window's", names, values, bare_seconds, notes)
     md += ["![First frame beside the bare window](performance/start.png)", ""]
     if any(entry for _, entry in memory_rows):
         plot_bars(os.path.join(plot_dir, "memory.png"), "Peak private bytes beside the bare window (same run)",
-                  "peak private bytes ÷ bare window's", [n for n, _ in memory_rows],
-                  [e["bytes"] if e else None for _, e in memory_rows], bare_bytes)
+                  "peak private bytes ÷ bare window's", ["bare_window.exe (floor)"] + [n for n, _ in memory_rows],
+                  [bare_bytes] + [e["bytes"] if e else None for _, e in memory_rows], bare_bytes,
+                  ["floor"] + [""] * len(memory_rows))
         md += ["![Peak private bytes beside the bare window](performance/memory.png)", ""]
 
     md += ["## Measuring again", "",
