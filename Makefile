@@ -7,6 +7,7 @@
 #   make installer                    build build/windows/tolvik-Setup-<version>.exe (NSIS)
 #   make fuzz [FUZZ_SECONDS=300] [ARGS=target...]   run the libFuzzer targets (clang), each for FUZZ_SECONDS
 #   make bench-win [ARGS=...]         frame cost and first-frame time under Wine (scripts/bench-win.sh)
+#   make bench [ARGS=...]             both benchmarks, then docs/PERFORMANCE.md and its plots (scripts/bench.sh)
 #   make stop                         end the Wine session and Xvfb of `make run`
 #   make screenshots [ARGS=light...]  take the README's pictures of tolvik.exe into docs/screenshots/
 #   make clean                        remove the build outputs (keeps the Wine prefixes)
@@ -16,7 +17,7 @@ SHELL := /bin/bash
 ARGS ?=
 FUZZ_SECONDS ?= 300
 
-.PHONY: all build installer deps run stop test test-host test-win test-e2e fuzz screenshots bench-win clean distclean
+.PHONY: all build installer deps run stop test test-host test-win test-e2e fuzz screenshots bench-win bench clean distclean
 
 all: build
 
@@ -62,6 +63,12 @@ screenshots:
 
 bench-win:
 	@./scripts/bench-win.sh $(ARGS)
+
+# The host benchmarks and bench-win, then scripts/perf-report.py writes
+# docs/PERFORMANCE.md and docs/performance/*.png (matplotlib: deps' group bench).
+bench:
+	@./scripts/install-deps.sh bench
+	@./scripts/bench.sh $(ARGS)
 
 clean:
 	rm -rf build/host build/windows build/test-logs

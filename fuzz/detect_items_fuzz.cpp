@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,15 +14,9 @@
 #include "bundle/model.h"
 #include "detect/detect.h"
 #include "detect/internet_shortcut.h"
+#include "require.h"
 
 namespace {
-
-void require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "detect_items invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 bool contains_white_space(std::string_view text) {
   std::size_t pos = 0;
@@ -40,24 +32,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::vector<bundle::Item> items = detect::detect_items(text);
   const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-  require(items.size() <= lines, "at most one item per line");
+  fuzz::require(items.size() <= lines, "at most one item per line");
   for (const bundle::Item& item : items) {
-    require(item.kind == bundle::Kind::url || item.kind == bundle::Kind::app || item.kind == bundle::Kind::file ||
+    fuzz::require(item.kind == bundle::Kind::url || item.kind == bundle::Kind::app || item.kind == bundle::Kind::file ||
                 item.kind == bundle::Kind::folder,
             "kind is one of url, app, file, folder");
-    require(!item.target.empty(), "target is not empty");
-    require(base::is_valid_utf8(item.target), "target is valid UTF-8");
-    require(item.args.empty(), "args are empty");
+    fuzz::require(!item.target.empty(), "target is not empty");
+    fuzz::require(base::is_valid_utf8(item.target), "target is valid UTF-8");
+    fuzz::require(item.args.empty(), "args are empty");
     if (item.kind == bundle::Kind::url) {
-      require(!contains_white_space(item.target), "a web address holds no white space");
-      require(item.name.empty(), "a typed web address has no name");
+      fuzz::require(!contains_white_space(item.target), "a web address holds no white space");
+      fuzz::require(item.name.empty(), "a typed web address has no name");
     }
   }
 
   if (const std::optional<std::string> address = detect::internet_shortcut_address(text)) {
-    require(!address->empty(), "a shortcut's address is not empty");
-    require(base::is_valid_utf8(*address), "a shortcut's address is valid UTF-8");
-    require(base::trim(*address) == *address, "a shortcut's address is trimmed");
+    fuzz::require(!address->empty(), "a shortcut's address is not empty");
+    fuzz::require(base::is_valid_utf8(*address), "a shortcut's address is valid UTF-8");
+    fuzz::require(base::trim(*address) == *address, "a shortcut's address is trimmed");
   }
   return 0;
 }

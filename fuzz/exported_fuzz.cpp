@@ -2,24 +2,12 @@
 // reads must come back the same after being written again.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "base/utf.h"
 #include "bundle/export_file.h"
-
-namespace {
-
-void require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "export file invariant broken: %s\n", what);
-    std::abort();
-  }
-}
-
-}  // namespace
+#include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -27,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!bundle) return 0;
 
   const std::string written = bundle::serialize_exported(*bundle);
-  require(base::is_valid_utf8(written), "the written file is UTF-8");
+  fuzz::require(base::is_valid_utf8(written), "the written file is UTF-8");
   auto again = bundle::parse_exported(written);
-  require(again.ok(), "a written bundle reads back");
-  require(*again == *bundle, "a written bundle reads back unchanged");
+  fuzz::require(again.ok(), "a written bundle reads back");
+  fuzz::require(*again == *bundle, "a written bundle reads back unchanged");
   // The written form is a fixed point: writing the copy gives the same text.
-  require(bundle::serialize_exported(*again) == written, "writing is stable");
+  fuzz::require(bundle::serialize_exported(*again) == written, "writing is stable");
   return 0;
 }

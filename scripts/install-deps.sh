@@ -2,6 +2,10 @@
 # Installs the Debian 12 packages that building, running and testing tolvik need.
 # Idempotent: asks apt only when a package is missing, and updates the package
 # lists only then.
+#
+#   scripts/install-deps.sh [bench]
+#
+# bench: also what `make bench` alone needs (the plots of docs/PERFORMANCE.md).
 set -euo pipefail
 
 packages=(
@@ -23,6 +27,14 @@ packages=(
   # test installers of the updater's signature checks
   nsis osslsigncode openssl
 )
+
+for group in "$@"; do
+  case "$group" in
+    # the plots of docs/PERFORMANCE.md (matplotlib brings numpy: not for every build)
+    bench) packages+=(python3-matplotlib) ;;
+    *) echo "install-deps: unknown group '$group' (bench)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,7 +11,7 @@
 # e2e:  tests/e2e/run.py, driving build/windows/tolvik.exe and its installers
 #       (build/windows/tolvik-Setup-<version>.exe, next/tolvik-Setup-<next>.exe) under Wine.
 # fuzz: a short run of each libFuzzer target (scripts/fuzz.sh; TOLVIK_FUZZ_SECONDS
-#       per target, default 20); also part of host.
+#       per target, default 8: six targets in under a minute); also part of host.
 # The Wine suites share one private Xvfb and the prefix build/wine/test
 # (TOLVIK_TEST_ENV=NAME: build/wine/NAME instead).
 #
@@ -188,7 +188,7 @@ fi
 # --- fuzz smoke run --------------------------------------------------------
 # Each libFuzzer target for a few seconds, sanitizers on (`make fuzz` runs longer).
 if wants host || wants fuzz; then
-  fuzz_seconds="${TOLVIK_FUZZ_SECONDS:-20}"
+  fuzz_seconds="${TOLVIK_FUZZ_SECONDS:-8}"
   section "fuzz: fuzz/*_fuzz.cpp, ${fuzz_seconds}s each"
   ./scripts/fuzz.sh -t "$fuzz_seconds" 2>&1 | tee "$LOGS/fuzz.log"
   code=${PIPESTATUS[0]}
