@@ -1,13 +1,23 @@
 // paint_bench.exe: the cost of one frame of the main view, for small and very
-// large stores. Only the rows on screen are laid out and drawn, so the time of
-// a frame must stay the same for ten bundles and for ten thousand; the ratio
-// column shows each case against the smallest one, measured in the same run.
+// large stores. Only the rows on screen are laid out and drawn, and what needs
+// the whole list (the bundles a search shows, the count of missing targets) is
+// kept between frames, so the time of a frame must stay the same for ten
+// bundles and for ten thousand; the ratio column shows each case against the
+// smallest one, measured in the same run.
+//
+// The pointer case times what a pointer move over the sidebar costs
+// (on_mouse_move: its layout and hit-test; a move that changes no hover asks
+// for no frame) in place of a frame, against the same floor.
 //
 // A frame here is what WM_PAINT does (layout, clamp, paint) drawn into an
 // offscreen target, then EndDraw, and a wait until the device has finished
 // the work, so that queued drawing is not mistaken for speed.
 //
-//   paint_bench.exe [frames]     (default 200 frames per case, at least 200)
+//   paint_bench.exe [frames] [json-lines-file]
+//     frames: per case, default and least 200; the file, when given, gets one
+//     JSON object per case: {"bench":"paint","case","frame_ms","frame_p10_ms",
+//     "frame_p90_ms","ratio","layout_ms","layout_ratio","sidebar_rows",
+//     "item_rows","invalidations"}
 
 #include <windows.h>
 
@@ -21,6 +31,7 @@
 
 #include "app/app_state.h"
 #include "app/layout.h"
+#include "app/mouse.h"
 #include "app/paint_win.h"
 #include "app/platform.h"
 #include "bundle/model.h"
@@ -42,9 +53,10 @@ constexpr int kLayoutRepeats = 2000;
 class BenchPlatform final : public app::Platform {
  public:
   gfx::TextMeasure* measure = nullptr;
+  long invalidations = 0;
 
   void write_setting_text(std::string_view, std::string_view) override {}
-  void invalidate() override {}
+  void invalidate() override { ++invalidations; }
   void set_timer(app::TimerId, unsigned) override {}
   void forget_icon(const std::string&) override {}
   gfx::TextMeasure* text_measure() override { return measure; }
@@ -210,6 +222,9 @@ struct Case {
   std::size_t items_each;
   bool scroll_sidebar;  // to the middle of its range
   bool scroll_items;
+  const char* search = "";     // the search text
+  bool missing = false;        // every file, folder and app target is missing
+  bool pointer_moves = false;  // pointer moves over the sidebar instead of frames
 };
 
 // Where the time of one frame goes.
@@ -225,6 +240,9 @@ struct Run {
   std::size_t sidebar_rows = 0;
   std::size_t item_rows = 0;
   bool failed = false;
+  bool pointer_moves = false;
+  std::size_t moves = 0;
+  long invalidations = 0;  // asked for by the recorded pointer moves
 };
 
 class Bench {
@@ -237,6 +255,13 @@ class Bench {
     app::AppState& state = run.state;
     state.store = make_store(c.bundles, c.items_each);
     state.selected_bundle = 0;
+    state.search_text = c.search;
+    run.pointer_moves = c.pointer_moves;
+    if (c.missing) {
+      for (const bundle::Item& item : state.store.bundles[0].items) {
+        if (item.kind != bundle::Kind::url) state.missing_targets.insert(bundle::item_key(item.target));
+      }
+    }
     state.client_width = static_cast<float>(kWidth);
     state.client_height = static_cast<float>(kHeight);
     state.dpi = 96;
@@ -248,8 +273,13 @@ class Bench {
     for (int i = 0; i < kWarmUpFrames && !run.failed; ++i) frame(run, false);
   }
 
-  // One frame, as WM_PAINT draws it (paint_view split into its steps).
+  // One frame, as WM_PAINT draws it (paint_view split into its steps); in the
+  // pointer case, one pointer move instead.
   void frame(Run& run, bool record) {
+    if (run.pointer_moves) {
+      pointer_move(run, record);
+      return;
+    }
     double t[kStages + 1];
     t[0] = BenchPlatform::now();
     if (FAILED(g_.begin_frame(gfx::palette(run.state.dark).background, target_))) {
@@ -270,6 +300,28 @@ class Bench {
     if (!record) return;
     for (int stage = kLayout; stage < kFrame; ++stage) run.samples[stage].push_back(t[stage + 1] - t[stage]);
     run.samples[kFrame].push_back(t[4] - t[0]);
+  }
+
+  // The pointer moves down the sidebar's rows, 7 pixels a move, and up again
+  // at the bottom: most moves stay on the row they were on.
+  void pointer_move(Run& run, bool record) {
+    const app::ViewLayout layout = app::layout_view(run.state, &g_);
+    const float top = layout.list_top + 2;
+    const float span = std::max(1.0f, layout.height - top - 2);
+    const float y = top + static_cast<float>((run.moves * 7) % static_cast<std::size_t>(span));
+    const float x = layout.sidebar_width / 3;
+    ++run.moves;
+    auto& platform = static_cast<BenchPlatform&>(run.state.platform);
+    const long before = platform.invalidations;
+    const double start = BenchPlatform::now();
+    app::on_mouse_move(run.state, x, y, false);
+    const double took = BenchPlatform::now() - start;
+    run.sidebar_rows = layout.rows.size();
+    run.item_rows = layout.content ? layout.content->rows.size() : 0;
+    if (!record) return;
+    run.invalidations += platform.invalidations - before;
+    for (int stage = kLayout; stage < kFrame; ++stage) run.samples[stage].push_back(stage == kLayout ? took : 0);
+    run.samples[kFrame].push_back(took);
   }
 
   // Milliseconds per call of one drawing primitive (device time included),
@@ -318,6 +370,7 @@ class Bench {
 int main(int argc, char** argv) {
   int frames = 200;
   if (argc > 1) frames = std::max(200, std::atoi(argv[1]));
+  const char* json_path = argc > 2 ? argv[2] : nullptr;
 
   BenchWindow window;
   if (!window.get()) {
@@ -352,6 +405,9 @@ int main(int argc, char** argv) {
       {"c  10,000 bundles, sidebar mid", 10000, 10, true, false},
       {"d  1 bundle x 1,000 items", 1, 1000, false, false},
       {"e  1,000 items, list mid", 1, 1000, false, true},
+      {"f  10,000 bundles, search text", 10000, 10, false, false, "bundle 1"},
+      {"g  1,000 items, 750 missing", 1, 1000, false, false, "", true},
+      {"h  pointer moves, 10,000 bundles", 10000, 10, false, false, "", false, true},
   };
   constexpr std::size_t kCases = sizeof cases / sizeof cases[0];
 
@@ -379,6 +435,8 @@ int main(int argc, char** argv) {
   std::printf("%-32s %5s %5s | %9s %9s %9s %6s | %9s %9s %9s %6s\n", "case", "srows", "irows", "frame ms", "p10",
               "p90", "ratio", "layout ms", "p10", "p90", "ratio");
 
+  std::FILE* json = json_path ? std::fopen(json_path, "w") : nullptr;
+  if (json_path && !json) std::fprintf(stderr, "paint_bench: cannot write %s\n", json_path);
   bool all_ok = true;
   const Stats floor_frame = stats_of(runs[0]->samples[kFrame]);
   const Stats floor_layout = stats_of(runs[0]->layout_alone);
@@ -394,7 +452,16 @@ int main(int argc, char** argv) {
     std::printf("%-32s %5zu %5zu | %9.3f %9.3f %9.3f %6.2f | %9.4f %9.4f %9.4f %6.2f\n", cases[i].label,
                 run.sidebar_rows, run.item_rows, frame.median, frame.p10, frame.p90, frame.median / floor_frame.median,
                 layout.median, layout.p10, layout.p90, layout.median / floor_layout.median);
+    if (json) {
+      std::fprintf(json,
+                   "{\"bench\":\"paint\",\"case\":\"%s\",\"frame_ms\":%.4f,\"frame_p10_ms\":%.4f,"
+                   "\"frame_p90_ms\":%.4f,\"ratio\":%.4f,\"layout_ms\":%.5f,\"layout_ratio\":%.4f,"
+                   "\"sidebar_rows\":%zu,\"item_rows\":%zu,\"invalidations\":%ld}\n",
+                   cases[i].label, frame.median, frame.p10, frame.p90, frame.median / floor_frame.median, layout.median,
+                   layout.median / floor_layout.median, run.sidebar_rows, run.item_rows, run.invalidations);
+    }
   }
+  if (json) std::fclose(json);
 
   std::printf("\nmedians of the steps of a frame, ms\n");
   std::printf("%-32s | %12s %9s %9s %9s\n", "case", "begin+layout", "paint", "EndDraw", "device");
@@ -422,5 +489,11 @@ int main(int argc, char** argv) {
               fill, stroke, text, icon, bench.empty_frame_ms());
 
   std::printf("\nsrows/irows: sidebar rows and item rows laid out and drawn in each frame of the case\n");
+  for (std::size_t i = 0; i < kCases; ++i) {
+    if (runs[i]->pointer_moves) {
+      std::printf("%s: %zu pointer moves timed (frame ms = one on_mouse_move), %ld of them asked for a frame\n",
+                  cases[i].label, runs[i]->samples[kFrame].size(), runs[i]->invalidations);
+    }
+  }
   return all_ok ? 0 : 1;
 }

@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
 # Windows measurements under Wine, in an isolated prefix (build/wine/bench)
 # with its own Xvfb:
-#   1. paint_bench.exe: the cost of a frame for small and very large stores;
+#   1. paint_bench.exe: the cost of a frame for small and very large stores,
+#      a search over them, missing targets and pointer moves;
 #   2. the time from process start to the first frame on screen, tolvik.exe
-#      (a store of 10 bundles) beside bare_window.exe (the same rendering
-#      context, clearing its window and nothing else).
+#      (a store of 100 bundles) beside bare_window.exe (the same rendering
+#      context, clearing its window and nothing else), and the peak private
+#      bytes of each.
+#
+# Besides the tables, the results go to build/bench/ as JSON lines, one
+# object per line (see README.md, "Measurements"):
+#   paint.jsonl  {"bench":"paint","case":...,"frame_ms":...,"ratio":...,...}
+#   start.jsonl  {"bench":"start","program":...,"first_frame_s":...,...}
+#                and a last {"bench":"start_ratio",...} line with both ratios.
 #
 #   scripts/bench-win.sh [--frames N] [--starts N] [--skip-paint] [--skip-start]
 #
@@ -13,13 +21,19 @@
 # made before the window is mapped; if no frame shows within 5 s a pointer
 # move over the window asks for a repaint and the time is then counted to
 # that frame instead (reported as "after a nudge").
+#
+# Peak private bytes: the program's anonymous memory (resident plus swapped,
+# /proc/<pid>/status RssAnon + VmSwap, which is what Wine reports as a
+# process's private bytes), sampled while it starts and for a few seconds after
+# its first frame (so that work done after the first frame is counted too); the
+# largest sample of each start, the median over the starts.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
 FRAMES=200
-STARTS=7
+STARTS=11
 RUN_PAINT=1
 RUN_START=1
 while [ $# -gt 0 ]; do
@@ -33,6 +47,8 @@ while [ $# -gt 0 ]; do
 done
 
 BUILD="$ROOT/build/windows"
+RESULTS="$ROOT/build/bench"
+mkdir -p "$RESULTS"
 if [ ! -f "$BUILD/build.ninja" ] && [ ! -f "$BUILD/Makefile" ]; then
   cmake --preset windows >/dev/null
 fi
@@ -46,37 +62,41 @@ trap 'wine_env_stop' EXIT
 if [ "$RUN_PAINT" = 1 ]; then
   echo
   echo "== frame cost: paint_bench.exe $FRAMES"
-  wine "$BUILD/paint_bench.exe" "$FRAMES" 2>&1 | wine_env_filter
+  rm -f "$RESULTS/paint.jsonl"
+  wine "$BUILD/paint_bench.exe" "$FRAMES" "$(winepath -w "$RESULTS/paint.jsonl" 2>/dev/null)" 2>&1 | wine_env_filter
+  echo "(JSON lines: $RESULTS/paint.jsonl)"
 fi
 
 if [ "$RUN_START" = 1 ]; then
   echo
-  echo "== first frame: tolvik.exe (10 bundles) and bare_window.exe, $STARTS starts each"
+  echo "== first frame and peak private bytes: tolvik.exe (100 bundles) and bare_window.exe, $STARTS starts each"
   work="$WINE_ENV_DIR/first-frame"
   rm -rf "$work"
   mkdir -p "$work"
   /usr/bin/python3 - "$work/bundles.json" <<'PY'
 import json, sys
 bundles = []
-for b in range(10):
+for b in range(100):
     items = [{"kind": "url", "target": "https://example.com/%d/%d" % (b, i)} for i in range(10)]
     bundles.append({"id": "b%05d" % b, "name": "Bundle %d" % (b + 1), "items": items})
 with open(sys.argv[1], "w", encoding="utf-8") as f:
     json.dump({"version": 1, "bundles": bundles}, f, indent=2)
 PY
   TOLVIK_STORE="$(winepath -w "$work/bundles.json" 2>/dev/null)" \
-    /usr/bin/python3 - "$BUILD" "$STARTS" <<'PY'
+    /usr/bin/python3 - "$BUILD" "$STARTS" "$RESULTS/start.jsonl" <<'PY'
 """Starts each program, polls one pixel of its X window until a frame shows,
-closes it, and prints the medians. X is read through libX11 with ctypes."""
+samples its private bytes until a while after that, closes it, and prints
+the medians. X is read through libX11 with ctypes."""
 import ctypes
 import ctypes.util
+import json
 import os
 import statistics
 import subprocess
 import sys
 import time
 
-build, starts = sys.argv[1], int(sys.argv[2])
+build, starts, json_path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 PROBE = os.path.join(build, "tools", "probe.exe")
 PROGRAMS = [
     # name shown, exe, X window name, Win32 class (for closing it)
@@ -88,6 +108,7 @@ PROGRAMS = [
 PIXEL = (5, 300)
 FRAME_WAIT = 5.0       # seconds before the window is nudged
 GIVE_UP = 30.0
+SETTLE = 3.0           # seconds of memory samples after the first frame
 
 x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
 Window = ctypes.c_ulong
@@ -196,16 +217,34 @@ def close(process, win_class):
         process.wait()
 
 
+def private_bytes(pid):
+    """RssAnon + VmSwap of a process in bytes; None once it is gone."""
+    try:
+        with open("/proc/%d/status" % pid) as status:
+            fields = dict(line.split(":", 1) for line in status if ":" in line)
+    except OSError:
+        return None
+    kib = 0
+    for name in ("RssAnon", "VmSwap"):
+        if name in fields:
+            kib += int(fields[name].split()[0])
+    return kib * 1024
+
+
 def one_start(exe, x_name, win_class):
     """Seconds from the start of the process to its window being mapped and
-    to its first non-black pixel; whether it needed a nudge; the colour."""
+    to its first non-black pixel; whether it needed a nudge; the colour; the
+    largest private bytes seen until SETTLE seconds after the first frame.
+    `wine` execs into the Windows process, so the child's pid is the program's."""
     x11.XSync(display, 0)
     start = time.monotonic()
     process = wine([exe])
     window, mapped, nudged, colour, shown = None, None, False, None, None
+    peak = 0
     try:
         while time.monotonic() - start < GIVE_UP:
             now = time.monotonic()
+            peak = max(peak, private_bytes(process.pid) or 0)
             if window is None:
                 window = find_window(x_name)
             if window is not None and viewable(window):
@@ -222,40 +261,64 @@ def one_start(exe, x_name, win_class):
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                     nudged = True
             time.sleep(0.004)
+        settle_end = time.monotonic() + (SETTLE if shown is not None else 0)
+        while time.monotonic() < settle_end:
+            peak = max(peak, private_bytes(process.pid) or 0)
+            time.sleep(0.02)
     finally:
         close(process, win_class)
-    return mapped, shown, nudged, colour
+    return mapped, shown, nudged, colour, peak
 
 
 results = {name: [] for name, _, _, _ in PROGRAMS}
 # One start of each first, not counted: it brings the files into the cache.
 for round_ in range(starts + 1):
     for name, exe, x_name, win_class in PROGRAMS:
-        mapped, shown, nudged, colour = one_start(exe, x_name, win_class)
+        mapped, shown, nudged, colour, peak = one_start(exe, x_name, win_class)
         label = "warm-up" if round_ == 0 else "start %d" % round_
-        print("  %-16s %-8s mapped %s  first frame %s%s  pixel #%s" % (
+        print("  %-16s %-8s mapped %s  first frame %s%s  pixel #%s  peak private %6.1f MiB" % (
             name, label,
             "%6.3f s" % mapped if mapped is not None else "   never",
             "%6.3f s" % shown if shown is not None else "   never",
             " (after a nudge)" if nudged and shown is not None else "",
-            "%06X" % colour if colour is not None else "------"), flush=True)
+            "%06X" % colour if colour is not None else "------", peak / 1048576.0), flush=True)
         if round_ > 0:
-            results[name].append((mapped, shown, nudged))
+            results[name].append((mapped, shown, nudged, peak))
 
 print()
-print("%-16s %10s %14s %8s" % ("program", "mapped", "first frame", "nudged"))
-medians = {}
+print("%-16s %10s %14s %8s %18s" % ("program", "mapped", "first frame", "nudged", "peak private"))
+medians, peaks, lines = {}, {}, []
 for name, _, _, _ in PROGRAMS:
     runs = results[name]
-    shown = [s for _, s, _ in runs if s is not None]
-    mapped = [m for m, _, _ in runs if m is not None]
+    shown = [s for _, s, _, _ in runs if s is not None]
+    mapped = [m for m, _, _, _ in runs if m is not None]
+    peak = [p for _, _, _, p in runs if p]
     medians[name] = statistics.median(shown) if shown else None
-    print("%-16s %8.3f s %12.3f s %5d/%d" % (
+    peaks[name] = statistics.median(peak) if peak else None
+    nudges = sum(1 for _, _, n, _ in runs if n)
+    print("%-16s %8.3f s %12.3f s %5d/%d %14.1f MiB" % (
         name, statistics.median(mapped) if mapped else float("nan"),
-        medians[name] if shown else float("nan"), sum(1 for _, _, n in runs if n), len(runs)))
+        medians[name] if shown else float("nan"), nudges, len(runs),
+        peaks[name] / 1048576.0 if peaks[name] else float("nan")))
+    lines.append({"bench": "start", "program": name, "starts": len(runs), "frames_shown": len(shown),
+                  "nudged": nudges, "mapped_s": statistics.median(mapped) if mapped else None,
+                  "first_frame_s": medians[name], "first_frame_all_s": shown,
+                  "peak_private_bytes": peaks[name], "peak_private_all_bytes": peak})
 tolvik, bare = medians["tolvik.exe"], medians["bare_window.exe"]
-if tolvik and bare:
-    print("first frame, median: tolvik.exe %.3f s, bare_window.exe %.3f s, ratio %.2f" % (tolvik, bare, tolvik / bare))
+tolvik_peak, bare_peak = peaks["tolvik.exe"], peaks["bare_window.exe"]
+frame_ratio = tolvik / bare if tolvik and bare else None
+memory_ratio = tolvik_peak / bare_peak if tolvik_peak and bare_peak else None
+lines.append({"bench": "start_ratio", "store_bundles": 100, "first_frame_ratio": frame_ratio,
+              "peak_private_ratio": memory_ratio})
+with open(json_path, "w") as out:
+    for line in lines:
+        out.write(json.dumps(line) + "\n")
+if memory_ratio:
+    print("peak private bytes, median: tolvik.exe %.1f MiB, bare_window.exe %.1f MiB, ratio %.2f" % (
+        tolvik_peak / 1048576.0, bare_peak / 1048576.0, memory_ratio))
+if frame_ratio:
+    print("first frame, median: tolvik.exe %.3f s, bare_window.exe %.3f s, ratio %.2f" % (tolvik, bare, frame_ratio))
+    print("(JSON lines: %s)" % json_path)
 else:
     print("first frame: no median (a program never showed a frame)")
     sys.exit(1)

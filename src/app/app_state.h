@@ -13,6 +13,7 @@
 #include "app/region.h"
 #include "app/toast.h"
 #include "app/undo_record.h"
+#include "app/view_cache.h"
 #include "bundle/model.h"
 
 namespace app {
@@ -68,6 +69,9 @@ struct AppState {
   std::optional<std::string> opening;
   // Item keys (bundle::item_key) of targets found not to exist.
   std::unordered_set<std::string> missing_targets;
+  // Derived from the store, the search text and the missing set; kept
+  // between frames (app/view_cache.h).
+  mutable ViewCache view_cache;
 
   // The client area in pixels.
   float client_width = 0;

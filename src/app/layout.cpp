@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/selection.h"
@@ -17,8 +18,119 @@ namespace {
 using gfx::RectF;
 using gfx::TextFormat;
 
+// The view's sizes in DIPs; each is multiplied by the scale where it is used.
+
+// The columns and the top strip.
+constexpr float kTopStripHeight = 52;
+constexpr float kSidebarShare = 0.32f;  // of the window width, between the two limits
+constexpr float kSidebarMinWidth = 250;
+constexpr float kSidebarMaxWidth = 340;
+constexpr float kContentGutter = 28;  // between the sidebar and the content, and at the right edge
+constexpr float kContentMaxWidth = 900;
+constexpr float kContentMinWidthPx = 100;  // in pixels, at any scale
+constexpr float kSettingsButtonSize = 36;
+constexpr float kSettingsButtonRightMargin = 10;
+
+// The sidebar.
+constexpr float kSidebarInset = 12;  // left and right of the buttons, the search box and the rows
+constexpr float kNewBundleTop = 12;  // below the top strip
+constexpr float kNewBundleHeight = 38;
+constexpr float kSearchBoxGap = 8;  // between the New bundle button and the search box
+constexpr float kSearchBoxHeight = 34;
+constexpr float kListGap = 12;  // between the last button or the search box and the list
+constexpr float kBundleRowHeight = 62;
+constexpr float kBundleRowGap = 6;
+constexpr float kBundleListBottomPadding = 16;
+constexpr float kBundleListOverlap = 4;  // rows show this far under the buttons above the list
+constexpr float kRowOpenMinWidth = 58;
+constexpr float kRowOpenPadding = 30;  // around the label
+constexpr float kRowOpenFallbackWidth = 60;
+constexpr float kRowOpenHeight = 32;
+constexpr float kRowOpenRightInset = 12;
+constexpr float kRowTextLeft = 16;
+constexpr float kRowTextGap = 10;  // between the text and the Open button
+constexpr float kRowNameTop = 9;
+constexpr float kRowNameHeight = 24;
+constexpr float kRowCountTop = 33;
+constexpr float kRowCountHeight = 20;
+constexpr float kEmptyListHeight = 32;
+
+// The content column's header.
+constexpr float kTitleTop = 18;  // below the top strip
+constexpr float kHeaderButtonSize = 40;  // the height of the title, Open and more buttons; more is square
+constexpr float kHeaderButtonGap = 8;
+constexpr float kOpenMinWidth = 96;
+constexpr float kOpenPadding = 62;  // icon and margins around the label
+constexpr float kOpenFallbackWidth = 90;
+constexpr float kTitleHitOverhang = 8;  // the clickable title reaches this far left of the text
+constexpr float kSubtitleTop = 42;  // below the title line
+constexpr float kSubtitleHeight = 22;
+constexpr float kAddBarTop = 92;  // below the top strip
+constexpr float kAddButtonHeight = 34;
+constexpr float kAddButtonPadding = 46;  // icon and margins around the label
+constexpr float kAddButtonGap = 8;
+constexpr float kFallbackHeaderHeight = 120;  // title line to the add bar's bottom, without measurement
+constexpr float kWebEntryTop = 10;  // below the add bar
+constexpr float kWebEntryShare = 0.7f;  // of the content width, up to the maximum
+constexpr float kWebEntryMaxWidth = 560;
+constexpr float kWebEntryHeight = 38;
+constexpr float kWebHintGap = 12;
+constexpr float kListBelowWebEntry = 16;
+constexpr float kListBelowAddBar = 18;
+
+// The item list.
+constexpr float kItemRowHeight = 56;
+constexpr float kItemRowGap = 6;
+constexpr float kItemListOverlap = 6;  // rows show this far under the header
+constexpr float kItemListBottomPadding = 70;
+constexpr float kDropZoneHeight = 150;
+constexpr float kGripLeft = 4;
+constexpr float kGripWidth = 18;
+constexpr float kTileLeft = 24;
+constexpr float kTileSize = 30;
+constexpr float kIconBitmapSize = 28;
+constexpr float kRemoveButtonSize = 32;
+constexpr float kRemoveRightInset = 10;
+constexpr float kItemPartGap = 8;  // between the text, the pill and the remove button
+constexpr float kPillHeight = 24;
+constexpr float kPillPadding = 34;  // icon and margins around "Not found"
+constexpr float kItemTextLeft = 66;
+constexpr float kItemTextMinWidthPx = 10;  // in pixels, at any scale
+constexpr float kItemFirstLineTop = 7;
+constexpr float kItemFirstLineHeight = 22;
+constexpr float kItemSecondLineTop = 29;
+constexpr float kItemSecondLineHeight = 20;
+
+// The welcome view.
+constexpr float kWelcomeTitleTop = 56;  // below the top strip
+constexpr float kWelcomeTitleHeight = 36;
+constexpr float kNothingSelectedTop = 56;  // below the top strip
+constexpr float kNothingSelectedHeight = 24;
+constexpr float kWelcomeParagraphTop = 104;
+constexpr float kWelcomeParagraphMaxWidth = 620;
+constexpr float kWelcomeParagraphFallbackHeight = 60;
+constexpr float kWelcomeCreateGap = 26;
+constexpr float kWelcomeCreateHeight = 42;
+constexpr float kWelcomeCreatePadding = 48;
+constexpr float kWelcomeCreateFallbackWidth = 200;
+constexpr float kWelcomeHintGap = 14;
+constexpr float kWelcomeHintHeight = 22;
+
+// The native text fields.
+constexpr float kItemFieldLeft = 64;
+constexpr float kItemFieldRightShort = 120;  // the field is this much narrower than the row
+constexpr float kItemNameFieldTop = 4;
+constexpr float kItemArgsFieldRaise = 2;  // the arguments field starts this far above the row's middle
+constexpr float kFieldInset = 10;
+constexpr float kFieldMinWidthPx = 10;  // in pixels, at any scale
+constexpr float kTitleFontSize = 20;
+constexpr float kFieldFontSize = 13;
+constexpr float kFieldLineFactor = 1.45f;  // a line's height over the font size
+constexpr float kSearchFieldLeft = 46;  // after the magnifier
+constexpr float kSearchFieldRightShort = 68;  // the field is this much narrower than the sidebar
+
 // Whole pixels, halves away from zero.
-float px(float v) { return std::round(v); }
+float px(float length) { return std::round(length); }
 
 // An offset kept in [0, max]; one that is not a number scrolls to the top,
 // an infinite one to its end.
@@ -27,22 +139,23 @@ float clamp_offset(float offset, float max) {
   return std::clamp(offset, 0.0f, max);
 }
 
-// Calls `emit(k, top)` for each row k of a list whose row k starts at
-// base + k × pitch and is `height` high, when it reaches below `lo` and starts
-// above `hi`. Works from arithmetic alone, so its cost follows the window's
-// height, never the list's length.
+// Calls `emit(position, top)` for each row of a list whose row at `position`
+// starts at base + position × pitch and is `height` high, when it reaches
+// below `lo` and starts above `hi`. Works from arithmetic alone, so its cost
+// follows the window's height, never the list's length.
 template <class Emit>
 void for_rows_between(float base, float pitch, float height, std::size_t count, float lo, float hi, Emit emit) {
   if (count == 0 || !(pitch > 0)) return;
-  // Row k reaches below lo when k > (lo − height − base) / pitch; start one
-  // early so that rounding never skips a row.
+  // A row reaches below lo when position > (lo − height − base) / pitch;
+  // start one early so that rounding never skips a row.
   const double first_guess = std::floor((static_cast<double>(lo) - height - base) / pitch) - 1;
-  std::size_t k = first_guess > 0 ? static_cast<std::size_t>(std::min(first_guess, static_cast<double>(count))) : 0;
-  for (; k < count; ++k) {
-    const float top = base + static_cast<float>(k) * pitch;
+  std::size_t position =
+      first_guess > 0 ? static_cast<std::size_t>(std::min(first_guess, static_cast<double>(count))) : 0;
+  for (; position < count; ++position) {
+    const float top = base + static_cast<float>(position) * pitch;
     if (top >= hi) break;
     if (top + height <= lo) continue;
-    emit(k, top);
+    emit(position, top);
   }
 }
 
@@ -50,124 +163,137 @@ float label_width(gfx::TextMeasure* measure, std::string_view text, TextFormat f
   return measure ? measure->line_width(text, format) : 0.0f;
 }
 
-void layout_sidebar(ViewLayout& v, const AppState& state, gfx::TextMeasure* measure) {
-  const float s = v.scale;
-  const float S = v.sidebar_width;
-  const float T = v.top;
+void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* measure) {
+  const float scale = view.scale;
+  const float sidebar_width = view.sidebar_width;
+  const float top_strip = view.top;
+  const float inner_width = sidebar_width - 2 * kSidebarInset * scale;
 
-  v.new_bundle = {12 * s, T + 12 * s, S - 24 * s, px(38 * s)};
-  const float below_button = T + 12 * s + px(38 * s);
+  view.new_bundle = {kSidebarInset * scale, top_strip + kNewBundleTop * scale, inner_width,
+                     px(kNewBundleHeight * scale)};
+  const float below_button = top_strip + kNewBundleTop * scale + px(kNewBundleHeight * scale);
   const bool compact = state.store.bundles.size() >= 6 || !state.search_text.empty() || state.search_open;
   if (compact) {
-    v.search_box = RectF{12 * s, below_button + 8 * s, S - 24 * s, px(34 * s)};
-    v.list_top = below_button + 8 * s + px(34 * s) + 12 * s;
+    view.search_box =
+        RectF{kSidebarInset * scale, below_button + kSearchBoxGap * scale, inner_width, px(kSearchBoxHeight * scale)};
+    view.list_top = below_button + kSearchBoxGap * scale + px(kSearchBoxHeight * scale) + kListGap * scale;
   } else {
-    v.list_top = below_button + 12 * s;
+    view.list_top = below_button + kListGap * scale;
   }
-  const float L = v.list_top;
+  const float list_top = view.list_top;
 
-  // Without a search every bundle is visible and row k is bundle k; with one,
-  // the filter has to look at every name, but the geometry still only at the
-  // rows on screen.
-  std::vector<std::size_t> filtered;
+  // Without a search every bundle is visible and visible row k is bundle k;
+  // with one, the list of matching bundles is kept between frames (it changes
+  // only with the store or the search text), and the geometry still only
+  // looks at the rows on screen.
   const bool filtering = !state.search_text.empty();
-  if (filtering) filtered = visible_bundles(state);
-  v.visible_count = filtering ? filtered.size() : state.store.bundles.size();
+  const std::vector<std::size_t>* filtered =
+      filtering ? &state.view_cache.visible_bundles.get(state.store, state.search_text) : nullptr;
+  view.visible_count = filtering ? filtered->size() : state.store.bundles.size();
 
-  const float row_height = px(62 * s);
-  v.row_pitch = row_height + px(6 * s);
-  v.sidebar_max_scroll =
-      std::max(0.0f, L + static_cast<float>(v.visible_count) * v.row_pitch + 16 * s - v.height);
-  v.sidebar_scroll = clamp_offset(state.sidebar_scroll, v.sidebar_max_scroll);
+  const float row_height = px(kBundleRowHeight * scale);
+  view.row_pitch = row_height + px(kBundleRowGap * scale);
+  view.sidebar_max_scroll = std::max(0.0f, list_top + static_cast<float>(view.visible_count) * view.row_pitch +
+                                               kBundleListBottomPadding * scale - view.height);
+  view.sidebar_scroll = clamp_offset(state.sidebar_scroll, view.sidebar_max_scroll);
 
   const float open_width =
-      measure ? std::max(58 * s, label_width(measure, view_text::open(), TextFormat::body_bold) + 30 * s) : 60 * s;
-  const float open_height = px(32 * s);
-  for_rows_between(L - v.sidebar_scroll, v.row_pitch, row_height, v.visible_count, L - 4 * s, v.height,
-                   [&](std::size_t k, float top) {
+      measure ? std::max(kRowOpenMinWidth * scale,
+                         label_width(measure, view_text::open(), TextFormat::body_bold) + kRowOpenPadding * scale)
+              : kRowOpenFallbackWidth * scale;
+  const float open_height = px(kRowOpenHeight * scale);
+  for_rows_between(list_top - view.sidebar_scroll, view.row_pitch, row_height, view.visible_count,
+                   list_top - kBundleListOverlap * scale, view.height, [&](std::size_t position, float top) {
                      SidebarRow row;
-                     row.visible = k;
-                     row.bundle = filtering ? filtered[k] : k;
-                     row.rect = {12 * s, top, S - 24 * s, row_height};
-                     row.open = {row.rect.right() - 12 * s - open_width, top + px((row_height - open_height) / 2),
-                                 open_width, open_height};
-                     const float text_x = row.rect.x + 16 * s;
-                     const float text_width = std::max(0.0f, row.open.x - 10 * s - text_x);
-                     row.name = {text_x, top + 9 * s, text_width, 24 * s};
-                     row.count = {text_x, top + 33 * s, text_width, 20 * s};
-                     v.rows.push_back(row);
+                     row.visible = position;
+                     row.bundle = filtering ? (*filtered)[position] : position;
+                     row.rect = {kSidebarInset * scale, top, inner_width, row_height};
+                     row.open = {row.rect.right() - kRowOpenRightInset * scale - open_width,
+                                 top + px((row_height - open_height) / 2), open_width, open_height};
+                     const float text_x = row.rect.x + kRowTextLeft * scale;
+                     const float text_width = std::max(0.0f, row.open.x - kRowTextGap * scale - text_x);
+                     row.name = {text_x, top + kRowNameTop * scale, text_width, kRowNameHeight * scale};
+                     row.count = {text_x, top + kRowCountTop * scale, text_width, kRowCountHeight * scale};
+                     view.rows.push_back(row);
                    });
-  if (v.visible_count == 0) v.empty_list = RectF{12 * s, L, S - 24 * s, 32 * s};
+  if (view.visible_count == 0) {
+    view.empty_list = RectF{kSidebarInset * scale, list_top, inner_width, kEmptyListHeight * scale};
+  }
 
-  const float side = px(36 * s);
-  v.settings = {v.width - 10 * s - side, px((T - side) / 2), side, side};
+  const float settings_size = px(kSettingsButtonSize * scale);
+  view.settings = {view.width - kSettingsButtonRightMargin * scale - settings_size,
+                   px((top_strip - settings_size) / 2), settings_size, settings_size};
 }
 
 // The item rows on screen; while an item is dragged, each sits in its slot,
-// slot t stays free for the placeholder and the dragged row follows the pointer.
-void layout_item_rows(ViewLayout& v, ContentLayout& c, const AppState& state) {
-  const float s = v.scale;
-  const float row_height = px(56 * s);
-  const std::size_t m = c.item_count;
-  const float V = c.list_top;
+// the free slot stays empty for the placeholder and the dragged row follows
+// the pointer.
+void layout_item_rows(ViewLayout& view, ContentLayout& content, const AppState& state) {
+  const float scale = view.scale;
+  const float row_height = px(kItemRowHeight * scale);
+  const std::size_t item_count = content.item_count;
+  const float list_top = content.list_top;
+  const float first_top = list_top - view.content_scroll;
+  const float visible_top = list_top - kItemListOverlap * scale;
   const auto row_at = [&](std::size_t item, float top) {
     ItemRow row;
     row.item = item;
-    row.rect = {v.content_left, top, v.content_width, row_height};
-    row.remove = item_row_parts(v, row.rect, false).remove;
+    row.rect = {view.content_left, top, view.content_width, row_height};
+    row.remove = item_row_parts(view, row.rect, false).remove;
     return row;
   };
 
-  const bool dragging = state.item_drag && state.item_drag->index < m;
+  const bool dragging = state.item_drag && state.item_drag->index < item_count;
   if (!dragging) {
-    for_rows_between(V - v.content_scroll, v.item_pitch, row_height, m, V - 6 * s, v.height,
-                     [&](std::size_t k, float top) { c.rows.push_back(row_at(k, top)); });
+    for_rows_between(first_top, view.item_pitch, row_height, item_count, visible_top, view.height,
+                     [&](std::size_t slot, float top) { content.rows.push_back(row_at(slot, top)); });
     return;
   }
-  const std::size_t g = state.item_drag->index;
-  const std::size_t t = item_drag_slot(v, state.item_drag->pointer_y, state.item_drag->grab_offset);
-  for_rows_between(V - v.content_scroll, v.item_pitch, row_height, m, V - 6 * s, v.height,
-                   [&](std::size_t k, float top) {
-                     if (k == t) {
-                       c.placeholder = RectF{v.content_left, top, v.content_width, row_height};
+  const std::size_t dragged_item = state.item_drag->index;
+  const std::size_t free_slot = item_drag_slot(view, state.item_drag->pointer_y, state.item_drag->grab_offset);
+  for_rows_between(first_top, view.item_pitch, row_height, item_count, visible_top, view.height,
+                   [&](std::size_t slot, float top) {
+                     if (slot == free_slot) {
+                       content.placeholder = RectF{view.content_left, top, view.content_width, row_height};
                        return;
                      }
-                     // Invert slot_while_dragging: which item lands in slot k.
-                     const std::size_t closed = k < t ? k : k - 1;
-                     c.rows.push_back(row_at(closed >= g ? closed + 1 : closed, top));
+                     // Invert slot_while_dragging: which item lands in this slot.
+                     const std::size_t closed = slot < free_slot ? slot : slot - 1;
+                     content.rows.push_back(row_at(closed >= dragged_item ? closed + 1 : closed, top));
                    });
-  ItemRow dragged = row_at(g, state.item_drag->pointer_y - state.item_drag->grab_offset);
+  ItemRow dragged = row_at(dragged_item, state.item_drag->pointer_y - state.item_drag->grab_offset);
   dragged.dragged = true;
-  c.rows.push_back(dragged);
+  content.rows.push_back(dragged);
 }
 
-void layout_content(ViewLayout& v, const AppState& state, gfx::TextMeasure* measure) {
+void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* measure) {
   const bundle::Bundle* bundle = state.selected();
   if (!bundle) return;
-  const float s = v.scale;
-  const float X = v.content_left;
-  const float C = v.content_width;
-  const float T = v.top;
+  const float scale = view.scale;
+  const float left = view.content_left;
+  const float width = view.content_width;
+  const float top_strip = view.top;
 
-  ContentLayout c;
-  c.bundle = *state.selected_bundle;
-  c.item_count = bundle->items.size();
-  c.top = T + 18 * s;
-  const float B = c.top;
-  const float button = px(40 * s);
+  ContentLayout content;
+  content.bundle = *state.selected_bundle;
+  content.item_count = bundle->items.size();
+  content.top = top_strip + kTitleTop * scale;
+  const float title_top = content.top;
+  const float button = px(kHeaderButtonSize * scale);
 
-  c.more = {X + C - button, B, button, button};
+  content.more = {left + width - button, title_top, button, button};
   const bool opening = state.opening && *state.opening == bundle->id;
-  c.open_label = opening ? view_text::opening() : view_text::open();
-  c.open_label_width = label_width(measure, c.open_label, TextFormat::body_bold);
-  const float open_width = measure ? std::max(96 * s, c.open_label_width + 62 * s) : 90 * s;
-  c.open = {c.more.x - 8 * s - open_width, B, open_width, button};
-  c.title = {X - 8 * s, B, std::max(0.0f, c.open.x - X), button};
-  c.title_text = {X, B, std::max(0.0f, c.open.x - 8 * s - X), button};
-  c.subtitle = {X, B + 42 * s, C, 22 * s};
+  content.open_label = opening ? view_text::opening() : view_text::open();
+  content.open_label_width = label_width(measure, content.open_label, TextFormat::body_bold);
+  const float open_width = measure ? std::max(kOpenMinWidth * scale, content.open_label_width + kOpenPadding * scale)
+                                   : kOpenFallbackWidth * scale;
+  content.open = {content.more.x - kHeaderButtonGap * scale - open_width, title_top, open_width, button};
+  content.title = {left - kTitleHitOverhang * scale, title_top, std::max(0.0f, content.open.x - left), button};
+  content.title_text = {left, title_top, std::max(0.0f, content.open.x - kHeaderButtonGap * scale - left), button};
+  content.subtitle = {left, title_top + kSubtitleTop * scale, width, kSubtitleHeight * scale};
 
-  const float bar_y = T + 92 * s;
-  const float bar_height = px(34 * s);
+  const float bar_y = top_strip + kAddBarTop * scale;
+  const float bar_height = px(kAddButtonHeight * scale);
   if (measure) {
     const std::array<std::pair<RegionKind, std::string_view>, 4> buttons{{
         {RegionKind::add_files, view_text::add_files()},
@@ -175,88 +301,102 @@ void layout_content(ViewLayout& v, const AppState& state, gfx::TextMeasure* meas
         {RegionKind::add_app, view_text::add_app()},
         {RegionKind::add_web_address, view_text::add_web_address()},
     }};
-    float x = X;
+    float x = left;
     for (const auto& [kind, label] : buttons) {
-      const float w = label_width(measure, label, TextFormat::body) + 46 * s;
-      c.add_buttons.push_back({kind, label, {x, bar_y, w, bar_height}});
-      x += w + 8 * s;
+      const float button_width = label_width(measure, label, TextFormat::body) + kAddButtonPadding * scale;
+      content.add_buttons.push_back({kind, label, {x, bar_y, button_width, bar_height}});
+      x += button_width + kAddButtonGap * scale;
     }
-    c.add_bar_bottom = bar_y + bar_height;
+    content.add_bar_bottom = bar_y + bar_height;
   } else {
-    c.add_bar_bottom = T + 18 * s + 120 * s;
+    content.add_bar_bottom = top_strip + kTitleTop * scale + kFallbackHeaderHeight * scale;
   }
 
   const bool entry_open = state.edit && state.edit->mode == EditMode::web_address &&
                           state.edit->bundle_id == bundle->id;
   if (entry_open) {
-    const RectF box{X, c.add_bar_bottom + 10 * s, std::min(0.7f * C, 560 * s), px(38 * s)};
-    const float hint_x = box.right() + 12 * s;
-    c.web_entry = box;
-    c.web_hint = RectF{hint_x, box.y, std::max(0.0f, X + C - hint_x), box.h};
-    c.list_top = box.bottom() + 16 * s;
+    const RectF box{left, content.add_bar_bottom + kWebEntryTop * scale,
+                    std::min(kWebEntryShare * width, kWebEntryMaxWidth * scale), px(kWebEntryHeight * scale)};
+    const float hint_x = box.right() + kWebHintGap * scale;
+    content.web_entry = box;
+    content.web_hint = RectF{hint_x, box.y, std::max(0.0f, left + width - hint_x), box.h};
+    content.list_top = box.bottom() + kListBelowWebEntry * scale;
   } else {
-    c.list_top = c.add_bar_bottom + 18 * s;
+    content.list_top = content.add_bar_bottom + kListBelowAddBar * scale;
   }
 
-  v.content_max_scroll = std::max(
-      0.0f, c.list_top + static_cast<float>(c.item_count) * v.item_pitch + 70 * s - v.height);
-  v.content_scroll = clamp_offset(state.content_scroll, v.content_max_scroll);
+  view.content_max_scroll =
+      std::max(0.0f, content.list_top + static_cast<float>(content.item_count) * view.item_pitch +
+                         kItemListBottomPadding * scale - view.height);
+  view.content_scroll = clamp_offset(state.content_scroll, view.content_max_scroll);
 
-  if (c.item_count == 0) {
-    c.drop_zone = RectF{X, c.list_top, C, 150 * s};
+  if (content.item_count == 0) {
+    content.drop_zone = RectF{left, content.list_top, width, kDropZoneHeight * scale};
   }
-  v.content = std::move(c);
-  layout_item_rows(v, *v.content, state);
+  view.content = std::move(content);
+  layout_item_rows(view, *view.content, state);
 }
 
-void layout_welcome(ViewLayout& v, gfx::TextMeasure* measure) {
-  const float s = v.scale;
-  const float X = v.content_left;
-  const float T = v.top;
-  WelcomeLayout w;
-  w.title = {X, T + 56 * s, v.content_width, 36 * s};
-  const float wrap = std::min(620 * s, v.content_width);
-  const float height =
-      std::ceil(measure ? measure->wrapped_height(view_text::welcome_paragraph(), wrap) : 60 * s);
-  w.paragraph = {X, T + 104 * s, wrap, height};
+void layout_welcome(ViewLayout& view, gfx::TextMeasure* measure) {
+  const float scale = view.scale;
+  const float left = view.content_left;
+  const float top_strip = view.top;
+  WelcomeLayout welcome;
+  welcome.title = {left, top_strip + kWelcomeTitleTop * scale, view.content_width, kWelcomeTitleHeight * scale};
+  const float wrap = std::min(kWelcomeParagraphMaxWidth * scale, view.content_width);
+  const float height = std::ceil(measure ? measure->wrapped_height(view_text::welcome_paragraph(), wrap)
+                                         : kWelcomeParagraphFallbackHeight * scale);
+  welcome.paragraph = {left, top_strip + kWelcomeParagraphTop * scale, wrap, height};
   const float create_width =
-      measure ? label_width(measure, view_text::create_first_bundle(), TextFormat::body_bold) + 48 * s : 200 * s;
-  w.create = {X, px(T + 104 * s + height + 26 * s), create_width, px(42 * s)};
-  w.hint = {X, w.create.bottom() + 14 * s, v.content_width, 22 * s};
-  v.welcome = w;
+      measure ? label_width(measure, view_text::create_first_bundle(), TextFormat::body_bold) +
+                    kWelcomeCreatePadding * scale
+              : kWelcomeCreateFallbackWidth * scale;
+  welcome.create = {left, px(top_strip + kWelcomeParagraphTop * scale + height + kWelcomeCreateGap * scale),
+                    create_width, px(kWelcomeCreateHeight * scale)};
+  welcome.hint = {left, welcome.create.bottom() + kWelcomeHintGap * scale, view.content_width,
+                  kWelcomeHintHeight * scale};
+  view.welcome = welcome;
 }
 
 }  // namespace
 
 ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
-  ViewLayout v;
-  const float s = view_scale(state.dpi);
-  v.scale = s;
-  v.width = std::max(0.0f, state.client_width);
-  v.height = std::max(0.0f, state.client_height);
-  v.measured = measure != nullptr;
+  ViewLayout view;
+  const float scale = view_scale(state.dpi);
+  view.scale = scale;
+  view.width = std::max(0.0f, state.client_width);
+  view.height = std::max(0.0f, state.client_height);
+  view.measured = measure != nullptr;
 
-  const float W = v.width;
-  v.sidebar_width = px(std::min(340 * s, std::max(250 * s, 0.32f * W)));
-  v.content_left = px(v.sidebar_width + 28 * s);
-  v.content_width = std::max(100.0f, std::min(900 * s, W - (v.sidebar_width + 28 * s) - 28 * s));
-  v.top = px(52 * s);
-  v.item_pitch = px(56 * s) + px(6 * s);
-  v.missing_pill_width = label_width(measure, view_text::not_found(), TextFormat::caption) + 34 * s;
+  const float window_width = view.width;
+  view.sidebar_width =
+      px(std::min(kSidebarMaxWidth * scale, std::max(kSidebarMinWidth * scale, kSidebarShare * window_width)));
+  view.content_left = px(view.sidebar_width + kContentGutter * scale);
+  view.content_width = std::max(
+      kContentMinWidthPx,
+      std::min(kContentMaxWidth * scale, window_width - (view.sidebar_width + kContentGutter * scale) -
+                                             kContentGutter * scale));
+  view.top = px(kTopStripHeight * scale);
+  view.item_pitch = px(kItemRowHeight * scale) + px(kItemRowGap * scale);
+  view.missing_pill_width =
+      label_width(measure, view_text::not_found(), TextFormat::caption) + kPillPadding * scale;
 
-  layout_sidebar(v, state, measure);
+  layout_sidebar(view, state, measure);
   if (state.store.bundles.empty()) {
-    layout_welcome(v, measure);
+    layout_welcome(view, measure);
   } else {
-    layout_content(v, state, measure);
-    v.nothing_selected = {v.content_left, v.top + 56 * s, v.content_width, 24 * s};
+    layout_content(view, state, measure);
+    view.nothing_selected = {view.content_left, view.top + kNothingSelectedTop * scale, view.content_width,
+                             kNothingSelectedHeight * scale};
   }
-  v.toast = toast_layout(state, measure);
-  return v;
+  view.toast = toast_layout(state, measure);
+  return view;
 }
 
 float sidebar_max_scroll(const ViewLayout& layout) { return layout.sidebar_max_scroll; }
 float content_max_scroll(const ViewLayout& layout) { return layout.content_max_scroll; }
+
+float bundle_row_height(const ViewLayout& layout) { return px(kBundleRowHeight * layout.scale); }
 
 void clamp_scrolls(AppState& state, const ViewLayout& layout) {
   state.sidebar_scroll = clamp_offset(state.sidebar_scroll, layout.sidebar_max_scroll);
@@ -267,29 +407,32 @@ std::optional<RectF> item_row_rect(const ViewLayout& layout, std::size_t positio
   if (!layout.content || position >= layout.content->item_count) return std::nullopt;
   const float top = layout.content->list_top + static_cast<float>(position) * layout.item_pitch -
                     layout.content_scroll;
-  return RectF{layout.content_left, top, layout.content_width, px(56 * layout.scale)};
+  return RectF{layout.content_left, top, layout.content_width, px(kItemRowHeight * layout.scale)};
 }
 
 ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
-  const float s = layout.scale;
-  ItemRowParts p;
-  p.grip = {row.x + 4 * s, row.y, 18 * s, row.h};
-  p.tile = {row.x + 24 * s, row.y + (row.h - 30 * s) / 2, 30 * s, 30 * s};
-  const float bitmap = px(28 * s);
-  p.bitmap = {px(p.tile.x + (p.tile.w - bitmap) / 2), px(p.tile.y + (p.tile.h - bitmap) / 2), bitmap, bitmap};
-  const float remove = px(32 * s);
-  p.remove = {row.right() - 10 * s - remove, row.y + px((row.h - remove) / 2), remove, remove};
-  float text_right = p.remove.x - 8 * s;
+  const float scale = layout.scale;
+  ItemRowParts parts;
+  parts.grip = {row.x + kGripLeft * scale, row.y, kGripWidth * scale, row.h};
+  parts.tile = {row.x + kTileLeft * scale, row.y + (row.h - kTileSize * scale) / 2, kTileSize * scale,
+                kTileSize * scale};
+  const float bitmap = px(kIconBitmapSize * scale);
+  parts.bitmap = {px(parts.tile.x + (parts.tile.w - bitmap) / 2), px(parts.tile.y + (parts.tile.h - bitmap) / 2),
+                  bitmap, bitmap};
+  const float remove = px(kRemoveButtonSize * scale);
+  parts.remove = {row.right() - kRemoveRightInset * scale - remove, row.y + px((row.h - remove) / 2), remove, remove};
+  float text_right = parts.remove.x - kItemPartGap * scale;
   if (missing) {
-    const float w = layout.missing_pill_width;
-    p.pill = RectF{p.remove.x - 8 * s - w, row.y + (row.h - 24 * s) / 2, w, 24 * s};
-    text_right = p.pill->x - 8 * s;
+    const float pill_width = layout.missing_pill_width;
+    parts.pill = RectF{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - kPillHeight * scale) / 2,
+                       pill_width, kPillHeight * scale};
+    text_right = parts.pill->x - kItemPartGap * scale;
   }
-  const float text_x = row.x + 66 * s;
-  const float text_width = std::max(10.0f, text_right - text_x);
-  p.first_line = {text_x, row.y + 7 * s, text_width, 22 * s};
-  p.second_line = {text_x, row.y + 29 * s, text_width, 20 * s};
-  return p;
+  const float text_x = row.x + kItemTextLeft * scale;
+  const float text_width = std::max(kItemTextMinWidthPx, text_right - text_x);
+  parts.first_line = {text_x, row.y + kItemFirstLineTop * scale, text_width, kItemFirstLineHeight * scale};
+  parts.second_line = {text_x, row.y + kItemSecondLineTop * scale, text_width, kItemSecondLineHeight * scale};
+  return parts;
 }
 
 std::size_t item_drag_slot(const ViewLayout& layout, float pointer_y, float grab_offset) {
@@ -309,22 +452,24 @@ std::size_t slot_while_dragging(std::size_t position, std::size_t dragged, std::
 
 std::optional<RectF> edit_field_rect(const ViewLayout& layout, const AppState& state) {
   if (!state.edit || !layout.content) return std::nullopt;
-  const ContentLayout& c = *layout.content;
-  if (c.bundle >= state.store.bundles.size() || state.store.bundles[c.bundle].id != state.edit->bundle_id) {
+  const ContentLayout& content = *layout.content;
+  if (content.bundle >= state.store.bundles.size() ||
+      state.store.bundles[content.bundle].id != state.edit->bundle_id) {
     return std::nullopt;
   }
-  const float s = layout.scale;
+  const float scale = layout.scale;
   switch (state.edit->mode) {
     case EditMode::bundle_name:
-      return c.title;
+      return content.title;
     case EditMode::web_address:
-      return c.web_entry;
+      return content.web_entry;
     case EditMode::item_name:
     case EditMode::item_args: {
       const std::optional<RectF> row = item_row_rect(layout, state.edit->item);
       if (!row) return std::nullopt;
-      const float y = state.edit->mode == EditMode::item_name ? row->y + 4 * s : row->y + row->h / 2 - 2 * s;
-      return RectF{row->x + 64 * s, y, row->w - 120 * s, row->h / 2};
+      const float y = state.edit->mode == EditMode::item_name ? row->y + kItemNameFieldTop * scale
+                                                              : row->y + row->h / 2 - kItemArgsFieldRaise * scale;
+      return RectF{row->x + kItemFieldLeft * scale, y, row->w - kItemFieldRightShort * scale, row->h / 2};
     }
   }
   return std::nullopt;
@@ -333,17 +478,19 @@ std::optional<RectF> edit_field_rect(const ViewLayout& layout, const AppState& s
 std::optional<RectF> edit_control_rect(const ViewLayout& layout, const AppState& state) {
   const std::optional<RectF> box = edit_field_rect(layout, state);
   if (!box) return std::nullopt;
-  const float s = layout.scale;
-  const float h = px((state.edit->mode == EditMode::bundle_name ? 20 : 13) * s * 1.45f);
-  return RectF{box->x + 10 * s, px(box->y + (box->h - h) / 2), std::max(10.0f, box->w - 20 * s), h};
+  const float scale = layout.scale;
+  const float font_size = state.edit->mode == EditMode::bundle_name ? kTitleFontSize : kFieldFontSize;
+  const float height = px(font_size * scale * kFieldLineFactor);
+  return RectF{box->x + kFieldInset * scale, px(box->y + (box->h - height) / 2),
+               std::max(kFieldMinWidthPx, box->w - 2 * kFieldInset * scale), height};
 }
 
 std::optional<RectF> search_control_rect(const ViewLayout& layout) {
   if (!layout.search_box) return std::nullopt;
-  const float s = layout.scale;
-  const float h = px(13 * s * 1.45f);
-  return RectF{46 * s, px(layout.search_box->y + (px(34 * s) - h) / 2),
-               std::max(10.0f, layout.sidebar_width - 68 * s), h};
+  const float scale = layout.scale;
+  const float height = px(kFieldFontSize * scale * kFieldLineFactor);
+  return RectF{kSearchFieldLeft * scale, px(layout.search_box->y + (px(kSearchBoxHeight * scale) - height) / 2),
+               std::max(kFieldMinWidthPx, layout.sidebar_width - kSearchFieldRightShort * scale), height};
 }
 
 }  // namespace app

@@ -4,8 +4,9 @@
 // bundle, the empty states and the toast. Painting, the hit-test, scrolling
 // and the native text fields all read the same layout.
 //
-// Every length is in pixels: DIPs × s, s = DPI / 96. Only rows that are on
-// screen are laid out, so a frame costs the same for ten bundles or 100,000.
+// Every length is in pixels: DIPs × scale, scale = DPI / 96. Only rows that
+// are on screen are laid out, and the list of bundles a search shows is kept
+// between frames, so a frame costs the same for ten bundles or 100,000.
 
 #include <cstddef>
 #include <optional>
@@ -64,8 +65,8 @@ struct ItemRowParts {
 // The content column of the selected bundle.
 struct ContentLayout {
   std::size_t bundle = 0;      // position in the store
-  std::size_t item_count = 0;  // m
-  float top = 0;               // B: the title line
+  std::size_t item_count = 0;  // of the selected bundle
+  float top = 0;               // the title line's top
   gfx::RectF title;            // the clickable name area (kind 5), also the rename field
   gfx::RectF title_text;       // where the name is drawn
   gfx::RectF more;
@@ -77,7 +78,7 @@ struct ContentLayout {
   float add_bar_bottom = 0;
   std::optional<gfx::RectF> web_entry;  // the web-address entry box, when open here
   std::optional<gfx::RectF> web_hint;
-  float list_top = 0;          // V
+  float list_top = 0;          // where the first item row starts (unscrolled)
   std::vector<ItemRow> rows;   // only those on screen; the dragged row last
   std::optional<gfx::RectF> placeholder;  // the free slot of an item drag
   std::optional<gfx::RectF> drop_zone;    // a bundle without items
@@ -92,21 +93,21 @@ struct WelcomeLayout {
 };
 
 struct ViewLayout {
-  float scale = 1;   // s
-  float width = 0;   // W
-  float height = 0;  // H
-  float sidebar_width = 0;  // S
-  float content_left = 0;   // X
-  float content_width = 0;  // C
-  float top = 0;            // T: the top strip's height
+  float scale = 1;   // DPI / 96
+  float width = 0;   // of the client area
+  float height = 0;
+  float sidebar_width = 0;
+  float content_left = 0;
+  float content_width = 0;
+  float top = 0;  // the top strip's height
   bool measured = false;    // false: fixed fallback widths, no toast
 
   // Sidebar.
   gfx::RectF new_bundle;
   std::optional<gfx::RectF> search_box;  // compact mode only
-  float list_top = 0;                    // L
+  float list_top = 0;                    // where the first bundle row starts (unscrolled)
   float row_pitch = 0;                   // row height plus gap
-  std::size_t visible_count = 0;         // n
+  std::size_t visible_count = 0;         // bundles the search shows (all without one)
   std::vector<SidebarRow> rows;          // only those on screen
   std::optional<gfx::RectF> empty_list;  // the one-line text when no row is visible
   gfx::RectF settings;
@@ -136,6 +137,8 @@ ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure);
 // the selected bundle's items (0 without a selection).
 float sidebar_max_scroll(const ViewLayout& layout);
 float content_max_scroll(const ViewLayout& layout);
+// The height of a bundle row (the row pitch less the gap between rows).
+float bundle_row_height(const ViewLayout& layout);
 // Keeps both offsets in [0, maximum] (a non-finite offset becomes 0 or the maximum).
 void clamp_scrolls(AppState& state, const ViewLayout& layout);
 
@@ -146,8 +149,8 @@ std::optional<gfx::RectF> item_row_rect(const ViewLayout& layout, std::size_t po
 ItemRowParts item_row_parts(const ViewLayout& layout, gfx::RectF row, bool missing);
 
 // The slot an item dragged with the pointer at `pointer_y` would drop into:
-// round((pointer y − grab offset + content scroll − V) / pitch), in [0, m − 1];
-// 0 without items.
+// round((pointer y − grab offset + content scroll − list top) / item pitch),
+// in [0, item count − 1]; 0 without items.
 std::size_t item_drag_slot(const ViewLayout& layout, float pointer_y, float grab_offset);
 // Where the item at `position` is shown while the item at `dragged` is over
 // slot `slot`: the gap closes and slot `slot` stays free.

@@ -42,12 +42,12 @@ Microsoft::WRL::ComPtr<ID2D1Bitmap> item_bitmap(gfx::Gfx& g, const bundle::Item&
 // Fills the cache for the rows about to be drawn; rows off screen wait until
 // they are scrolled into view.
 void fetch_icons(const Frame& f, const bundle::Bundle& bundle) {
-  for (const ItemRow& row : f.v.content->rows) {
+  for (const ItemRow& row : f.layout.content->rows) {
     if (row.item >= bundle.items.size()) continue;
     const bundle::Item& item = bundle.items[row.item];
     std::string key = bundle::item_key(item.target);
     if (f.icons.find(key) != f.icons.end()) continue;
-    f.icons.emplace(std::move(key), item_bitmap(f.g, item));
+    f.icons.emplace(std::move(key), item_bitmap(f.gfx, item));
   }
 }
 
@@ -66,70 +66,67 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
   const bool missing = f.state.missing_targets.count(key) > 0;
   const bool selected = f.state.selected_item == row.item;
   const bool hovered = f.hovered(RegionKind::item_row, row.item) || f.hovered(RegionKind::item_remove, row.item);
-  const float s = f.s;
-  const float radius = 10 * s;
-  const ItemRowParts parts = item_row_parts(f.v, row.rect, missing);
+  const float scale = f.scale;
+  const float radius = 10 * scale;
+  const ItemRowParts parts = item_row_parts(f.layout, row.rect, missing);
 
   // The dragged row floats over the others, so its fill is opaque under the tint.
-  f.g.fill_rounded(row.rect, radius, f.palette.surface_alt);
-  if (selected) f.g.fill_rounded(row.rect, radius, f.selection_fill());
+  f.gfx.fill_rounded(row.rect, radius, f.palette.surface_alt);
+  if (selected) f.gfx.fill_rounded(row.rect, radius, f.selection_fill());
   if (row.dragged) {
-    outline(f.g, row.rect, radius, 1.5f * s, f.palette.accent);
+    outline(f.gfx, row.rect, radius, 1.5f * scale, f.palette.accent);
   } else if (selected) {
-    hairline(f.g, row.rect, radius, f.palette.accent.with_alpha(0.55f));
+    hairline(f.gfx, row.rect, radius, f.palette.accent.with_alpha(0.55f));
   } else if (hovered) {
-    hairline(f.g, row.rect, radius, f.palette.text_muted.with_alpha(0.45f));
+    hairline(f.gfx, row.rect, radius, f.palette.text_muted.with_alpha(0.45f));
   } else {
-    hairline(f.g, row.rect, radius, f.palette.border);
+    hairline(f.gfx, row.rect, radius, f.palette.border);
   }
 
   if (hovered || selected || row.dragged) {
-    f.g.draw_icon(gfx::icon_grip, parts.grip, 16 * s, f.palette.text_muted.with_alpha(0.8f));
+    f.gfx.draw_icon(gfx::icon_grip, parts.grip, 16 * scale, f.palette.text_muted.with_alpha(0.8f));
   }
 
   const auto cached = f.icons.find(key);
   ID2D1Bitmap* bitmap = item.kind != bundle::Kind::url && cached != f.icons.end() ? cached->second.Get() : nullptr;
   if (bitmap) {
-    f.g.draw_bitmap(bitmap, parts.bitmap);
+    f.gfx.draw_bitmap(bitmap, parts.bitmap);
   } else {
-    f.g.fill_rounded(parts.tile, 8 * s, f.palette.accent.with_alpha(0.12f));
-    f.g.draw_icon(gfx::kind_icon(item.kind), parts.tile, 20 * s, f.palette.accent);
+    f.gfx.fill_rounded(parts.tile, 8 * scale, f.palette.accent.with_alpha(0.12f));
+    f.gfx.draw_icon(gfx::kind_icon(item.kind), parts.tile, 20 * scale, f.palette.accent);
   }
 
-  f.g.draw_icon(gfx::icon_close, parts.remove, 16 * s,
-                f.hovered(RegionKind::item_remove, row.item) ? f.palette.text : f.palette.text_muted);
+  f.gfx.draw_icon(gfx::icon_close, parts.remove, 16 * scale,
+                  f.hovered(RegionKind::item_remove, row.item) ? f.palette.text : f.palette.text_muted);
 
   if (parts.pill) {
     const RectF pill = *parts.pill;
-    f.g.fill_rounded(pill, 12 * s, gfx::kMissingRed.with_alpha(0.12f));
-    f.g.draw_icon(gfx::icon_warning, {pill.x + 8 * s, pill.y, 14 * s, pill.h}, 14 * s, gfx::kMissingRed);
-    f.g.draw_text(view_text::not_found(), {pill.x + 26 * s, pill.y, pill.w - 26 * s, pill.h}, gfx::kMissingRed,
-                  TextFormat::caption);
+    f.gfx.fill_rounded(pill, 12 * scale, gfx::kMissingRed.with_alpha(0.12f));
+    f.gfx.draw_icon(gfx::icon_warning, {pill.x + 8 * scale, pill.y, 14 * scale, pill.h}, 14 * scale, gfx::kMissingRed);
+    f.gfx.draw_text(view_text::not_found(), {pill.x + 26 * scale, pill.y, pill.w - 26 * scale, pill.h},
+                    gfx::kMissingRed, TextFormat::caption);
   }
 
   // A line being edited shows the field's box; the native field lies over it.
   const std::optional<EditMode> editing = row.dragged ? std::nullopt : item_edit(f, bundle, row.item);
-  const std::optional<RectF> field = editing ? edit_field_rect(f.v, f.state) : std::nullopt;
+  const std::optional<RectF> field = editing ? edit_field_rect(f.layout, f.state) : std::nullopt;
   const bool editing_name = field && *editing == EditMode::item_name;
   const bool editing_args = field && *editing == EditMode::item_args;
-  if (field) field_box(f, *field, 6 * s);
+  if (field) field_box(f, *field, 6 * scale);
 
   if (!editing_name) {
-    f.g.draw_text(bundle::item_label(item), parts.first_line,
-                  missing ? f.palette.text.with_alpha(0.6f) : f.palette.text, TextFormat::body_bold);
+    f.gfx.draw_text(bundle::item_label(item), parts.first_line,
+                    missing ? f.palette.text.with_alpha(0.6f) : f.palette.text, TextFormat::body_bold);
   }
   if (!editing_args) {
     std::string second = item.target;
     if (item.kind == bundle::Kind::app && !item.args.empty()) second += "  " + item.args;
-    f.g.draw_text(second, parts.second_line, f.palette.text_muted, TextFormat::caption);
+    f.gfx.draw_text(second, parts.second_line, f.palette.text_muted, TextFormat::caption);
   }
 }
 
-void paint_subtitle(const Frame& f, const ContentLayout& c, const bundle::Bundle& bundle) {
-  std::size_t missing = 0;
-  if (!f.state.missing_targets.empty()) {
-    for (const bundle::Item& item : bundle.items) missing += f.state.missing_targets.count(bundle::item_key(item.target));
-  }
+void paint_subtitle(const Frame& f, const ContentLayout& content, const bundle::Bundle& bundle) {
+  const std::size_t missing = f.state.view_cache.missing_count.get(bundle, content.bundle, f.state.missing_targets);
   const std::string count = lang::fill(view_text::item_count(), {std::to_string(bundle.items.size())});
   const std::string not_found = lang::fill(view_text::not_found_count(), {std::to_string(missing)});
   struct Piece {
@@ -141,98 +138,103 @@ void paint_subtitle(const Frame& f, const ContentLayout& c, const bundle::Bundle
       {missing ? std::string_view(not_found) : std::string_view(), gfx::kMissingRed},
       {view_text::rename_hint(), f.palette.text_muted},
   };
-  const float right = c.subtitle.right();
-  float x = c.subtitle.x;
+  const float right = content.subtitle.right();
+  float x = content.subtitle.x;
   for (const Piece& piece : pieces) {
     if (piece.text.empty() || x >= right) continue;
-    const float w = f.g.line_width(piece.text, TextFormat::caption);
-    f.g.draw_text(piece.text, {x, c.subtitle.y, std::min(w + 1, right - x), c.subtitle.h}, piece.color,
-                  TextFormat::caption);
-    x += w + 12 * f.s;
+    const float w = f.gfx.line_width(piece.text, TextFormat::caption);
+    f.gfx.draw_text(piece.text, {x, content.subtitle.y, std::min(w + 1, right - x), content.subtitle.h}, piece.color,
+                    TextFormat::caption);
+    x += w + 12 * f.scale;
   }
 }
 
-void paint_header(const Frame& f, const ContentLayout& c, const bundle::Bundle& bundle) {
-  const float s = f.s;
+void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bundle& bundle) {
+  const float scale = f.scale;
   const bool renaming = f.state.edit && f.state.edit->mode == EditMode::bundle_name &&
                         f.state.edit->bundle_id == bundle.id;
   if (renaming) {
-    field_box(f, c.title, 6 * s);
+    field_box(f, content.title, 6 * scale);
   } else {
-    f.g.draw_text(bundle.name, c.title_text, f.palette.text, TextFormat::title);
+    f.gfx.draw_text(bundle.name, content.title_text, f.palette.text, TextFormat::title);
   }
 
-  f.g.fill_rounded(c.more, 9 * s, f.palette.text_muted.with_alpha(f.hovered(RegionKind::more) ? 0.20f : 0.10f));
-  f.g.draw_icon(gfx::icon_more, c.more, 20 * s, f.palette.text);
+  f.gfx.fill_rounded(content.more, 9 * scale,
+                     f.palette.text_muted.with_alpha(f.hovered(RegionKind::more) ? 0.20f : 0.10f));
+  f.gfx.draw_icon(gfx::icon_more, content.more, 20 * scale, f.palette.text);
 
-  f.g.fill_rounded(c.open, 9 * s, f.palette.accent.with_alpha(f.hovered(RegionKind::open) ? 0.85f : 1.0f));
-  icon_and_label(f, c.open, gfx::icon_open, 18 * s, c.open_label, c.open_label_width, 28 * s, gfx::kWhite);
+  f.gfx.fill_rounded(content.open, 9 * scale, f.palette.accent.with_alpha(f.hovered(RegionKind::open) ? 0.85f : 1.0f));
+  icon_and_label(f, content.open, gfx::icon_open, 18 * scale, content.open_label, content.open_label_width, 28 * scale,
+                 gfx::kWhite);
 
-  paint_subtitle(f, c, bundle);
+  paint_subtitle(f, content, bundle);
 
-  for (const AddButton& button : c.add_buttons) {
-    f.g.fill_rounded(button.rect, 8 * s, f.palette.surface_alt);
-    hairline(f.g, button.rect, 8 * s,
+  for (const AddButton& button : content.add_buttons) {
+    f.gfx.fill_rounded(button.rect, 8 * scale, f.palette.surface_alt);
+    hairline(f.gfx, button.rect, 8 * scale,
              f.hovered(button.kind) ? f.palette.accent.with_alpha(0.7f) : f.palette.border);
-    f.g.draw_icon(add_icon(button.kind), {button.rect.x + 10 * s, button.rect.y, 17 * s, button.rect.h}, 17 * s,
-                  f.palette.accent);
-    f.g.draw_text(button.label, {button.rect.x + 34 * s, button.rect.y, button.rect.w - 34 * s, button.rect.h},
-                  f.palette.text, TextFormat::body);
+    f.gfx.draw_icon(add_icon(button.kind), {button.rect.x + 10 * scale, button.rect.y, 17 * scale, button.rect.h},
+                    17 * scale, f.palette.accent);
+    f.gfx.draw_text(button.label,
+                    {button.rect.x + 34 * scale, button.rect.y, button.rect.w - 34 * scale, button.rect.h},
+                    f.palette.text, TextFormat::body);
   }
 
-  if (c.web_entry) {
-    f.g.fill_rounded(*c.web_entry, 8 * s, f.palette.surface_alt);
-    outline(f.g, *c.web_entry, 8 * s, 1.5f * s, f.palette.accent);
+  if (content.web_entry) {
+    f.gfx.fill_rounded(*content.web_entry, 8 * scale, f.palette.surface_alt);
+    outline(f.gfx, *content.web_entry, 8 * scale, 1.5f * scale, f.palette.accent);
   }
-  if (c.web_hint && c.web_hint->w > 0) {
-    f.g.draw_text(view_text::web_entry_hint(), *c.web_hint, f.palette.text_muted, TextFormat::caption);
+  if (content.web_hint && content.web_hint->w > 0) {
+    f.gfx.draw_text(view_text::web_entry_hint(), *content.web_hint, f.palette.text_muted, TextFormat::caption);
   }
 }
 
 void paint_drop_zone(const Frame& f, RectF zone) {
-  const float s = f.s;
+  const float scale = f.scale;
   const bool hovering = f.state.drop_target && f.state.drop_target->bundle == f.state.selected_bundle;
   if (hovering) {
-    f.g.dashed_outline(zone, 12 * s, 2 * s, f.palette.accent);
+    f.gfx.dashed_outline(zone, 12 * scale, 2 * scale, f.palette.accent);
   } else {
-    f.g.dashed_outline(zone, 12 * s, 1.5f * s, f.palette.text_muted.with_alpha(0.6f));
+    f.gfx.dashed_outline(zone, 12 * scale, 1.5f * scale, f.palette.text_muted.with_alpha(0.6f));
   }
-  f.g.draw_icon(gfx::icon_plus, {zone.x, zone.y + 20 * s, zone.w, 36 * s}, 26 * s,
-                hovering ? f.palette.accent : f.palette.text_muted);
-  f.g.draw_text(view_text::drop_files_here(), {zone.x, zone.y + 66 * s, zone.w, 22 * s}, f.palette.text,
-                TextFormat::body, true);
-  f.g.draw_text(view_text::drop_web_addresses(), {zone.x, zone.y + 92 * s, zone.w, 20 * s}, f.palette.text_muted,
-                TextFormat::caption, true);
+  f.gfx.draw_icon(gfx::icon_plus, {zone.x, zone.y + 20 * scale, zone.w, 36 * scale}, 26 * scale,
+                  hovering ? f.palette.accent : f.palette.text_muted);
+  f.gfx.draw_text(view_text::drop_files_here(), {zone.x, zone.y + 66 * scale, zone.w, 22 * scale}, f.palette.text,
+                  TextFormat::body, true);
+  f.gfx.draw_text(view_text::drop_web_addresses(), {zone.x, zone.y + 92 * scale, zone.w, 20 * scale},
+                  f.palette.text_muted, TextFormat::caption, true);
 }
 
 }  // namespace
 
 void paint_content(const Frame& f) {
-  const ContentLayout& c = *f.v.content;
-  if (c.bundle >= f.state.store.bundles.size()) return;
-  const bundle::Bundle& bundle = f.state.store.bundles[c.bundle];
-  const float s = f.s;
+  const ContentLayout& content = *f.layout.content;
+  if (content.bundle >= f.state.store.bundles.size()) return;
+  const bundle::Bundle& bundle = f.state.store.bundles[content.bundle];
+  const float scale = f.scale;
 
   fetch_icons(f, bundle);
-  for (const ItemRow& row : c.rows) {
+  for (const ItemRow& row : content.rows) {
     if (!row.dragged) paint_item_row(f, bundle, row);
   }
-  if (c.placeholder) f.g.dashed_outline(*c.placeholder, 10 * s, 1.5f * s, f.palette.accent.with_alpha(0.7f));
+  if (content.placeholder)
+    f.gfx.dashed_outline(*content.placeholder, 10 * scale, 1.5f * scale, f.palette.accent.with_alpha(0.7f));
   // Rows scrolled up pass under the header: it is drawn over them.
-  if (!c.rows.empty()) {
-    f.g.fill_rounded({f.v.sidebar_width, 0, f.v.width - f.v.sidebar_width, c.list_top - 6 * s}, 0,
-                     f.palette.background);
+  if (!content.rows.empty()) {
+    f.gfx.fill_rounded(
+        {f.layout.sidebar_width, 0, f.layout.width - f.layout.sidebar_width, content.list_top - 6 * scale}, 0,
+        f.palette.background);
   }
 
-  paint_header(f, c, bundle);
-  if (c.drop_zone) paint_drop_zone(f, *c.drop_zone);
+  paint_header(f, content, bundle);
+  if (content.drop_zone) paint_drop_zone(f, *content.drop_zone);
 }
 
 void paint_dragged_row(const Frame& f) {
-  const ContentLayout& c = *f.v.content;
-  if (c.bundle >= f.state.store.bundles.size()) return;
-  const bundle::Bundle& bundle = f.state.store.bundles[c.bundle];
-  for (const ItemRow& row : c.rows) {
+  const ContentLayout& content = *f.layout.content;
+  if (content.bundle >= f.state.store.bundles.size()) return;
+  const bundle::Bundle& bundle = f.state.store.bundles[content.bundle];
+  for (const ItemRow& row : content.rows) {
     if (row.dragged) paint_item_row(f, bundle, row);
   }
 }

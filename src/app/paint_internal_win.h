@@ -10,12 +10,12 @@
 namespace app::paint {
 
 struct Frame {
-  gfx::Gfx& g;
+  gfx::Gfx& gfx;
   const AppState& state;
-  const ViewLayout& v;
+  const ViewLayout& layout;
   IconCache& icons;
   const gfx::Palette& palette;
-  float s;
+  float scale;  // the layout's: DPI / 96
 
   bool hovered(RegionKind kind) const { return state.hover.kind == kind; }
   bool hovered(RegionKind kind, std::size_t index) const {
@@ -37,8 +37,8 @@ inline void outline(gfx::Gfx& g, gfx::RectF r, float radius, float width, gfx::C
 
 // The box behind a native text field: a field-coloured fill with an accent outline.
 inline void field_box(const Frame& f, gfx::RectF r, float radius) {
-  f.g.fill_rounded(r, radius, f.palette.surface_alt);
-  outline(f.g, r, radius, 1.5f * f.s, f.palette.accent);
+  f.gfx.fill_rounded(r, radius, f.palette.surface_alt);
+  outline(f.gfx, r, radius, 1.5f * f.scale, f.palette.accent);
 }
 
 // An icon followed by a label, centred as one group in `button`; the label

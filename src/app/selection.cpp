@@ -1,13 +1,11 @@
 #include "app/selection.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "app/layout.h"
-#include "base/unicode.h"
 
 namespace app {
 
@@ -35,7 +33,7 @@ void scroll_selected_row_into_view(AppState& state) {
   if (at == visible.end()) return;
   const ViewLayout layout = layout_view(state, state.platform.text_measure());
   const float offset = static_cast<float>(at - visible.begin()) * layout.row_pitch;  // from the list top
-  const float row_height = std::round(62.0f * layout.scale);
+  const float row_height = bundle_row_height(layout);
   if (layout.list_top + offset - state.sidebar_scroll < layout.list_top) {
     state.sidebar_scroll = offset;
   } else if (layout.list_top + offset + row_height - state.sidebar_scroll > layout.height) {
@@ -44,16 +42,9 @@ void scroll_selected_row_into_view(AppState& state) {
 }
 
 std::vector<std::size_t> visible_bundles(const AppState& state) {
-  std::vector<std::size_t> visible;
-  visible.reserve(state.store.bundles.size());
-  if (state.search_text.empty()) {
-    for (std::size_t i = 0; i < state.store.bundles.size(); ++i) visible.push_back(i);
-    return visible;
-  }
-  const std::string needle = base::to_lower_full(state.search_text);
-  for (std::size_t i = 0; i < state.store.bundles.size(); ++i) {
-    if (base::to_lower_full(state.store.bundles[i].name).find(needle) != std::string::npos) visible.push_back(i);
-  }
+  if (!state.search_text.empty()) return state.view_cache.visible_bundles.get(state.store, state.search_text);
+  std::vector<std::size_t> visible(state.store.bundles.size());
+  for (std::size_t i = 0; i < visible.size(); ++i) visible[i] = i;
   return visible;
 }
 

@@ -143,6 +143,17 @@ int restore_or_centre(HWND window) {
   return SW_SHOWNORMAL;
 }
 
+// What the first frame does not need: dropping onto the window, the bundle
+// files of the command line, the jump list and the daily update check.
+void finish_start(HWND window, const StartPlan& plan) {
+  register_drop_target(window);
+  if (!plan.bundle_files.empty()) {
+    with_main_window([&plan](MainWindow& shown) { import_files(shown.state, plan.bundle_files); });
+  }
+  SetTimer(window, static_cast<UINT_PTR>(TimerId::jump_list), kJumpListDelayMs, nullptr);
+  with_main_window([](MainWindow& shown) { check_for_updates_daily(shown.state, base::unix_seconds()); });
+}
+
 int run_window(const StartPlan& plan) {
   // The handle is never closed: the mutex is held until the process ends.
   HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
@@ -181,17 +192,20 @@ int run_window(const StartPlan& plan) {
   restore_selection(state, read_setting_text("Selected"));
   if (opened.notice) show_toast(state, *opened.notice);
   install_main_window(std::move(main));
-  register_drop_target(window);
 
   ShowWindow(window, show_command);
-  if (!plan.bundle_files.empty()) {
-    with_main_window([&plan](MainWindow& shown) { import_files(shown.state, plan.bundle_files); });
-  }
-  SetTimer(window, static_cast<UINT_PTR>(TimerId::jump_list), kJumpListDelayMs, nullptr);
-  with_main_window([](MainWindow& shown) { check_for_updates_daily(shown.state, base::unix_seconds()); });
-
+  // The rest of the start waits until the queue is first empty: by then the
+  // first frame is on screen (WM_PAINT comes before an empty queue), or there
+  // is none to wait for (a window restored minimised).
+  bool started = false;
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  for (;;) {
+    if (!started && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      started = true;
+      finish_start(window, plan);
+      continue;
+    }
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -14,6 +14,7 @@ void cancel_item_drag(AppState& state) {
 }
 
 void save_store(AppState& state) {
+  state.view_cache.store_changed();
   cancel_item_drag(state);
   if (!release_store_hold(state)) {
     state.save_failure = state.store_hold->text;

@@ -21,7 +21,10 @@ void apply_target_check(AppState& state, const TargetCheck& result) {
     if (changed_here) state.platform.forget_icon(key);
     changed |= changed_here;
   }
-  if (changed) state.platform.invalidate();
+  if (changed) {
+    state.view_cache.missing_changed();
+    state.platform.invalidate();
+  }
 }
 
 Mailbox<TargetCheck>& target_check_slot() {

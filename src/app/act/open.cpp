@@ -117,6 +117,7 @@ void finish_open(AppState& state, const OpenOutcome& outcome) {
     }
     state.platform.forget_icon(key);
   }
+  state.view_cache.missing_changed();
   show_toast(state, open_summary(outcome.items, outcome.result));
 }
 
@@ -126,6 +127,7 @@ void open_single_item(AppState& state, std::size_t index) {
   const bundle::Item item = selected->items[index];
   if (item.kind != bundle::Kind::url && !state.platform.target_exists(item.target)) {
     state.missing_targets.insert(bundle::item_key(item.target));
+    state.view_cache.missing_changed();
     show_toast(state, lang::fill(lang::text("찾을 수 없습니다: {0}", "Not found: {0}"), {item.target}));
     return;
   }
