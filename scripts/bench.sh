@@ -44,6 +44,8 @@ if [ "$run_win" = 1 ]; then
   echo "== Windows: scripts/bench-win.sh $*"
   ./scripts/bench-win.sh "$@" 2>&1 | tee "$OUT/bench-win.txt"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  # Its JSON lines (build/bench/paint.jsonl, start.jsonl) are what the report reads first.
+  cat "$OUT/paint.jsonl" "$OUT/start.jsonl" >>"$OUT/bench-win.txt" 2>/dev/null
 else
   : >"$OUT/bench-win.txt"
 fi

@@ -96,6 +96,7 @@ def read_win(path):
                      r"(?P<p10>[\d.]+)\s+(?P<p90>[\d.]+)\s+[\d.]+\s+\|\s+(?P<layout>[\d.]+)")
     start_row = re.compile(r"^(?P<program>\S.*?)\s+(?:[\d.]+|nan) s\s+(?P<shown>[\d.]+|nan) s\s+(?P<nudged>\d+)/(?P<runs>\d+)$")
     header_bundles = 10
+    store_bundles = None
     for line in lines:
         text = line.strip()
         if text.startswith("{"):
@@ -106,6 +107,17 @@ def read_win(path):
             if isinstance(record, dict):
                 kind = str(record.get("bench", record.get("kind", record.get("type", "")))).lower()
                 label = str(record.get("case", record.get("name", record.get("label", record.get("program", "")))))
+                if kind == "start_ratio":
+                    store_bundles = record.get("store_bundles", store_bundles)
+                    continue
+                if kind == "start":
+                    # bench-win's start line: the first frame and the peak memory of one program.
+                    json_starts.append({"program": label, "bundles": record.get("bundles"),
+                                        "seconds": first_number(record, "first_frame_s"),
+                                        "nudged": "%s/%s" % (record.get("nudged", 0), record.get("starts", "?"))})
+                    json_memory.append({"program": label, "bundles": record.get("bundles"),
+                                        "bytes": first_number(record, "peak_private_bytes")})
+                    continue
                 if "memory" in kind or "bytes" in kind or any("bytes" in key for key in record):
                     value = first_number(record, "peak_private_bytes", "private_bytes", "bytes", "value")
                     if value is None:
@@ -122,8 +134,8 @@ def read_win(path):
                 elif kind in ("frame", "paint", "frames") or "median_ms" in record or "frame_ms" in record:
                     json_frames.append({"label": strip_case_letter(label),
                                         "median": first_number(record, "median_ms", "frame_ms", "ms", "median"),
-                                        "p10": first_number(record, "p10_ms", "p10"),
-                                        "p90": first_number(record, "p90_ms", "p90"),
+                                        "p10": first_number(record, "p10_ms", "frame_p10_ms", "p10"),
+                                        "p90": first_number(record, "p90_ms", "frame_p90_ms", "p90"),
                                         "floor": bool(record.get("floor"))})
             continue
         found = row.match(text)
@@ -145,6 +157,10 @@ def read_win(path):
                            else (header_bundles if "bare" not in program else None),
                            "seconds": None if found["shown"] == "nan" else float(found["shown"]),
                            "nudged": "%s/%s" % (found["nudged"], found["runs"])})
+    # The start lines name the store's size once, in their closing ratio line.
+    for case in json_starts + json_memory:
+        if case["bundles"] is None and "bare" not in str(case["program"]):
+            case["bundles"] = store_bundles
     # A case in a JSON line takes precedence over the same case in a table.
     for case in frames + starts:
         case["from_table"] = True
