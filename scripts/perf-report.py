@@ -421,8 +421,7 @@ def main():
     bare_start = next((s for s in starts if "bare" in s["program"]), None)
     bare_seconds = bare_start["seconds"] if bare_start else None
     tolvik_starts = [s for s in starts if "bare" not in s["program"]]
-    start_rows = assign([("tolvik.exe, 10 bundles", lambda s: s == 10),
-                         ("tolvik.exe, 100 bundles", lambda s: s == 100)],
+    start_rows = assign([("tolvik.exe, 100 bundles", lambda s: s == 100)],
                         tolvik_starts, lambda s: s.get("bundles"))
     bare_memory = next((m for m in memory if "bare" in str(m["program"])), None)
     tolvik_memory = [m for m in memory if "bare" not in str(m["program"])]
