@@ -518,11 +518,12 @@ bool MainWindow::paint() {
   // context lost during this frame.
   const bool had_gfx = gfx != nullptr;
   const bool ready = had_gfx || make_gfx();
-  const bool presented = ready && (draw_frame(*this) || (had_gfx && make_gfx() && draw_frame(*this)));
-  // The native fields lie over the frame but are no part of it: they are
-  // placed (and the search box made, on the first paint) once it is presented.
+  // The native fields are placed before the frame is drawn: made or moved
+  // after it, Wine leaves the whole window black until the next paint.
   layout_edits();
-  return presented;
+  if (!ready) return false;
+  if (draw_frame(*this)) return true;
+  return had_gfx && make_gfx() && draw_frame(*this);
 }
 
 void MainWindow::layout_edits() {
