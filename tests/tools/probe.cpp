@@ -434,63 +434,50 @@ class ComScope {
   bool ok_;
 };
 
+// A new shell link object, or null.
+Microsoft::WRL::ComPtr<IShellLinkW> new_shell_link() {
+  Microsoft::WRL::ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) link.Reset();
+  return link;
+}
+
 int command_mklink(const std::wstring& path, const std::wstring& target, const std::wstring& arguments,
                    const std::wstring& description) {
   ComScope com;
   if (!com.ok()) return 1;
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link)))) {
-    return 1;
-  }
+  Microsoft::WRL::ComPtr<IShellLinkW> link = new_shell_link();
+  Microsoft::WRL::ComPtr<IPersistFile> file;
+  if (!link || FAILED(link.As(&file))) return 1;
   std::wstring folder = target;
   const size_t slash = folder.find_last_of(L"\\/");
   folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
-  bool ok = SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments.c_str())) &&
-            SUCCEEDED(link->SetDescription(description.c_str())) &&
-            (folder.empty() || SUCCEEDED(link->SetWorkingDirectory(folder.c_str())));
-  IPersistFile* file = nullptr;
-  if (ok && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    ok = SUCCEEDED(file->Save(path.c_str(), TRUE));
-    file->Release();
-  } else {
-    ok = false;
-  }
-  link->Release();
+  const bool ok = SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+                  SUCCEEDED(link->SetDescription(description.c_str())) &&
+                  (folder.empty() || SUCCEEDED(link->SetWorkingDirectory(folder.c_str()))) &&
+                  SUCCEEDED(file->Save(path.c_str(), TRUE));
   return ok ? 0 : 1;
 }
 
 int command_readlink(const std::wstring& path) {
   ComScope com;
   if (!com.ok()) return 1;
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link)))) {
-    return 1;
-  }
-  IPersistFile* file = nullptr;
-  bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
-  if (ok) {
-    ok = SUCCEEDED(file->Load(path.c_str(), STGM_READ));
-    file->Release();
-  }
+  Microsoft::WRL::ComPtr<IShellLinkW> link = new_shell_link();
+  Microsoft::WRL::ComPtr<IPersistFile> file;
+  if (!link || FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ))) return 1;
+  // The raw target (SLGP_RAWPATH): the link is read, never resolved.
   std::wstring text;
-  if (ok) {
-    // The raw target (SLGP_RAWPATH): the link is read, never resolved.
-    std::vector<wchar_t> buffer(32768, L'\0');
-    ok = SUCCEEDED(link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, SLGP_RAWPATH));
-    text += std::wstring(buffer.data()) + L"\n";
-    buffer.assign(buffer.size(), L'\0');
-    ok = ok && SUCCEEDED(link->GetArguments(buffer.data(), static_cast<int>(buffer.size())));
-    text += std::wstring(buffer.data()) + L"\n";
-    buffer.assign(buffer.size(), L'\0');
-    ok = ok && SUCCEEDED(link->GetDescription(buffer.data(), INFOTIPSIZE));
-    text += std::wstring(buffer.data()) + L"\n";
-    buffer.assign(buffer.size(), L'\0');
-    ok = ok && SUCCEEDED(link->GetWorkingDirectory(buffer.data(), MAX_PATH));
-    text += std::wstring(buffer.data());
-  }
-  link->Release();
+  std::vector<wchar_t> buffer(32768, L'\0');
+  bool ok = SUCCEEDED(link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, SLGP_RAWPATH));
+  text += std::wstring(buffer.data()) + L"\n";
+  buffer.assign(buffer.size(), L'\0');
+  ok = ok && SUCCEEDED(link->GetArguments(buffer.data(), static_cast<int>(buffer.size())));
+  text += std::wstring(buffer.data()) + L"\n";
+  buffer.assign(buffer.size(), L'\0');
+  ok = ok && SUCCEEDED(link->GetDescription(buffer.data(), INFOTIPSIZE));
+  text += std::wstring(buffer.data()) + L"\n";
+  buffer.assign(buffer.size(), L'\0');
+  ok = ok && SUCCEEDED(link->GetWorkingDirectory(buffer.data(), MAX_PATH));
+  text += std::wstring(buffer.data());
   if (!ok) return 1;
   println(text);
   return 0;
@@ -553,12 +540,10 @@ int command_errtext(DWORD code) {
 int command_linkappid(const std::wstring& path, const wchar_t* new_id) {
   using Microsoft::WRL::ComPtr;
   ComScope com;
-  ComPtr<IShellLinkW> link;
+  ComPtr<IShellLinkW> link = new_shell_link();
   ComPtr<IPersistFile> file;
   ComPtr<IPropertyStore> properties;
-  if (!com.ok() ||
-      FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
-      FAILED(link.As(&file)) ||
+  if (!com.ok() || !link || FAILED(link.As(&file)) ||
       FAILED(file->Load(path.c_str(), new_id != nullptr ? STGM_READWRITE : STGM_READ)) ||
       FAILED(link.As(&properties))) {
     return 1;
