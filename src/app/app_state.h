@@ -73,6 +73,13 @@ struct AppState {
   // between frames (app/view_cache.h).
   mutable ViewCache view_cache;
 
+  // What the view shows changed: the kept layout goes and a frame is asked
+  // for. Every change to the state that the window shows ends here.
+  void redraw() {
+    view_cache.layout.changed();
+    platform.invalidate();
+  }
+
   // The client area in pixels.
   float client_width = 0;
   float client_height = 0;

@@ -22,7 +22,7 @@ bool drag_over(AppState& state, float x, float y) {
   const std::optional<AppState::DropTarget> target = target_at(state, x, y);
   if (!same_target(target, state.drop_target)) {
     state.drop_target = target;
-    state.platform.invalidate();
+    state.redraw();
   }
   return target.has_value();
 }
@@ -30,7 +30,7 @@ bool drag_over(AppState& state, float x, float y) {
 void drag_leave(AppState& state) {
   if (!state.drop_target) return;
   state.drop_target.reset();
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void drop(AppState& state, float x, float y, const detect::DropPayload& payload) {

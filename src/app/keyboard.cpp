@@ -48,7 +48,7 @@ void handle_key(AppState& state, Key key, bool ctrl) {
       break;
     case Key::escape:
       state.selected_item.reset();
-      state.platform.invalidate();
+      state.redraw();
       break;
     case Key::up:
       move_selection(state, -1);

@@ -398,6 +398,13 @@ float content_max_scroll(const ViewLayout& layout) { return layout.content_max_s
 
 float bundle_row_height(const ViewLayout& layout) { return px(kBundleRowHeight * layout.scale); }
 
+const ViewLayout& kept_layout(const AppState& state, gfx::TextMeasure* measure) {
+  const LayoutInputs inputs{state.client_width,   state.client_height,  state.dpi,
+                            state.sidebar_scroll, state.content_scroll, measure};
+  if (const ViewLayout* kept = state.view_cache.layout.find(inputs)) return *kept;
+  return state.view_cache.layout.keep(layout_view(state, measure), inputs);
+}
+
 void clamp_scrolls(AppState& state, const ViewLayout& layout) {
   state.sidebar_scroll = clamp_offset(state.sidebar_scroll, layout.sidebar_max_scroll);
   state.content_scroll = clamp_offset(state.content_scroll, layout.content_max_scroll);

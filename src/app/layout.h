@@ -132,6 +132,11 @@ struct ViewLayout {
 // Lays out the whole view. Without `measure` (no rendering context) the fixed
 // fallback widths are used and there is no toast.
 ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure);
+// The same layout, kept in the view cache: made again only after the view
+// changed (AppState::redraw) or the size, DPI, scroll offsets or measure did.
+// The reference holds until the state next changes; hold a copy across a
+// change.
+const ViewLayout& kept_layout(const AppState& state, gfx::TextMeasure* measure);
 
 // Scroll maxima: the sidebar's from its visible bundles, the content's from
 // the selected bundle's items (0 without a selection).

@@ -140,7 +140,7 @@ void show_item_menu(AppState& state, std::size_t index, float x, float y) {
   const bundle::Item item = selected->items[index];
   const std::string bundle_id = selected->id;
   state.selected_item = index;
-  state.platform.invalidate();
+  state.redraw();
 
   const int id = state.platform.show_menu(x, y, item_menu_entries(item.kind));
   // Only the bundle and the item that the menu was shown for are acted on.

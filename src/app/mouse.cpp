@@ -22,7 +22,8 @@
 namespace app {
 namespace {
 
-ViewLayout current_layout(const AppState& state) { return layout_view(state, state.platform.text_measure()); }
+// The view as last laid out: a pointer event over an unchanged view lays out nothing.
+const ViewLayout& current_layout(const AppState& state) { return kept_layout(state, state.platform.text_measure()); }
 
 Region region_at(const AppState& state, float x, float y) { return hit_test(current_layout(state), state, x, y); }
 
@@ -79,7 +80,7 @@ void drop_dragged_item(AppState& state, const AppState::ItemDrag& drag) {
   const ViewLayout layout = current_layout(state);
   const std::size_t slot = item_drag_slot(layout, drag.pointer_y, drag.grab_offset);
   if (slot != drag.index && state.selected_bundle) move_item(state, drag.index, slot);
-  state.platform.invalidate();
+  state.redraw();
 }
 
 }  // namespace
@@ -91,7 +92,7 @@ void on_mouse_move(AppState& state, float x, float y, bool left_button_down) {
   }
   if (state.item_drag) {
     state.item_drag->pointer_y = y;
-    state.platform.invalidate();
+    state.redraw();
     return;
   }
   const float s = view_scale(state.dpi);
@@ -102,13 +103,13 @@ void on_mouse_move(AppState& state, float x, float y, bool left_button_down) {
     const auto row = item_row_rect(current_layout(state), index);
     state.item_drag = AppState::ItemDrag{index, y, state.pressed.y - (row ? row->y : 0.0f)};
     state.selected_item = index;
-    state.platform.invalidate();
+    state.redraw();
     return;
   }
   const Region region = region_at(state, x, y);
   if (region.kind != state.hover.kind || (indexed(region.kind) && region.index != state.hover.index)) {
     state.hover = region;
-    state.platform.invalidate();
+    state.redraw();
   }
 }
 
@@ -175,7 +176,7 @@ void on_wheel(AppState& state, float x, float /*y*/, int delta) {
   } else {
     state.sidebar_scroll = std::clamp(state.sidebar_scroll + step, 0.0f, sidebar_max_scroll(layout));
   }
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void on_capture_lost(AppState& state) { cancel_item_drag(state); }
@@ -184,7 +185,7 @@ void on_mouse_leave(AppState& state) {
   state.tracking_leave = false;
   if (state.hover.kind != RegionKind::nothing) {
     state.hover = {};
-    state.platform.invalidate();
+    state.redraw();
   }
 }
 
@@ -193,7 +194,7 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
     case RegionKind::nothing:
       if (state.selected_item) {
         state.selected_item.reset();
-        state.platform.invalidate();
+        state.redraw();
       }
       break;
     case RegionKind::settings_menu:
@@ -233,7 +234,7 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
       break;
     case RegionKind::item_row:
       state.selected_item = pressed.index;
-      state.platform.invalidate();
+      state.redraw();
       break;
     case RegionKind::item_remove:
       remove_item(state, pressed.index);

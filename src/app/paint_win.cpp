@@ -147,7 +147,8 @@ void paint_layout(gfx::Gfx& g, const AppState& state, const ViewLayout& layout, 
 }
 
 ViewLayout paint_view(gfx::Gfx& g, AppState& state, IconCache& icons) {
-  ViewLayout layout = layout_view(state, &g);
+  // A copy: clamping the scroll offsets may make the kept layout stale.
+  ViewLayout layout = kept_layout(state, &g);
   clamp_scrolls(state, layout);
   paint_layout(g, state, layout, icons);
   return layout;

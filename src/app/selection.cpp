@@ -23,7 +23,7 @@ void select_bundle(AppState& state, std::optional<std::size_t> index) {
   const bundle::Bundle* selected = state.selected();
   state.platform.write_setting_text("Selected", selected ? std::string_view(selected->id) : std::string_view());
   scroll_selected_row_into_view(state);
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void scroll_selected_row_into_view(AppState& state) {

@@ -10,7 +10,7 @@ void cancel_item_drag(AppState& state) {
   if (!state.item_drag) return;
   state.item_drag.reset();
   state.pressed = {};
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void save_store(AppState& state) {
@@ -28,7 +28,7 @@ void save_store(AppState& state) {
     state.save_failure.reset();
   }
   state.platform.set_timer(TimerId::jump_list, kJumpListDelayMs);
-  state.platform.invalidate();
+  state.redraw();
 }
 
 }  // namespace app

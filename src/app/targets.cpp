@@ -23,7 +23,7 @@ void apply_target_check(AppState& state, const TargetCheck& result) {
   }
   if (changed) {
     state.view_cache.missing_changed();
-    state.platform.invalidate();
+    state.redraw();
   }
 }
 

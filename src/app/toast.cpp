@@ -18,7 +18,7 @@ std::string with_save_failure(const AppState& state, std::string text) {
 void raise(AppState& state, std::string text, bool has_undo) {
   state.toast = Toast{with_save_failure(state, std::move(text)), state.platform.monotonic_seconds(), has_undo};
   state.platform.set_timer(TimerId::toast, has_undo ? kToastUndoMs : kToastPlainMs);
-  state.platform.invalidate();
+  state.redraw();
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ void toast_timer(AppState& state) {
   const double limit = shown_ms / 1000.0 - kToastTimerSlackSeconds;
   if (state.platform.monotonic_seconds() - state.toast->shown_at >= limit) {
     state.toast.reset();
-    state.platform.invalidate();
+    state.redraw();
   }
 }
 

@@ -4,7 +4,9 @@
 // hit-test) costs the same for ten bundles or 10,000:
 //   - the bundles the sidebar shows for the search text, with every bundle
 //     name lower-cased once;
-//   - how many items of the selected bundle have a missing target.
+//   - how many items of the selected bundle have a missing target;
+//   - the layout last made, so that pointer moves over an unchanged view lay
+//     out nothing (see KeptLayout).
 // Each value is computed on first use and kept until what it comes from
 // changes. Every change to the store ends in save_store, which calls
 // store_changed(); every change to the missing set calls missing_changed().
@@ -13,12 +15,20 @@
 // without a call.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
+#include "app/layout.h"
 #include "bundle/model.h"
+
+namespace gfx {
+class TextMeasure;
+}
 
 namespace app {
 
@@ -57,15 +67,53 @@ class MissingCount {
   std::size_t count_ = 0;
 };
 
+// What a layout was made from that changes without a request for a frame:
+// the window's size and DPI arrive with their messages, a frame clamps the
+// scroll offsets, and the text measure comes and goes with the rendering
+// context.
+struct LayoutInputs {
+  float client_width = 0;
+  float client_height = 0;
+  std::uint32_t dpi = 0;
+  float sidebar_scroll = 0;
+  float content_scroll = 0;
+  const gfx::TextMeasure* measure = nullptr;
+
+  bool operator==(const LayoutInputs&) const = default;
+};
+
+// The layout last made. Every other change to what the view shows asks for a
+// frame (AppState::redraw), and that drops the kept layout.
+class KeptLayout {
+ public:
+  const ViewLayout* find(const LayoutInputs& inputs) const {
+    return layout_ && inputs == inputs_ ? &*layout_ : nullptr;
+  }
+  const ViewLayout& keep(ViewLayout layout, const LayoutInputs& inputs) {
+    inputs_ = inputs;
+    return layout_.emplace(std::move(layout));
+  }
+  void changed() { layout_.reset(); }
+
+ private:
+  std::optional<ViewLayout> layout_;
+  LayoutInputs inputs_;
+};
+
 struct ViewCache {
   VisibleBundles visible_bundles;
   MissingCount missing_count;
+  KeptLayout layout;
 
   void store_changed() {
     visible_bundles.store_changed();
     missing_count.changed();
+    layout.changed();
   }
-  void missing_changed() { missing_count.changed(); }
+  void missing_changed() {
+    missing_count.changed();
+    layout.changed();
+  }
 };
 
 }  // namespace app

@@ -138,7 +138,7 @@ void refresh_edit_style(MainWindow& main) {
   EditStyle old = std::exchange(main.edit_style, make_edit_style(main.state.dark, main.state.dpi));
   if (main.search_box) SendMessageW(main.search_box, WM_SETFONT, reinterpret_cast<WPARAM>(main.edit_style.edit_font.get()), TRUE);
   end_edit(main.state, true);
-  main.platform.invalidate();
+  main.state.redraw();
 }
 
 void apply_theme(MainWindow& main) {
@@ -187,7 +187,7 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
     case WM_SIZE:
       // The fields are placed by the paint that follows.
       main.apply_client_size(LOWORD(lparam), HIWORD(lparam));
-      state.platform.invalidate();
+      state.redraw();
       return 0;
     case WM_PAINT:
       // Validated even when nothing could be drawn: the next invalidation
@@ -527,7 +527,8 @@ bool MainWindow::paint() {
 }
 
 void MainWindow::layout_edits() {
-  const ViewLayout layout = layout_view(state, platform.text_measure());
+  // A copy: placing a field may send messages that change the state.
+  const ViewLayout layout = kept_layout(state, platform.text_measure());
   if (!search_box) {
     search_box = create_edit(window, kSearchBoxId, static_cast<HFONT>(edit_style.edit_font.get()),
                              lang::text("묶음 찾기 (Ctrl+F)", "Find a bundle (Ctrl+F)"));

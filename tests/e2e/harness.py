@@ -183,10 +183,15 @@ def reg_add(subkey, value, kind, data):
     (bytes). Text passes through the command line, so Unicode is kept."""
     if kind == "REG_BINARY":
         data = bytes(data).hex()
-    code, _, err = _wine(["reg", "add", "HKCU\\" + subkey, "/v", value, "/t", kind,
-                          "/d", str(data), "/f"])
+    command = ["reg", "add", "HKCU\\" + subkey, "/v", value, "/t", kind, "/d", str(data), "/f"]
+    code, _, err = _wine(command)
     if code != 0:
-        raise RuntimeError("reg add %s %s failed: %s" % (subkey, value, err))
+        # Wine's reg.exe now and then exits non-zero with nothing said while
+        # the prefix's services are busy; a second try finds them settled.
+        time.sleep(1)
+        code, _, err = _wine(command)
+    if code != 0:
+        raise RuntimeError("reg add %s %s failed (exit %d): %s" % (subkey, value, code, err))
 
 
 def reg_delete(subkey, value=None):

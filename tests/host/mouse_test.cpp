@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/edit/search.h"
 #include "app/hit_test.h"
 #include "app/selection.h"
 #include "bundle/store_file.h"
@@ -202,6 +203,27 @@ TEST_F(Mouse, HoverChangesOnlyWhenTheRegionDoes) {
   app::on_mouse_leave(state);
   EXPECT_EQ(state.hover.kind, RegionKind::nothing);
   EXPECT_FALSE(state.tracking_leave);
+}
+
+// Pointer moves hit-test the layout kept from the last one; a change the
+// window shows, or a new window size, is seen by the next move.
+TEST_F(Mouse, MovesOverAnUnchangedViewLayOutNothing) {
+  const gfx::RectF r0 = sidebar_row(0).rect;
+  app::on_mouse_move(state, r0.x + 5, centre_y(r0), false);  // a new hover asks for a frame
+  app::on_mouse_move(state, r0.x + 6, centre_y(r0), false);
+  const int measured = measure.calls;
+  app::on_mouse_move(state, r0.x + 7, centre_y(r0) + 1, false);
+  EXPECT_EQ(measure.calls, measured);
+
+  app::on_search_text_changed(state, "bundle 3");  // the first row shows bundle 3, lower down
+  const gfx::RectF first = sidebar_row(0).rect;
+  app::on_mouse_move(state, first.x + 5, centre_y(first), false);
+  EXPECT_EQ(state.hover, (app::Region{RegionKind::bundle_row, 3}));
+
+  window(r0.w / 2, 700, 96);  // the sidebar shrinks: the point is in the content column now
+  app::on_mouse_move(state, r0.x + r0.w - 2, centre_y(r0), false);
+  EXPECT_NE(state.hover.kind, RegionKind::bundle_row);
+  EXPECT_NE(state.hover.kind, RegionKind::bundle_open);
 }
 
 TEST_F(Mouse, OneWheelNotchIs100DipsAndStopsAtTheEnds) {

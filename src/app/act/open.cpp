@@ -99,7 +99,7 @@ void open_bundle(AppState& state, std::size_t index) {
                           started.error().text + ")");
     return;
   }
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void finish_open(AppState& state, const OpenOutcome& outcome) {

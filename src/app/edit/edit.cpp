@@ -33,7 +33,7 @@ void begin_edit(AppState& state, const ActiveEdit& edit, std::string_view initia
     state.edit.reset();
     return;
   }
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void end_edit(AppState& state, bool commit) {
@@ -42,7 +42,7 @@ void end_edit(AppState& state, bool commit) {
   state.edit.reset();
   const std::string typed = state.platform.close_edit_field();
   if (!commit) {
-    state.platform.invalidate();
+    state.redraw();
     return;
   }
   const std::string_view text = base::trim(typed);
@@ -60,7 +60,7 @@ void end_edit(AppState& state, bool commit) {
       commit_args(state, edit.bundle_id, edit.item, text);
       break;
   }
-  state.platform.invalidate();
+  state.redraw();
 }
 
 }  // namespace app

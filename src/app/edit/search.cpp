@@ -25,14 +25,14 @@ void keep_selection_visible(AppState& state) {
 void open_search(AppState& state) {
   state.search_open = true;
   state.platform.focus_search_box();
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void on_search_text_changed(AppState& state, std::string_view text) {
   state.search_text = std::string(base::trim(text));
   state.sidebar_scroll = 0;
   keep_selection_visible(state);
-  state.platform.invalidate();
+  state.redraw();
 }
 
 void on_search_key(AppState& state, SearchKey key) {
@@ -59,7 +59,7 @@ void on_search_key(AppState& state, SearchKey key) {
       move_selection(state, -1);
       break;
   }
-  state.platform.invalidate();
+  state.redraw();
 }
 
 }  // namespace app
