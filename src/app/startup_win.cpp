@@ -4,6 +4,7 @@
 #include <dwmapi.h>
 #include <shobjidl.h>
 
+#include <future>
 #include <memory>
 
 #include "app/act/import.h"
@@ -19,6 +20,7 @@
 #include "base/handle_win.h"
 #include "base/utf.h"
 #include "bundle/store_file.h"
+#include "gfx/gfx_win.h"
 #include "gfx/view_scale.h"
 #include "lang/lang.h"
 #include "winshell/jump_list_win.h"
@@ -159,6 +161,9 @@ int run_window(const StartPlan& plan) {
   HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && hand_over_to_first_start(mutex, plan.bundle_files)) return 0;
 
+  // The rendering device is most of the wait for the first frame; it is made
+  // on another thread while this one makes the window and reads the store.
+  std::future<base::Result<gfx::GfxDevice, gfx::GfxError>> device = std::async(std::launch::async, gfx::make_device);
   base::OleScope ole;
   HINSTANCE instance = GetModuleHandleW(nullptr);
   register_main_window_class(instance);
@@ -179,7 +184,7 @@ int run_window(const StartPlan& plan) {
   AppState& state = main->state;
   state.dpi = dpi;
   // Without a rendering context the program runs on; each paint tries again.
-  main->make_gfx();
+  main->make_gfx(device.get());
   // The selection is scrolled into view for the window's real size.
   main->take_client_size();
   state.store = std::move(opened.store);

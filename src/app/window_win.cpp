@@ -477,10 +477,16 @@ void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
   gfx = std::move(made);
 }
 
-bool MainWindow::make_gfx() {
+bool MainWindow::make_gfx() { return make_gfx(gfx::make_device()); }
+
+bool MainWindow::make_gfx(base::Result<gfx::GfxDevice, gfx::GfxError> device) {
   // The old context goes first: the window takes only one swap chain.
   set_gfx(nullptr);
-  auto made = gfx::Gfx::create(window, state.dpi);
+  if (!device) {
+    base::trace_failure("rendering context: " + device.error().step, device.error().hr);
+    return false;
+  }
+  auto made = gfx::Gfx::create(window, state.dpi, std::move(device).value());
   if (!made) {
     base::trace_failure("rendering context: " + made.error().step, made.error().hr);
     return false;

@@ -106,6 +106,8 @@ struct MainWindow {
   // state's DPI, releasing the old one first; false when creation failed
   // (the window then has none, and the failure is in the debugger output).
   bool make_gfx();
+  // The same from a device made beforehand (see gfx::make_device).
+  bool make_gfx(base::Result<gfx::GfxDevice, gfx::GfxError> device);
   // Releases a context that failed at `step` with `hr` (written to the
   // debugger output); the next paint makes a new one.
   void drop_gfx(std::string_view step, HRESULT hr);

@@ -48,42 +48,61 @@ std::size_t PathKeyHash::operator()(const char* key) const noexcept {
   return static_cast<std::size_t>(z ^ (z >> 31));
 }
 
-base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi) {
-  std::unique_ptr<Gfx> gfx(new Gfx());
-  gfx->scale_ = view_scale(dpi);
+base::Result<GfxDevice, GfxError> make_device() {
+  GfxDevice made_device;
 
   // 1. Direct2D factory.
   D2D1_FACTORY_OPTIONS options{};
   HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), &options,
-                                 reinterpret_cast<void**>(gfx->factory_.GetAddressOf()));
-  if (FAILED(hr = made(hr, gfx->factory_))) return failure(hr, "D2D1CreateFactory");
+                                 reinterpret_cast<void**>(made_device.factory.GetAddressOf()));
+  if (FAILED(hr = made(hr, made_device.factory))) return failure(hr, "D2D1CreateFactory");
 
   // 2. DirectWrite factory.
   hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                           reinterpret_cast<IUnknown**>(gfx->dwrite_.GetAddressOf()));
-  if (FAILED(hr = made(hr, gfx->dwrite_))) return failure(hr, "DWriteCreateFactory");
+                           reinterpret_cast<IUnknown**>(made_device.dwrite.GetAddressOf()));
+  if (FAILED(hr = made(hr, made_device.dwrite))) return failure(hr, "DWriteCreateFactory");
 
   // 3. Direct3D device: the GPU, else the WARP software rasteriser.
-  hr = make_d3d_device(D3D_DRIVER_TYPE_HARDWARE, gfx->d3d_device_);
+  hr = make_d3d_device(D3D_DRIVER_TYPE_HARDWARE, made_device.d3d_device);
   if (FAILED(hr)) {
-    gfx->d3d_device_.Reset();
-    hr = make_d3d_device(D3D_DRIVER_TYPE_WARP, gfx->d3d_device_);
+    made_device.d3d_device.Reset();
+    hr = make_d3d_device(D3D_DRIVER_TYPE_WARP, made_device.d3d_device);
   }
   if (FAILED(hr)) return failure(hr, "D3D11CreateDevice");
 
   // 4. Its DXGI device; at most one frame queued.
-  ComPtr<IDXGIDevice> dxgi_device;
-  hr = made(gfx->d3d_device_.As(&dxgi_device), dxgi_device);
+  hr = made(made_device.d3d_device.As(&made_device.dxgi_device), made_device.dxgi_device);
   if (FAILED(hr)) return failure(hr, "IDXGIDevice");
   ComPtr<IDXGIDevice1> dxgi_device1;
-  if (SUCCEEDED(dxgi_device.As(&dxgi_device1)) && dxgi_device1) dxgi_device1->SetMaximumFrameLatency(1);
+  if (SUCCEEDED(made_device.dxgi_device.As(&dxgi_device1)) && dxgi_device1) dxgi_device1->SetMaximumFrameLatency(1);
 
-  // 5. Direct2D device and its device context, one unit per pixel.
-  hr = made(gfx->factory_->CreateDevice(dxgi_device.Get(), &gfx->device_), gfx->device_);
+  // 5. Direct2D device and its device context.
+  hr = made(made_device.factory->CreateDevice(made_device.dxgi_device.Get(), &made_device.device), made_device.device);
   if (FAILED(hr)) return failure(hr, "ID2D1Factory1::CreateDevice");
-  hr = made(gfx->device_->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &gfx->context_), gfx->context_);
+  hr = made(made_device.device->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &made_device.context),
+            made_device.context);
   if (FAILED(hr)) return failure(hr, "ID2D1Device::CreateDeviceContext");
-  hr = made(gfx->context_.As(&gfx->target_view_), gfx->target_view_);
+  return made_device;
+}
+
+base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi) {
+  auto device = make_device();
+  if (!device) return base::fail_with(std::move(device).error());
+  return create(window, dpi, std::move(device).value());
+}
+
+base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi, GfxDevice device) {
+  std::unique_ptr<Gfx> gfx(new Gfx());
+  gfx->scale_ = view_scale(dpi);
+  gfx->factory_ = std::move(device.factory);
+  gfx->dwrite_ = std::move(device.dwrite);
+  gfx->d3d_device_ = std::move(device.d3d_device);
+  gfx->device_ = std::move(device.device);
+  gfx->context_ = std::move(device.context);
+  const ComPtr<IDXGIDevice> dxgi_device = std::move(device.dxgi_device);
+
+  // The device context works at one unit per pixel.
+  HRESULT hr = made(gfx->context_.As(&gfx->target_view_), gfx->target_view_);
   if (FAILED(hr)) return failure(hr, "ID2D1RenderTarget");
   gfx->context_->SetDpi(96.0f, 96.0f);
   // Grayscale: ClearType needs an opaque target we do not promise, and the
@@ -190,9 +209,17 @@ HRESULT Gfx::resize(UINT width, UINT height) {
   // The swap chain refuses to resize while a bitmap of its buffers lives.
   if (in_frame_) return kNotNow;
   if (device_removed_) return DXGI_ERROR_DEVICE_REMOVED;
+  width = std::max(width, 1u);
+  height = std::max(height, 1u);
+  // Showing the window sends a size it already has; making the buffers again
+  // for it would cost a frame's time at start.
+  DXGI_SWAP_CHAIN_DESC1 desc{};
+  if (target_bitmap_ && SUCCEEDED(swap_chain_->GetDesc1(&desc)) && desc.Width == width && desc.Height == height) {
+    return S_OK;
+  }
   context_->SetTarget(nullptr);
   target_bitmap_.Reset();
-  const HRESULT hr = swap_chain_->ResizeBuffers(0, std::max(width, 1u), std::max(height, 1u), DXGI_FORMAT_UNKNOWN, 0);
+  const HRESULT hr = swap_chain_->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, 0);
   if (FAILED(hr)) return hr;
   return make_target();
 }
@@ -223,7 +250,7 @@ bool Gfx::end_frame() {
   context_->SetTarget(nullptr);
   in_frame_ = false;
   if (FAILED(drawn)) base::trace_failure("ID2D1DeviceContext::EndDraw", drawn);
-  if (drawn == D2DERR_RECREATE_TARGET) return true;
+  if (drawn == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) return true;
   if (!frame_on_window_) return false;
   const HRESULT presented = device_removed_ ? DXGI_ERROR_DEVICE_REMOVED : swap_chain_->Present(1, 0);
   if (FAILED(presented)) base::trace_failure("IDXGISwapChain::Present", presented);

@@ -49,12 +49,28 @@ struct PathKeyHash {
   std::size_t operator()(const char* key) const noexcept;
 };
 
+// The parts of a rendering context that need no window: the factories, the
+// Direct3D device and the Direct2D device context. They are most of what a
+// context costs to make, so a start makes them on another thread while it
+// makes its window; whoever takes them over uses them from one thread only.
+struct GfxDevice {
+  ComPtr<ID2D1Factory1> factory;
+  ComPtr<IDWriteFactory> dwrite;
+  ComPtr<ID3D11Device> d3d_device;
+  ComPtr<IDXGIDevice> dxgi_device;
+  ComPtr<ID2D1Device> device;
+  ComPtr<ID2D1DeviceContext> context;
+};
+base::Result<GfxDevice, GfxError> make_device();
+
 class Gfx final : public TextMeasure {
  public:
   // Builds the device, swap chain, formats, brush and stroke style for the
   // window at `dpi`; the first failing step's HRESULT otherwise. The hardware
   // device falls back to WARP.
   static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi);
+  // The same from a device made by make_device() (on any thread).
+  static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi, GfxDevice device);
 
   Gfx(const Gfx&) = delete;
   Gfx& operator=(const Gfx&) = delete;

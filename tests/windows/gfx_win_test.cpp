@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -157,6 +158,24 @@ TEST(GfxFrame, DrawingOutsideAFrameDoesNothing) {
   // The next real frame is unaffected.
   ASSERT_HRESULT_SUCCEEDED(gfx->begin_frame({0, 0, 0, 1}));
   EXPECT_FALSE(gfx->end_frame());
+}
+
+// The start makes the device on another thread while it makes its window;
+// the context made from it draws, and a size the swap chain already has
+// keeps its buffers.
+TEST(GfxCreate, ADeviceMadeOnAnotherThreadDraws) {
+  auto device = std::async(std::launch::async, gfx::make_device).get();
+  ASSERT_TRUE(device) << device.error().step;
+  TestWindow window(64, 64);
+  auto made = Gfx::create(window.handle(), 96, std::move(device).value());
+  ASSERT_TRUE(made) << made.error().step;
+  Gfx& g = *made.value();
+  ASSERT_HRESULT_SUCCEEDED(g.resize(64, 64));
+  Pixels px;
+  RENDER_OR_SKIP(g, 64, 64, [&] { g.fill_rounded({8, 8, 48, 48}, 4, gfx::kWhite); }, px);
+  EXPECT_EQ(px.g(32, 32), 0xFF);
+  EXPECT_EQ(px.g(2, 2), 0);
+  EXPECT_EQ(swap_desc(g).Width, 64u);
 }
 
 // ---------------------------------------------------------------------------
