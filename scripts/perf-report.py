@@ -81,6 +81,21 @@ def strip_case_letter(label):
     return re.sub(r"^[a-z]\s{2,}", "", label.strip())
 
 
+def per_call_costs(path):
+    """bench-win's costs of one drawing call, as one sentence; None when the run printed none."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+    except OSError:
+        return None
+    calls = re.search(r"ms per call, device time included: ([^;\n]*);\s*an empty frame[^\n]*?([0-9.]+) ms", text)
+    if not calls:
+        return None
+    parts = ["%s %s ms" % (name, value) for name, value in re.findall(r"([a-z_]+) ([0-9.]+)", calls.group(1))]
+    return ("Under Wine's Direct2D in the same run, one drawing call costs (device time included): %s; "
+            "an empty frame (clear, EndDraw, wait for the device) %s ms." % (", ".join(parts), calls.group(2)))
+
+
 def read_win(path):
     """Frame cases, first-frame medians and peak memory from bench-win's output."""
     frames, starts, memory = [], [], []
@@ -217,7 +232,13 @@ def assign(rows, measured, label_of):
 # --- formatting ----------------------------------------------------------------
 
 def ms(value, digits=3):
-    return NOT_MEASURED if value is None else "%.*f ms" % (digits, value)
+    if value is None:
+        return NOT_MEASURED
+    # A pointer move that lays out nothing takes about a microsecond, which
+    # would read 0.000 in milliseconds.
+    if 0 < value < 0.01:
+        return "%.1f µs" % (value * 1000)
+    return "%.*f ms" % (digits, value)
 
 
 def ratio(value, floor):
@@ -411,12 +432,17 @@ def main():
     plot_bars(os.path.join(plot_dir, "frames.png"), "Frame cost against list size (ratio to 10 bundles, same run)",
               "frame time ÷ frame time with 10 bundles", names, values, floor_ms, notes)
     md += ["![Frame cost against list size](performance/frames.png)", ""]
+    costs = per_call_costs(args.win)
+    if costs:
+        md += [costs, ""]
 
     # First frame and memory.
     md += ["## First frame and memory beside a bare window", ""]
     md.append("`make bench-win`: the time from process start to the first frame on screen (read from the X "
               "server), median of several starts, and the peak private bytes, of tolvik.exe beside "
-              "`bare_window.exe`, which makes the same rendering context and only clears its window (the floor).")
+              "`bare_window.exe`, which makes the same rendering context and only clears its window (the floor). "
+              "tolvik.exe's first frame draws the whole view: each bundle row on screen is three texts "
+              "and up to four shapes, at the per-call costs above.")
     md.append("")
     bare_start = next((s for s in starts if "bare" in s["program"]), None)
     bare_seconds = bare_start["seconds"] if bare_start else None
