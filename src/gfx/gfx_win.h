@@ -2,7 +2,7 @@
 // The rendering context of the main window: a Direct2D device context that
 // draws into a flip-model swap chain of the window, the text formats, the
 // brush and the cache of icon geometries. One per main window; everything here
-// runs on the window's thread.
+// but make_device() runs on the window's thread.
 //
 // Units: the device context works at 96 DPI, so one unit is one device pixel;
 // callers scale their DIP lengths by scale() themselves.
