@@ -220,10 +220,10 @@ void paint_content(const Frame& f) {
   if (content.placeholder)
     f.gfx.dashed_outline(*content.placeholder, 10 * scale, 1.5f * scale, f.palette.accent.with_alpha(0.7f));
   // Rows scrolled up pass under the header: it is drawn over them.
-  if (!content.rows.empty()) {
-    f.gfx.fill_rounded(
-        {f.layout.sidebar_width, 0, f.layout.width - f.layout.sidebar_width, content.list_top - 6 * scale}, 0,
-        f.palette.background);
+  const float header_bottom = content.list_top - 6 * scale;
+  if (any_row_above(content.rows, header_bottom) || (content.placeholder && content.placeholder->y < header_bottom)) {
+    f.gfx.fill_rounded({f.layout.sidebar_width, 0, f.layout.width - f.layout.sidebar_width, header_bottom}, 0,
+                       f.palette.background);
   }
 
   paint_header(f, content, bundle);

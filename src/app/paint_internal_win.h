@@ -1,6 +1,9 @@
 #pragma once
 // Shared by the painting files: one frame's drawing context and small helpers.
 
+#include <algorithm>
+#include <vector>
+
 #include "app/app_state.h"
 #include "app/icon_cache_win.h"
 #include "app/layout.h"
@@ -33,6 +36,13 @@ inline void hairline(gfx::Gfx& g, gfx::RectF r, float radius, gfx::Color color) 
 // An outline of `width` lying inside `r`.
 inline void outline(gfx::Gfx& g, gfx::RectF r, float radius, float width, gfx::Color color) {
   g.stroke_rounded(r.inset(width / 2), radius, width, color);
+}
+
+// Whether a row starts above `y`: the headers drawn over a scrolled list
+// cover something only then, and a fill of that size is not free.
+template <class Row>
+bool any_row_above(const std::vector<Row>& rows, float y) {
+  return std::any_of(rows.begin(), rows.end(), [y](const Row& row) { return row.rect.y < y; });
 }
 
 // The box behind a native text field: a field-coloured fill with an accent outline.

@@ -56,7 +56,10 @@ void paint_sidebar(const Frame& f) {
     if (row.bundle < f.state.store.bundles.size()) paint_sidebar_row(f, row);
   }
   // The list scrolls under the buttons above it: they are drawn over it.
-  f.gfx.fill_rounded({0, 0, layout.sidebar_width, layout.list_top - 4 * scale}, 0, f.palette.surface);
+  const float list_cover = layout.list_top - 4 * scale;
+  if (paint::any_row_above(layout.rows, list_cover)) {
+    f.gfx.fill_rounded({0, 0, layout.sidebar_width, list_cover}, 0, f.palette.surface);
+  }
 
   if (layout.empty_list) {
     const std::string text = f.state.store.bundles.empty()

@@ -180,6 +180,24 @@ TEST_F(PaintView, HeaderCoversRowsScrolledUpAndTheScrollIsClamped) {
   EXPECT_TRUE(colour_at(px, x, v.content->list_top - 4, 0xFFFFFF));  // below the cut the row shows
 }
 
+TEST_F(PaintView, SidebarButtonsCoverBundlesScrolledUp) {
+  for (int i = 0; i < 40; ++i) add_bundle("b" + std::to_string(i), "Bundle " + std::to_string(i));
+  const app::ViewLayout top = app::layout_view(state, gfx.get());
+  ASSERT_TRUE(top.search_box);
+  // Row 1's Open button is scrolled to straddle the cut under the buttons,
+  // its middle between the search box and the cut.
+  const gfx::RectF open = top.rows.at(1).open;
+  const float cut = top.list_top - 4;
+  const float probe = (top.search_box->bottom() + cut) / 2;
+  state.sidebar_scroll = open.y + open.h / 2 - probe;
+  Pixels px;
+  app::ViewLayout v;
+  PAINT_OR_SKIP(px, v);
+  ASSERT_EQ(v.rows.front().bundle, 1u);
+  EXPECT_TRUE(colour_at(px, open.x + 3, probe, 0xFFFFFF));    // covered by the sidebar's surface
+  EXPECT_TRUE(colour_at(px, open.x + 3, cut + 2, 0x16A34A));  // below the cut the button shows
+}
+
 TEST_F(PaintView, DraggedItemLeavesAnEmptySlot) {
   std::vector<bundle::Item> items;
   for (int i = 0; i < 5; ++i) items.push_back(bundle::Item{bundle::Kind::url, "https://e.com/" + std::to_string(i), {}, {}});
