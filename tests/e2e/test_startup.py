@@ -48,7 +48,23 @@ def start_window(ctx, args=(), env=None):
     """Starts tolvik.exe and waits until its window is shown: the state is
     built by then (bundle files on the command line are imported after it)."""
     process = ctx.start(args, env=env)
-    harness.find_window("tolvik", timeout=30)
+    try:
+        harness.find_window("tolvik", timeout=30)
+    except TimeoutError as error:
+        # Say what became of the program, so that a rare failure tells its cause.
+        if process.running():
+            fate = "is still running"
+            try:
+                harness.find_window("tolvik", timeout=1, visible=False)
+                fate += " with its window hidden"
+            except TimeoutError:
+                fate += " without a window"
+        else:
+            fate = "exited with %s" % process.popen.returncode
+        shot = harness.REPO / "build" / "test-logs" / "e2e" / ("%s-no-window.png" % ctx.name)
+        harness.screenshot("root", shot)
+        raise TimeoutError("%s: tolvik.exe %s (screen: %s); its stderr: %s" % (
+            error, fate, shot, process.output()[1][-3000:] or "(empty)")) from error
     return process
 
 
