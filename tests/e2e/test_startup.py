@@ -2,6 +2,7 @@
 
 import json
 import re
+import subprocess
 
 import harness
 
@@ -62,7 +63,10 @@ def start_window(ctx, args=(), env=None):
         else:
             fate = "exited with %s" % process.popen.returncode
         shot = harness.REPO / "build" / "test-logs" / "e2e" / ("%s-no-window.png" % ctx.name)
-        harness.screenshot("root", shot)
+        try:
+            harness.screenshot("root", shot)
+        except (OSError, subprocess.SubprocessError) as failed:
+            shot = "not taken: %s" % failed
         raise TimeoutError("%s: tolvik.exe %s (screen: %s); its stderr: %s" % (
             error, fate, shot, process.output()[1][-3000:] or "(empty)")) from error
     return process
