@@ -163,7 +163,9 @@ int run_window(const StartPlan& plan) {
 
   // The rendering device is most of the wait for the first frame; it is made
   // on another thread while this one makes the window and reads the store.
-  std::future<base::Result<gfx::GfxDevice, gfx::GfxError>> device = std::async(std::launch::async, gfx::make_device);
+  // Should no thread be available, it is made here when it is needed.
+  std::future<base::Result<gfx::GfxDevice, gfx::GfxError>> device =
+      std::async(std::launch::async | std::launch::deferred, gfx::make_device);
   base::OleScope ole;
   HINSTANCE instance = GetModuleHandleW(nullptr);
   register_main_window_class(instance);
