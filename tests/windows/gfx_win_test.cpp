@@ -170,7 +170,14 @@ TEST(GfxCreate, ADeviceMadeOnAnotherThreadDraws) {
   auto made = Gfx::create(window.handle(), 96, std::move(device).value());
   ASSERT_TRUE(made) << made.error().step;
   Gfx& g = *made.value();
+  ComPtr<ID3D11Texture2D> before;
+  ASSERT_HRESULT_SUCCEEDED(g.swap_chain()->GetBuffer(0, IID_PPV_ARGS(&before)));
   ASSERT_HRESULT_SUCCEEDED(g.resize(64, 64));
+  ComPtr<ID3D11Texture2D> after;
+  ASSERT_HRESULT_SUCCEEDED(g.swap_chain()->GetBuffer(0, IID_PPV_ARGS(&after)));
+  EXPECT_EQ(before.Get(), after.Get());
+  after.Reset();
+  before.Reset();
   Pixels px;
   RENDER_OR_SKIP(g, 64, 64, [&] { g.fill_rounded({8, 8, 48, 48}, 4, gfx::kWhite); }, px);
   EXPECT_EQ(px.g(32, 32), 0xFF);
