@@ -29,7 +29,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/messages_win.h"
+#include "app/program_names_win.h"
 
 namespace {
 

@@ -3,21 +3,32 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "app/edit/search.h"
+
 namespace app {
 
 inline constexpr UINT kMsgOpenFinished = WM_APP + 1;
 inline constexpr UINT kMsgUpdateChecked = WM_APP + 2;
 inline constexpr UINT kMsgDownloadFinished = WM_APP + 3;
 inline constexpr UINT kMsgTargetsChecked = WM_APP + 4;
+// wparam: kEditCommitted or kEditCancelled; lparam: the field that ended.
 inline constexpr UINT kMsgEditorFinished = WM_APP + 5;
+// wparam: a SearchKey.
 inline constexpr UINT kMsgSearchKey = WM_APP + 6;
+
+inline constexpr WPARAM kEditCancelled = 0;
+inline constexpr WPARAM kEditCommitted = 1;
+
+// A search-box key as kMsgSearchKey carries it, and back.
+inline WPARAM search_key(SearchKey key) { return static_cast<WPARAM>(key); }
+inline std::optional<SearchKey> search_key_of(WPARAM wparam) {
+  if (wparam > static_cast<WPARAM>(SearchKey::up)) return std::nullopt;
+  return static_cast<SearchKey>(wparam);
+}
 
 // dwData of the WM_COPYDATA a second start sends with a bundle file path.
 inline constexpr ULONG_PTR kHandOverMarker = 0x7A;
-
-inline constexpr wchar_t kWindowClass[] = L"tolvik.Main";
-inline constexpr wchar_t kWindowTitle[] = L"tolvik";
-inline constexpr wchar_t kSingleInstanceMutex[] = L"Local\\tolvik.SingleInstance";
-inline constexpr wchar_t kAppUserModelId[] = L"Velmora.tolvik";
 
 }  // namespace app

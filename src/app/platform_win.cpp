@@ -13,7 +13,7 @@
 
 #include "app/act/shell_opener_win.h"
 #include "app/edit/fields_win.h"
-#include "app/messages_win.h"
+#include "app/program_names_win.h"
 #include "app/maker.h"
 #include "app/settings_win.h"
 #include "app/state_slot_win.h"

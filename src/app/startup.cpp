@@ -32,11 +32,15 @@ StartPlan plan_start(const std::vector<std::string>& args) {
   return plan;
 }
 
+// The first window's height is at most this share of the work area's.
+constexpr float kFirstWindowHeightShare = 0.75f;
+
 WindowBox centred_window(const Rect& work, std::uint32_t dpi) {
   const float scale = view_scale(gfx::window_dpi(dpi));
   WindowBox box;
-  box.width = std::min(static_cast<std::int32_t>(1040.0f * scale), work.width());
-  box.height = static_cast<std::int32_t>(std::min(static_cast<float>(work.height()) * 0.75f, 720.0f * scale));
+  box.width = std::min(static_cast<std::int32_t>(kFirstWindowWidth * scale), work.width());
+  box.height = static_cast<std::int32_t>(std::min(static_cast<float>(work.height()) * kFirstWindowHeightShare,
+                                                  kFirstWindowHeight * scale));
   box.x = work.left + (work.width() - box.width) / 2;
   box.y = work.top + (work.height() - box.height) / 2;
   return box;

@@ -40,8 +40,16 @@ struct WindowBox {
   bool operator==(const WindowBox&) const = default;
 };
 
-// The first window: 1040 × 720 DIPs, narrowed to the work area's width and to
-// three quarters of its height, centred on it.
+// The window's sizes, in DIPs. The first window is kFirstWindowWidth ×
+// kFirstWindowHeight; the smallest holds the sidebar, a content column that
+// still shows a row's name and buttons, and a few rows.
+inline constexpr float kFirstWindowWidth = 1040.0f;
+inline constexpr float kFirstWindowHeight = 720.0f;
+inline constexpr float kMinWindowWidth = 820.0f;
+inline constexpr float kMinWindowHeight = 480.0f;
+
+// The first window, narrowed to the work area's width and to three quarters
+// of its height, centred on it.
 WindowBox centred_window(const Rect& work_area, std::uint32_t dpi);
 
 // The stored WINDOWPLACEMENT (44 bytes, little-endian 32-bit fields).

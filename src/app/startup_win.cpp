@@ -10,6 +10,7 @@
 #include "app/act/import.h"
 #include "app/act/shell_opener_win.h"
 #include "app/messages_win.h"
+#include "app/program_names_win.h"
 #include "app/settings_win.h"
 #include "app/startup.h"
 #include "app/store_start.h"
@@ -170,7 +171,8 @@ int run_window(const StartPlan& plan) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   register_main_window_class(instance);
   HWND window = CreateWindowExW(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 1040, 720, nullptr, nullptr, instance, nullptr);
+                                CW_USEDEFAULT, static_cast<int>(kFirstWindowWidth),
+                                static_cast<int>(kFirstWindowHeight), nullptr, nullptr, instance, nullptr);
   if (!window) return 0;
 
   const bool dark = system_dark_mode();
@@ -225,7 +227,7 @@ int run_program() {
   const std::vector<std::string> args = command_line_arguments();
   const StartPlan plan = plan_start(args);
   if (plan.unregister) return run_unregister();
-  SetCurrentProcessExplicitAppUserModelID(kAppUserModelId);
+  SetCurrentProcessExplicitAppUserModelID(winshell::kAppUserModelId);
   if (plan.open_id) return run_windowless_open(*plan.open_id);
   return run_window(plan);
 }

@@ -22,12 +22,21 @@ struct DeferredWork {
     WPARAM wparam;
     LPARAM lparam;
   };
+  // A move to another DPI: the new DPI and the window rectangle Windows suggests for it.
+  struct DpiChange {
+    UINT dpi;
+    RECT suggested;
+  };
   std::vector<Posted> reposts;          // value-only messages, posted again
   std::vector<std::string> hand_overs;  // bundle files handed over by a second start
+  std::optional<DpiChange> dpi_change;  // the last one wins: it says where the window is now
   bool repaint = false;
   bool theme_check = false;
+  bool session_ended = false;  // the running edit is committed (the placement was saved at once)
 
-  bool empty() const { return reposts.empty() && hand_overs.empty() && !repaint && !theme_check; }
+  // True when what is kept needs the state, not only the window.
+  bool needs_state() const { return !hand_overs.empty() || dpi_change || theme_check || session_ended; }
+  bool empty() const { return reposts.empty() && !repaint && !needs_state(); }
 };
 
 struct StateSlot {

@@ -1,11 +1,26 @@
+// The main window's procedure: one table with a row per message the window
+// acts on. Everything without a row goes straight to DefWindowProcW.
+//
+// Windows calls this procedure again from inside a handler (DefWindowProcW,
+// SetWindowPos, a popup menu or dialog) while that handler still uses the
+// application state. A row therefore says three things:
+//  - what the message does with the state, when the state is free;
+//  - what is kept when the state is in use, so that nothing it carries is
+//    lost (a repaint flag, a repost, its payload, or nothing because the
+//    message comes again by itself);
+//  - what runs after the handler, once the state is free again (DestroyWindow,
+//    SetWindowPos, DefWindowProcW), since that may send messages back here.
+// A message that must be answered before the procedure returns whatever the
+// state is doing has an answer that needs no state.
+//
+// To act on a new message, add a row to message_table() below.
+
 #include "app/window_win.h"
 
-#include <dwmapi.h>
-
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -17,20 +32,18 @@
 #include "app/edit/fields_win.h"
 #include "app/edit/search.h"
 #include "app/keyboard.h"
-#include "app/layout.h"
 #include "app/messages_win.h"
 #include "app/mouse.h"
-#include "app/paint_win.h"
+#include "app/program_names_win.h"
 #include "app/selection.h"
 #include "app/settings_win.h"
+#include "app/startup.h"
 #include "app/state_slot_win.h"
 #include "app/targets.h"
 #include "app/updater/update_check.h"
-#include "app/view_scale.h"
 #include "app/workers_win.h"
-#include "base/failure_trace.h"
 #include "base/utf.h"
-#include "lang/lang.h"
+#include "gfx/view_scale.h"
 #include "winshell/clipboard_win.h"
 #include "winshell/drop_target_win.h"
 #include "winshell/jump_list_win.h"
@@ -38,23 +51,22 @@
 namespace app {
 namespace {
 
+// Kept work may keep more (an import inside an import's modal loop); a few
+// rounds settle it, and what is left waits for the next message.
+constexpr int kDeferredRounds = 4;
+
 void run_deferred(HWND window);
 
-// One frame on the current context; a frame that cannot begin or whose
-// device was lost drops the context and returns false.
-bool draw_frame(MainWindow& main) {
-  const HRESULT begun = main.gfx->begin_frame(gfx::palette(main.state.dark).background);
-  if (FAILED(begun)) {
-    main.drop_gfx("Gfx::begin_frame", begun);
-    return false;
-  }
-  paint_view(*main.gfx, main.state, main.icons);
-  if (main.gfx->end_frame()) {
-    main.set_gfx(nullptr);  // end_frame wrote the failing call to the debugger output
-    return false;
-  }
-  return true;
-}
+// One message as the procedure received it.
+struct Message {
+  HWND window;
+  UINT id;
+  WPARAM wparam;
+  LPARAM lparam;
+};
+
+// ---------------------------------------------------------------------------
+// Reading a message's parameters
 
 float lparam_x(LPARAM lparam) { return static_cast<float>(static_cast<std::int16_t>(LOWORD(lparam))); }
 float lparam_y(LPARAM lparam) { return static_cast<float>(static_cast<std::int16_t>(HIWORD(lparam))); }
@@ -94,18 +106,427 @@ Key key_of(WPARAM virtual_key) {
   }
 }
 
-// A program started on another store (TOLVIK_STORE set, even to nothing)
-// leaves the taskbar's jump list to the program of the user's own store.
+bool is_timer(const Message& m, TimerId id) { return m.wparam == static_cast<WPARAM>(id); }
+
+// ---------------------------------------------------------------------------
+// What the messages do with the state
+
+// A program started on another store (TOLVIK_STORE set, even to nothing).
 bool runs_on_another_store() {
   SetLastError(ERROR_SUCCESS);
   return GetEnvironmentVariableW(L"TOLVIK_STORE", nullptr, 0) > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
 }
 
 void refresh_jump_list(const AppState& state) {
+  // A program started on another store leaves the taskbar's jump list to the
+  // program of the user's own store.
   if (runs_on_another_store()) return;
   std::vector<winshell::JumpTask> tasks;
   for (const bundle::Bundle& bundle : state.store.bundles) tasks.push_back({bundle.id, bundle.name});
   winshell::refresh_jump_list(tasks);
+}
+
+// What closing the window and ending the session both keep: the running
+// edit and where the window is.
+void keep_what_the_user_left(MainWindow& main) {
+  end_edit(main.state, true);
+  save_window_placement(main.window);
+}
+
+LRESULT on_size(MainWindow& main, const Message& m) {
+  // The fields are placed by the paint that follows.
+  main.apply_client_size(LOWORD(m.lparam), HIWORD(m.lparam));
+  main.state.redraw();
+  return 0;
+}
+
+LRESULT on_paint(MainWindow& main, const Message& m) {
+  // Validated even when nothing could be drawn: the next invalidation tries
+  // again, so a missing context never makes a loop of paints.
+  main.paint();
+  ValidateRect(m.window, nullptr);
+  return 0;
+}
+
+LRESULT on_mouse_move(MainWindow& main, const Message& m) {
+  on_mouse_move(main.state, lparam_x(m.lparam), lparam_y(m.lparam), (m.wparam & MK_LBUTTON) != 0);
+  return 0;
+}
+
+LRESULT on_left_button_down(MainWindow& main, const Message& m) {
+  on_left_button_down(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
+  return 0;
+}
+
+LRESULT on_left_button_up(MainWindow& main, const Message& m) {
+  on_left_button_up(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
+  return 0;
+}
+
+LRESULT on_double_click(MainWindow& main, const Message& m) {
+  on_double_click(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
+  return 0;
+}
+
+LRESULT on_right_button_up(MainWindow& main, const Message& m) {
+  on_right_button_up(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
+  return 0;
+}
+
+LRESULT on_wheel(MainWindow& main, const Message& m) {
+  // The wheel's point is on the screen, the view's in the client area.
+  POINT point{static_cast<std::int16_t>(LOWORD(m.lparam)), static_cast<std::int16_t>(HIWORD(m.lparam))};
+  ScreenToClient(m.window, &point);
+  on_wheel(main.state, static_cast<float>(point.x), static_cast<float>(point.y),
+           static_cast<std::int16_t>(HIWORD(m.wparam)));
+  return 0;
+}
+
+LRESULT on_capture_changed(MainWindow& main, const Message& m) {
+  if (reinterpret_cast<HWND>(m.lparam) != m.window) on_capture_lost(main.state);
+  return 0;
+}
+
+LRESULT on_mouse_leave(MainWindow& main, const Message&) {
+  on_mouse_leave(main.state);
+  return 0;
+}
+
+LRESULT on_key_down(MainWindow& main, const Message& m) {
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  if (ctrl && m.wparam == 'V') {
+    paste(main.state, winshell::read_clipboard(m.window));
+  } else {
+    handle_key(main.state, key_of(m.wparam), ctrl);
+  }
+  return 0;
+}
+
+LRESULT on_close(MainWindow& main, const Message&) {
+  // The window itself is destroyed once the state is free again.
+  keep_what_the_user_left(main);
+  return 0;
+}
+
+LRESULT on_end_session(MainWindow& main, const Message& m) {
+  // Windows may end the process as soon as this returns.
+  if (m.wparam) keep_what_the_user_left(main);
+  return 0;
+}
+
+LRESULT on_setting_change(MainWindow& main, const Message&) {
+  follow_system_theme(main);
+  return 0;
+}
+
+LRESULT on_activate_app(MainWindow& main, const Message& m) {
+  if (m.wparam) check_targets(main.state);
+  return 0;
+}
+
+LRESULT on_copy_data(MainWindow& main, const Message& m) {
+  if (auto path = hand_over_path(m.lparam)) import_files(main.state, {*path});
+  return TRUE;
+}
+
+LRESULT on_search_changed(MainWindow& main, const Message& m) {
+  on_search_text_changed(main.state, read_text(reinterpret_cast<HWND>(m.lparam)));
+  return 0;
+}
+
+LRESULT on_toast_timer(MainWindow& main, const Message& m) {
+  KillTimer(m.window, m.wparam);
+  toast_timer(main.state);
+  return 0;
+}
+
+LRESULT on_jump_list_timer(MainWindow& main, const Message& m) {
+  KillTimer(m.window, m.wparam);
+  refresh_jump_list(main.state);
+  return 0;
+}
+
+LRESULT on_dpi_changed(MainWindow& main, const Message& m) {
+  apply_dpi(main, LOWORD(m.wparam));
+  return 0;
+}
+
+LRESULT on_open_finished(MainWindow& main, const Message&) {
+  if (auto outcome = open_result_slot().take()) finish_open(main.state, *outcome);
+  return 0;
+}
+
+LRESULT on_targets_checked(MainWindow& main, const Message&) {
+  if (auto checked = target_check_slot().take()) apply_target_check(main.state, *checked);
+  return 0;
+}
+
+LRESULT on_editor_finished(MainWindow& main, const Message& m) {
+  if (main.state.edit && reinterpret_cast<HWND>(m.lparam) == main.inline_field) {
+    end_edit(main.state, m.wparam == kEditCommitted);
+  }
+  return 0;
+}
+
+LRESULT on_search_key(MainWindow& main, const Message& m) {
+  if (auto key = search_key_of(m.wparam)) on_search_key(main.state, *key);
+  return 0;
+}
+
+LRESULT on_update_checked(MainWindow& main, const Message&) {
+  if (auto checked = update_check_slot().take()) on_update_checked(main.state, std::move(*checked));
+  return 0;
+}
+
+LRESULT on_download_finished(MainWindow& main, const Message&) {
+  if (auto fetched = install_result_slot().take()) on_installer_ready(main.state, std::move(*fetched));
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Answers that need no state
+
+LRESULT no_background_erase(const Message&) { return 1; }
+
+LRESULT minimum_size(const Message& m) {
+  const float s = gfx::view_scale(gfx::window_dpi(GetDpiForWindow(m.window)));
+  auto* info = reinterpret_cast<MINMAXINFO*>(m.lparam);
+  info->ptMinTrackSize.x = saturate(kMinWindowWidth * s);
+  info->ptMinTrackSize.y = saturate(kMinWindowHeight * s);
+  return 0;
+}
+
+LRESULT on_destroy(const Message& m) {
+  // After this every handler finds no state and does nothing.
+  RevokeDragDrop(m.window);
+  StateSlot& slot = state_slot();
+  if (slot.holders > 0) {
+    slot.retired = std::move(slot.main);
+  } else {
+    slot.main.reset();
+  }
+  slot.deferred = {};
+  slot.destroyed = true;
+  PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT field_colours(const Message& m) {
+  // Only reads the fields' style, so it is answered even while the state is in use.
+  if (const MainWindow* main = state_slot().main.get()) {
+    SetTextColor(reinterpret_cast<HDC>(m.wparam), main->edit_style.text_color);
+    SetBkColor(reinterpret_cast<HDC>(m.wparam), main->edit_style.back_color);
+    return reinterpret_cast<LRESULT>(main->edit_style.brush.get());
+  }
+  return 0;
+}
+
+LRESULT inline_field_left(const Message& m) {
+  // Leaving the inline field keeps its text; the edit ends from the queue.
+  PostMessageW(m.window, kMsgEditorFinished, kEditCommitted, m.lparam);
+  return 0;
+}
+
+LRESULT session_may_end(const Message&) {
+  // Nothing here is worth keeping a sign-out for: the edit and the placement
+  // are kept when the session does end.
+  return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// What is kept while another handler uses the state
+
+LRESULT comes_again(DeferredWork&, const Message&) { return 0; }
+
+LRESULT repost(DeferredWork& work, const Message& m) {
+  work.reposts.push_back({m.id, m.wparam, m.lparam});
+  return 0;
+}
+
+LRESULT repaint_later(DeferredWork& work, const Message& m) {
+  if (m.id == WM_PAINT) ValidateRect(m.window, nullptr);
+  work.repaint = true;
+  return 0;
+}
+
+LRESULT check_theme_later(DeferredWork& work, const Message&) {
+  work.theme_check = true;
+  return 0;
+}
+
+LRESULT keep_hand_over(DeferredWork& work, const Message& m) {
+  if (auto path = hand_over_path(m.lparam)) work.hand_overs.push_back(std::move(*path));
+  return TRUE;
+}
+
+LRESULT keep_dpi_change(DeferredWork& work, const Message& m) {
+  work.dpi_change = DeferredWork::DpiChange{LOWORD(m.wparam), *reinterpret_cast<const RECT*>(m.lparam)};
+  return 0;
+}
+
+LRESULT keep_session_end(DeferredWork& work, const Message& m) {
+  if (!m.wparam) return 0;
+  // The placement needs only the window, so it is saved before this returns;
+  // the edit needs the state and is committed as soon as it is free.
+  save_window_placement(m.window);
+  work.session_ended = true;
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// What runs after the handler, once the state is free
+
+LRESULT nothing_after(const Message&, LRESULT result, bool) { return result; }
+
+LRESULT destroy_after_close(const Message& m, LRESULT, bool handled) {
+  if (handled) DestroyWindow(m.window);
+  return 0;
+}
+
+void move_to(HWND window, const RECT& rect) {
+  SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT move_to_suggested_rect(const Message& m, LRESULT, bool handled) {
+  if (handled) move_to(m.window, *reinterpret_cast<const RECT*>(m.lparam));
+  return 0;
+}
+
+LRESULT default_after(const Message& m, LRESULT, bool) { return DefWindowProcW(m.window, m.id, m.wparam, m.lparam); }
+
+// ---------------------------------------------------------------------------
+// The table
+
+struct MessageRow {
+  UINT id;
+  // Which messages of this id the row takes; null: all of them.
+  bool (*takes)(const Message&);
+  // Answered at once without the state; the row's other columns are unused.
+  LRESULT (*answer)(const Message&);
+  // The handler, with the state borrowed for it.
+  LRESULT (*handle)(MainWindow&, const Message&);
+  // While the state is in use: what is kept; returns the message's result.
+  LRESULT (*keep)(DeferredWork&, const Message&);
+  // Once the state is free: gets the result and whether `handle` ran.
+  LRESULT (*after)(const Message&, LRESULT result, bool handled);
+  // Kept also before the state is in place (while the window is being made):
+  // a paint must be validated, and a hand-over must not be lost.
+  bool kept_before_start = false;
+};
+
+bool from_search_box(const Message& m) { return LOWORD(m.wparam) == kSearchBoxId && HIWORD(m.wparam) == EN_CHANGE; }
+bool inline_field_lost_focus(const Message& m) {
+  return LOWORD(m.wparam) == kInlineFieldId && HIWORD(m.wparam) == EN_KILLFOCUS;
+}
+bool toast_timer_fired(const Message& m) { return is_timer(m, TimerId::toast); }
+bool jump_list_timer_fired(const Message& m) { return is_timer(m, TimerId::jump_list); }
+
+// Registered messages (RegisterWindowMessageW) get their ids when the table is
+// first made, on the UI thread.
+std::span<const MessageRow> message_table() {
+  static const MessageRow rows[] = {
+      // Answered whatever the state is doing.
+      {WM_ERASEBKGND, nullptr, no_background_erase},
+      {WM_GETMINMAXINFO, nullptr, minimum_size},
+      {WM_DESTROY, nullptr, on_destroy},
+      {WM_CTLCOLOREDIT, nullptr, field_colours},
+      {WM_COMMAND, inline_field_lost_focus, inline_field_left},
+      {WM_QUERYENDSESSION, nullptr, session_may_end},
+
+      // The frame and the window.
+      {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, nothing_after, true},
+      {WM_SIZE, nullptr, nullptr, on_size, repaint_later, nothing_after},
+      {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, keep_dpi_change, move_to_suggested_rect},
+      {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
+      {WM_ACTIVATEAPP, nullptr, nullptr, on_activate_app, repost, default_after},
+      {WM_CLOSE, nullptr, nullptr, on_close, repost, destroy_after_close},
+      {WM_ENDSESSION, nullptr, nullptr, on_end_session, keep_session_end, nothing_after},
+
+      // Pointer and keys come again by themselves.
+      {WM_MOUSEMOVE, nullptr, nullptr, on_mouse_move, comes_again, nothing_after},
+      {WM_LBUTTONDOWN, nullptr, nullptr, on_left_button_down, comes_again, nothing_after},
+      {WM_LBUTTONUP, nullptr, nullptr, on_left_button_up, comes_again, nothing_after},
+      {WM_LBUTTONDBLCLK, nullptr, nullptr, on_double_click, comes_again, nothing_after},
+      {WM_RBUTTONUP, nullptr, nullptr, on_right_button_up, comes_again, nothing_after},
+      {WM_MOUSEWHEEL, nullptr, nullptr, on_wheel, comes_again, nothing_after},
+      {WM_CAPTURECHANGED, nullptr, nullptr, on_capture_changed, repost, nothing_after},
+      {WM_MOUSELEAVE, nullptr, nullptr, on_mouse_leave, repost, nothing_after},
+      {WM_KEYDOWN, nullptr, nullptr, on_key_down, comes_again, nothing_after},
+
+      // Timers fire again while they are set.
+      {WM_TIMER, toast_timer_fired, nullptr, on_toast_timer, comes_again, nothing_after},
+      {WM_TIMER, jump_list_timer_fired, nullptr, on_jump_list_timer, comes_again, nothing_after},
+
+      // A second start's bundle file; the sender waits for the answer.
+      {WM_COPYDATA, nullptr, nullptr, on_copy_data, keep_hand_over, nothing_after, true},
+
+      // The fields and the workers: each comes once.
+      {WM_COMMAND, from_search_box, nullptr, on_search_changed, repost, nothing_after},
+      {kMsgEditorFinished, nullptr, nullptr, on_editor_finished, repost, nothing_after},
+      {kMsgSearchKey, nullptr, nullptr, on_search_key, repost, nothing_after},
+      {kMsgOpenFinished, nullptr, nullptr, on_open_finished, repost, nothing_after},
+      {kMsgTargetsChecked, nullptr, nullptr, on_targets_checked, repost, nothing_after},
+      {kMsgUpdateChecked, nullptr, nullptr, on_update_checked, repost, nothing_after},
+      {kMsgDownloadFinished, nullptr, nullptr, on_download_finished, repost, nothing_after},
+  };
+  return rows;
+}
+
+const MessageRow* row_for(const Message& m) {
+  for (const MessageRow& row : message_table()) {
+    if (row.id == m.id && (!row.takes || row.takes(m))) return &row;
+  }
+  return nullptr;
+}
+
+// The row's handler with the state, or what the row keeps when the state is
+// in use; then the kept work and the row's after-step, with the state free.
+LRESULT dispatch(const MessageRow& row, const Message& m) {
+  LRESULT result = 0;
+  bool handled = false;
+  {
+    Borrow borrow;
+    StateSlot& slot = state_slot();
+    if (MainWindow* main = borrow.get()) {
+      result = row.handle(*main, m);
+      handled = true;
+    } else if (slot.main || (row.kept_before_start && !slot.destroyed)) {
+      result = row.keep(slot.deferred, m);
+    }
+  }
+  run_deferred(m.window);
+  return row.after(m, result, handled);
+}
+
+LRESULT CALLBACK window_procedure(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
+  const Message m{window, id, wparam, lparam};
+  const MessageRow* row = row_for(m);
+  if (!row) return DefWindowProcW(window, id, wparam, lparam);
+  if (row->answer) return row->answer(m);
+  return dispatch(*row, m);
+}
+
+// Does the kept work once no handler is using the state.
+void run_deferred(HWND window) {
+  StateSlot& slot = state_slot();
+  for (int round = 0; round < kDeferredRounds && !slot.in_use && slot.main && !slot.deferred.empty(); ++round) {
+    DeferredWork work = std::exchange(slot.deferred, {});
+    for (const DeferredWork::Posted& posted : work.reposts) PostMessageW(window, posted.message, posted.wparam, posted.lparam);
+    if (work.repaint) InvalidateRect(window, nullptr, FALSE);
+    if (!work.needs_state()) continue;
+    {
+      Borrow borrow;
+      MainWindow* main = borrow.get();
+      if (!main) return;
+      if (work.session_ended) end_edit(main->state, true);
+      if (work.theme_check) follow_system_theme(*main);
+      if (work.dpi_change) apply_dpi(*main, work.dpi_change->dpi);
+      for (const std::string& path : work.hand_overs) import_files(main->state, {path});
+    }
+    // Moving the window sends WM_SIZE and more back here, so it waits until the state is free.
+    if (work.dpi_change) move_to(window, work.dpi_change->suggested);
+  }
 }
 
 // Drops reach the state between messages, like any handler.
@@ -130,331 +551,7 @@ class WindowDropHandler final : public winshell::DropHandler {
 
 WindowDropHandler g_drop_handler;  // holds nothing: every call borrows the state
 
-bool search_changed(WPARAM wparam) { return LOWORD(wparam) == kSearchBoxId && HIWORD(wparam) == EN_CHANGE; }
-
-// New fonts and brush for the theme and DPI; a running edit is committed (the
-// next one is made with the new fonts); the old objects go after the switch.
-void refresh_edit_style(MainWindow& main) {
-  EditStyle old = std::exchange(main.edit_style, make_edit_style(main.state.dark, main.state.dpi));
-  if (main.search_box) SendMessageW(main.search_box, WM_SETFONT, reinterpret_cast<WPARAM>(main.edit_style.edit_font.get()), TRUE);
-  end_edit(main.state, true);
-  main.state.redraw();
-}
-
-void apply_theme(MainWindow& main) {
-  const bool dark = system_dark_mode();
-  if (dark == main.state.dark) return;
-  main.state.dark = dark;
-  set_dark_title_bar(main.window, dark);
-  refresh_edit_style(main);
-}
-
-// The worker and field messages WM_APP+1 to WM_APP+6.
-bool is_private_message(UINT message) { return message >= kMsgOpenFinished && message <= kMsgSearchKey; }
-
-// The messages this window acts on; everything else goes straight to DefWindowProcW.
-bool handles(UINT message, WPARAM wparam) {
-  switch (message) {
-    case WM_SIZE:
-    case WM_PAINT:
-    case WM_CLOSE:
-    case WM_SETTINGCHANGE:
-    case WM_ACTIVATEAPP:
-    case WM_COPYDATA:
-    case WM_KEYDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MOUSEWHEEL:
-    case WM_CAPTURECHANGED:
-    case WM_MOUSELEAVE:
-    case WM_DPICHANGED:
-      return true;
-    case WM_COMMAND:
-      return search_changed(wparam);
-    case WM_TIMER:
-      return wparam == static_cast<WPARAM>(TimerId::toast) || wparam == static_cast<WPARAM>(TimerId::jump_list);
-    default:
-      return is_private_message(message);
-  }
-}
-
-LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  AppState& state = main.state;
-  switch (message) {
-    case WM_SIZE:
-      // The fields are placed by the paint that follows.
-      main.apply_client_size(LOWORD(lparam), HIWORD(lparam));
-      state.redraw();
-      return 0;
-    case WM_PAINT:
-      // Validated even when nothing could be drawn: the next invalidation
-      // tries again, so a missing context never makes a loop of paints.
-      main.paint();
-      ValidateRect(window, nullptr);
-      return 0;
-    case WM_MOUSEMOVE:
-      on_mouse_move(state, lparam_x(lparam), lparam_y(lparam), (wparam & MK_LBUTTON) != 0);
-      return 0;
-    case WM_LBUTTONDOWN:
-      on_left_button_down(state, lparam_x(lparam), lparam_y(lparam));
-      return 0;
-    case WM_LBUTTONUP:
-      on_left_button_up(state, lparam_x(lparam), lparam_y(lparam));
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      on_double_click(state, lparam_x(lparam), lparam_y(lparam));
-      return 0;
-    case WM_RBUTTONUP:
-      on_right_button_up(state, lparam_x(lparam), lparam_y(lparam));
-      return 0;
-    case WM_MOUSEWHEEL: {
-      POINT point{static_cast<std::int16_t>(LOWORD(lparam)), static_cast<std::int16_t>(HIWORD(lparam))};
-      ScreenToClient(window, &point);
-      on_wheel(state, static_cast<float>(point.x), static_cast<float>(point.y),
-               static_cast<std::int16_t>(HIWORD(wparam)));
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lparam) != window) on_capture_lost(state);
-      return 0;
-    case WM_MOUSELEAVE:
-      on_mouse_leave(state);
-      return 0;
-    case WM_CLOSE:
-      // The window itself is destroyed once the state is free again.
-      end_edit(state, true);
-      save_window_placement(window);
-      return 0;
-    case WM_SETTINGCHANGE:
-      apply_theme(main);
-      return 0;
-    case WM_ACTIVATEAPP:
-      if (wparam) check_targets(state);
-      return 0;
-    case WM_COPYDATA:
-      if (auto path = hand_over_path(lparam)) import_files(state, {*path});
-      return TRUE;
-    case WM_COMMAND:
-      on_search_text_changed(state, read_text(reinterpret_cast<HWND>(lparam)));
-      return 0;
-    case WM_TIMER:
-      KillTimer(window, wparam);
-      if (wparam == static_cast<WPARAM>(TimerId::toast)) {
-        toast_timer(state);
-      } else {
-        refresh_jump_list(state);
-      }
-      return 0;
-    case WM_DPICHANGED:
-      state.dpi = LOWORD(wparam);
-      if (main.gfx) main.gfx->set_scale(state.dpi);
-      refresh_edit_style(main);
-      return 0;
-    case WM_KEYDOWN: {
-      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-      if (ctrl && wparam == 'V') {
-        paste(state, winshell::read_clipboard(window));
-      } else {
-        handle_key(state, key_of(wparam), ctrl);
-      }
-      return 0;
-    }
-    case kMsgOpenFinished:
-      if (auto outcome = open_result_slot().take()) finish_open(state, *outcome);
-      return 0;
-    case kMsgTargetsChecked:
-      if (auto checked = target_check_slot().take()) apply_target_check(state, *checked);
-      return 0;
-    case kMsgEditorFinished:
-      if (state.edit && reinterpret_cast<HWND>(lparam) == main.inline_field) end_edit(state, wparam == 1);
-      return 0;
-    case kMsgSearchKey:
-      if (wparam <= 3) on_search_key(state, static_cast<SearchKey>(wparam));
-      return 0;
-    case kMsgUpdateChecked:
-      if (auto checked = update_check_slot().take()) on_update_checked(state, std::move(*checked));
-      return 0;
-    case kMsgDownloadFinished:
-      if (auto fetched = install_result_slot().take()) on_installer_ready(state, std::move(*fetched));
-      return 0;
-    default:
-      return 0;
-  }
-}
-
-// A message for the state that came while a handler was using it: what it
-// carries is kept and done once the state is free.
-LRESULT defer(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  DeferredWork& work = state_slot().deferred;
-  switch (message) {
-    case WM_PAINT:
-      ValidateRect(window, nullptr);
-      work.repaint = true;
-      return 0;
-    case WM_SIZE:
-      work.repaint = true;
-      return 0;
-    case WM_SETTINGCHANGE:
-      work.theme_check = true;
-      return 0;
-    case WM_COPYDATA:
-      if (auto path = hand_over_path(lparam)) work.hand_overs.push_back(std::move(*path));
-      return TRUE;
-    case WM_CLOSE:
-    case WM_ACTIVATEAPP:
-    case WM_COMMAND:
-    case WM_CAPTURECHANGED:
-    case WM_MOUSELEAVE:
-      work.reposts.push_back({message, wparam, lparam});
-      return 0;
-    default:
-      // Worker results and field keys come once; pointer, keys and timers
-      // come again by themselves.
-      if (is_private_message(message)) work.reposts.push_back({message, wparam, lparam});
-      return 0;
-  }
-}
-
-// Does the deferred work once no handler is using the state.
-void run_deferred(HWND window) {
-  StateSlot& slot = state_slot();
-  // Each round may defer more (an import inside an import's modal loop); a
-  // few rounds settle it, and what is left waits for the next message.
-  for (int round = 0; round < 4 && !slot.in_use && slot.main && !slot.deferred.empty(); ++round) {
-    DeferredWork work = std::exchange(slot.deferred, {});
-    for (const DeferredWork::Posted& posted : work.reposts) PostMessageW(window, posted.message, posted.wparam, posted.lparam);
-    if (work.repaint) InvalidateRect(window, nullptr, FALSE);
-    if (work.hand_overs.empty() && !work.theme_check) continue;
-    Borrow borrow;
-    MainWindow* main = borrow.get();
-    if (!main) return;
-    if (work.theme_check) apply_theme(*main);
-    for (const std::string& path : work.hand_overs) import_files(main->state, {path});
-  }
-}
-
-LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_GETMINMAXINFO: {
-      const float s = view_scale(gfx::window_dpi(GetDpiForWindow(window)));
-      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-      info->ptMinTrackSize.x = saturate(820.0f * s);
-      info->ptMinTrackSize.y = saturate(480.0f * s);
-      return 0;
-    }
-    case WM_DESTROY: {
-      // After this every handler finds no state and does nothing.
-      RevokeDragDrop(window);
-      StateSlot& slot = state_slot();
-      if (slot.holders > 0) {
-        slot.retired = std::move(slot.main);
-      } else {
-        slot.main.reset();
-      }
-      slot.deferred = {};
-      slot.destroyed = true;
-      PostQuitMessage(0);
-      return 0;
-    }
-    case WM_CTLCOLOREDIT:
-      // Only reads the field colours, so it is answered even while the state is in use.
-      if (const MainWindow* main = state_slot().main.get()) {
-        SetTextColor(reinterpret_cast<HDC>(wparam), main->edit_style.text_color);
-        SetBkColor(reinterpret_cast<HDC>(wparam), main->edit_style.back_color);
-        return reinterpret_cast<LRESULT>(main->edit_style.brush.get());
-      }
-      return 0;
-    case WM_COMMAND:
-      // Leaving the inline field keeps its text; the edit ends from the queue.
-      if (LOWORD(wparam) == kInlineFieldId && HIWORD(wparam) == EN_KILLFOCUS) {
-        PostMessageW(window, kMsgEditorFinished, 1, lparam);
-        return 0;
-      }
-      break;
-    default:
-      break;
-  }
-  if (!handles(message, wparam)) return DefWindowProcW(window, message, wparam, lparam);
-
-  LRESULT result = 0;
-  bool handled = false;
-  {
-    Borrow borrow;
-    if (MainWindow* main = borrow.get()) {
-      result = handle(*main, window, message, wparam, lparam);
-      handled = true;
-    } else if (state_slot().main) {
-      result = defer(window, message, wparam, lparam);
-    } else if (message == WM_PAINT) {
-      ValidateRect(window, nullptr);
-    } else if (message == WM_COPYDATA) {
-      // A second start can find the window before its state is in place: the
-      // file is imported once it is.
-      if (!state_slot().destroyed) defer(window, message, wparam, lparam);
-      result = TRUE;
-    }
-  }
-  run_deferred(window);
-
-  // What follows may send messages back to this window, so it runs with the
-  // state free.
-  switch (message) {
-    case WM_CLOSE:
-      if (handled) DestroyWindow(window);
-      return 0;
-    case WM_DPICHANGED:
-      if (handled) {
-        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      return 0;
-    case WM_SETTINGCHANGE:
-    case WM_ACTIVATEAPP:
-      return DefWindowProcW(window, message, wparam, lparam);
-    default:
-      return result;
-  }
-}
-
-COLORREF colorref(const gfx::Color& color) {
-  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
-  return RGB(byte(color.r), byte(color.g), byte(color.b));
-}
-
 }  // namespace
-
-void set_dark_title_bar(HWND window, bool dark) {
-  // DWMWA_USE_IMMERSIVE_DARK_MODE, which MinGW's dwmapi.h does not name yet.
-  constexpr DWORD kUseImmersiveDarkMode = 20;
-  BOOL value = dark;
-  DwmSetWindowAttribute(window, kUseImmersiveDarkMode, &value, sizeof(value));
-}
-
-EditStyle make_edit_style(bool dark, UINT dpi) {
-  auto font = [dpi](int size, int weight) {
-    LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(std::lround(size * static_cast<double>(dpi) / gfx::kBaseDpi));
-    lf.lfWeight = weight;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    wcscpy_s(lf.lfFaceName, L"Segoe UI");
-    return base::UniqueGdiObject(CreateFontIndirectW(&lf));
-  };
-  const gfx::Palette& colours = gfx::palette(dark);
-  EditStyle style;
-  style.back_color = colorref(colours.surface_alt);
-  style.text_color = colorref(colours.text);
-  style.brush = base::UniqueGdiObject(CreateSolidBrush(style.back_color));
-  style.edit_font = font(13, FW_NORMAL);
-  style.title_font = font(20, FW_SEMIBOLD);
-  return style;
-}
 
 bool register_main_window_class(HINSTANCE instance) {
   WNDCLASSEXW wc{};
@@ -468,103 +565,12 @@ bool register_main_window_class(HINSTANCE instance) {
   return RegisterClassExW(&wc) != 0;
 }
 
-MainWindow::~MainWindow() {
-  if (open_worker) WaitForSingleObject(open_worker.get(), INFINITE);
-}
-
-void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
-  icons.clear();
-  gfx = std::move(made);
-}
-
-bool MainWindow::make_gfx() { return make_gfx(gfx::make_device()); }
-
-bool MainWindow::make_gfx(base::Result<gfx::GfxDevice, gfx::GfxError> device) {
-  // The old context goes first: the window takes only one swap chain.
-  set_gfx(nullptr);
-  if (!device) {
-    base::trace_failure("rendering context: " + device.error().step, device.error().hr);
-    return false;
-  }
-  auto made = gfx::Gfx::create(window, state.dpi, std::move(device).value());
-  if (!made) {
-    base::trace_failure("rendering context: " + made.error().step, made.error().hr);
-    return false;
-  }
-  set_gfx(std::move(made).value());
-  return true;
-}
-
-void MainWindow::drop_gfx(std::string_view step, HRESULT hr) {
-  base::trace_failure(step, hr);
-  set_gfx(nullptr);
-}
-
-void MainWindow::apply_client_size(UINT width, UINT height) {
-  if (gfx) {
-    const HRESULT resized = gfx->resize(std::max<UINT>(width, 1), std::max<UINT>(height, 1));
-    if (FAILED(resized)) drop_gfx("Gfx::resize", resized);
-  }
-  state.client_width = static_cast<float>(width);
-  state.client_height = static_cast<float>(height);
-  clamp_scrolls(state, layout_view(state, platform.text_measure()));
-}
-
-bool MainWindow::paint() {
-  // The frame always matches the client area, even when a size change came
-  // while the state was in use.
-  RECT client{};
-  GetClientRect(window, &client);
-  const auto width = static_cast<UINT>(client.right - client.left);
-  const auto height = static_cast<UINT>(client.bottom - client.top);
-  if (static_cast<float>(width) != state.client_width || static_cast<float>(height) != state.client_height) {
-    apply_client_size(width, height);
-  }
-  // At most one new context per paint: one that is missing, or one for a
-  // context lost during this frame.
-  const bool had_gfx = gfx != nullptr;
-  const bool ready = had_gfx || make_gfx();
-  // The native fields are placed before the frame is drawn: made or moved
-  // after it, Wine leaves the whole window black until the next paint.
-  layout_edits();
-  if (!ready) return false;
-  if (draw_frame(*this)) return true;
-  return had_gfx && make_gfx() && draw_frame(*this);
-}
-
-void MainWindow::layout_edits() {
-  // A copy: placing a field may send messages that change the state.
-  const ViewLayout layout = kept_layout(state, platform.text_measure());
-  if (!search_box) {
-    search_box = create_edit(window, kSearchBoxId, static_cast<HFONT>(edit_style.edit_font.get()),
-                             lang::text("묶음 찾기 (Ctrl+F)", "Find a bundle (Ctrl+F)"));
-  }
-  if (search_box) {
-    if (const auto rect = search_control_rect(layout)) {
-      place_edit(search_box, *rect);
-      ShowWindow(search_box, SW_SHOWNA);
-    } else if (IsWindowVisible(search_box)) {
-      if (GetFocus() == search_box) SetFocus(window);
-      ShowWindow(search_box, SW_HIDE);
-    }
-  }
-  if (inline_field && state.edit) {
-    if (const auto rect = edit_control_rect(layout, state)) place_edit(inline_field, *rect);
-  }
-}
-
 bool register_drop_target(HWND window) { return winshell::register_drop_target(window, g_drop_handler); }
-
-void MainWindow::take_client_size() {
-  RECT client{};
-  GetClientRect(window, &client);
-  state.client_width = static_cast<float>(client.right - client.left);
-  state.client_height = static_cast<float>(client.bottom - client.top);
-}
 
 void install_main_window(std::unique_ptr<MainWindow> main) {
   HWND window = main->window;
   state_slot().main = std::move(main);
+  state_slot().destroyed = false;
   run_deferred(window);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: its Win32 resources beside the portable application state,
-// and the window procedure that hands each message to the state.
+// and the window procedure that hands each message to the state
+// (window_win.cpp; its rendering context is in render_context_win.cpp).
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 
 #include "app/app_state.h"
 #include "app/icon_cache_win.h"
+#include "app/window_style_win.h"
 #include "base/handle_win.h"
 #include "gfx/gfx_win.h"
 
@@ -77,19 +79,6 @@ class WinPlatform final : public Platform {
   HWND window_;
   MainWindow& owner_;
 };
-
-// The title bar follows the app theme (a failure leaves it as it is).
-void set_dark_title_bar(HWND window, bool dark);
-
-// Fonts, brush and colours of the native text fields, made for a theme and DPI.
-struct EditStyle {
-  base::UniqueGdiObject edit_font;
-  base::UniqueGdiObject title_font;
-  base::UniqueGdiObject brush;
-  COLORREF back_color = 0;
-  COLORREF text_color = 0;
-};
-EditStyle make_edit_style(bool dark, UINT dpi);
 
 struct MainWindow {
   explicit MainWindow(HWND hwnd) : window(hwnd), platform(hwnd, *this), state(platform) {}

@@ -33,9 +33,9 @@ ComPtr<IShellLinkW> task_link(const std::string& program, const JumpTask& task) 
 }  // namespace
 
 void refresh_jump_list(ICustomDestinationList& list, const std::string& program, const std::vector<JumpTask>& tasks) {
-  if (FAILED(list.SetAppID(kAppId))) return;
+  if (FAILED(list.SetAppID(kAppUserModelId))) return;
   if (tasks.empty()) {
-    list.DeleteList(kAppId);
+    list.DeleteList(kAppUserModelId);
     return;
   }
   UINT slots = 0;
@@ -68,7 +68,7 @@ void refresh_jump_list(const std::vector<JumpTask>& tasks) {
 void delete_jump_list() {
   ComPtr<ICustomDestinationList> list;
   if (FAILED(CoCreateInstance(CLSID_DestinationList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list)))) return;
-  list->DeleteList(kAppId);
+  list->DeleteList(kAppUserModelId);
 }
 
 }  // namespace winshell

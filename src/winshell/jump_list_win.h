@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace winshell {
+#include "winshell/app_id_win.h"
 
-inline constexpr wchar_t kAppId[] = L"Velmora.tolvik";
+namespace winshell {
 
 struct JumpTask {
   std::string bundle_id;

@@ -21,6 +21,7 @@ from test_window import (HEIGHT, LIGHT, TOAST, WIDTH, Geometry, Window, blend, c
 # comes, so each press of the button lands on another point of the square.
 SETTINGS_POINTS = itertools.cycle([(WIDTH - 28 + dx, 26 + dy)
                                    for dx, dy in ((0, 0), (-8, 6), (8, -6), (-8, -6))])
+WM_QUERYENDSESSION, WM_ENDSESSION = 0x0011, 0x0016
 TOAST_BAR = blend(TOAST, 0.94, LIGHT["background"])
 
 
@@ -118,6 +119,32 @@ def test_inline_rename_commits_on_enter_tab_and_click_and_esc_keeps_the_old_name
     harness.wait_for(lambda: names(ctx)[0] == "Clicked away", what="the name taken on a click elsewhere")
     assert names(ctx) == ["Clicked away", "Design review", "Morning"]
     assert alt_f4(process) == 0
+
+
+def test_signing_out_keeps_a_running_rename_and_the_window_placement(ctx):
+    three_bundles(ctx)
+    harness.reg_delete(KEY, "Placement")
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    window.key("F2")
+    time.sleep(0.5)
+    harness.xdotool("type", "--delay", 40, "Signed out")
+    time.sleep(0.5)
+    # At sign-out or shut-down Windows asks every window whether the session
+    # may end, then tells it that it ends. Wine's `wineboot --end-session`
+    # sends the same two messages, but waits for every window of the process,
+    # and Wine's Direct3D keeps a hidden window on a thread of its own that
+    # never answers; so they are sent to tolvik's window here, in that order.
+    asked = ctx.probe("send", "tolvik.Main", str(WM_QUERYENDSESSION), "0", "0")
+    assert asked.code == 0 and asked.out.strip() == "1", asked
+    ended = ctx.probe("send", "tolvik.Main", str(WM_ENDSESSION), "1", "0")
+    assert ended.code == 0, ended
+    harness.wait_for(lambda: names(ctx)[0] == "Signed out", what="the rename kept at the end of the session")
+    assert names(ctx) == ["Signed out", "Design review", "Morning"]
+    placement = harness.reg_binary(KEY, "Placement")
+    assert placement is not None and len(placement) == 44
+    if process.running():
+        assert alt_f4(process) == 0
 
 
 def test_search_filters_the_sidebar_moves_the_selection_and_esc_shows_all_again(ctx):

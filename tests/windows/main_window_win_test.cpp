@@ -1,6 +1,8 @@
 // The main window's rendering context after device loss and a refused resize:
 // the next paint makes a new context and draws into the same window, read
-// back from the screen where the swap chain presents.
+// back from the screen where the swap chain presents. And the window
+// procedure itself: what it keeps of a message that comes while the state is
+// in use.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -8,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/program_names_win.h"
+#include "app/state_slot_win.h"
 #include "app/window_win.h"
 #include "support_win.h"
 
@@ -105,6 +109,60 @@ TEST_F(MainWindowContext, RefusedResizeDropsTheContextAndTheNextPaintReplacesIt)
   EXPECT_EQ(desc.Width, 500u);
   EXPECT_EQ(desc.Height, 360u);
   EXPECT_EQ(on_screen(window.handle(), 496, 356, kDarkBackground), kDarkBackground);
+}
+
+// The real window class and procedure, with a state installed as at start.
+class MainWindowProcedure : public testing::Test {
+ protected:
+  void SetUp() override {
+    app::register_main_window_class(GetModuleHandleW(nullptr));  // false when an earlier test registered it
+    window = CreateWindowExW(0, app::kWindowClass, L"procedure test", WS_OVERLAPPEDWINDOW, 40, 40, 900, 600,
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    auto main = std::make_unique<app::MainWindow>(window);
+    main->state.dpi = 96;
+    app::install_main_window(std::move(main));
+  }
+  void TearDown() override {
+    if (window) DestroyWindow(window);
+    // WM_DESTROY ends the message loop of the program; here it ends nothing.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  static app::MainWindow& main() { return *app::state_slot().main; }
+
+  HWND window = nullptr;
+};
+
+TEST_F(MainWindowProcedure, ADpiChangeWhileTheStateIsInUseIsAppliedOnceItIsFree) {
+  RECT suggested{60, 40, 60 + 1100, 40 + 700};  // within the test display
+  {
+    app::Borrow handler;  // as a handler does while Windows calls back into the procedure
+    ASSERT_TRUE(handler.get());
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(handler.get()->state.dpi, 96u);
+  }
+  app::with_main_window([](app::MainWindow&) {});  // what the end of any message does
+  EXPECT_EQ(main().state.dpi, 144u);
+  RECT placed{};
+  GetWindowRect(window, &placed);
+  EXPECT_EQ(placed.left, suggested.left);
+  EXPECT_EQ(placed.top, suggested.top);
+  EXPECT_EQ(placed.right - placed.left, suggested.right - suggested.left);
+  EXPECT_EQ(placed.bottom - placed.top, suggested.bottom - suggested.top);
+}
+
+TEST_F(MainWindowProcedure, TheEndOfASessionIsAnsweredWhileTheStateIsInUse) {
+  {
+    app::Borrow handler;
+    ASSERT_TRUE(handler.get());
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(app::state_slot().deferred.session_ended);
+  }
+  app::with_main_window([](app::MainWindow&) {});
+  EXPECT_TRUE(app::state_slot().deferred.empty());
 }
 
 }  // namespace

@@ -25,19 +25,23 @@ LRESULT CALLBACK key_filter(HWND control, UINT message, WPARAM wparam, LPARAM lp
       switch (wparam) {
         case VK_RETURN:
         case VK_ESCAPE: {
-          const WPARAM keep = wparam == VK_RETURN ? 1 : 0;
-          PostMessageW(parent, inline_field ? kMsgEditorFinished : kMsgSearchKey, keep,
-                       reinterpret_cast<LPARAM>(control));
+          const bool enter = wparam == VK_RETURN;
+          if (inline_field) {
+            PostMessageW(parent, kMsgEditorFinished, enter ? kEditCommitted : kEditCancelled,
+                         reinterpret_cast<LPARAM>(control));
+          } else {
+            PostMessageW(parent, kMsgSearchKey, search_key(enter ? SearchKey::enter : SearchKey::escape), 0);
+          }
           return 0;
         }
         case VK_TAB:
           if (!inline_field) break;
-          PostMessageW(parent, kMsgEditorFinished, 1, reinterpret_cast<LPARAM>(control));
+          PostMessageW(parent, kMsgEditorFinished, kEditCommitted, reinterpret_cast<LPARAM>(control));
           return 0;
         case VK_UP:
         case VK_DOWN:
           if (inline_field) break;
-          PostMessageW(parent, kMsgSearchKey, wparam == VK_UP ? 3 : 2, 0);
+          PostMessageW(parent, kMsgSearchKey, search_key(wparam == VK_UP ? SearchKey::up : SearchKey::down), 0);
           return 0;
         default:
           break;

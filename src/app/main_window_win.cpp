@@ -1,0 +1,42 @@
+// The main window's own resources: its native fields and its opening worker.
+
+#include "app/edit/fields_win.h"
+#include "app/layout.h"
+#include "app/window_win.h"
+#include "lang/lang.h"
+
+namespace app {
+
+MainWindow::~MainWindow() {
+  if (open_worker) WaitForSingleObject(open_worker.get(), INFINITE);
+}
+
+void MainWindow::take_client_size() {
+  RECT client{};
+  GetClientRect(window, &client);
+  state.client_width = static_cast<float>(client.right - client.left);
+  state.client_height = static_cast<float>(client.bottom - client.top);
+}
+
+void MainWindow::layout_edits() {
+  // A copy: placing a field may send messages that change the state.
+  const ViewLayout layout = kept_layout(state, platform.text_measure());
+  if (!search_box) {
+    search_box = create_edit(window, kSearchBoxId, static_cast<HFONT>(edit_style.edit_font.get()),
+                             lang::text("묶음 찾기 (Ctrl+F)", "Find a bundle (Ctrl+F)"));
+  }
+  if (search_box) {
+    if (const auto rect = search_control_rect(layout)) {
+      place_edit(search_box, *rect);
+      ShowWindow(search_box, SW_SHOWNA);
+    } else if (IsWindowVisible(search_box)) {
+      if (GetFocus() == search_box) SetFocus(window);
+      ShowWindow(search_box, SW_HIDE);
+    }
+  }
+  if (inline_field && state.edit) {
+    if (const auto rect = edit_control_rect(layout, state)) place_edit(inline_field, *rect);
+  }
+}
+
+}  // namespace app

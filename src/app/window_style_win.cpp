@@ -1,0 +1,83 @@
+#include "app/window_style_win.h"
+
+#include <dwmapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "app/edit/edit.h"
+#include "app/settings_win.h"
+#include "app/window_win.h"
+#include "gfx/palette.h"
+#include "gfx/view_scale.h"
+
+namespace app {
+namespace {
+
+// DWMWA_USE_IMMERSIVE_DARK_MODE, which MinGW's dwmapi.h does not name yet.
+constexpr DWORD kUseImmersiveDarkMode = 20;
+
+// The fields' text, in points at 96 DPI: the body text of the view and its titles.
+constexpr int kFieldTextSize = 13;
+constexpr int kTitleTextSize = 20;
+
+COLORREF colorref(const gfx::Color& color) {
+  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
+  return RGB(byte(color.r), byte(color.g), byte(color.b));
+}
+
+base::UniqueGdiObject segoe_ui(int size, int weight, UINT dpi) {
+  LOGFONTW lf{};
+  lf.lfHeight = -static_cast<LONG>(std::lround(size * static_cast<double>(dpi) / gfx::kBaseDpi));
+  lf.lfWeight = weight;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = CLEARTYPE_QUALITY;
+  wcscpy_s(lf.lfFaceName, L"Segoe UI");
+  return base::UniqueGdiObject(CreateFontIndirectW(&lf));
+}
+
+// New fonts and brush for the theme and DPI; a running edit is committed (the
+// next one is made with the new fonts); the old objects go after the switch.
+void restyle_fields(MainWindow& main) {
+  EditStyle old = std::exchange(main.edit_style, make_edit_style(main.state.dark, main.state.dpi));
+  if (main.search_box) {
+    SendMessageW(main.search_box, WM_SETFONT, reinterpret_cast<WPARAM>(main.edit_style.edit_font.get()), TRUE);
+  }
+  end_edit(main.state, true);
+  main.state.redraw();
+}
+
+}  // namespace
+
+void set_dark_title_bar(HWND window, bool dark) {
+  BOOL value = dark;
+  DwmSetWindowAttribute(window, kUseImmersiveDarkMode, &value, sizeof(value));
+}
+
+EditStyle make_edit_style(bool dark, UINT dpi) {
+  const gfx::Palette& colours = gfx::palette(dark);
+  EditStyle style;
+  style.back_color = colorref(colours.surface_alt);
+  style.text_color = colorref(colours.text);
+  style.brush = base::UniqueGdiObject(CreateSolidBrush(style.back_color));
+  style.edit_font = segoe_ui(kFieldTextSize, FW_NORMAL, dpi);
+  style.title_font = segoe_ui(kTitleTextSize, FW_SEMIBOLD, dpi);
+  return style;
+}
+
+void follow_system_theme(MainWindow& main) {
+  const bool dark = system_dark_mode();
+  if (dark == main.state.dark) return;
+  main.state.dark = dark;
+  set_dark_title_bar(main.window, dark);
+  restyle_fields(main);
+}
+
+void apply_dpi(MainWindow& main, UINT dpi) {
+  main.state.dpi = dpi;
+  if (main.gfx) main.gfx->set_scale(dpi);
+  restyle_fields(main);
+}
+
+}  // namespace app
