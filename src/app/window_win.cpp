@@ -153,23 +153,10 @@ LRESULT on_mouse_move(MainWindow& main, const Message& m) {
   return 0;
 }
 
-LRESULT on_left_button_down(MainWindow& main, const Message& m) {
-  on_left_button_down(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
-  return 0;
-}
-
-LRESULT on_left_button_up(MainWindow& main, const Message& m) {
-  on_left_button_up(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
-  return 0;
-}
-
-LRESULT on_double_click(MainWindow& main, const Message& m) {
-  on_double_click(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
-  return 0;
-}
-
-LRESULT on_right_button_up(MainWindow& main, const Message& m) {
-  on_right_button_up(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
+// A press or release at the pointer's client point.
+template <void (*Action)(AppState&, float, float)>
+LRESULT at_pointer(MainWindow& main, const Message& m) {
+  Action(main.state, lparam_x(m.lparam), lparam_y(m.lparam));
   return 0;
 }
 
@@ -445,10 +432,10 @@ std::span<const MessageRow> message_table() {
 
       // Pointer and keys come again by themselves.
       {WM_MOUSEMOVE, nullptr, nullptr, on_mouse_move, comes_again, nothing_after},
-      {WM_LBUTTONDOWN, nullptr, nullptr, on_left_button_down, comes_again, nothing_after},
-      {WM_LBUTTONUP, nullptr, nullptr, on_left_button_up, comes_again, nothing_after},
-      {WM_LBUTTONDBLCLK, nullptr, nullptr, on_double_click, comes_again, nothing_after},
-      {WM_RBUTTONUP, nullptr, nullptr, on_right_button_up, comes_again, nothing_after},
+      {WM_LBUTTONDOWN, nullptr, nullptr, at_pointer<on_left_button_down>, comes_again, nothing_after},
+      {WM_LBUTTONUP, nullptr, nullptr, at_pointer<on_left_button_up>, comes_again, nothing_after},
+      {WM_LBUTTONDBLCLK, nullptr, nullptr, at_pointer<on_double_click>, comes_again, nothing_after},
+      {WM_RBUTTONUP, nullptr, nullptr, at_pointer<on_right_button_up>, comes_again, nothing_after},
       {WM_MOUSEWHEEL, nullptr, nullptr, on_wheel, comes_again, nothing_after},
       {WM_CAPTURECHANGED, nullptr, nullptr, on_capture_changed, repost, nothing_after},
       {WM_MOUSELEAVE, nullptr, nullptr, on_mouse_leave, repost, nothing_after},
