@@ -164,12 +164,14 @@ if wants host && [ "$host_built" = 1 ]; then
 fi
 
 # --- source checks ---------------------------------------------------------
-# The translation tables' stored form, and the texts the code looks up.
+# The translation tables' stored form, the texts the code looks up, and that
+# no file includes a later layer (with the tests of that check).
 if wants host; then
-  section "checks: translation tables and text keys"
+  section "checks: translation tables, text keys and layers"
   checks_passed=0
   checks_failed=0
-  for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet"; do
+  for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
+               scripts/check-layers.py scripts/check-layers-test.py; do
     # shellcheck disable=SC2086
     /usr/bin/python3 $check >"$LOGS/check.out" 2>&1
     code=$?

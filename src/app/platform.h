@@ -11,9 +11,9 @@
 
 #include "app/edit/inline_field_state.h"
 #include "app/updater/manifest.h"
+#include "base/file_type.h"
 #include "base/result.h"
 #include "bundle/model.h"
-#include "winshell/file_type.h"
 
 namespace gfx {
 class TextMeasure;
@@ -28,7 +28,7 @@ enum class TimerId : unsigned { toast = 1, jump_list = 2 };
 inline constexpr unsigned kJumpListDelayMs = 1200;
 
 // A file type of the file dialogs: "All files" / "*.*".
-using FileFilter = winshell::FileType;
+using FileFilter = base::FileType;
 
 enum class StartFolder { none, common_programs };
 

@@ -1,31 +1,26 @@
 #pragma once
-// The program's settings under HKCU\Software\tolvik, and the Windows theme.
+// The program's settings (stored by base/settings_store_win.h under
+// HKCU\Software\tolvik, where the language decision reads them too), the
+// window's placement among them, and the Windows theme.
 // Every failure is silent: a failed read is a missing value.
 
 #include <windows.h>
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
+#include "base/settings_store_win.h"
 
 namespace app {
 
-inline constexpr wchar_t kSettingsKey[] = L"Software\\tolvik";
-
-std::optional<std::string> read_setting_text(std::string_view name);
-void write_setting_text(std::string_view name, std::string_view text);
-std::optional<std::uint32_t> read_setting_number(std::string_view name);
-void write_setting_number(std::string_view name, std::uint32_t value);
-std::optional<std::vector<std::uint8_t>> read_setting_binary(std::string_view name);
-void write_setting_binary(std::string_view name, const void* data, std::uint32_t size);
+using base::delete_settings;
+using base::kSettingsKey;
+using base::read_setting_binary;
+using base::read_setting_number;
+using base::read_setting_text;
+using base::write_setting_binary;
+using base::write_setting_number;
+using base::write_setting_text;
 
 // Saves the window's WINDOWPLACEMENT as "Placement" when it can be read.
 void save_window_placement(HWND window);
-
-// Removes the whole settings key.
-void delete_settings();
 
 // Apps use the dark theme exactly when AppsUseLightTheme reads as 0.
 bool system_dark_mode();

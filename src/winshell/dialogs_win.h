@@ -10,9 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "winshell/file_type.h"
+#include "base/file_type.h"
 
 namespace winshell {
+
+// Portable: the application names the types it asks for.
+using base::FileType;
 
 // SHGetKnownFolderPath; none when the folder has no path.
 std::optional<std::string> known_folder_path(REFKNOWNFOLDERID folder);

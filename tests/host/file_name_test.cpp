@@ -1,4 +1,4 @@
-#include "winshell/file_name.h"
+#include "base/file_name.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ TEST(SafeFileName, Table) {
       {"cut after trimming", "   " + repeat("b", 85), repeat("b", 80)},
   };
   for (const FileNameCase& c : cases) {
-    EXPECT_EQ(winshell::safe_file_name(c.input), c.expected) << c.what;
+    EXPECT_EQ(base::safe_file_name(c.input), c.expected) << c.what;
   }
 }
 

@@ -6,10 +6,10 @@
 
 #include "app/act/import.h"
 #include "app/app_state.h"
+#include "base/file_name.h"
 #include "bundle/atomic_write.h"
 #include "bundle/export_file.h"
 #include "lang/lang.h"
-#include "winshell/file_name.h"
 
 namespace app {
 namespace {
@@ -28,7 +28,7 @@ void export_bundle(AppState& state, std::size_t index) {
 
   const std::optional<std::string> path =
       state.platform.save_file_dialog(lang::text("묶음 내보내기", "Export bundle"), bundle_file_filter(), "tolvik",
-                                      winshell::safe_file_name(copy.name) + ".tolvik");
+                                      base::safe_file_name(copy.name) + ".tolvik");
   if (!path) return;
 
   const base::Status written = bundle::write_file_atomically(*path, bundle::serialize_exported(copy));

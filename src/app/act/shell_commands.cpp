@@ -9,8 +9,8 @@
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "base/file.h"
+#include "base/file_name.h"
 #include "lang/lang.h"
-#include "winshell/file_name.h"
 
 namespace app {
 namespace {
@@ -47,7 +47,7 @@ void create_desktop_shortcut(AppState& state, std::size_t index) {
   const std::optional<std::string> program = state.platform.program_path();
   if (!desktop || !program) return;
 
-  const std::string safe_name = winshell::safe_file_name(name);
+  const std::string safe_name = base::safe_file_name(name);
   const std::string description = lang::fill(lang::text("tolvik: ‘{0}’ 묶음 열기", "tolvik: open “{0}”"), {name});
   const std::string arguments = "--open \"" + id + "\"";
   for (int n = 1; n <= kMaxShortcutNumber; ++n) {

@@ -1,4 +1,4 @@
-#include "winshell/file_name.h"
+#include "base/file_name.h"
 
 #include <array>
 #include <cstddef>
@@ -6,7 +6,7 @@
 #include "base/unicode.h"
 #include "base/utf.h"
 
-namespace winshell {
+namespace base {
 namespace {
 
 constexpr std::size_t kMaxScalars = 80;
@@ -65,4 +65,4 @@ std::string safe_file_name(std::string_view text) {
   return result;
 }
 
-}  // namespace winshell
+}  // namespace base

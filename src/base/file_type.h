@@ -3,11 +3,11 @@
 
 #include <string>
 
-namespace winshell {
+namespace base {
 
 struct FileType {
   std::string label;    // "All files"
   std::string pattern;  // "*.*"
 };
 
-}  // namespace winshell
+}  // namespace base

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace winshell {
+namespace base {
 
 // Characters Windows forbids in a name (\ / : * ? " < > |, C0 and C1 controls,
 // DEL) become "_"; white space at both ends and trailing dots and blanks go; a
@@ -13,4 +13,4 @@ namespace winshell {
 // (Unicode scalar values). Nothing left: "tolvik".
 std::string safe_file_name(std::string_view text);
 
-}  // namespace winshell
+}  // namespace base

@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Tests of scripts/check-layers.py on small trees of its own making.
+
+    scripts/check-layers-test.py
+"""
+
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+SCRIPT = Path(__file__).resolve().parent / "check-layers.py"
+
+CMAKE = """\
+set(TOLVIK_LAYERS base lang app)
+set(TOLVIK_LAYER_base_DIRS src/base)
+set(TOLVIK_LAYER_lang_DIRS lang)
+set(TOLVIK_LAYER_app_DIRS src/app src/app/act)
+"""
+
+
+class CheckLayers(unittest.TestCase):
+    def run_on(self, files):
+        with tempfile.TemporaryDirectory() as folder:
+            root = Path(folder)
+            (root / "CMakeLists.txt").write_text(CMAKE, encoding="utf-8")
+            for name, text in files.items():
+                path = root / name
+                path.parent.mkdir(parents=True, exist_ok=True)
+                path.write_text(text, encoding="utf-8")
+            done = subprocess.run([sys.executable, str(SCRIPT), "--root", str(root)],
+                                  capture_output=True, text=True, encoding="utf-8")
+            return done.returncode, done.stdout.splitlines()
+
+    def test_includes_of_the_same_and_earlier_layers_pass(self):
+        code, lines = self.run_on({
+            "src/base/utf.h": "#pragma once\n",
+            "lang/lang.cpp": '#include "lang/lang.h"\n#include "base/utf.h"\n',
+            "src/app/act/open.cpp": '#include "app/state.h"\n#include "lang/lang.h"\n#include <vector>\n',
+            "src/app/window_win.cpp": "#include <windows.h>\n#include <wrl/client.h>\n",
+            "src/base/handle_win.h": "#include <windows.h>\n",
+        })
+        self.assertEqual(code, 0, lines)
+        self.assertEqual(lines, ["check-layers: 5 files include only their own or earlier layers "
+                                 "(base → lang → app)"])
+
+    def test_an_include_of_a_later_layer_names_file_line_and_both_layers(self):
+        code, lines = self.run_on({
+            "lang/source_win.cpp": '#include <windows.h>\n\n#include "app/settings_win.h"\n',
+            "src/base/text.h": '#pragma once\n  #  include "lang/lang.h"\n',
+        })
+        self.assertEqual(code, 1)
+        self.assertEqual(lines[:2], [
+            'lang/source_win.cpp:3: includes "app/settings_win.h": layer lang must not include the later layer app',
+            'src/base/text.h:2: includes "lang/lang.h": layer base must not include the later layer lang',
+        ])
+
+    def test_a_subfolder_belongs_to_its_layer(self):
+        code, lines = self.run_on({"src/app/act/open.cpp": '#include "app/state.h"\n'})
+        self.assertEqual(code, 0, lines)
+
+    def test_windows_headers_only_in_files_that_build_for_windows_alone(self):
+        code, lines = self.run_on({
+            "src/base/cmdline.cpp": "#ifdef _WIN32\n#include <windows.h>\n#endif\n",
+            "src/app/paint.h": "#include <d2d1_1.h>\n",
+            "src/app/clock_posix.cpp": "#include <shlobj.h>\n",
+        })
+        self.assertEqual(code, 1)
+        self.assertEqual([line.split(": ", 1)[0] for line in lines[:-1]],
+                         ["src/app/clock_posix.cpp:1", "src/app/paint.h:1", "src/base/cmdline.cpp:2"])
+
+
+if __name__ == "__main__":
+    result = unittest.main(exit=False, verbosity=0).result
+    failed = len(result.failures) + len(result.errors)
+    print(f"check-layers-test: {result.testsRun - failed} passed, {failed} failed")
+    sys.exit(1 if failed else 0)
