@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/paint_internal_win.h"
 #include "app/view_text.h"
@@ -32,11 +33,11 @@ std::string_view add_icon(RegionKind kind) {
 Microsoft::WRL::ComPtr<ID2D1Bitmap> item_bitmap(gfx::Gfx& g, const bundle::Item& item) {
   if (item.kind == bundle::Kind::url) return nullptr;
   const bool folder = item.kind == bundle::Kind::folder;
-  HICON icon = winshell::is_network_path(item.target)
-                   ? winshell::shell_icon(folder ? std::string_view("folder") : std::string_view(item.target), folder,
-                                          true)
-                   : winshell::shell_icon(item.target, folder, false);
-  return icon ? g.bitmap_from_icon(icon) : nullptr;
+  base::UniqueIcon icon =
+      winshell::is_network_path(item.target)
+          ? winshell::shell_icon(folder ? std::string_view("folder") : std::string_view(item.target), folder, true)
+          : winshell::shell_icon(item.target, folder, false);
+  return icon ? g.bitmap_from_icon(std::move(icon)) : nullptr;
 }
 
 // Fills the cache for the rows about to be drawn; rows off screen wait until

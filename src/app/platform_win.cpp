@@ -22,6 +22,8 @@
 #include "app/window_win.h"
 #include "app/workers_win.h"
 #include "base/file.h"
+#include "base/process_win.h"
+#include "base/program_path.h"
 #include "base/utf.h"
 #include "lang/lang.h"
 #include "winshell/dialogs_win.h"
@@ -38,8 +40,8 @@ std::int32_t saturate(float value) {
   return static_cast<std::int32_t>(value);
 }
 
-void append(HMENU menu, UINT flags, UINT_PTR id, std::string_view label) {
-  AppendMenuW(menu, flags, id, base::widen(label).c_str());
+bool append(HMENU menu, UINT flags, UINT_PTR id, std::string_view label) {
+  return AppendMenuW(menu, flags, id, base::widen(label).c_str()) != FALSE;
 }
 
 }  // namespace
@@ -187,16 +189,18 @@ int WinPlatform::show_settings_menu(float x, float y, const SettingsMenu& conten
   base::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return 0;
   append(menu.get(), MF_STRING, 1, content.import_label);
-  if (HMENU languages = CreatePopupMenu()) {
-    append(languages, MF_STRING | (content.follow_windows_checked ? MF_CHECKED : 0), 100,
+  if (base::UniqueMenu languages(CreatePopupMenu()); languages) {
+    append(languages.get(), MF_STRING | (content.follow_windows_checked ? MF_CHECKED : 0), 100,
            content.follow_windows_label);
-    AppendMenuW(languages, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(languages.get(), MF_SEPARATOR, 0, nullptr);
     for (std::size_t i = 0; i < content.languages.size(); ++i) {
-      append(languages, MF_STRING | (content.languages[i].checked ? MF_CHECKED : 0), 101 + i,
+      append(languages.get(), MF_STRING | (content.languages[i].checked ? MF_CHECKED : 0), 101 + i,
              content.languages[i].label);
     }
-    // The main menu owns the submenu from here on and destroys it with itself.
-    append(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(languages), content.language_label);
+    // Once in the main menu, the submenu is destroyed with it.
+    if (append(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(languages.get()), content.language_label)) {
+      languages.release();
+    }
   }
   AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
   append(menu.get(), MF_STRING | (content.auto_update_checked ? MF_CHECKED : 0), 2, content.auto_update_label);
@@ -236,16 +240,8 @@ void WinPlatform::start_explorer(const std::string& arguments) {
   wchar_t windows[MAX_PATH];
   const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return;
-  const std::wstring program = std::wstring(windows, length) + L"\\explorer.exe";
-  std::wstring command_line = L"\"" + program + L"\" " + base::widen(arguments);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  const std::string program = base::narrow(std::wstring_view(windows, length)) + "\\explorer.exe";
+  (void)base::start_process(program, "\"" + program + "\" " + arguments);
 }
 
 void WinPlatform::open_address(std::string_view address) {
@@ -254,7 +250,7 @@ void WinPlatform::open_address(std::string_view address) {
 
 std::optional<std::string> WinPlatform::desktop_folder() { return winshell::known_folder_path(FOLDERID_Desktop); }
 
-std::optional<std::string> WinPlatform::program_path() { return winshell::program_path(); }
+std::optional<std::string> WinPlatform::program_path() { return base::program_path(); }
 
 ShortcutOutcome WinPlatform::create_shortcut(const std::string& path, const std::string& target,
                                              const std::string& arguments, const std::string& description) {

@@ -2,38 +2,13 @@
 
 #include <cstddef>
 
+#include "base/program_path.h"
 #include "base/utf.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <filesystem>
-#include <system_error>
-#endif
 
 namespace base {
 namespace {
 
 bool is_blank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-// CommandLineToArgvW answers an empty command line with the running program's path.
-std::string current_program_path() {
-#ifdef _WIN32
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return narrow(path);
-    }
-    path.resize(path.size() * 2);  // truncated: a long path
-  }
-#else
-  std::error_code error;
-  return std::filesystem::read_symlink("/proc/self/exe", error).string();
-#endif
-}
 
 }  // namespace
 
@@ -52,7 +27,8 @@ std::string current_program_path() {
 std::vector<std::string> split_command_line(std::u16string_view command_line) {
   // The Win32 string ends at its first NUL.
   command_line = command_line.substr(0, command_line.find(u'\0'));
-  if (command_line.empty()) return {current_program_path()};
+  // CommandLineToArgvW answers an empty command line with the running program's path.
+  if (command_line.empty()) return {program_path().value_or(std::string())};
 
   std::vector<std::string> args;
   const std::size_t n = command_line.size();

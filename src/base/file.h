@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "base/system_error.h"  // the texts of the failures below
 
 namespace base {
 
@@ -51,10 +52,5 @@ Result<std::string> environment_variable(const char* name);
 std::string temp_folder();
 
 std::uint32_t process_id();
-
-// The system's text for the last failure of a file call.
-std::string last_error_text();
-// The system's text for an error code: errno on POSIX, a Win32 error code on Windows.
-std::string system_error_text(std::uint32_t code);
 
 }  // namespace base

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <system_error>
 #include <utility>
 
 #include "base/file.h"
@@ -166,12 +165,5 @@ std::string temp_folder() {
 }
 
 std::uint32_t process_id() { return static_cast<std::uint32_t>(::getpid()); }
-
-std::string last_error_text() { return system_error_text(static_cast<std::uint32_t>(errno)); }
-
-std::string system_error_text(std::uint32_t code) {
-  // generic_category() words errno values like strerror, and is thread-safe.
-  return std::generic_category().message(static_cast<int>(code));
-}
 
 }  // namespace base

@@ -1,8 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
-#include <memory>
 #include <utility>
 
 #include "base/file.h"
@@ -12,10 +10,6 @@
 
 namespace base {
 namespace {
-
-struct LocalFreeDeleter {
-  void operator()(void* p) const { LocalFree(p); }
-};
 
 Unexpected<ReadError> read_failure(DWORD err) {
   // The file or one of its folders does not exist (or the drive, share or server).
@@ -190,20 +184,5 @@ std::string temp_folder() {
 }
 
 std::uint32_t process_id() { return GetCurrentProcessId(); }
-
-std::string last_error_text() { return system_error_text(GetLastError()); }
-
-std::string system_error_text(std::uint32_t code) {
-  wchar_t* raw = nullptr;
-  const DWORD n =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
-  std::unique_ptr<wchar_t, LocalFreeDeleter> owner(raw);
-  if (n == 0 || raw == nullptr) return "Error " + std::to_string(code);
-  std::wstring_view text(raw, n);
-  // The system's texts end with a line break.
-  while (!text.empty() && std::iswspace(text.back())) text.remove_suffix(1);
-  return narrow(text);
-}
 
 }  // namespace base

@@ -2,9 +2,12 @@
 // One owner type per kind of Win32 resource; nothing is released by hand.
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <objbase.h>
 #include <ole2.h>
+#include <propidl.h>
 
+#include <cstddef>
 #include <utility>
 
 namespace base {
@@ -64,11 +67,155 @@ struct MenuTraits {
   static void close(Type menu) { DestroyMenu(menu); }
 };
 
+struct IconTraits {
+  using Type = HICON;
+  static Type invalid() { return nullptr; }
+  static void close(Type icon) { DestroyIcon(icon); }
+};
+
+// A device context of CreateCompatibleDC (not one of GetDC, which is released).
+struct MemoryDcTraits {
+  using Type = HDC;
+  static Type invalid() { return nullptr; }
+  static void close(Type dc) { DeleteDC(dc); }
+};
+
+// Memory the system allocated for the caller with LocalAlloc (FormatMessageW).
+struct LocalMemoryTraits {
+  using Type = HLOCAL;
+  static Type invalid() { return nullptr; }
+  static void close(Type memory) { LocalFree(memory); }
+};
+
+struct BcryptAlgorithmTraits {
+  using Type = BCRYPT_ALG_HANDLE;
+  static Type invalid() { return nullptr; }
+  static void close(Type algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
+};
+struct BcryptHashTraits {
+  using Type = BCRYPT_HASH_HANDLE;
+  static Type invalid() { return nullptr; }
+  static void close(Type hash) { BCryptDestroyHash(hash); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
 using UniqueMenu = UniqueResource<MenuTraits>;
+using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
+using UniqueBcryptAlgorithm = UniqueResource<BcryptAlgorithmTraits>;
+using UniqueBcryptHash = UniqueResource<BcryptHashTraits>;
+
+// Memory a COM or shell call allocated for the caller (a PWSTR of
+// SHGetKnownFolderPath, an item id list), freed with CoTaskMemFree.
+template <class T>
+class CoTaskMem {
+ public:
+  CoTaskMem() = default;
+  CoTaskMem(const CoTaskMem&) = delete;
+  CoTaskMem& operator=(const CoTaskMem&) = delete;
+  ~CoTaskMem() { CoTaskMemFree(value_); }
+
+  T* get() const { return value_; }
+  explicit operator bool() const { return value_ != nullptr; }
+  // For the call's out parameter; frees what was held before.
+  T** put() {
+    CoTaskMemFree(std::exchange(value_, nullptr));
+    return &value_;
+  }
+
+ private:
+  T* value_ = nullptr;
+};
+
+// A PROPVARIANT, cleared (with whatever it holds) when it goes.
+class PropVariant {
+ public:
+  PropVariant() { PropVariantInit(&value_); }
+  PropVariant(const PropVariant&) = delete;
+  PropVariant& operator=(const PropVariant&) = delete;
+  ~PropVariant() { PropVariantClear(&value_); }
+
+  const PROPVARIANT& get() const { return value_; }
+  // For the call's out parameter; clears what was held before.
+  PROPVARIANT* put() {
+    PropVariantClear(&value_);
+    return &value_;
+  }
+
+ private:
+  PROPVARIANT value_;
+};
+
+// A storage medium that IDataObject::GetData filled; ReleaseStgMedium frees
+// its memory (or leaves it to the data object when pUnkForRelease says so).
+class StgMedium {
+ public:
+  StgMedium() = default;
+  explicit StgMedium(const STGMEDIUM& filled) : medium_(filled) {}
+  StgMedium(const StgMedium&) = delete;
+  StgMedium& operator=(const StgMedium&) = delete;
+  StgMedium(StgMedium&& other) noexcept : medium_(std::exchange(other.medium_, STGMEDIUM{})) {}
+  StgMedium& operator=(StgMedium&& other) noexcept {
+    if (this != &other) {
+      reset();
+      medium_ = std::exchange(other.medium_, STGMEDIUM{});
+    }
+    return *this;
+  }
+  ~StgMedium() { reset(); }
+
+  // The memory block of a TYMED_HGLOBAL medium; null for any other kind.
+  HGLOBAL global() const { return medium_.tymed == TYMED_HGLOBAL ? medium_.hGlobal : nullptr; }
+
+ private:
+  void reset() {
+    if (medium_.tymed != TYMED_NULL) ReleaseStgMedium(&medium_);
+    medium_ = STGMEDIUM{};
+  }
+
+  STGMEDIUM medium_{};
+};
+
+// GlobalLock / GlobalUnlock of a memory block for as long as it is read.
+class GlobalMemoryLock {
+ public:
+  explicit GlobalMemoryLock(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
+  GlobalMemoryLock(const GlobalMemoryLock&) = delete;
+  GlobalMemoryLock& operator=(const GlobalMemoryLock&) = delete;
+  ~GlobalMemoryLock() {
+    if (data_ != nullptr) GlobalUnlock(memory_);
+  }
+
+  // Null when the block could not be locked (GetLastError says why).
+  const void* data() const { return data_; }
+  std::size_t size() const { return GlobalSize(memory_); }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
+// OpenClipboard / CloseClipboard: the clipboard is the whole desktop's, so it
+// is held no longer than one read.
+class ClipboardScope {
+ public:
+  explicit ClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  ClipboardScope(const ClipboardScope&) = delete;
+  ClipboardScope& operator=(const ClipboardScope&) = delete;
+  ~ClipboardScope() {
+    if (open_) CloseClipboard();
+  }
+
+  // False when another program holds the clipboard (GetLastError says why).
+  bool is_open() const { return open_; }
+
+ private:
+  bool open_;
+};
 
 // CoInitializeEx / CoUninitialize for one thread.
 class ComScope {

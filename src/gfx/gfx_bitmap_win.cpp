@@ -11,20 +11,6 @@ namespace {
 
 constexpr LONG kMaxIconSide = 512;
 
-struct IconTraits {
-  using Type = HICON;
-  static Type invalid() { return nullptr; }
-  static void close(Type h) { DestroyIcon(h); }
-};
-using UniqueIcon = base::UniqueResource<IconTraits>;
-
-struct MemoryDcTraits {
-  using Type = HDC;
-  static Type invalid() { return nullptr; }
-  static void close(Type h) { DeleteDC(h); }
-};
-using UniqueMemoryDc = base::UniqueResource<MemoryDcTraits>;
-
 // The bitmap as w × h top-down 32-bit pixels (B, G, R, A bytes); false when
 // fewer than h scan lines come back.
 bool read_pixels(HDC dc, HBITMAP bitmap, LONG width, LONG height, std::vector<std::uint8_t>& out) {
@@ -42,8 +28,7 @@ bool read_pixels(HDC dc, HBITMAP bitmap, LONG width, LONG height, std::vector<st
 
 }  // namespace
 
-ComPtr<ID2D1Bitmap> Gfx::bitmap_from_icon(HICON icon_handle) {
-  const UniqueIcon icon(icon_handle);
+ComPtr<ID2D1Bitmap> Gfx::bitmap_from_icon(base::UniqueIcon icon) {
   if (!icon) return nullptr;
   ICONINFO info{};
   if (!GetIconInfo(icon.get(), &info)) return nullptr;
@@ -57,7 +42,7 @@ ComPtr<ID2D1Bitmap> Gfx::bitmap_from_icon(HICON icon_handle) {
   const LONG height = header.bmHeight < 0 ? -header.bmHeight : header.bmHeight;
   if (width < 1 || height < 1 || width > kMaxIconSide || height > kMaxIconSide) return nullptr;
 
-  const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  const base::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return nullptr;
   std::vector<std::uint8_t> pixels;
   if (!read_pixels(dc.get(), static_cast<HBITMAP>(color.get()), width, height, pixels)) return nullptr;

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/handle_win.h"
 #include "base/result.h"
 #include "gfx/geometry.h"
 #include "gfx/palette.h"
@@ -121,9 +122,8 @@ class Gfx final : public TextMeasure {
   void draw_layout(IDWriteTextLayout* layout, PointF origin, Color color);
 
   // A shell icon as a premultiplied device bitmap; null when the icon is
-  // unreadable, larger than 512 pixels or the bitmap cannot be made. Always
-  // destroys `icon`.
-  ComPtr<ID2D1Bitmap> bitmap_from_icon(HICON icon);
+  // unreadable, larger than 512 pixels or the bitmap cannot be made.
+  ComPtr<ID2D1Bitmap> bitmap_from_icon(base::UniqueIcon icon);
   // The whole bitmap stretched into `rect`, opacity 1, linear interpolation.
   void draw_bitmap(ID2D1Bitmap* bitmap, RectF rect);
 

@@ -20,9 +20,6 @@ using base::FileType;
 // SHGetKnownFolderPath; none when the folder has no path.
 std::optional<std::string> known_folder_path(REFKNOWNFOLDERID folder);
 
-// The running program's full path.
-std::optional<std::string> program_path();
-
 // Several existing files; shortcuts come back as the .lnk files themselves.
 // Empty when cancelled or failed. `start_folder` opens the dialog there.
 std::vector<std::string> open_files_dialog(HWND owner, std::string_view title, const std::vector<FileType>& types,

@@ -1,38 +1,39 @@
 #include "winshell/drop_target_win.h"
 
 #include <shellapi.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <cwchar>
 
+#include "base/handle_win.h"
 #include "base/unicode.h"
 #include "base/utf.h"
+#include "winshell/failure_win.h"
 
 namespace winshell {
 namespace {
 
-CLIPFORMAT url_format() { return static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"UniformResourceLocatorW")); }
+using Microsoft::WRL::ComPtr;
+
+CLIPFORMAT url_format() {
+  const UINT format = RegisterClipboardFormatW(L"UniformResourceLocatorW");
+  if (format == 0) trace_last_error("RegisterClipboardFormatW");
+  return static_cast<CLIPFORMAT>(format);
+}
 
 FORMATETC format_of(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
-// GetData as a global memory block, released with the medium.
-class GlobalData {
- public:
-  GlobalData(IDataObject& data, CLIPFORMAT format) {
-    FORMATETC wanted = format_of(format);
-    ok_ = SUCCEEDED(data.GetData(&wanted, &medium_));
-  }
-  GlobalData(const GlobalData&) = delete;
-  GlobalData& operator=(const GlobalData&) = delete;
-  ~GlobalData() {
-    if (ok_) ReleaseStgMedium(&medium_);
-  }
-  HGLOBAL get() const { return ok_ && medium_.tymed == TYMED_HGLOBAL ? medium_.hGlobal : nullptr; }
-
- private:
-  STGMEDIUM medium_{};
-  bool ok_ = false;
-};
+// GetData in that format, as a medium that is released with its owner; an
+// empty one when the data object does not give it.
+base::StgMedium global_data(IDataObject& data, CLIPFORMAT format) {
+  FORMATETC wanted = format_of(format);
+  STGMEDIUM filled{};
+  const HRESULT got = data.GetData(&wanted, &filled);
+  // A data object without that format answers so; that is no failure.
+  if (got == DV_E_FORMATETC || got == DV_E_TYMED || failed("IDataObject::GetData", got)) return {};
+  return base::StgMedium(filled);
+}
 
 bool has_format(IDataObject& data, CLIPFORMAT format) {
   FORMATETC wanted = format_of(format);
@@ -116,12 +117,14 @@ std::vector<std::string> read_drop_paths(HDROP drop) {
 }
 
 std::string read_global_text(HGLOBAL memory) {
-  const auto* units = static_cast<const wchar_t*>(GlobalLock(memory));
-  if (!units) return {};
-  const std::size_t capacity = GlobalSize(memory) / sizeof(wchar_t);
-  std::string text = base::narrow(std::wstring_view(units, wcsnlen(units, capacity)));
-  GlobalUnlock(memory);
-  return text;
+  const base::GlobalMemoryLock lock(memory);
+  const auto* units = static_cast<const wchar_t*>(lock.data());
+  if (!units) {
+    trace_last_error("GlobalLock");
+    return {};
+  }
+  const std::size_t capacity = lock.size() / sizeof(wchar_t);
+  return base::narrow(std::wstring_view(units, wcsnlen(units, capacity)));
 }
 
 bool offers_droppable_data(IDataObject& data) {
@@ -131,13 +134,13 @@ bool offers_droppable_data(IDataObject& data) {
 detect::DropPayload read_data_object(IDataObject& data) {
   detect::DropPayload payload;
   {
-    GlobalData files(data, CF_HDROP);
-    if (HGLOBAL memory = files.get()) payload.paths = read_drop_paths(static_cast<HDROP>(memory));
+    const base::StgMedium files = global_data(data, CF_HDROP);
+    if (HGLOBAL memory = files.global()) payload.paths = read_drop_paths(static_cast<HDROP>(memory));
   }
   if (!payload.paths.empty()) return payload;
   for (const CLIPFORMAT format : {url_format(), static_cast<CLIPFORMAT>(CF_UNICODETEXT)}) {
-    GlobalData text(data, format);
-    if (HGLOBAL memory = text.get()) {
+    const base::StgMedium text = global_data(data, format);
+    if (HGLOBAL memory = text.global()) {
       payload.text = read_global_text(memory);
       if (!base::trim(payload.text).empty()) break;
     }
@@ -146,10 +149,11 @@ detect::DropPayload read_data_object(IDataObject& data) {
 }
 
 bool register_drop_target(HWND window, DropHandler& handler) {
-  auto* target = new DropTarget(window, handler);
-  const bool registered = SUCCEEDED(RegisterDragDrop(window, target));
-  target->Release();  // OLE holds its own reference while registered
-  return registered;
+  // The target is made with one reference, which this owner holds; OLE takes
+  // its own while the window is registered.
+  ComPtr<DropTarget> target;
+  target.Attach(new DropTarget(window, handler));
+  return !failed("RegisterDragDrop", RegisterDragDrop(window, target.Get()));
 }
 
 }  // namespace winshell

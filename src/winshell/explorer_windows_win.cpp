@@ -4,8 +4,11 @@
 #include <wrl/client.h>
 
 #include <optional>
+#include <type_traits>
 
+#include "base/handle_win.h"
 #include "base/utf.h"
+#include "winshell/failure_win.h"
 
 namespace winshell {
 namespace {
@@ -18,17 +21,32 @@ std::optional<std::string> folder_of(IDispatch& window) {
   ComPtr<IShellView> view;
   ComPtr<IFolderView> folder_view;
   ComPtr<IPersistFolder2> folder;
-  if (FAILED(window.QueryInterface(IID_PPV_ARGS(&services)))) return std::nullopt;
-  if (FAILED(services->QueryService(SID_STopLevelBrowser, IID_PPV_ARGS(&browser)))) return std::nullopt;
-  if (FAILED(browser->QueryActiveShellView(&view)) || !view) return std::nullopt;
-  if (FAILED(view->QueryInterface(IID_PPV_ARGS(&folder_view)))) return std::nullopt;
-  if (FAILED(folder_view->GetFolder(IID_PPV_ARGS(&folder))) || !folder) return std::nullopt;
-  PIDLIST_ABSOLUTE id_list = nullptr;
-  if (FAILED(folder->GetCurFolder(&id_list)) || !id_list) return std::nullopt;
+  if (failed("IDispatch::QueryInterface(IServiceProvider)", window.QueryInterface(IID_PPV_ARGS(&services)))) {
+    return std::nullopt;
+  }
+  if (failed("IServiceProvider::QueryService(STopLevelBrowser)",
+             services->QueryService(SID_STopLevelBrowser, IID_PPV_ARGS(&browser)))) {
+    return std::nullopt;
+  }
+  if (failed("IShellBrowser::QueryActiveShellView", browser->QueryActiveShellView(&view)) || !view) {
+    return std::nullopt;
+  }
+  if (failed("IShellView::QueryInterface(IFolderView)", view->QueryInterface(IID_PPV_ARGS(&folder_view)))) {
+    return std::nullopt;
+  }
+  if (failed("IFolderView::GetFolder", folder_view->GetFolder(IID_PPV_ARGS(&folder))) || !folder) {
+    return std::nullopt;
+  }
+  base::CoTaskMem<std::remove_pointer_t<PIDLIST_ABSOLUTE>> id_list;
+  if (failed("IPersistFolder2::GetCurFolder", folder->GetCurFolder(id_list.put())) || !id_list) {
+    return std::nullopt;
+  }
   wchar_t path[1040] = {};
-  const BOOL found = SHGetPathFromIDListEx(id_list, path, 1040, GPFIDL_DEFAULT);
-  CoTaskMemFree(id_list);
-  if (!found || path[0] == L'\0') return std::nullopt;
+  if (!SHGetPathFromIDListEx(id_list.get(), path, 1040, GPFIDL_DEFAULT)) {
+    trace_last_error("SHGetPathFromIDListEx");
+    return std::nullopt;
+  }
+  if (path[0] == L'\0') return std::nullopt;
   return base::narrow(path);
 }
 
@@ -37,14 +55,14 @@ std::optional<std::string> folder_of(IDispatch& window) {
 std::vector<std::string> explorer_folders(IShellWindows& windows) {
   std::vector<std::string> folders;
   long count = 0;
-  if (FAILED(windows.get_Count(&count))) return folders;
+  if (failed("IShellWindows::get_Count", windows.get_Count(&count))) return folders;
   for (long i = 0; i < count; ++i) {
     VARIANT index;
     VariantInit(&index);
     index.vt = VT_I4;
     index.lVal = i;
     ComPtr<IDispatch> window;
-    if (FAILED(windows.Item(index, &window)) || !window) continue;
+    if (failed("IShellWindows::Item", windows.Item(index, &window)) || !window) continue;
     if (auto folder = folder_of(*window.Get())) folders.push_back(std::move(*folder));
   }
   return folders;
@@ -52,7 +70,10 @@ std::vector<std::string> explorer_folders(IShellWindows& windows) {
 
 std::vector<std::string> explorer_folders() {
   ComPtr<IShellWindows> windows;
-  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&windows)))) return {};
+  if (failed("CoCreateInstance(ShellWindows)",
+             CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&windows)))) {
+    return {};
+  }
   return explorer_folders(*windows.Get());
 }
 

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 
+#include "base/handle_win.h"
+#include "base/program_path.h"
 #include "base/utf.h"
-#include "winshell/dialogs_win.h"
+#include "winshell/failure_win.h"
 #include "winshell/shell_link_win.h"
 
 namespace winshell {
@@ -21,54 +23,64 @@ ComPtr<IShellLinkW> task_link(const std::string& program, const JumpTask& task) 
   auto link = make_shell_link(program, "--open \"" + task.bundle_id + "\"", task.name);
   if (!link) return nullptr;
   ComPtr<IPropertyStore> properties;
-  if (FAILED(link.value()->QueryInterface(IID_PPV_ARGS(&properties)))) return nullptr;
-  PROPVARIANT title;
-  if (FAILED(InitPropVariantFromString(base::widen(task.name).c_str(), &title))) return nullptr;
-  const HRESULT set = properties->SetValue(PKEY_Title, title);
-  PropVariantClear(&title);
-  if (FAILED(set) || FAILED(properties->Commit())) return nullptr;
+  if (failed("IShellLinkW::QueryInterface(IPropertyStore)", link.value()->QueryInterface(IID_PPV_ARGS(&properties)))) {
+    return nullptr;
+  }
+  base::PropVariant title;
+  if (failed("InitPropVariantFromString", InitPropVariantFromString(base::widen(task.name).c_str(), title.put()))) {
+    return nullptr;
+  }
+  if (failed("IPropertyStore::SetValue", properties->SetValue(PKEY_Title, title.get()))) return nullptr;
+  if (failed("IPropertyStore::Commit", properties->Commit())) return nullptr;
   return link.value();
 }
 
 }  // namespace
 
 void refresh_jump_list(ICustomDestinationList& list, const std::string& program, const std::vector<JumpTask>& tasks) {
-  if (FAILED(list.SetAppID(kAppUserModelId))) return;
+  if (failed("ICustomDestinationList::SetAppID", list.SetAppID(kAppUserModelId))) return;
   if (tasks.empty()) {
-    list.DeleteList(kAppUserModelId);
+    failed("ICustomDestinationList::DeleteList", list.DeleteList(kAppUserModelId));
     return;
   }
   UINT slots = 0;
   ComPtr<IObjectArray> removed;
-  if (FAILED(list.BeginList(&slots, IID_PPV_ARGS(&removed)))) return;
+  if (failed("ICustomDestinationList::BeginList", list.BeginList(&slots, IID_PPV_ARGS(&removed)))) return;
   ComPtr<IObjectCollection> collection;
-  if (FAILED(CoCreateInstance(CLSID_EnumerableObjectCollection, nullptr, CLSCTX_INPROC_SERVER,
+  if (failed("CoCreateInstance(EnumerableObjectCollection)",
+             CoCreateInstance(CLSID_EnumerableObjectCollection, nullptr, CLSCTX_INPROC_SERVER,
                               IID_PPV_ARGS(&collection)))) {
     return;
   }
   const std::size_t count = std::min<std::size_t>(std::clamp<UINT>(slots, 5, 20), tasks.size());
   for (std::size_t i = 0; i < count; ++i) {
     ComPtr<IShellLinkW> link = task_link(program, tasks[i]);
-    if (!link || FAILED(collection->AddObject(link.Get()))) return;
+    if (!link || failed("IObjectCollection::AddObject", collection->AddObject(link.Get()))) return;
   }
   ComPtr<IObjectArray> array;
-  if (FAILED(collection.As(&array))) return;
-  if (FAILED(list.AddUserTasks(array.Get()))) return;
-  list.CommitList();
+  if (failed("IObjectCollection::QueryInterface(IObjectArray)", collection.As(&array))) return;
+  if (failed("ICustomDestinationList::AddUserTasks", list.AddUserTasks(array.Get()))) return;
+  failed("ICustomDestinationList::CommitList", list.CommitList());
 }
 
 void refresh_jump_list(const std::vector<JumpTask>& tasks) {
-  const std::optional<std::string> program = program_path();
+  const std::optional<std::string> program = base::program_path();
   if (!program) return;
   ComPtr<ICustomDestinationList> list;
-  if (FAILED(CoCreateInstance(CLSID_DestinationList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list)))) return;
+  if (failed("CoCreateInstance(DestinationList)",
+             CoCreateInstance(CLSID_DestinationList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list)))) {
+    return;
+  }
   refresh_jump_list(*list.Get(), *program, tasks);
 }
 
 void delete_jump_list() {
   ComPtr<ICustomDestinationList> list;
-  if (FAILED(CoCreateInstance(CLSID_DestinationList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list)))) return;
-  list->DeleteList(kAppUserModelId);
+  if (failed("CoCreateInstance(DestinationList)",
+             CoCreateInstance(CLSID_DestinationList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list)))) {
+    return;
+  }
+  failed("ICustomDestinationList::DeleteList", list->DeleteList(kAppUserModelId));
 }
 
 }  // namespace winshell

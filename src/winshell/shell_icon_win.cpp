@@ -7,10 +7,11 @@
 
 #include "base/utf.h"
 #include "base/win_path.h"
+#include "winshell/failure_win.h"
 
 namespace winshell {
 
-HICON shell_icon(std::string_view path, bool as_folder, bool by_type_only) {
+base::UniqueIcon shell_icon(std::string_view path, bool as_folder, bool by_type_only) {
   const std::wstring wide = base::widen(path);
   SHFILEINFOW info{};
   UINT flags = SHGFI_ICON | SHGFI_LARGEICON;
@@ -19,8 +20,11 @@ HICON shell_icon(std::string_view path, bool as_folder, bool by_type_only) {
     flags |= SHGFI_USEFILEATTRIBUTES;
     attributes = as_folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
   }
-  if (!SHGetFileInfoW(wide.c_str(), attributes, &info, sizeof(info), flags)) return nullptr;
-  return info.hIcon;
+  if (!SHGetFileInfoW(wide.c_str(), attributes, &info, sizeof(info), flags)) {
+    trace_last_error("SHGetFileInfoW");
+    return {};
+  }
+  return base::UniqueIcon(info.hIcon);
 }
 
 bool is_network_path(std::string_view path) {

@@ -5,13 +5,14 @@
 
 #include <string_view>
 
+#include "base/handle_win.h"
+
 namespace winshell {
 
-// The shell's large icon for `path`, or null. With `by_type_only` the target
+// The shell's large icon for `path`, or none. With `by_type_only` the target
 // is never touched (a network location may be slow or gone): the icon is the
 // one of a folder when `as_folder`, else of a file with that name's type.
-// The caller owns the icon (DestroyIcon).
-HICON shell_icon(std::string_view path, bool as_folder, bool by_type_only);
+base::UniqueIcon shell_icon(std::string_view path, bool as_folder, bool by_type_only);
 
 // A path on a network location: a UNC path ("\\server\share") or a drive
 // letter that maps to a remote drive.

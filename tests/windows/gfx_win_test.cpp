@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handle_win.h"
 #include "gfx/gfx_win.h"
 #include "gfx/icon_path.h"
 #include "gfx/icons.h"
@@ -503,7 +504,7 @@ TEST_F(GfxIconBitmap, AlphaIconIsPremultiplied) {
   HICON icon = make_icon({4, 4, [](int x, int) -> std::uint32_t { return x < 2 ? 0x80326496u : 0xFF0A141Eu; },
                           [](int, int) { return false; }});
   ASSERT_TRUE(icon);
-  ComPtr<ID2D1Bitmap> bitmap = gfx_->bitmap_from_icon(icon);
+  ComPtr<ID2D1Bitmap> bitmap = gfx_->bitmap_from_icon(base::UniqueIcon(icon));
   EXPECT_FALSE(icon_alive(icon));  // released by the conversion
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->GetPixelSize().width, 4u);
@@ -525,7 +526,7 @@ TEST_F(GfxIconBitmap, IconWithoutAlphaTakesItsMask) {
   HICON icon = make_icon({8, 8, [](int, int) -> std::uint32_t { return 0x00C86432u; },
                           [](int x, int) { return x >= 4; }});
   ASSERT_TRUE(icon);
-  ComPtr<ID2D1Bitmap> bitmap = gfx_->bitmap_from_icon(icon);
+  ComPtr<ID2D1Bitmap> bitmap = gfx_->bitmap_from_icon(base::UniqueIcon(icon));
   EXPECT_FALSE(icon_alive(icon));
   ASSERT_TRUE(bitmap);
   Pixels px;
@@ -543,22 +544,22 @@ TEST_F(GfxIconBitmap, SizeLimitIs512) {
   HICON big = make_icon({600, 600, [](int, int) -> std::uint32_t { return 0xFF000000u; },
                          [](int, int) { return false; }});
   ASSERT_TRUE(big);
-  EXPECT_FALSE(gfx_->bitmap_from_icon(big));
+  EXPECT_FALSE(gfx_->bitmap_from_icon(base::UniqueIcon(big)));
   EXPECT_FALSE(icon_alive(big));  // released even when refused
 
   HICON wide = make_icon({513, 16, [](int, int) -> std::uint32_t { return 0xFF000000u; },
                           [](int, int) { return false; }});
   ASSERT_TRUE(wide);
-  EXPECT_FALSE(gfx_->bitmap_from_icon(wide));
+  EXPECT_FALSE(gfx_->bitmap_from_icon(base::UniqueIcon(wide)));
 
   HICON largest = make_icon({512, 512, [](int, int) -> std::uint32_t { return 0xFF102030u; },
                              [](int, int) { return false; }});
   ASSERT_TRUE(largest);
-  ComPtr<ID2D1Bitmap> bitmap = gfx_->bitmap_from_icon(largest);
+  ComPtr<ID2D1Bitmap> bitmap = gfx_->bitmap_from_icon(base::UniqueIcon(largest));
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->GetPixelSize().width, 512u);
 
-  EXPECT_FALSE(gfx_->bitmap_from_icon(nullptr));
+  EXPECT_FALSE(gfx_->bitmap_from_icon(base::UniqueIcon()));
 }
 
 }  // namespace

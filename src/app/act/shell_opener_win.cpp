@@ -5,6 +5,7 @@
 
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 #include "base/win_path.h"
 
@@ -13,25 +14,6 @@
 #endif
 
 namespace app {
-namespace {
-
-std::string system_message(HRESULT hr) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-  if (text.empty()) {
-    wchar_t code[32];
-    swprintf(code, 32, L"0x%08lX", static_cast<unsigned long>(hr));
-    text = code;
-  }
-  return base::narrow(text);
-}
-
-}  // namespace
 
 base::Status start_item_with_shell(const bundle::Item& item) {
   const std::wstring file = base::widen(item.target);
@@ -53,7 +35,7 @@ base::Status start_item_with_shell(const bundle::Item& item) {
     if (!directory.empty()) info.lpDirectory = directory.c_str();
   }
   if (ShellExecuteExW(&info)) return {};
-  return base::fail(system_message(HRESULT_FROM_WIN32(GetLastError())));
+  return base::fail(base::system_error_text(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError()))));
 }
 
 void open_with_default_verb(const std::string& path) {

@@ -12,17 +12,6 @@
 namespace app {
 namespace {
 
-struct AlgorithmTraits {
-  using Type = BCRYPT_ALG_HANDLE;
-  static Type invalid() { return nullptr; }
-  static void close(Type algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-struct HashTraits {
-  using Type = BCRYPT_HASH_HANDLE;
-  static Type invalid() { return nullptr; }
-  static void close(Type hash) { BCryptDestroyHash(hash); }
-};
-
 base::Unexpected<base::Error> bcrypt_failure(const char* step, NTSTATUS status) {
   char text[96];
   std::snprintf(text, sizeof text, "%s failed with NTSTATUS 0x%08lX", step, static_cast<unsigned long>(status));
@@ -35,12 +24,12 @@ base::Result<std::string> sha256_hex(std::string_view bytes) {
   BCRYPT_ALG_HANDLE opened = nullptr;
   NTSTATUS status = BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
   if (!BCRYPT_SUCCESS(status)) return bcrypt_failure("BCryptOpenAlgorithmProvider", status);
-  const base::UniqueResource<AlgorithmTraits> algorithm(opened);
+  const base::UniqueBcryptAlgorithm algorithm(opened);
 
   BCRYPT_HASH_HANDLE created = nullptr;
   status = BCryptCreateHash(algorithm.get(), &created, nullptr, 0, nullptr, 0, 0);
   if (!BCRYPT_SUCCESS(status)) return bcrypt_failure("BCryptCreateHash", status);
-  const base::UniqueResource<HashTraits> hash(created);
+  const base::UniqueBcryptHash hash(created);
 
   // BCryptHashData takes a ULONG count: larger inputs go in parts.
   constexpr std::size_t kPart = std::numeric_limits<ULONG>::max();

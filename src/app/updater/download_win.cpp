@@ -6,6 +6,7 @@
 #include "base/cmdline.h"
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/process_win.h"
 #include "base/utf.h"
 #include "base/win_path.h"
 
@@ -25,21 +26,12 @@ base::Status download_with_curl(const std::string& url, const std::string& path)
   const std::string program = system_curl_path();
   std::vector<std::string> line = {program};
   for (std::string& argument : curl_arguments(url, path)) line.push_back(std::move(argument));
-  const std::wstring wide_program = base::widen(program);
-  std::wstring command_line = base::widen(base::join_command_line(line));
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
   // No handles are inherited and no console is made: curl's output is not used.
-  if (!CreateProcessW(wide_program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process)) {
-    return base::fail(base::last_error_text());
-  }
-  const base::UniqueHandle thread(process.hThread);
-  const base::UniqueHandle child(process.hProcess);
+  base::Result<base::UniqueHandle> child =
+      base::start_process(program, base::join_command_line(line), CREATE_NO_WINDOW);
+  if (!child) return base::fail(child.error().text);
   DWORD exit_code = 0;
-  if (WaitForSingleObject(child.get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(child.get(), &exit_code)) {
+  if (WaitForSingleObject(child->get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(child->get(), &exit_code)) {
     return base::fail(base::last_error_text());
   }
   if (exit_code != 0) return base::fail(download_failed_text());

@@ -10,6 +10,7 @@
 #include "base/cmdline.h"
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/process_win.h"
 #include "base/utf.h"
 
 namespace app {
@@ -82,18 +83,7 @@ InstallResult fetch_installer(const Downloader& download, const std::string& wor
 bool start_installer_process(const VerifiedInstaller& installer) {
   std::vector<std::string> line = {installer.path};
   for (const char* argument : kInstallerArguments) line.emplace_back(argument);
-  const std::wstring program = base::widen(installer.path);
-  std::wstring command_line = base::widen(base::join_command_line(line));
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
+  return base::start_process(installer.path, base::join_command_line(line)).ok();
 }
 
 }  // namespace app
