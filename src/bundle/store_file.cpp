@@ -1,6 +1,7 @@
 #include "bundle/store_file.h"
 
 #include <unordered_set>
+#include <utility>
 
 #include "base/file.h"
 #include "base/unicode.h"
@@ -179,9 +180,14 @@ std::string serialize_store(const Store& store) {
   return out;
 }
 
+std::optional<std::string> store_path_override() {
+  auto path = base::environment_variable("TOLVIK_STORE");
+  if (!path || path->empty()) return std::nullopt;
+  return std::move(*path);
+}
+
 std::string store_path() {
-  // An empty variable names no file; it counts as not set.
-  if (auto path = base::environment_variable("TOLVIK_STORE"); path && !path->empty()) return *path;
+  if (auto path = store_path_override()) return std::move(*path);
   std::string folder;
   if (auto app_data = base::environment_variable("APPDATA"); app_data && !app_data->empty()) {
     folder = *app_data;
