@@ -93,7 +93,11 @@ constexpr float kRemoveButtonSize = 32;
 constexpr float kRemoveRightInset = 10;
 constexpr float kItemPartGap = 8;  // between the text, the pill and the remove button
 constexpr float kPillHeight = 24;
-constexpr float kPillPadding = 34;  // icon and margins around "Not found"
+constexpr float kPillIconLeft = 8;
+constexpr float kPillIconSize = 14;
+constexpr float kPillIconTextGap = 4;
+constexpr float kPillTextRight = 8;
+constexpr float kPillTextLeft = kPillIconLeft + kPillIconSize + kPillIconTextGap;
 constexpr float kItemTextLeft = 66;
 constexpr float kItemTextMinWidthPx = 10;  // in pixels, at any scale
 constexpr float kItemFirstLineTop = 7;
@@ -379,7 +383,7 @@ ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
   view.top = px(kTopStripHeight * scale);
   view.item_pitch = px(kItemRowHeight * scale) + px(kItemRowGap * scale);
   view.missing_pill_width =
-      label_width(measure, view_text::not_found(), TextFormat::caption) + kPillPadding * scale;
+      label_width(measure, view_text::not_found(), TextFormat::caption) + (kPillTextLeft + kPillTextRight) * scale;
 
   layout_sidebar(view, state, measure);
   if (state.store.bundles.empty()) {
@@ -431,9 +435,16 @@ ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
   float text_right = parts.remove.x - kItemPartGap * scale;
   if (missing) {
     const float pill_width = layout.missing_pill_width;
-    parts.pill = RectF{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - kPillHeight * scale) / 2,
-                       pill_width, kPillHeight * scale};
-    text_right = parts.pill->x - kItemPartGap * scale;
+    const RectF box{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - kPillHeight * scale) / 2,
+                    pill_width, kPillHeight * scale};
+    parts.pill = NotFoundPill{
+        box,
+        box.h / 2,
+        {box.x + kPillIconLeft * scale, box.y, kPillIconSize * scale, box.h},
+        kPillIconSize * scale,
+        {box.x + kPillTextLeft * scale, box.y, box.w - kPillTextLeft * scale, box.h},
+    };
+    text_right = box.x - kItemPartGap * scale;
   }
   const float text_x = row.x + kItemTextLeft * scale;
   const float text_width = std::max(kItemTextMinWidthPx, text_right - text_x);

@@ -51,13 +51,22 @@ struct ItemRow {
   bool dragged = false;  // follows the pointer; drawn after all others
 };
 
+// The red "Not found" pill of an item whose target is missing.
+struct NotFoundPill {
+  gfx::RectF box;
+  float radius = 0;
+  gfx::RectF icon;  // the warning sign's box, its height the pill's
+  float icon_size = 0;
+  gfx::RectF text;
+};
+
 // The parts inside an item row.
 struct ItemRowParts {
   gfx::RectF grip;    // the drag handle's box
   gfx::RectF tile;    // the icon tile
   gfx::RectF bitmap;  // where a shell icon is drawn, centred in the tile
   gfx::RectF remove;
-  std::optional<gfx::RectF> pill;  // "Not found", when the target is missing
+  std::optional<NotFoundPill> pill;  // when the target is missing
   gfx::RectF first_line;           // the item's name
   gfx::RectF second_line;          // its target (and arguments)
 };

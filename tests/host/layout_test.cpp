@@ -402,8 +402,13 @@ TEST_F(ViewLayoutTest, ItemRowPartsLeaveRoomForTheMissingPill) {
   const app::ItemRowParts missing = app::item_row_parts(v, row, true);
   const float pill = FakeMeasure::width(app::view_text::not_found()) + 34;
   ASSERT_TRUE(missing.pill);
-  expect_rect(*missing.pill, 930 - 8 - pill, 212, pill, 24);
-  EXPECT_FLOAT_EQ(missing.first_line.right(), missing.pill->x - 8);
+  const float left = 930 - 8 - pill;
+  expect_rect(missing.pill->box, left, 212, pill, 24);
+  EXPECT_FLOAT_EQ(missing.pill->radius, 12);
+  expect_rect(missing.pill->icon, left + 8, 212, 14, 24);
+  EXPECT_FLOAT_EQ(missing.pill->icon_size, 14);
+  expect_rect(missing.pill->text, left + 26, 212, pill - 26, 24);
+  EXPECT_FLOAT_EQ(missing.first_line.right(), left - 8);
 }
 
 TEST_F(ViewLayoutTest, TextColumnIsAtLeastTenWide) {

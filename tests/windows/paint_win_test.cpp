@@ -157,7 +157,7 @@ TEST_F(PaintView, WebAddressesGetNoShellIconAndMissingTargetsAPill) {
   // The pill: #DC2626 at 0.12 over the white row, sampled at its left end.
   const app::ItemRowParts parts = app::item_row_parts(v, v.content->rows.at(1).rect, true);
   ASSERT_TRUE(parts.pill);
-  EXPECT_TRUE(colour_at(px, parts.pill->x + 3, parts.pill->y + 12, 0xFBE5E5, 4));
+  EXPECT_TRUE(colour_at(px, parts.pill->box.x + 3, parts.pill->box.y + 12, 0xFBE5E5, 4));
 }
 
 TEST_F(PaintView, HeaderCoversRowsScrolledUpAndTheScrollIsClamped) {
