@@ -442,6 +442,12 @@ auto read_root(std::string_view text, Slot root, Take take) -> decltype(take(std
 
 }  // namespace
 
+std::string_view without_byte_order_marks(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  while (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return text;
+}
+
 base::Result<Store> read_store(std::string_view text) {
   return read_root(text, Slot::store, [](Reader& reader) -> base::Result<Store> { return std::move(reader.store()); });
 }
