@@ -102,7 +102,7 @@ class Platform {
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;
 
-  // Background work: each result comes back through its slot and a message.
+  // Background work: each result comes back through its mailbox and a message.
   virtual void start_target_check(std::vector<std::string> targets) = 0;
   virtual base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) = 0;
 
@@ -148,7 +148,7 @@ class Platform {
   // Brings the window to the front (after a drop from another program).
   virtual void bring_to_front() = 0;
 
-  // The updater. Each worker answers through its slot and a message.
+  // The updater. Each worker answers through its mailbox and a message.
   virtual base::Status start_update_check(bool requested_by_user) = 0;
   // The offer's Yes/No question, an information box owned by the window (a
   // modal loop, like the dialogs): true for Yes; false when the window went

@@ -263,10 +263,10 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
       return 0;
     }
     case kMsgOpenFinished:
-      if (auto outcome = open_result_slot().take()) finish_open(state, *outcome);
+      if (auto outcome = open_results().take()) finish_open(state, *outcome);
       return 0;
     case kMsgTargetsChecked:
-      if (auto checked = target_check_slot().take()) apply_target_check(state, *checked);
+      if (auto checked = target_checks().take()) apply_target_check(state, *checked);
       return 0;
     case kMsgEditorFinished:
       if (state.edit && reinterpret_cast<HWND>(lparam) == main.inline_field) end_edit(state, wparam == 1);
@@ -275,10 +275,10 @@ LRESULT handle(MainWindow& main, HWND window, UINT message, WPARAM wparam, LPARA
       if (wparam <= 3) on_search_key(state, static_cast<SearchKey>(wparam));
       return 0;
     case kMsgUpdateChecked:
-      if (auto checked = update_check_slot().take()) on_update_checked(state, std::move(*checked));
+      if (auto checked = update_checks().take()) on_update_checked(state, std::move(*checked));
       return 0;
     case kMsgDownloadFinished:
-      if (auto fetched = install_result_slot().take()) on_installer_ready(state, std::move(*fetched));
+      if (auto fetched = install_results().take()) on_installer_ready(state, std::move(*fetched));
       return 0;
     default:
       return 0;
