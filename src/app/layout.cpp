@@ -8,9 +8,9 @@
 
 #include "app/app_state.h"
 #include "app/selection.h"
-#include "app/view_scale.h"
 #include "app/view_text.h"
 #include "gfx/text_measure.h"
+#include "gfx/view_scale.h"
 
 namespace app {
 namespace {
@@ -229,9 +229,9 @@ void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
                    px((top_strip - settings_size) / 2), settings_size, settings_size};
 }
 
-// The item rows on screen; while an item is dragged, each sits in its slot,
-// the free slot stays empty for the placeholder and the dragged row follows
-// the pointer.
+// The item rows on screen; while an item is dragged, the others close its gap
+// and leave the place where it would drop empty for the placeholder, and the
+// dragged row follows the pointer.
 void layout_item_rows(ViewLayout& view, ContentLayout& content, const AppState& state) {
   const float scale = view.scale;
   const float row_height = px(kItemRowHeight * scale);
@@ -250,19 +250,19 @@ void layout_item_rows(ViewLayout& view, ContentLayout& content, const AppState& 
   const bool dragging = state.item_drag && state.item_drag->index < item_count;
   if (!dragging) {
     for_rows_between(first_top, view.item_pitch, row_height, item_count, visible_top, view.height,
-                     [&](std::size_t slot, float top) { content.rows.push_back(row_at(slot, top)); });
+                     [&](std::size_t place, float top) { content.rows.push_back(row_at(place, top)); });
     return;
   }
   const std::size_t dragged_item = state.item_drag->index;
-  const std::size_t free_slot = item_drag_slot(view, state.item_drag->pointer_y, state.item_drag->grab_offset);
+  const std::size_t drop_index = item_drop_index(view, state.item_drag->pointer_y, state.item_drag->grab_offset);
   for_rows_between(first_top, view.item_pitch, row_height, item_count, visible_top, view.height,
-                   [&](std::size_t slot, float top) {
-                     if (slot == free_slot) {
+                   [&](std::size_t place, float top) {
+                     if (place == drop_index) {
                        content.placeholder = RectF{view.content_left, top, view.content_width, row_height};
                        return;
                      }
-                     // Invert slot_while_dragging: which item lands in this slot.
-                     const std::size_t closed = slot < free_slot ? slot : slot - 1;
+                     // Invert place_while_dragging: which item is shown at this place.
+                     const std::size_t closed = place < drop_index ? place : place - 1;
                      content.rows.push_back(row_at(closed >= dragged_item ? closed + 1 : closed, top));
                    });
   ItemRow dragged = row_at(dragged_item, state.item_drag->pointer_y - state.item_drag->grab_offset);
@@ -366,7 +366,7 @@ void layout_welcome(ViewLayout& view, gfx::TextMeasure* measure) {
 
 ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
   ViewLayout view;
-  const float scale = view_scale(state.dpi);
+  const float scale = gfx::view_scale(state.dpi);
   view.scale = scale;
   view.width = std::max(0.0f, state.client_width);
   view.height = std::max(0.0f, state.client_height);
@@ -453,19 +453,19 @@ ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
   return parts;
 }
 
-std::size_t item_drag_slot(const ViewLayout& layout, float pointer_y, float grab_offset) {
+std::size_t item_drop_index(const ViewLayout& layout, float pointer_y, float grab_offset) {
   if (!layout.content || layout.content->item_count == 0 || !(layout.item_pitch > 0)) return 0;
   const std::size_t last = layout.content->item_count - 1;
-  const float slot =
+  const float index =
       px((pointer_y - grab_offset + layout.content_scroll - layout.content->list_top) / layout.item_pitch);
-  if (!(slot > 0)) return 0;  // above the first row, or not a number
-  if (slot >= static_cast<float>(last)) return last;
-  return static_cast<std::size_t>(slot);
+  if (!(index > 0)) return 0;  // above the first row, or not a number
+  if (index >= static_cast<float>(last)) return last;
+  return static_cast<std::size_t>(index);
 }
 
-std::size_t slot_while_dragging(std::size_t position, std::size_t dragged, std::size_t slot) {
+std::size_t place_while_dragging(std::size_t position, std::size_t dragged, std::size_t drop_index) {
   const std::size_t closed = position > dragged ? position - 1 : position;
-  return closed >= slot ? closed + 1 : closed;
+  return closed >= drop_index ? closed + 1 : closed;
 }
 
 std::optional<RectF> edit_field_rect(const ViewLayout& layout, const AppState& state) {

@@ -26,10 +26,10 @@
 #include "app/state_slot_win.h"
 #include "app/targets.h"
 #include "app/updater/update_check.h"
-#include "app/view_scale.h"
 #include "app/workers_win.h"
 #include "base/failure_trace.h"
 #include "base/utf.h"
+#include "gfx/view_scale.h"
 #include "lang/lang.h"
 #include "winshell/clipboard_win.h"
 #include "winshell/drop_target_win.h"
@@ -341,7 +341,7 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_ERASEBKGND:
       return 1;
     case WM_GETMINMAXINFO: {
-      const float s = view_scale(gfx::window_dpi(GetDpiForWindow(window)));
+      const float s = gfx::view_scale(gfx::window_dpi(GetDpiForWindow(window)));
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
       info->ptMinTrackSize.x = saturate(820.0f * s);
       info->ptMinTrackSize.y = saturate(480.0f * s);
