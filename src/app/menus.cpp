@@ -75,10 +75,12 @@ std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
   languages.submenu.push_back(MenuEntry::line());
   int id = id_of(first_language);
   for (const lang::Language& row : lang::languages()) {
-    languages.submenu.push_back(MenuEntry::command(id++, std::string(row.name), true, language && *language == row.code));
+    const bool stored = language && *language == row.code;
+    languages.submenu.push_back(MenuEntry::command(id++, std::string(row.name), true, stored));
   }
   return {
-      MenuEntry::command(import_bundle, std::string(lang::text("묶음 가져오기… (.tolvik)", "Import a bundle… (.tolvik)"))),
+      MenuEntry::command(import_bundle,
+                         std::string(lang::text("묶음 가져오기… (.tolvik)", "Import a bundle… (.tolvik)"))),
       std::move(languages),
       MenuEntry::line(),
       MenuEntry::command(auto_update, std::string(lang::text("자동 업데이트", "Automatic updates")), true,
