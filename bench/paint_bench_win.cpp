@@ -66,7 +66,6 @@ class BenchPlatform final : public app::Platform {
   void focus_window() override {}
   void focus_search_box() override {}
   int show_menu(float, float, const std::vector<app::MenuEntry>&) override { return 0; }
-  int show_settings_menu(float, float, const app::SettingsMenu&) override { return 0; }
   void show_information(std::string_view, std::string_view) override {}
   bool ask_yes_no(std::string_view) override { return false; }
   std::optional<std::string> read_setting_text(std::string_view) override { return std::nullopt; }

@@ -55,13 +55,13 @@ struct Sample {
 
 const Sample& sample(std::int64_t bundles) {
   static std::map<std::int64_t, std::unique_ptr<Sample>> made;
-  std::unique_ptr<Sample>& slot = made[bundles];
-  if (!slot) {
-    slot = std::make_unique<Sample>();
-    slot->store = make_store(bundles);
-    slot->text = bundle::serialize_store(slot->store);
+  std::unique_ptr<Sample>& held = made[bundles];
+  if (!held) {
+    held = std::make_unique<Sample>();
+    held->store = make_store(bundles);
+    held->text = bundle::serialize_store(held->store);
   }
-  return *slot;
+  return *held;
 }
 
 void count_bytes(benchmark::State& state, const std::string& text) {

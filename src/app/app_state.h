@@ -46,7 +46,7 @@ struct AppState {
   // Pointer state of the view.
   Region hover;
   struct Press {
-    Region region{RegionKind::none, 0};
+    std::optional<Region> region;  // none while no press is held, or once it is spent
     float x = 0, y = 0;
   } pressed;
   struct ItemDrag {

@@ -8,9 +8,9 @@
 
 #include "app/app_state.h"
 #include "app/selection.h"
-#include "app/view_scale.h"
 #include "app/view_text.h"
 #include "gfx/text_measure.h"
+#include "gfx/view_scale.h"
 
 namespace app {
 namespace {
@@ -93,7 +93,11 @@ constexpr float kRemoveButtonSize = 32;
 constexpr float kRemoveRightInset = 10;
 constexpr float kItemPartGap = 8;  // between the text, the pill and the remove button
 constexpr float kPillHeight = 24;
-constexpr float kPillPadding = 34;  // icon and margins around "Not found"
+constexpr float kPillIconLeft = 8;
+constexpr float kPillIconSize = 14;
+constexpr float kPillIconTextGap = 4;
+constexpr float kPillTextRight = 8;
+constexpr float kPillTextLeft = kPillIconLeft + kPillIconSize + kPillIconTextGap;
 constexpr float kItemTextLeft = 66;
 constexpr float kItemTextMinWidthPx = 10;  // in pixels, at any scale
 constexpr float kItemFirstLineTop = 7;
@@ -225,9 +229,9 @@ void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
                    px((top_strip - settings_size) / 2), settings_size, settings_size};
 }
 
-// The item rows on screen; while an item is dragged, each sits in its slot,
-// the free slot stays empty for the placeholder and the dragged row follows
-// the pointer.
+// The item rows on screen; while an item is dragged, the others close its gap
+// and leave the place where it would drop empty for the placeholder, and the
+// dragged row follows the pointer.
 void layout_item_rows(ViewLayout& view, ContentLayout& content, const AppState& state) {
   const float scale = view.scale;
   const float row_height = px(kItemRowHeight * scale);
@@ -246,19 +250,19 @@ void layout_item_rows(ViewLayout& view, ContentLayout& content, const AppState& 
   const bool dragging = state.item_drag && state.item_drag->index < item_count;
   if (!dragging) {
     for_rows_between(first_top, view.item_pitch, row_height, item_count, visible_top, view.height,
-                     [&](std::size_t slot, float top) { content.rows.push_back(row_at(slot, top)); });
+                     [&](std::size_t place, float top) { content.rows.push_back(row_at(place, top)); });
     return;
   }
   const std::size_t dragged_item = state.item_drag->index;
-  const std::size_t free_slot = item_drag_slot(view, state.item_drag->pointer_y, state.item_drag->grab_offset);
+  const std::size_t drop_index = item_drop_index(view, state.item_drag->pointer_y, state.item_drag->grab_offset);
   for_rows_between(first_top, view.item_pitch, row_height, item_count, visible_top, view.height,
-                   [&](std::size_t slot, float top) {
-                     if (slot == free_slot) {
+                   [&](std::size_t place, float top) {
+                     if (place == drop_index) {
                        content.placeholder = RectF{view.content_left, top, view.content_width, row_height};
                        return;
                      }
-                     // Invert slot_while_dragging: which item lands in this slot.
-                     const std::size_t closed = slot < free_slot ? slot : slot - 1;
+                     // Invert place_while_dragging: which item is shown at this place.
+                     const std::size_t closed = place < drop_index ? place : place - 1;
                      content.rows.push_back(row_at(closed >= dragged_item ? closed + 1 : closed, top));
                    });
   ItemRow dragged = row_at(dragged_item, state.item_drag->pointer_y - state.item_drag->grab_offset);
@@ -362,7 +366,7 @@ void layout_welcome(ViewLayout& view, gfx::TextMeasure* measure) {
 
 ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
   ViewLayout view;
-  const float scale = view_scale(state.dpi);
+  const float scale = gfx::view_scale(state.dpi);
   view.scale = scale;
   view.width = std::max(0.0f, state.client_width);
   view.height = std::max(0.0f, state.client_height);
@@ -379,7 +383,7 @@ ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
   view.top = px(kTopStripHeight * scale);
   view.item_pitch = px(kItemRowHeight * scale) + px(kItemRowGap * scale);
   view.missing_pill_width =
-      label_width(measure, view_text::not_found(), TextFormat::caption) + kPillPadding * scale;
+      label_width(measure, view_text::not_found(), TextFormat::caption) + (kPillTextLeft + kPillTextRight) * scale;
 
   layout_sidebar(view, state, measure);
   if (state.store.bundles.empty()) {
@@ -431,9 +435,16 @@ ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
   float text_right = parts.remove.x - kItemPartGap * scale;
   if (missing) {
     const float pill_width = layout.missing_pill_width;
-    parts.pill = RectF{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - kPillHeight * scale) / 2,
-                       pill_width, kPillHeight * scale};
-    text_right = parts.pill->x - kItemPartGap * scale;
+    const RectF box{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - kPillHeight * scale) / 2,
+                    pill_width, kPillHeight * scale};
+    parts.pill = NotFoundPill{
+        box,
+        box.h / 2,
+        {box.x + kPillIconLeft * scale, box.y, kPillIconSize * scale, box.h},
+        kPillIconSize * scale,
+        {box.x + kPillTextLeft * scale, box.y, box.w - kPillTextLeft * scale, box.h},
+    };
+    text_right = box.x - kItemPartGap * scale;
   }
   const float text_x = row.x + kItemTextLeft * scale;
   const float text_width = std::max(kItemTextMinWidthPx, text_right - text_x);
@@ -442,19 +453,19 @@ ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
   return parts;
 }
 
-std::size_t item_drag_slot(const ViewLayout& layout, float pointer_y, float grab_offset) {
+std::size_t item_drop_index(const ViewLayout& layout, float pointer_y, float grab_offset) {
   if (!layout.content || layout.content->item_count == 0 || !(layout.item_pitch > 0)) return 0;
   const std::size_t last = layout.content->item_count - 1;
-  const float slot =
+  const float index =
       px((pointer_y - grab_offset + layout.content_scroll - layout.content->list_top) / layout.item_pitch);
-  if (!(slot > 0)) return 0;  // above the first row, or not a number
-  if (slot >= static_cast<float>(last)) return last;
-  return static_cast<std::size_t>(slot);
+  if (!(index > 0)) return 0;  // above the first row, or not a number
+  if (index >= static_cast<float>(last)) return last;
+  return static_cast<std::size_t>(index);
 }
 
-std::size_t slot_while_dragging(std::size_t position, std::size_t dragged, std::size_t slot) {
+std::size_t place_while_dragging(std::size_t position, std::size_t dragged, std::size_t drop_index) {
   const std::size_t closed = position > dragged ? position - 1 : position;
-  return closed >= slot ? closed + 1 : closed;
+  return closed >= drop_index ? closed + 1 : closed;
 }
 
 std::optional<RectF> edit_field_rect(const ViewLayout& layout, const AppState& state) {

@@ -42,13 +42,22 @@ struct AddButton {
   gfx::RectF rect;
 };
 
-// One item row as it is drawn: at its position, or at its slot while an item
-// is dragged.
+// One item row as it is drawn: at its position, or at the place it moves to
+// while an item is dragged.
 struct ItemRow {
   std::size_t item = 0;  // position in the selected bundle
   gfx::RectF rect;
   gfx::RectF remove;     // the remove button
   bool dragged = false;  // follows the pointer; drawn after all others
+};
+
+// The red "Not found" pill of an item whose target is missing.
+struct NotFoundPill {
+  gfx::RectF box;
+  float radius = 0;
+  gfx::RectF icon;  // the warning sign's box, its height the pill's
+  float icon_size = 0;
+  gfx::RectF text;
 };
 
 // The parts inside an item row.
@@ -57,7 +66,7 @@ struct ItemRowParts {
   gfx::RectF tile;    // the icon tile
   gfx::RectF bitmap;  // where a shell icon is drawn, centred in the tile
   gfx::RectF remove;
-  std::optional<gfx::RectF> pill;  // "Not found", when the target is missing
+  std::optional<NotFoundPill> pill;  // when the target is missing
   gfx::RectF first_line;           // the item's name
   gfx::RectF second_line;          // its target (and arguments)
 };
@@ -80,7 +89,7 @@ struct ContentLayout {
   std::optional<gfx::RectF> web_hint;
   float list_top = 0;          // where the first item row starts (unscrolled)
   std::vector<ItemRow> rows;   // only those on screen; the dragged row last
-  std::optional<gfx::RectF> placeholder;  // the free slot of an item drag
+  std::optional<gfx::RectF> placeholder;  // where a dragged item would drop
   std::optional<gfx::RectF> drop_zone;    // a bundle without items
 };
 
@@ -147,19 +156,19 @@ float bundle_row_height(const ViewLayout& layout);
 // Keeps both offsets in [0, maximum] (a non-finite offset becomes 0 or the maximum).
 void clamp_scrolls(AppState& state, const ViewLayout& layout);
 
-// The row of the item at `position` at its own place (not its drag slot);
+// The row of the item at `position` at its own place (not where a drag moves it);
 // none without a selected bundle or past the last item.
 std::optional<gfx::RectF> item_row_rect(const ViewLayout& layout, std::size_t position);
 // The parts of an item row at `row`.
 ItemRowParts item_row_parts(const ViewLayout& layout, gfx::RectF row, bool missing);
 
-// The slot an item dragged with the pointer at `pointer_y` would drop into:
+// The position an item dragged with the pointer at `pointer_y` would drop at:
 // round((pointer y − grab offset + content scroll − list top) / item pitch),
 // in [0, item count − 1]; 0 without items.
-std::size_t item_drag_slot(const ViewLayout& layout, float pointer_y, float grab_offset);
-// Where the item at `position` is shown while the item at `dragged` is over
-// slot `slot`: the gap closes and slot `slot` stays free.
-std::size_t slot_while_dragging(std::size_t position, std::size_t dragged, std::size_t slot);
+std::size_t item_drop_index(const ViewLayout& layout, float pointer_y, float grab_offset);
+// Where the item at `position` is shown while the item at `dragged` would
+// drop at `drop_index`: the gap closes and the place at `drop_index` stays free.
+std::size_t place_while_dragging(std::size_t position, std::size_t dragged, std::size_t drop_index);
 
 // The box of the running inline edit (title area, web-address entry, an item
 // row's upper or lower half), when it belongs to the selected bundle.

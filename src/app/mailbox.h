@@ -1,5 +1,5 @@
 #pragma once
-// A slot that holds at most one value between a worker thread and the window:
+// A mailbox that holds at most one value between a worker thread and the window:
 // a new value replaces one that nobody took.
 
 #include <mutex>

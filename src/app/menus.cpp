@@ -22,12 +22,14 @@ void toggle_auto_update(AppState& state) {
   state.platform.write_setting_number("AutoUpdate", stored && *stored == 0 ? 1 : 0);
 }
 
+constexpr int id_of(SettingsCommand command) { return static_cast<int>(command); }
+
 void choose_language(AppState& state, int id) {
   const std::span<const lang::Language> languages = lang::languages();
-  if (id == settings_id::follow_windows) {
+  if (id == id_of(SettingsCommand::follow_windows)) {
     state.platform.write_setting_text("Language", "");
   } else {
-    const auto row = static_cast<std::size_t>(id - settings_id::first_language);
+    const auto row = static_cast<std::size_t>(id - id_of(SettingsCommand::first_language));
     if (row >= languages.size()) return;
     state.platform.write_setting_text("Language", languages[row].code);
   }
@@ -63,48 +65,57 @@ void begin_item_edit(AppState& state, const std::string& bundle_id, std::size_t 
 
 }  // namespace
 
-SettingsMenu settings_menu(const std::optional<std::string>& language, std::optional<std::uint32_t> auto_update) {
-  SettingsMenu menu;
-  menu.import_label = std::string(lang::text("묶음 가져오기… (.tolvik)", "Import a bundle… (.tolvik)"));
-  menu.language_label = std::string(lang::text("언어", "Language"));
-  menu.follow_windows_label = std::string(lang::text("Windows 언어 따라가기", "Follow Windows"));
-  menu.follow_windows_checked = !language || language->empty();
+std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
+                                     std::optional<std::uint32_t> stored_auto_update) {
+  using enum SettingsCommand;
+  MenuEntry languages{.label = std::string(lang::text("언어", "Language"))};
+  languages.submenu.push_back(MenuEntry::command(follow_windows,
+                                                 std::string(lang::text("Windows 언어 따라가기", "Follow Windows")),
+                                                 true, !language || language->empty()));
+  languages.submenu.push_back(MenuEntry::line());
+  int id = id_of(first_language);
   for (const lang::Language& row : lang::languages()) {
-    menu.languages.push_back({std::string(row.name), language && *language == row.code});
+    const bool stored = language && *language == row.code;
+    languages.submenu.push_back(MenuEntry::command(id++, std::string(row.name), true, stored));
   }
-  menu.auto_update_label = std::string(lang::text("자동 업데이트", "Automatic updates"));
-  menu.auto_update_checked = !auto_update || *auto_update != 0;
-  menu.check_label = std::string(lang::text("업데이트 확인", "Check for updates"));
-  menu.site_label = std::string(lang::text("kestrix 의 다른 프로그램", "More apps from kestrix"));
-  menu.about_label = std::string(lang::text("tolvik 정보", "About tolvik"));
-  return menu;
+  return {
+      MenuEntry::command(import_bundle,
+                         std::string(lang::text("묶음 가져오기… (.tolvik)", "Import a bundle… (.tolvik)"))),
+      std::move(languages),
+      MenuEntry::line(),
+      MenuEntry::command(auto_update, std::string(lang::text("자동 업데이트", "Automatic updates")), true,
+                         !stored_auto_update || *stored_auto_update != 0),
+      MenuEntry::command(check_updates, std::string(lang::text("업데이트 확인", "Check for updates"))),
+      MenuEntry::command(maker_site, std::string(lang::text("kestrix 의 다른 프로그램", "More apps from kestrix"))),
+      MenuEntry::command(about, std::string(lang::text("tolvik 정보", "About tolvik"))),
+  };
 }
 
 void show_settings_menu(AppState& state, float x, float y) {
-  const SettingsMenu menu =
+  const std::vector<MenuEntry> menu =
       settings_menu(state.platform.read_setting_text("Language"), state.platform.read_setting_number("AutoUpdate"));
-  run_settings_command(state, state.platform.show_settings_menu(x, y, menu));
+  run_settings_command(state, state.platform.show_menu(x, y, menu));
 }
 
 void run_settings_command(AppState& state, int id) {
-  switch (id) {
-    case settings_id::import_bundle:
+  switch (static_cast<SettingsCommand>(id)) {
+    case SettingsCommand::import_bundle:
       choose_and_import(state);
       return;
-    case settings_id::auto_update:
+    case SettingsCommand::auto_update:
       toggle_auto_update(state);
       return;
-    case settings_id::check_updates:
+    case SettingsCommand::check_updates:
       check_for_updates(state, UpdateRequest::by_user);
       return;
-    case settings_id::maker_site:
+    case SettingsCommand::maker_site:
       state.platform.open_address(lang::text(maker::kWebSiteKorean, maker::kWebSite));
       return;
-    case settings_id::about:
+    case SettingsCommand::about:
       state.platform.show_information(about_text(), lang::text("tolvik 정보", "About tolvik"));
       return;
     default:
-      if (id >= settings_id::follow_windows) choose_language(state, id);
+      if (id >= id_of(SettingsCommand::follow_windows)) choose_language(state, id);
       return;
   }
 }
@@ -122,14 +133,17 @@ std::string about_text() {
 }
 
 std::vector<MenuEntry> item_menu_entries(bundle::Kind kind) {
+  using enum ItemCommand;
   return {
-      {std::string(lang::text("이 항목만 열기", "Open just this"))},
-      {std::string(lang::text("파일 위치 열기", "Open file location")), kind != bundle::Kind::url},
+      MenuEntry::command(open_just_this, std::string(lang::text("이 항목만 열기", "Open just this"))),
+      MenuEntry::command(open_location, std::string(lang::text("파일 위치 열기", "Open file location")),
+                         kind != bundle::Kind::url),
       MenuEntry::line(),
-      {std::string(lang::text("이름 바꾸기", "Rename"))},
-      {std::string(lang::text("실행할 때 넘길 인수…", "Arguments…")), kind == bundle::Kind::app},
+      MenuEntry::command(rename, std::string(lang::text("이름 바꾸기", "Rename"))),
+      MenuEntry::command(arguments, std::string(lang::text("실행할 때 넘길 인수…", "Arguments…")),
+                         kind == bundle::Kind::app),
       MenuEntry::line(),
-      {std::string(lang::text("묶음에서 빼기 (Del)", "Remove from bundle (Del)"))},
+      MenuEntry::command(remove, std::string(lang::text("묶음에서 빼기 (Del)", "Remove from bundle (Del)"))),
   };
 }
 
@@ -142,24 +156,25 @@ void show_item_menu(AppState& state, std::size_t index, float x, float y) {
   state.selected_item = index;
   state.redraw();
 
-  const int id = state.platform.show_menu(x, y, item_menu_entries(item.kind));
+  const auto chosen = static_cast<ItemCommand>(state.platform.show_menu(x, y, item_menu_entries(item.kind)));
   // Only the bundle and the item that the menu was shown for are acted on.
   const bundle::Item* now = item_of(state, bundle_id, index);
   if (!now || now->target != item.target || now->kind != item.kind) return;
-  switch (id) {
-    case item_id::open_just_this:
+  switch (chosen) {
+    case ItemCommand::open_just_this:
       if (const auto position = find_bundle(state, bundle_id); position == state.selected_bundle) {
         open_single_item(state, index);
       }
       break;
-    case item_id::open_location:
+    case ItemCommand::open_location:
       if (item.kind != bundle::Kind::url) reveal_in_explorer(state, item.kind, item.target);
       break;
-    case item_id::rename:
-    case item_id::arguments:
-      begin_item_edit(state, bundle_id, index, item, id == item_id::rename ? EditMode::item_name : EditMode::item_args);
+    case ItemCommand::rename:
+    case ItemCommand::arguments:
+      begin_item_edit(state, bundle_id, index, item,
+                      chosen == ItemCommand::rename ? EditMode::item_name : EditMode::item_args);
       break;
-    case item_id::remove:
+    case ItemCommand::remove:
       if (find_bundle(state, bundle_id) == state.selected_bundle) remove_item(state, index);
       break;
     default:

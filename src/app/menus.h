@@ -17,28 +17,25 @@ namespace app {
 
 struct AppState;
 
-// The settings menu's fixed ids.
-namespace settings_id {
-inline constexpr int import_bundle = 1;
-inline constexpr int auto_update = 2;
-inline constexpr int check_updates = 3;
-inline constexpr int maker_site = 4;
-inline constexpr int about = 5;
-inline constexpr int follow_windows = 100;
-inline constexpr int first_language = 101;  // then one per language in menu order
-}  // namespace settings_id
+// What the settings menu's entries do; the menu and its handler both name
+// them from here. The languages take one id each from `first_language` on,
+// in menu order.
+enum class SettingsCommand : int {
+  import_bundle = 1,
+  auto_update,
+  check_updates,
+  maker_site,
+  about,
+  follow_windows = 100,
+  first_language,
+};
 
-// The item menu's ids (1-based positions, separators included).
-namespace item_id {
-inline constexpr int open_just_this = 1;
-inline constexpr int open_location = 2;
-inline constexpr int rename = 4;
-inline constexpr int arguments = 5;
-inline constexpr int remove = 7;
-}  // namespace item_id
+// What the item menu's entries do.
+enum class ItemCommand : int { open_just_this = 1, open_location, rename, arguments, remove };
 
 // The settings menu for the stored "Language" and "AutoUpdate" values.
-SettingsMenu settings_menu(const std::optional<std::string>& language, std::optional<std::uint32_t> auto_update);
+std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
+                                     std::optional<std::uint32_t> auto_update);
 void show_settings_menu(AppState& state, float x, float y);
 // What a chosen settings id does; 0 and unknown ids do nothing.
 void run_settings_command(AppState& state, int id);

@@ -15,8 +15,8 @@
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/selection.h"
-#include "app/view_scale.h"
 #include "detect/detect.h"
+#include "gfx/view_scale.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -78,8 +78,8 @@ void begin_web_address_entry(AppState& state) {
 
 void drop_dragged_item(AppState& state, const AppState::ItemDrag& drag) {
   const ViewLayout layout = current_layout(state);
-  const std::size_t slot = item_drag_slot(layout, drag.pointer_y, drag.grab_offset);
-  if (slot != drag.index && state.selected_bundle) move_item(state, drag.index, slot);
+  const std::size_t drop_index = item_drop_index(layout, drag.pointer_y, drag.grab_offset);
+  if (drop_index != drag.index && state.selected_bundle) move_item(state, drag.index, drop_index);
   state.redraw();
 }
 
@@ -95,11 +95,11 @@ void on_mouse_move(AppState& state, float x, float y, bool left_button_down) {
     state.redraw();
     return;
   }
-  const float s = view_scale(state.dpi);
-  if (left_button_down && state.pressed.region.kind == RegionKind::item_row &&
+  const float s = gfx::view_scale(state.dpi);
+  if (left_button_down && state.pressed.region && state.pressed.region->kind == RegionKind::item_row &&
       (std::fabs(y - state.pressed.y) > 5 * s || std::fabs(x - state.pressed.x) > 12 * s)) {
     end_edit(state, true);
-    const std::size_t index = state.pressed.region.index;
+    const std::size_t index = state.pressed.region->index;
     const auto row = item_row_rect(current_layout(state), index);
     state.item_drag = AppState::ItemDrag{index, y, state.pressed.y - (row ? row->y : 0.0f)};
     state.selected_item = index;
@@ -130,10 +130,10 @@ void on_left_button_up(AppState& state, float x, float y) {
     return;
   }
   state.platform.release_pointer();
-  const Region pressed = state.pressed.region;
+  const std::optional<Region> pressed = state.pressed.region;
   state.pressed = {};
-  if (pressed.kind == RegionKind::none) return;
-  if (same_target(pressed, region_at(state, x, y))) dispatch_click(state, pressed, x, y);
+  if (!pressed) return;
+  if (same_target(*pressed, region_at(state, x, y))) dispatch_click(state, *pressed, x, y);
 }
 
 void on_double_click(AppState& state, float x, float y) {
@@ -169,7 +169,7 @@ void on_right_button_up(AppState& state, float x, float y) {
 
 void on_wheel(AppState& state, float x, float /*y*/, int delta) {
   const ViewLayout layout = current_layout(state);
-  const float s = view_scale(state.dpi);
+  const float s = gfx::view_scale(state.dpi);
   const float step = (static_cast<float>(delta) / -120.0f) * s * 100.0f;
   if (x >= layout.sidebar_width) {
     state.content_scroll = std::clamp(state.content_scroll + step, 0.0f, content_max_scroll(layout));
@@ -183,7 +183,7 @@ void on_capture_lost(AppState& state) { cancel_item_drag(state); }
 
 void on_mouse_leave(AppState& state) {
   state.tracking_leave = false;
-  if (state.hover.kind != RegionKind::nothing) {
+  if (state.hover.kind != RegionKind::background) {
     state.hover = {};
     state.redraw();
   }
@@ -191,7 +191,7 @@ void on_mouse_leave(AppState& state) {
 
 void dispatch_click(AppState& state, Region pressed, float x, float y) {
   switch (pressed.kind) {
-    case RegionKind::nothing:
+    case RegionKind::background:
       if (state.selected_item) {
         state.selected_item.reset();
         state.redraw();
@@ -241,8 +241,6 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
       break;
     case RegionKind::undo:
       undo(state);
-      break;
-    case RegionKind::none:
       break;
   }
 }

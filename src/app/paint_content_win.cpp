@@ -101,11 +101,10 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
                   f.hovered(RegionKind::item_remove, row.item) ? f.palette.text : f.palette.text_muted);
 
   if (parts.pill) {
-    const RectF pill = *parts.pill;
-    f.gfx.fill_rounded(pill, 12 * scale, gfx::kMissingRed.with_alpha(0.12f));
-    f.gfx.draw_icon(gfx::icon_warning, {pill.x + 8 * scale, pill.y, 14 * scale, pill.h}, 14 * scale, gfx::kMissingRed);
-    f.gfx.draw_text(view_text::not_found(), {pill.x + 26 * scale, pill.y, pill.w - 26 * scale, pill.h},
-                    gfx::kMissingRed, TextFormat::caption);
+    const NotFoundPill& pill = *parts.pill;
+    f.gfx.fill_rounded(pill.box, pill.radius, gfx::kMissingRed.with_alpha(0.12f));
+    f.gfx.draw_icon(gfx::icon_warning, pill.icon, pill.icon_size, gfx::kMissingRed);
+    f.gfx.draw_text(view_text::not_found(), pill.text, gfx::kMissingRed, TextFormat::caption);
   }
 
   // A line being edited shows the field's box; the native field lies over it.

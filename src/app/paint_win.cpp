@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/paint_internal_win.h"
-#include "app/view_scale.h"
 #include "app/view_text.h"
 #include "gfx/icons.h"
+#include "gfx/view_scale.h"
 #include "lang/lang.h"
 
 namespace app {

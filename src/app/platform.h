@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/edit/inline_field_state.h"
@@ -32,35 +33,23 @@ using FileFilter = base::FileType;
 
 enum class StartFolder { none, common_programs };
 
-// One entry of a popup menu built from a list: a separator, or a label that
-// may be greyed. The chosen entry comes back as its 1-based position in the
-// list (separators count), 0 when the menu was dismissed.
+// One entry of a popup menu: a separator, a command with its id, or a
+// submenu of further entries. The menu answers with the chosen command's id,
+// 0 when it was dismissed, so ids must not be 0.
 struct MenuEntry {
   std::string label;
+  int id = 0;
   bool enabled = true;
+  bool checked = false;
   bool separator = false;
+  std::vector<MenuEntry> submenu;  // not empty: this entry opens it
 
-  static MenuEntry line() { return {{}, false, true}; }
-};
-
-// The settings menu, built with fixed ids: 1 import, 2 automatic updates,
-// 3 check for updates, 4 the maker's site, 5 About, 100 "Follow Windows" and
-// 101 on for the languages in menu order.
-struct SettingsMenu {
-  std::string import_label;
-  std::string language_label;
-  std::string follow_windows_label;
-  bool follow_windows_checked = false;
-  struct LanguageRow {
-    std::string label;
-    bool checked = false;
-  };
-  std::vector<LanguageRow> languages;
-  std::string auto_update_label;
-  bool auto_update_checked = false;
-  std::string check_label;
-  std::string site_label;
-  std::string about_label;
+  static MenuEntry line() { return {.enabled = false, .separator = true}; }
+  // A command named by a value of the menu's own command enumeration.
+  template <typename Command>
+  static MenuEntry command(Command id, std::string label, bool enabled = true, bool checked = false) {
+    return {.label = std::move(label), .id = static_cast<int>(id), .enabled = enabled, .checked = checked};
+  }
 };
 
 // What writing a new shortcut file came to.
@@ -102,11 +91,8 @@ class Platform {
   // the state across them and look up what they need again afterwards. A
   // window destroyed meanwhile makes a menu answer 0 and a dialog cancel.
   //
-  // A popup menu at a client point: the chosen entry's 1-based position, 0
-  // when dismissed.
+  // A popup menu at a client point: the chosen entry's id, 0 when dismissed.
   virtual int show_menu(float x, float y, const std::vector<MenuEntry>& entries) = 0;
-  // The settings menu at a client point: the chosen fixed id, 0 when dismissed.
-  virtual int show_settings_menu(float x, float y, const SettingsMenu& menu) = 0;
   // An information message box owned by the window.
   virtual void show_information(std::string_view text, std::string_view caption) = 0;
   // A warning with Yes and No, owned by the window, No the default: true for
@@ -116,7 +102,7 @@ class Platform {
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;
 
-  // Background work: each result comes back through its slot and a message.
+  // Background work: each result comes back through its mailbox and a message.
   virtual void start_target_check(std::vector<std::string> targets) = 0;
   virtual base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) = 0;
 
@@ -162,7 +148,7 @@ class Platform {
   // Brings the window to the front (after a drop from another program).
   virtual void bring_to_front() = 0;
 
-  // The updater. Each worker answers through its slot and a message.
+  // The updater. Each worker answers through its mailbox and a message.
   virtual base::Status start_update_check(bool requested_by_user) = 0;
   // The offer's Yes/No question, an information box owned by the window (a
   // modal loop, like the dialogs): true for Yes; false when the window went

@@ -44,6 +44,25 @@ bool append(HMENU menu, UINT flags, UINT_PTR id, std::string_view label) {
   return AppendMenuW(menu, flags, id, base::widen(label).c_str()) != FALSE;
 }
 
+void append_entries(HMENU menu, const std::vector<MenuEntry>& entries) {
+  for (const MenuEntry& entry : entries) {
+    if (entry.separator) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const UINT flags = (entry.enabled ? MF_STRING : MF_GRAYED) | (entry.checked ? MF_CHECKED : 0);
+    if (entry.submenu.empty()) {
+      append(menu, flags, static_cast<UINT_PTR>(entry.id), entry.label);
+      continue;
+    }
+    base::UniqueMenu submenu(CreatePopupMenu());
+    if (!submenu) continue;
+    append_entries(submenu.get(), entry.submenu);
+    // Once appended, the menu owns the submenu and destroys it with itself.
+    if (append(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), entry.label)) submenu.release();
+  }
+}
+
 }  // namespace
 
 void WinPlatform::write_setting_text(std::string_view name, std::string_view value) {
@@ -174,39 +193,7 @@ int WinPlatform::track_menu(HMENU menu, float x, float y) {
 int WinPlatform::show_menu(float x, float y, const std::vector<MenuEntry>& entries) {
   base::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return 0;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const MenuEntry& entry = entries[i];
-    if (entry.separator) {
-      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    } else {
-      append(menu.get(), entry.enabled ? MF_STRING : MF_GRAYED, i + 1, entry.label);
-    }
-  }
-  return track_menu(menu.get(), x, y);
-}
-
-int WinPlatform::show_settings_menu(float x, float y, const SettingsMenu& content) {
-  base::UniqueMenu menu(CreatePopupMenu());
-  if (!menu) return 0;
-  append(menu.get(), MF_STRING, 1, content.import_label);
-  if (base::UniqueMenu languages(CreatePopupMenu()); languages) {
-    append(languages.get(), MF_STRING | (content.follow_windows_checked ? MF_CHECKED : 0), 100,
-           content.follow_windows_label);
-    AppendMenuW(languages.get(), MF_SEPARATOR, 0, nullptr);
-    for (std::size_t i = 0; i < content.languages.size(); ++i) {
-      append(languages.get(), MF_STRING | (content.languages[i].checked ? MF_CHECKED : 0), 101 + i,
-             content.languages[i].label);
-    }
-    // Once in the main menu, the submenu is destroyed with it.
-    if (append(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(languages.get()), content.language_label)) {
-      languages.release();
-    }
-  }
-  AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-  append(menu.get(), MF_STRING | (content.auto_update_checked ? MF_CHECKED : 0), 2, content.auto_update_label);
-  append(menu.get(), MF_STRING, 3, content.check_label);
-  append(menu.get(), MF_STRING, 4, content.site_label);
-  append(menu.get(), MF_STRING, 5, content.about_label);
+  append_entries(menu.get(), entries);
   return track_menu(menu.get(), x, y);
 }
 

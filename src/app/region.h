@@ -6,7 +6,7 @@
 namespace app {
 
 enum class RegionKind : int {
-  nothing = 0,
+  background = 0,  // no control: a click there only clears the item selection
   settings_menu = 1,
   new_bundle = 2,
   bundle_row = 3,
@@ -22,11 +22,10 @@ enum class RegionKind : int {
   item_remove = 13,
   undo = 14,
   create_first_bundle = 15,
-  none = 16,  // no region recorded
 };
 
 struct Region {
-  RegionKind kind = RegionKind::nothing;
+  RegionKind kind = RegionKind::background;
   std::size_t index = 0;  // a bundle position (3 to 7) or an item position (12, 13)
 
   bool operator==(const Region&) const = default;

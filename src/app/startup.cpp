@@ -9,12 +9,12 @@
 #include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/selection.h"
-#include "app/view_scale.h"
 #include "base/file.h"
 #include "base/unicode.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
 #include "detect/path.h"
+#include "gfx/view_scale.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -36,7 +36,7 @@ StartPlan plan_start(const std::vector<std::string>& args) {
 constexpr float kFirstWindowHeightShare = 0.75f;
 
 WindowBox centred_window(const Rect& work, std::uint32_t dpi) {
-  const float scale = view_scale(gfx::window_dpi(dpi));
+  const float scale = gfx::view_scale(gfx::window_dpi(dpi));
   WindowBox box;
   box.width = std::min(static_cast<std::int32_t>(kFirstWindowWidth * scale), work.width());
   box.height = static_cast<std::int32_t>(std::min(static_cast<float>(work.height()) * kFirstWindowHeightShare,

@@ -27,9 +27,9 @@ void apply_target_check(AppState& state, const TargetCheck& result) {
   }
 }
 
-Mailbox<TargetCheck>& target_check_slot() {
-  static Mailbox<TargetCheck> slot;
-  return slot;
+Mailbox<TargetCheck>& target_checks() {
+  static Mailbox<TargetCheck> mailbox;
+  return mailbox;
 }
 
 }  // namespace app

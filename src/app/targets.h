@@ -22,7 +22,7 @@ TargetCheck check_target_list(const std::vector<std::string>& targets,
 // The window's side: updates the missing-target set, invalidates on change.
 void apply_target_check(AppState& state, const TargetCheck& result);
 
-// The process-wide slot between the target-check worker and the window.
-Mailbox<TargetCheck>& target_check_slot();
+// The process-wide mailbox between the target-check worker and the window.
+Mailbox<TargetCheck>& target_checks();
 
 }  // namespace app

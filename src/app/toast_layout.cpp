@@ -4,15 +4,15 @@
 #include <cmath>
 
 #include "app/app_state.h"
-#include "app/view_scale.h"
 #include "app/view_text.h"
 #include "gfx/text_measure.h"
+#include "gfx/view_scale.h"
 
 namespace app {
 
 std::optional<ToastLayout> toast_layout(const AppState& state, gfx::TextMeasure* measure) {
   if (!state.toast || !measure) return std::nullopt;
-  const float s = view_scale(state.dpi);
+  const float s = gfx::view_scale(state.dpi);
   const float W = state.client_width;
   const float H = state.client_height;
 

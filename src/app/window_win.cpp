@@ -43,6 +43,7 @@
 #include "app/updater/update_check.h"
 #include "app/workers_win.h"
 #include "base/utf.h"
+#include "bundle/store_file.h"
 #include "gfx/view_scale.h"
 #include "winshell/clipboard_win.h"
 #include "winshell/drop_target_win.h"
@@ -111,16 +112,10 @@ bool is_timer(const Message& m, TimerId id) { return m.wparam == static_cast<WPA
 // ---------------------------------------------------------------------------
 // What the messages do with the state
 
-// A program started on another store (TOLVIK_STORE set, even to nothing).
-bool runs_on_another_store() {
-  SetLastError(ERROR_SUCCESS);
-  return GetEnvironmentVariableW(L"TOLVIK_STORE", nullptr, 0) > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-}
-
 void refresh_jump_list(const AppState& state) {
   // A program started on another store leaves the taskbar's jump list to the
   // program of the user's own store.
-  if (runs_on_another_store()) return;
+  if (bundle::store_path_override()) return;
   std::vector<winshell::JumpTask> tasks;
   for (const bundle::Bundle& bundle : state.store.bundles) tasks.push_back({bundle.id, bundle.name});
   winshell::refresh_jump_list(tasks);
@@ -239,12 +234,12 @@ LRESULT on_dpi_changed(MainWindow& main, const Message& m) {
 }
 
 LRESULT on_open_finished(MainWindow& main, const Message&) {
-  if (auto outcome = open_result_slot().take()) finish_open(main.state, *outcome);
+  if (auto outcome = open_results().take()) finish_open(main.state, *outcome);
   return 0;
 }
 
 LRESULT on_targets_checked(MainWindow& main, const Message&) {
-  if (auto checked = target_check_slot().take()) apply_target_check(main.state, *checked);
+  if (auto checked = target_checks().take()) apply_target_check(main.state, *checked);
   return 0;
 }
 
@@ -261,12 +256,12 @@ LRESULT on_search_key(MainWindow& main, const Message& m) {
 }
 
 LRESULT on_update_checked(MainWindow& main, const Message&) {
-  if (auto checked = update_check_slot().take()) on_update_checked(main.state, std::move(*checked));
+  if (auto checked = update_checks().take()) on_update_checked(main.state, std::move(*checked));
   return 0;
 }
 
 LRESULT on_download_finished(MainWindow& main, const Message&) {
-  if (auto fetched = install_result_slot().take()) on_installer_ready(main.state, std::move(*fetched));
+  if (auto fetched = install_results().take()) on_installer_ready(main.state, std::move(*fetched));
   return 0;
 }
 

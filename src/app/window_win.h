@@ -50,7 +50,6 @@ class WinPlatform final : public Platform {
   void focus_window() override;
   void focus_search_box() override;
   int show_menu(float x, float y, const std::vector<MenuEntry>& entries) override;
-  int show_settings_menu(float x, float y, const SettingsMenu& menu) override;
   void show_information(std::string_view text, std::string_view caption) override;
   bool ask_yes_no(std::string_view text) override;
   void forget_icon(const std::string& item_key) override;

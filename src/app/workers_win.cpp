@@ -29,14 +29,14 @@ unsigned __stdcall run_open_job(void* param) {
   base::OleScope ole;  // the shell may load extensions that need it
   ShellOpener opener;
   OpenResult result = open_items(job->items, opener);
-  open_result_slot().put(OpenOutcome{std::move(job->items), std::move(job->bundle_id), std::move(result)});
+  open_results().put(OpenOutcome{std::move(job->items), std::move(job->bundle_id), std::move(result)});
   PostMessageW(job->window, kMsgOpenFinished, 0, 0);
   return 0;
 }
 
 unsigned __stdcall run_target_job(void* param) {
   std::unique_ptr<TargetJob> job(static_cast<TargetJob*>(param));
-  target_check_slot().put(check_target_list(job->targets, base::path_exists));
+  target_checks().put(check_target_list(job->targets, base::path_exists));
   PostMessageW(job->window, kMsgTargetsChecked, 0, 0);
   return 0;
 }

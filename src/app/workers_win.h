@@ -1,6 +1,6 @@
 #pragma once
 // The short-lived worker threads. Each owns copies of its data, puts its
-// result in its slot and posts a message to the window.
+// result in its mailbox and posts a message to the window.
 
 #include <windows.h>
 

@@ -2,6 +2,7 @@
 // Reading and writing the one JSON file that holds every bundle.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,8 +31,14 @@ std::string serialize_store(const Store& store);
 // (used by the export file as well).
 void serialize_bundle(const Bundle& bundle, std::string& out, int depth);
 
-// Where the store lives: TOLVIK_STORE, else %APPDATA%\tolvik\bundles.json,
-// else the user's temporary folder in place of APPDATA.
+// The store file TOLVIK_STORE names, when it is set and not empty: the program
+// then runs on another store than the user's own. Empty names no file and
+// counts as not set.
+std::optional<std::string> store_path_override();
+
+// Where the store lives: store_path_override(), else
+// %APPDATA%\tolvik\bundles.json, else the user's temporary folder in place of
+// APPDATA.
 std::string store_path();
 
 }  // namespace bundle

@@ -17,8 +17,9 @@ namespace {
 // The parser's error id for a number beyond the range of a double.
 constexpr int kNumberOverflow = 406;
 
-// What the next JSON value fills.
-enum class Slot : std::uint8_t {
+// The part the next JSON value plays: the field it fills, the record or list
+// it opens, or none (skipped).
+enum class Role : std::uint8_t {
   store,
   version,
   bundles,
@@ -40,7 +41,7 @@ enum class Slot : std::uint8_t {
 
 struct Field {
   std::string_view key;
-  Slot slot;
+  Role role;
   bool required;
 };
 
@@ -50,33 +51,33 @@ struct Record {
   std::size_t count;
 };
 
-constexpr Field kStoreFields[] = {{"version", Slot::version, false}, {"bundles", Slot::bundles, false}};
-constexpr Field kBundleFields[] = {{"id", Slot::id, true}, {"name", Slot::name, true}, {"items", Slot::items, false}};
-constexpr Field kItemFields[] = {{"kind", Slot::kind, true},
-                                 {"target", Slot::target, true},
-                                 {"args", Slot::args, false},
-                                 {"name", Slot::item_name, false},
-                                 {"unreviewed", Slot::unreviewed, false}};
+constexpr Field kStoreFields[] = {{"version", Role::version, false}, {"bundles", Role::bundles, false}};
+constexpr Field kBundleFields[] = {{"id", Role::id, true}, {"name", Role::name, true}, {"items", Role::items, false}};
+constexpr Field kItemFields[] = {{"kind", Role::kind, true},
+                                 {"target", Role::target, true},
+                                 {"args", Role::args, false},
+                                 {"name", Role::item_name, false},
+                                 {"unreviewed", Role::unreviewed, false}};
 constexpr Field kExportedFields[] = {
-    {"format", Slot::format, true}, {"version", Slot::exported_version, true}, {"bundle", Slot::bundle, true}};
+    {"format", Role::format, true}, {"version", Role::exported_version, true}, {"bundle", Role::bundle, true}};
 
 constexpr Record kStoreRecord{"the store", kStoreFields, std::size(kStoreFields)};
 constexpr Record kBundleRecord{"a bundle", kBundleFields, std::size(kBundleFields)};
 constexpr Record kItemRecord{"an item", kItemFields, std::size(kItemFields)};
 constexpr Record kExportedRecord{"an exported bundle", kExportedFields, std::size(kExportedFields)};
 
-std::string_view expected(Slot slot) {
-  switch (slot) {
-    case Slot::store: return "the store (an object or an array)";
-    case Slot::version: return "an unsigned 32-bit integer";
-    case Slot::bundles: return "an array of bundles";
-    case Slot::bundle: return "a bundle (an object or an array)";
-    case Slot::items: return "an array of items";
-    case Slot::item: return "an item (an object or an array)";
-    case Slot::kind: return "one of `app`, `file`, `folder`, `url`";
-    case Slot::exported: return "an exported bundle (an object or an array)";
-    case Slot::exported_version: return "a number";
-    case Slot::unreviewed: return "a boolean";
+std::string_view expected(Role role) {
+  switch (role) {
+    case Role::store: return "the store (an object or an array)";
+    case Role::version: return "an unsigned 32-bit integer";
+    case Role::bundles: return "an array of bundles";
+    case Role::bundle: return "a bundle (an object or an array)";
+    case Role::items: return "an array of items";
+    case Role::item: return "an item (an object or an array)";
+    case Role::kind: return "one of `app`, `file`, `folder`, `url`";
+    case Role::exported: return "an exported bundle (an object or an array)";
+    case Role::exported_version: return "a number";
+    case Role::unreviewed: return "a boolean";
     default: return "a string";
   }
 }
@@ -86,7 +87,7 @@ class Reader {
  public:
   using Json = nlohmann::json;
 
-  Reader(std::string_view text, const char* const* cursor, Slot root) : text_(text), cursor_(cursor), root_(root) {
+  Reader(std::string_view text, const char* const* cursor, Role root) : text_(text), cursor_(cursor), root_(root) {
     frames_.reserve(8);
   }
 
@@ -94,28 +95,28 @@ class Reader {
   bool boolean(bool value) {
     if (skip_depth_ > 0) return true;
     const std::size_t at = offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
-    if (slot == Slot::unreviewed) {
+    Role role;
+    if (!take_role(role, at)) return false;
+    if (role == Role::unreviewed) {
       item_->unreviewed = value;
       return true;
     }
-    return slot == Slot::skip || wrong_type(slot, "a boolean", at);
+    return role == Role::skip || wrong_type(role, "a boolean", at);
   }
 
   bool number_unsigned(Json::number_unsigned_t value) {
     if (skip_depth_ > 0) return true;
     const std::size_t at = number_offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
-    if (slot == Slot::version) {
+    Role role;
+    if (!take_role(role, at)) return false;
+    if (role == Role::version) {
       if (value > std::numeric_limits<std::uint32_t>::max()) {
-        return fail_at(at, "invalid value: " + std::to_string(value) + ", expected " + std::string(expected(slot)));
+        return fail_at(at, "invalid value: " + std::to_string(value) + ", expected " + std::string(expected(role)));
       }
       store_.version = static_cast<std::uint32_t>(value);
       return true;
     }
-    return slot == Slot::exported_version || slot == Slot::skip || wrong_type(slot, "a number", at);
+    return role == Role::exported_version || role == Role::skip || wrong_type(role, "a number", at);
   }
 
   bool number_integer(Json::number_integer_t value) {
@@ -123,43 +124,43 @@ class Reader {
     if (value >= 0) return number_unsigned(static_cast<Json::number_unsigned_t>(value));
     if (skip_depth_ > 0) return true;
     const std::size_t at = number_offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
-    if (slot == Slot::version) {
-      return fail_at(at, "invalid value: " + std::to_string(value) + ", expected " + std::string(expected(slot)));
+    Role role;
+    if (!take_role(role, at)) return false;
+    if (role == Role::version) {
+      return fail_at(at, "invalid value: " + std::to_string(value) + ", expected " + std::string(expected(role)));
     }
-    return slot == Slot::exported_version || slot == Slot::skip || wrong_type(slot, "a number", at);
+    return role == Role::exported_version || role == Role::skip || wrong_type(role, "a number", at);
   }
 
   bool number_float(Json::number_float_t, const Json::string_t&) {
     if (skip_depth_ > 0) return true;
     const std::size_t at = number_offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
-    return slot == Slot::exported_version || slot == Slot::skip || wrong_type(slot, "a floating-point number", at);
+    Role role;
+    if (!take_role(role, at)) return false;
+    return role == Role::exported_version || role == Role::skip || wrong_type(role, "a floating-point number", at);
   }
 
   bool string(Json::string_t& value) {
     if (skip_depth_ > 0) return true;
     const std::size_t at = offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
+    Role role;
+    if (!take_role(role, at)) return false;
     // The parser lets the text be moved out; it starts a new one for the next token.
-    switch (slot) {
-      case Slot::id: bundle_->id = std::move(value); return true;
-      case Slot::name: bundle_->name = std::move(value); return true;
-      case Slot::target: item_->target = std::move(value); return true;
-      case Slot::args: item_->args = std::move(value); return true;
-      case Slot::item_name: item_->name = std::move(value); return true;
-      case Slot::format: format_ = std::move(value); return true;
-      case Slot::kind:
+    switch (role) {
+      case Role::id: bundle_->id = std::move(value); return true;
+      case Role::name: bundle_->name = std::move(value); return true;
+      case Role::target: item_->target = std::move(value); return true;
+      case Role::args: item_->args = std::move(value); return true;
+      case Role::item_name: item_->name = std::move(value); return true;
+      case Role::format: format_ = std::move(value); return true;
+      case Role::kind:
         if (const auto kind = kind_from_name(value)) {
           item_->kind = *kind;
           return true;
         }
-        return fail_at(at, "unknown kind `" + value + "`, expected " + std::string(expected(slot)));
-      case Slot::skip: return true;
-      default: return wrong_type(slot, "a string", at);
+        return fail_at(at, "unknown kind `" + value + "`, expected " + std::string(expected(role)));
+      case Role::skip: return true;
+      default: return wrong_type(role, "a string", at);
     }
   }
 
@@ -173,23 +174,23 @@ class Reader {
       return true;
     }
     const std::size_t at = offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
-    switch (slot) {
-      case Slot::store: return open_record(kStoreRecord, array);
-      case Slot::exported: return open_record(kExportedRecord, array);
-      case Slot::bundle: begin_bundle(); return open_record(kBundleRecord, array);
-      case Slot::item: begin_item(); return open_record(kItemRecord, array);
-      case Slot::bundles:
-        if (array) return open_list(Slot::bundle);
+    Role role;
+    if (!take_role(role, at)) return false;
+    switch (role) {
+      case Role::store: return open_record(kStoreRecord, array);
+      case Role::exported: return open_record(kExportedRecord, array);
+      case Role::bundle: begin_bundle(); return open_record(kBundleRecord, array);
+      case Role::item: begin_item(); return open_record(kItemRecord, array);
+      case Role::bundles:
+        if (array) return open_list(Role::bundle);
         break;
-      case Slot::items:
-        if (array) return open_list(Slot::item);
+      case Role::items:
+        if (array) return open_list(Role::item);
         break;
-      case Slot::skip: skip_depth_ = 1; return true;
+      case Role::skip: skip_depth_ = 1; return true;
       default: break;
     }
-    return wrong_type(slot, array ? "an array" : "an object", at);
+    return wrong_type(role, array ? "an array" : "an object", at);
   }
 
   bool start_object(std::size_t) { return start_container(false); }
@@ -199,14 +200,14 @@ class Reader {
     if (skip_depth_ > 0) return true;
     // Keys arrive only inside record objects: other objects are skipped whole.
     Frame& frame = frames_.back();
-    frame.pending = Slot::skip;
+    frame.pending = Role::skip;
     for (std::size_t i = 0; i < frame.record->count; ++i) {
       const Field& field = frame.record->fields[i];
       if (field.key != name) continue;
       const std::uint32_t bit = 1u << i;
       if ((frame.seen & bit) != 0) return fail_at(offset(), "duplicate field `" + name + "`");
       frame.seen |= bit;
-      frame.pending = field.slot;
+      frame.pending = field.role;
       break;
     }
     return true;
@@ -241,10 +242,10 @@ class Reader {
  private:
   struct Frame {
     const Record* record;  // nothing for a list
-    Slot element;          // lists: what every element is
+    Role element;          // lists: what every element is
     bool array_form;
     std::uint32_t seen = 0;
-    Slot pending = Slot::skip;  // object form: what the last key named
+    Role pending = Role::skip;  // object form: what the last key named
     std::size_t index = 0;      // array form: the next field
   };
 
@@ -256,47 +257,47 @@ class Reader {
     return false;
   }
 
-  bool wrong_type(Slot slot, std::string_view found, std::size_t at) {
-    return fail_at(at, "invalid type: found " + std::string(found) + ", expected " + std::string(expected(slot)));
+  bool wrong_type(Role role, std::string_view found, std::size_t at) {
+    return fail_at(at, "invalid type: found " + std::string(found) + ", expected " + std::string(expected(role)));
   }
 
   bool scalar(std::string_view found) {
     if (skip_depth_ > 0) return true;
     const std::size_t at = offset();
-    Slot slot;
-    if (!take_slot(slot, at)) return false;
-    return slot == Slot::skip || wrong_type(slot, found, at);
+    Role role;
+    if (!take_role(role, at)) return false;
+    return role == Role::skip || wrong_type(role, found, at);
   }
 
-  // Which slot the next value fills. A record in array form takes its fields in
+  // Which role the next value plays. A record in array form takes its fields in
   // declaration order and no more values than it has fields.
-  bool take_slot(Slot& slot, std::size_t at) {
+  bool take_role(Role& role, std::size_t at) {
     if (frames_.empty()) {
-      slot = root_;
+      role = root_;
       return true;
     }
     Frame& frame = frames_.back();
     if (frame.record == nullptr) {
-      slot = frame.element;
+      role = frame.element;
     } else if (!frame.array_form) {
-      slot = std::exchange(frame.pending, Slot::skip);
+      role = std::exchange(frame.pending, Role::skip);
     } else {
       if (frame.index >= frame.record->count) {
         return fail_at(at, "too many elements: " + std::string(frame.record->what) + " has " +
                                std::to_string(frame.record->count) + " fields");
       }
       frame.seen |= 1u << frame.index;
-      slot = frame.record->fields[frame.index++].slot;
+      role = frame.record->fields[frame.index++].role;
     }
     return true;
   }
 
   bool open_record(const Record& record, bool array_form) {
-    frames_.push_back(Frame{&record, Slot::skip, array_form});
+    frames_.push_back(Frame{&record, Role::skip, array_form});
     return true;
   }
 
-  bool open_list(Slot element) {
+  bool open_list(Role element) {
     frames_.push_back(Frame{nullptr, element, true});
     return true;
   }
@@ -332,7 +333,7 @@ class Reader {
 
   std::string_view text_;
   const char* const* cursor_;
-  Slot root_;
+  Role root_;
   std::vector<Frame> frames_;
   std::size_t skip_depth_ = 0;  // nesting depth inside a skipped value
   Store store_;
@@ -423,9 +424,9 @@ base::Status run(std::string_view text, Reader& reader, const char** cursor) {
   return {};
 }
 
-// Parses the text from the root slot and hands the finished reader to `take`.
+// Parses the text, its top value playing `root`, and hands the finished reader to `take`.
 template <class Take>
-auto read_root(std::string_view text, Slot root, Take take) -> decltype(take(std::declval<Reader&>())) {
+auto read_root(std::string_view text, Role root, Take take) -> decltype(take(std::declval<Reader&>())) {
   const char* cursor = nullptr;
   Reader reader(text, &cursor, root);
   auto done = run(text, reader, &cursor);
@@ -442,17 +443,23 @@ auto read_root(std::string_view text, Slot root, Take take) -> decltype(take(std
 
 }  // namespace
 
+std::string_view without_byte_order_marks(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  while (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return text;
+}
+
 base::Result<Store> read_store(std::string_view text) {
-  return read_root(text, Slot::store, [](Reader& reader) -> base::Result<Store> { return std::move(reader.store()); });
+  return read_root(text, Role::store, [](Reader& reader) -> base::Result<Store> { return std::move(reader.store()); });
 }
 
 base::Result<Bundle> read_bundle(std::string_view text) {
-  return read_root(text, Slot::bundle,
+  return read_root(text, Role::bundle,
                    [](Reader& reader) -> base::Result<Bundle> { return std::move(reader.root_bundle()); });
 }
 
 base::Result<ExportedRecord> read_exported(std::string_view text) {
-  return read_root(text, Slot::exported, [](Reader& reader) -> base::Result<ExportedRecord> {
+  return read_root(text, Role::exported, [](Reader& reader) -> base::Result<ExportedRecord> {
     return ExportedRecord{std::move(reader.format()), std::move(reader.root_bundle())};
   });
 }

@@ -13,6 +13,10 @@
 
 namespace bundle::json {
 
+// The text without the byte order marks it may start with (files saved by
+// some editors carry one, or several when saved again).
+std::string_view without_byte_order_marks(std::string_view text);
+
 // The text must not start with a byte order mark. Bundle ids are read as they
 // are (not repaired).
 base::Result<Store> read_store(std::string_view text);

@@ -43,16 +43,16 @@ void refresh_jump_list(ICustomDestinationList& list, const std::string& program,
     failed("ICustomDestinationList::DeleteList", list.DeleteList(kAppUserModelId));
     return;
   }
-  UINT slots = 0;
+  UINT rows_shown = 0;  // how many entries the taskbar shows at the least
   ComPtr<IObjectArray> removed;
-  if (failed("ICustomDestinationList::BeginList", list.BeginList(&slots, IID_PPV_ARGS(&removed)))) return;
+  if (failed("ICustomDestinationList::BeginList", list.BeginList(&rows_shown, IID_PPV_ARGS(&removed)))) return;
   ComPtr<IObjectCollection> collection;
   if (failed("CoCreateInstance(EnumerableObjectCollection)",
              CoCreateInstance(CLSID_EnumerableObjectCollection, nullptr, CLSCTX_INPROC_SERVER,
                               IID_PPV_ARGS(&collection)))) {
     return;
   }
-  const std::size_t count = std::min<std::size_t>(std::clamp<UINT>(slots, 5, 20), tasks.size());
+  const std::size_t count = std::min<std::size_t>(std::clamp<UINT>(rows_shown, 5, 20), tasks.size());
   for (std::size_t i = 0; i < count; ++i) {
     ComPtr<IShellLinkW> link = task_link(program, tasks[i]);
     if (!link || failed("IObjectCollection::AddObject", collection->AddObject(link.Get()))) return;

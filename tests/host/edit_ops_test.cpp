@@ -504,7 +504,7 @@ TEST_F(MoveItem, TheItemEndsAtItsNewPositionAndIsSelected) {
   }
 }
 
-TEST_F(MoveItem, OntoItsOwnSlotOrFromNowhereNothingHappens) {
+TEST_F(MoveItem, OntoItsOwnPlaceOrFromNowhereNothingHappens) {
   state.selected_item = 1;
   app::move_item(state, 1, 1);
   app::move_item(state, 4, 0);

@@ -133,10 +133,8 @@ class FakePlatform final : public app::Platform {
 
   // Menus record what they showed and answer with the next queued choice (0: dismissed).
   struct MenuCall {
-    std::string menu;  // "list", "settings"
     float x = 0, y = 0;
     std::vector<app::MenuEntry> entries;
-    app::SettingsMenu settings;
   };
   std::vector<MenuCall> menus;
   std::vector<int> menu_choices;
@@ -150,11 +148,7 @@ class FakePlatform final : public app::Platform {
     return id;
   }
   int show_menu(float x, float y, const std::vector<app::MenuEntry>& entries) override {
-    menus.push_back({"list", x, y, entries, {}});
-    return next_choice();
-  }
-  int show_settings_menu(float x, float y, const app::SettingsMenu& menu) override {
-    menus.push_back({"settings", x, y, {}, menu});
+    menus.push_back({x, y, entries});
     return next_choice();
   }
   std::vector<std::pair<std::string, std::string>> informations;  // text, caption

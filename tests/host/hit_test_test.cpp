@@ -146,9 +146,9 @@ TEST_F(HitTest, SettingsButtonIsTheOnlyRegionAboveTheTopStrip) {
   state.selected_bundle = 0;
   const app::ViewLayout v = layout();
   EXPECT_EQ(app::hit_test(v, state, 1000 - 10 - 18, 26).kind, RegionKind::settings_menu);
-  EXPECT_EQ(app::hit_test(v, state, 1000 - 10 - 37, 26).kind, RegionKind::nothing);
-  EXPECT_EQ(app::hit_test(v, state, 1000 - 10 - 18, 5).kind, RegionKind::nothing);  // above the square
-  for (float x : {5.0f, 160.0f, 400.0f, 900.0f}) EXPECT_EQ(app::hit_test(v, state, x, 51).kind, RegionKind::nothing);
+  EXPECT_EQ(app::hit_test(v, state, 1000 - 10 - 37, 26).kind, RegionKind::background);
+  EXPECT_EQ(app::hit_test(v, state, 1000 - 10 - 18, 5).kind, RegionKind::background);  // above the square
+  for (float x : {5.0f, 160.0f, 400.0f, 900.0f}) EXPECT_EQ(app::hit_test(v, state, x, 51).kind, RegionKind::background);
 }
 
 TEST_F(HitTest, CreateFirstBundleOnlyWithoutBundles) {
@@ -157,10 +157,10 @@ TEST_F(HitTest, CreateFirstBundleOnlyWithoutBundles) {
   const gfx::RectF create = empty.welcome->create;
   const float x = create.x + create.w / 2, y = create.y + create.h / 2;
   EXPECT_EQ(app::hit_test(empty, state, x, y), (Region{RegionKind::create_first_bundle, 0}));
-  EXPECT_EQ(app::hit_test(empty, state, create.x - 1, y).kind, RegionKind::nothing);
+  EXPECT_EQ(app::hit_test(empty, state, create.x - 1, y).kind, RegionKind::background);
 
   bundles(2);
-  EXPECT_EQ(app::hit_test(layout(), state, x, y).kind, RegionKind::nothing);
+  EXPECT_EQ(app::hit_test(layout(), state, x, y).kind, RegionKind::background);
 }
 
 TEST_F(HitTest, ItemRowsOnlyBelowTheListTopLessSix) {
@@ -171,7 +171,7 @@ TEST_F(HitTest, ItemRowsOnlyBelowTheListTopLessSix) {
   const float V = v.content->list_top;
   const float x = v.content_left + 300;  // right of the add buttons
   ASSERT_LT(v.content->rows[0].rect.y, V - 7);
-  EXPECT_EQ(app::hit_test(v, state, x, V - 7).kind, RegionKind::nothing);
+  EXPECT_EQ(app::hit_test(v, state, x, V - 7).kind, RegionKind::background);
   EXPECT_EQ(app::hit_test(v, state, x, V - 6), (Region{RegionKind::item_row, 0}));
 }
 
@@ -181,17 +181,17 @@ TEST_F(HitTest, SidebarRowsOnlyBelowTheListTop) {
   const app::ViewLayout v = layout();
   ASSERT_FALSE(v.rows.empty());
   ASSERT_LT(v.rows[0].rect.y, v.list_top - 1);
-  EXPECT_EQ(app::hit_test(v, state, 30, v.list_top - 1).kind, RegionKind::nothing);
+  EXPECT_EQ(app::hit_test(v, state, 30, v.list_top - 1).kind, RegionKind::background);
   EXPECT_EQ(app::hit_test(v, state, 30, v.list_top), (Region{RegionKind::bundle_row, 0}));
 }
 
 TEST_F(HitTest, DraggedRowIsNotARegion) {
   bundles(1, 5);
   state.selected_bundle = 0;
-  state.item_drag = app::AppState::ItemDrag{0, 196 + 10 + 2 * 62 + 20, 10};  // item 0 over slot 2
+  state.item_drag = app::AppState::ItemDrag{0, 196 + 10 + 2 * 62 + 20, 10};  // item 0 over place 2
   const app::ViewLayout v = layout();
-  // Slot 2 holds the placeholder under the dragged row; items 1 and 3 sit in slots 0 and 3.
-  EXPECT_EQ(app::hit_test(v, state, 400, 196 + 2 * 62 + 25).kind, RegionKind::nothing);
+  // Place 2 holds the placeholder under the dragged row; items 1 and 3 sit at places 0 and 3.
+  EXPECT_EQ(app::hit_test(v, state, 400, 196 + 2 * 62 + 25).kind, RegionKind::background);
   EXPECT_EQ(app::hit_test(v, state, 400, 196 + 3 * 62 + 25), (Region{RegionKind::item_row, 3}));
   EXPECT_EQ(app::hit_test(v, state, 400, 196 + 25), (Region{RegionKind::item_row, 1}));
 }
@@ -202,7 +202,7 @@ TEST_F(HitTest, RowsOfBundlesGoneSinceTheLayoutAreNoRegion) {
   const float y = v.rows[2].rect.y + 10;
   EXPECT_EQ(app::hit_test(v, state, 30, y), (Region{RegionKind::bundle_row, 2}));
   state.store.bundles.pop_back();
-  EXPECT_EQ(app::hit_test(v, state, 30, y).kind, RegionKind::nothing);
+  EXPECT_EQ(app::hit_test(v, state, 30, y).kind, RegionKind::background);
 }
 
 // ---- file drop target ----------------------------------------------------------

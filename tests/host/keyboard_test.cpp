@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/act/bundle_menu.h"
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "fake_platform.h"
@@ -102,7 +103,7 @@ TEST_F(KeyboardTest, CtrlRulesForLetterKeys) {
 TEST_F(KeyboardTest, AppsKeyOpensTheItemMenuOrElseTheBundleMenu) {
   app::select_bundle(state, 2);
   const std::string doomed = state.store.bundles[2].id;
-  platform.menu_choices = {10};  // "Delete bundle"
+  platform.menu_choices = {static_cast<int>(app::BundleCommand::remove)};
   app::handle_key(state, app::Key::apps, false);
   ASSERT_EQ(platform.menus.size(), 1u);
   EXPECT_EQ(platform.menus[0].entries.size(), 10u);

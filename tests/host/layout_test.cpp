@@ -402,8 +402,13 @@ TEST_F(ViewLayoutTest, ItemRowPartsLeaveRoomForTheMissingPill) {
   const app::ItemRowParts missing = app::item_row_parts(v, row, true);
   const float pill = FakeMeasure::width(app::view_text::not_found()) + 34;
   ASSERT_TRUE(missing.pill);
-  expect_rect(*missing.pill, 930 - 8 - pill, 212, pill, 24);
-  EXPECT_FLOAT_EQ(missing.first_line.right(), missing.pill->x - 8);
+  const float left = 930 - 8 - pill;
+  expect_rect(missing.pill->box, left, 212, pill, 24);
+  EXPECT_FLOAT_EQ(missing.pill->radius, 12);
+  expect_rect(missing.pill->icon, left + 8, 212, 14, 24);
+  EXPECT_FLOAT_EQ(missing.pill->icon_size, 14);
+  expect_rect(missing.pill->text, left + 26, 212, pill - 26, 24);
+  EXPECT_FLOAT_EQ(missing.first_line.right(), left - 8);
 }
 
 TEST_F(ViewLayoutTest, TextColumnIsAtLeastTenWide) {
@@ -430,49 +435,49 @@ TEST_F(ViewLayoutTest, ItemRowRectByPosition) {
 
 // ---- item drag ---------------------------------------------------------------
 
-TEST_F(ViewLayoutTest, DragSlotFollowsThePointerWithinTheList) {
+TEST_F(ViewLayoutTest, DropIndexFollowsThePointerWithinTheList) {
   bundles(1, 5);
   state.selected_bundle = 0;
   const app::ViewLayout v = layout();
   const float V = 196, pitch = 62, grab = 20;
-  EXPECT_EQ(app::item_drag_slot(v, 0, grab), 0u);              // above the first row
-  EXPECT_EQ(app::item_drag_slot(v, V + grab - 400, grab), 0u);
-  EXPECT_EQ(app::item_drag_slot(v, V + grab + 2.49f * pitch, grab), 2u);
-  EXPECT_EQ(app::item_drag_slot(v, V + grab + 2.5f * pitch, grab), 3u);  // halves round up
-  EXPECT_EQ(app::item_drag_slot(v, 5000, grab), 4u);           // below the last row: m − 1
+  EXPECT_EQ(app::item_drop_index(v, 0, grab), 0u);              // above the first row
+  EXPECT_EQ(app::item_drop_index(v, V + grab - 400, grab), 0u);
+  EXPECT_EQ(app::item_drop_index(v, V + grab + 2.49f * pitch, grab), 2u);
+  EXPECT_EQ(app::item_drop_index(v, V + grab + 2.5f * pitch, grab), 3u);  // halves round up
+  EXPECT_EQ(app::item_drop_index(v, 5000, grab), 4u);           // below the last row: m − 1
 
   bundles(1, 0);
-  EXPECT_EQ(app::item_drag_slot(layout(), 5000, grab), 0u);
+  EXPECT_EQ(app::item_drop_index(layout(), 5000, grab), 0u);
 }
 
-TEST_F(ViewLayoutTest, DragSlotCountsTheContentScroll) {
+TEST_F(ViewLayoutTest, DropIndexCountsTheContentScroll) {
   bundles(1, 30);
   state.selected_bundle = 0;
   state.content_scroll = 620;  // ten rows
   const app::ViewLayout v = layout();
-  EXPECT_EQ(app::item_drag_slot(v, 196 + 10, 10), 10u);
+  EXPECT_EQ(app::item_drop_index(v, 196 + 10, 10), 10u);
 }
 
-TEST(SlotWhileDragging, OthersCloseTheGapAndLeaveTheTargetFree) {
+TEST(PlaceWhileDragging, OthersCloseTheGapAndLeaveTheTargetFree) {
   struct Case {
-    std::size_t position, dragged, slot, expected;
+    std::size_t position, dragged, drop_index, expected;
   };
   const Case cases[] = {
       {0, 1, 3, 0}, {2, 1, 3, 1}, {3, 1, 3, 2}, {4, 1, 3, 4},  // dragged down from 1 to 3
       {0, 3, 1, 0}, {1, 3, 1, 2}, {2, 3, 1, 3}, {4, 3, 1, 4},  // dragged up from 3 to 1
-      {1, 0, 0, 1}, {2, 0, 0, 2},                              // the first row over its own slot
+      {1, 0, 0, 1}, {2, 0, 0, 2},                              // the first row over its own place
       {0, 4, 4, 0}, {3, 4, 4, 3},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(app::slot_while_dragging(c.position, c.dragged, c.slot), c.expected)
-        << c.position << " while " << c.dragged << " is over " << c.slot;
+    EXPECT_EQ(app::place_while_dragging(c.position, c.dragged, c.drop_index), c.expected)
+        << c.position << " while " << c.dragged << " is over " << c.drop_index;
   }
 }
 
-TEST_F(ViewLayoutTest, DraggedRowFollowsThePointerAndThePlaceholderHoldsItsSlot) {
+TEST_F(ViewLayoutTest, DraggedRowFollowsThePointerAndThePlaceholderHoldsItsPlace) {
   bundles(1, 5);
   state.selected_bundle = 0;
-  // Item 1 grabbed 20 pixels below its top, pointer over slot 3.
+  // Item 1 grabbed 20 pixels below its top, pointer over place 3.
   state.item_drag = app::AppState::ItemDrag{1, 196 + 20 + 3 * 62 + 7, 20};
   const app::ViewLayout v = layout();
   const app::ContentLayout& c = *v.content;

@@ -36,12 +36,13 @@ class MenuTest : public testing_support::StoreFixture {
     platform.menu_choices = {id};
     app::show_settings_menu(state, 10, 20);
   }
-  void item_choice(std::size_t item, int id) {
-    platform.menu_choices = {id};
+  void settings_choice(app::SettingsCommand command) { settings_choice(static_cast<int>(command)); }
+  void item_choice(std::size_t item, app::ItemCommand command) {
+    platform.menu_choices = {static_cast<int>(command)};
     app::show_item_menu(state, item, 10, 20);
   }
-  void bundle_choice(std::size_t index, int id) {
-    platform.menu_choices = {id};
+  void bundle_choice(std::size_t index, app::BundleCommand command) {
+    platform.menu_choices = {static_cast<int>(command)};
     app::show_bundle_menu(state, index, 10, 20);
   }
   // Nothing was started, opened, asked, edited, said or saved.
@@ -63,6 +64,16 @@ std::string shape(const std::vector<app::MenuEntry>& entries) {
   return out;
 }
 
+// The entry, in the menu or one of its submenus, that answers `id`; null when none does.
+template <typename Command>
+const app::MenuEntry* entry_for(const std::vector<app::MenuEntry>& entries, Command id) {
+  for (const auto& e : entries) {
+    if (!e.separator && e.submenu.empty() && e.id == static_cast<int>(id)) return &e;
+    if (const app::MenuEntry* inner = entry_for(e.submenu, id)) return inner;
+  }
+  return nullptr;
+}
+
 // --- settings menu ---
 
 TEST(MenuSettingsChecks, LanguageRowsMatchTheStoredCodeExactly) {
@@ -74,30 +85,38 @@ TEST(MenuSettingsChecks, LanguageRowsMatchTheStoredCodeExactly) {
   const Case cases[] = {{std::nullopt, true, -1}, {"", true, -1},   {"EN", false, -1},     {"en ", false, -1},
                         {"zh-hant", false, -1},   {"en", false, 0}, {"zh-Hant", false, 4}, {"ru", false, 9}};
   const auto languages = lang::languages();
+  const int first = static_cast<int>(app::SettingsCommand::first_language);
   for (const Case& c : cases) {
-    const app::SettingsMenu menu = app::settings_menu(c.stored, std::nullopt);
-    EXPECT_EQ(menu.follow_windows_checked, c.follow) << c.stored.value_or("(absent)");
-    ASSERT_EQ(menu.languages.size(), languages.size());
+    const std::vector<app::MenuEntry> menu = app::settings_menu(c.stored, std::nullopt);
+    const app::MenuEntry* follow = entry_for(menu, app::SettingsCommand::follow_windows);
+    ASSERT_TRUE(follow);
+    EXPECT_EQ(follow->checked, c.follow) << c.stored.value_or("(absent)");
     for (std::size_t i = 0; i < languages.size(); ++i) {
-      EXPECT_EQ(menu.languages[i].label, languages[i].name);
-      EXPECT_EQ(menu.languages[i].checked, static_cast<int>(i) == c.row) << c.stored.value_or("(absent)") << i;
+      const app::MenuEntry* row = entry_for(menu, first + static_cast<int>(i));
+      ASSERT_TRUE(row) << i;
+      EXPECT_EQ(row->label, languages[i].name);
+      EXPECT_EQ(row->checked, static_cast<int>(i) == c.row) << c.stored.value_or("(absent)") << i;
     }
+    EXPECT_FALSE(entry_for(menu, first + static_cast<int>(languages.size())));
   }
 }
 
 TEST_F(MenuTest, AutomaticUpdatesToggleFromAFreshInstallation) {
   for (std::uint32_t expected : {0u, 1u, 0u}) {
-    settings_choice(app::settings_id::auto_update);
+    settings_choice(app::SettingsCommand::auto_update);
     EXPECT_EQ(platform.numbers.at("AutoUpdate"), expected);
   }
+  const auto auto_update_checked = [this](std::size_t menu) {
+    const app::MenuEntry* entry = entry_for(platform.menus.at(menu).entries, app::SettingsCommand::auto_update);
+    return entry && entry->checked;
+  };
   ASSERT_EQ(platform.menus.size(), 3u);
-  EXPECT_EQ(platform.menus[0].menu, "settings");
-  EXPECT_TRUE(platform.menus[0].settings.auto_update_checked);
-  EXPECT_FALSE(platform.menus[1].settings.auto_update_checked);
-  EXPECT_TRUE(platform.menus[2].settings.auto_update_checked);
+  EXPECT_TRUE(auto_update_checked(0));
+  EXPECT_FALSE(auto_update_checked(1));
+  EXPECT_TRUE(auto_update_checked(2));
   platform.numbers["AutoUpdate"] = 7;  // any non-zero number is on
-  settings_choice(app::settings_id::auto_update);
-  EXPECT_TRUE(platform.menus.back().settings.auto_update_checked);
+  settings_choice(app::SettingsCommand::auto_update);
+  EXPECT_TRUE(auto_update_checked(3));
   EXPECT_EQ(platform.numbers.at("AutoUpdate"), 0u);
 }
 
@@ -107,7 +126,11 @@ TEST_F(MenuTest, ChoosingALanguageStoresItsCodeAndSaysWhenItApplies) {
     settings_choice(id);
     EXPECT_EQ(platform.settings.at("Language"), code);
   }
-  EXPECT_TRUE(platform.menus.back().settings.languages.at(9).checked);  // shown while "ru" was stored
+  // shown while "ru" was stored
+  const app::MenuEntry* russian = entry_for(platform.menus.back().entries, 110);
+  ASSERT_TRUE(russian);
+  EXPECT_EQ(russian->label, lang::languages()[9].name);
+  EXPECT_TRUE(russian->checked);
   const std::vector<std::string> said(4, "Takes effect the next time tolvik opens");
   EXPECT_EQ(toasts, said);
   // Ids past the last language and between the fixed ones do nothing.
@@ -118,12 +141,12 @@ TEST_F(MenuTest, ChoosingALanguageStoresItsCodeAndSaysWhenItApplies) {
 }
 
 TEST_F(MenuTest, OtherSettingsCommands) {
-  settings_choice(app::settings_id::check_updates);
-  settings_choice(app::settings_id::maker_site);
+  settings_choice(app::SettingsCommand::check_updates);
+  settings_choice(app::SettingsCommand::maker_site);
   EXPECT_EQ(platform.shell_calls,
             (std::vector<std::string>{"update:user", "address:" + std::string(app::maker::kWebSite)}));
 
-  settings_choice(app::settings_id::about);
+  settings_choice(app::SettingsCommand::about);
   ASSERT_EQ(platform.informations.size(), 1u);
   EXPECT_EQ(platform.informations[0].second, "About tolvik");
   EXPECT_EQ(platform.informations[0].first,
@@ -132,7 +155,7 @@ TEST_F(MenuTest, OtherSettingsCommands) {
                 "click\n\nBundles are saved only on this PC (%APPDATA%\\tolvik) and are never sent anywhere.\n\n" +
                 std::string(app::maker::kProductPage) + "\n" + std::string(app::maker::kNotice));
 
-  settings_choice(app::settings_id::import_bundle);  // cancelled: nothing imported
+  settings_choice(app::SettingsCommand::import_bundle);  // cancelled: nothing imported
   ASSERT_EQ(platform.dialogs.size(), 1u);
   EXPECT_EQ(platform.dialogs[0].title, "Bundle files to import");
   EXPECT_EQ(names(), (std::vector<std::string>{"Work", "Home", "Trip"}));
@@ -157,14 +180,14 @@ TEST_F(MenuTest, ItemMenuGreysByKindAndSelectsTheItem) {
 
 TEST_F(MenuTest, OpenJustThisAndOpenFileLocation) {
   platform.existing = {"C:\\Tools\\tool.exe"};
-  item_choice(0, app::item_id::open_just_this);
+  item_choice(0, app::ItemCommand::open_just_this);
   EXPECT_EQ(platform.started, std::vector<bundle::Item>{state.store.bundles[0].items[0]});
 
-  item_choice(1, app::item_id::open_location);
-  item_choice(3, app::item_id::open_location);  // a folder that is gone: selected in its parent
+  item_choice(1, app::ItemCommand::open_location);
+  item_choice(3, app::ItemCommand::open_location);  // a folder that is gone: selected in its parent
   platform.directories = {"D:\\Docs"};
-  item_choice(3, app::item_id::open_location);  // an existing folder opens itself
-  item_choice(2, app::item_id::open_location);  // greyed for a web address
+  item_choice(3, app::ItemCommand::open_location);  // an existing folder opens itself
+  item_choice(2, app::ItemCommand::open_location);  // greyed for a web address
   app::reveal_in_explorer(state, bundle::Kind::file, "D:\\Docs");  // a directory, but not a folder item
   app::reveal_in_explorer(state, bundle::Kind::folder, "C:\\a\" /root,\"C:\\b");  // would end the argument
   EXPECT_EQ(platform.shell_calls,
@@ -174,26 +197,26 @@ TEST_F(MenuTest, OpenJustThisAndOpenFileLocation) {
 }
 
 TEST_F(MenuTest, RenameAndArgumentsEditThatItemAndUnchangedTextSavesNothing) {
-  item_choice(1, app::item_id::rename);
+  item_choice(1, app::ItemCommand::rename);
   EXPECT_EQ(state.edit, (app::ActiveEdit{app::EditMode::item_name, "b1", 1}));
   EXPECT_EQ(platform.edit_field_initial, "");
   EXPECT_EQ(platform.edit_field_cue, "a.txt");
   platform.edit_field_text = "   ";
   app::end_edit(state, true);
   EXPECT_FALSE(store_file_exists());
-  item_choice(0, app::item_id::arguments);
+  item_choice(0, app::ItemCommand::arguments);
   EXPECT_EQ(state.edit, (app::ActiveEdit{app::EditMode::item_args, "b1", 0}));
   EXPECT_EQ(platform.edit_field_initial, "-v");
   EXPECT_EQ(platform.edit_field_cue, "e.g. /n \"D:\\Docs\\notes.txt\"");
   platform.edit_field_text = " -v ";
   app::end_edit(state, true);
   EXPECT_FALSE(store_file_exists());
-  item_choice(0, app::item_id::arguments);
+  item_choice(0, app::ItemCommand::arguments);
   platform.edit_field_text = "-q  ";
   app::end_edit(state, true);
   EXPECT_EQ(state.store.bundles[0].items[0].args, "-q");
   expect_saved();
-  item_choice(1, app::item_id::arguments);  // greyed for a file
+  item_choice(1, app::ItemCommand::arguments);  // greyed for a file
   EXPECT_FALSE(state.edit);
 }
 
@@ -204,7 +227,7 @@ TEST_F(MenuTest, RenameWhileAWebAddressEntryRunsStartsWithTheItemsName) {
   state.store.bundles[0].items.shrink_to_fit();
   app::begin_edit(state, {app::EditMode::web_address, "b1"}, "", "");
   platform.edit_field_text = "https://new.example/";
-  item_choice(1, app::item_id::rename);
+  item_choice(1, app::ItemCommand::rename);
   EXPECT_EQ(targets(0).size(), 5u);
   EXPECT_EQ(platform.edit_field_initial, "Mine");
 }
@@ -212,16 +235,16 @@ TEST_F(MenuTest, RenameWhileAWebAddressEntryRunsStartsWithTheItemsName) {
 TEST_F(MenuTest, RemoveAndOpenNeedTheirBundleStillSelected) {
   platform.existing = {"C:\\Tools\\tool.exe", "C:\\t.txt"};
   platform.during_menu = [this] { app::select_bundle(state, 2); };
-  item_choice(0, app::item_id::remove);
+  item_choice(0, app::ItemCommand::remove);
   app::select_bundle(state, 0);
-  item_choice(0, app::item_id::open_just_this);
+  item_choice(0, app::ItemCommand::open_just_this);
   EXPECT_EQ(targets(0).size(), 4u);
   EXPECT_EQ(targets(2).size(), 1u);
   expect_no_effect();
 
   platform.during_menu = nullptr;
   app::select_bundle(state, 0);
-  item_choice(1, app::item_id::remove);
+  item_choice(1, app::ItemCommand::remove);
   EXPECT_EQ(targets(0), (std::vector<std::string>{"C:\\Tools\\tool.exe", "https://a.bc/", "D:\\Docs"}));
   ASSERT_TRUE(state.toast);
   EXPECT_TRUE(state.toast->has_undo);
@@ -229,7 +252,7 @@ TEST_F(MenuTest, RemoveAndOpenNeedTheirBundleStillSelected) {
 }
 
 // The item changed or went away while its menu was up: each command does nothing.
-class MenuItemGone : public MenuTest, public ::testing::WithParamInterface<std::tuple<int, int>> {};
+class MenuItemGone : public MenuTest, public ::testing::WithParamInterface<std::tuple<int, app::ItemCommand>> {};
 
 void change_item(bundle::Store& store, int change) {
   auto& bundles = store.bundles;
@@ -252,9 +275,9 @@ TEST_P(MenuItemGone, CommandDoesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Menu, MenuItemGone,
                          ::testing::Combine(::testing::Values(0, 1, 2, 3),
-                                            ::testing::Values(app::item_id::open_just_this,
-                                                              app::item_id::open_location, app::item_id::rename,
-                                                              app::item_id::arguments, app::item_id::remove)));
+                                            ::testing::Values(app::ItemCommand::open_just_this,
+                                                              app::ItemCommand::open_location, app::ItemCommand::rename,
+                                                              app::ItemCommand::arguments, app::ItemCommand::remove)));
 
 // --- bundle menu ---
 
@@ -266,30 +289,32 @@ TEST_F(MenuTest, BundleMenuEntriesAndIds) {
   const auto& empty = platform.menus[0].entries;
   EXPECT_EQ(shape(empty), "-++|++|+|+");
   EXPECT_EQ(shape(platform.menus[1].entries), "+++|++|+|+");
-  EXPECT_EQ(empty[app::bundle_id::export_file - 1].label, "Export… (to share)");
-  EXPECT_EQ(empty[app::bundle_id::remove - 1].label, "Delete bundle");
+  ASSERT_TRUE(entry_for(empty, app::BundleCommand::export_file));
+  EXPECT_EQ(entry_for(empty, app::BundleCommand::export_file)->label, "Export… (to share)");
+  ASSERT_TRUE(entry_for(empty, app::BundleCommand::remove));
+  EXPECT_EQ(entry_for(empty, app::BundleCommand::remove)->label, "Delete bundle");
   expect_no_effect();
 }
 
 TEST_F(MenuTest, BundleMenuCommands) {
-  bundle_choice(1, app::bundle_id::open);  // empty: nothing to open
-  bundle_choice(2, app::bundle_id::open);
+  bundle_choice(1, app::BundleCommand::open);  // empty: nothing to open
+  bundle_choice(2, app::BundleCommand::open);
   ASSERT_EQ(platform.open_requests.size(), 1u);
   EXPECT_EQ(platform.open_requests[0].bundle_id, "b3");
-  bundle_choice(2, app::bundle_id::rename);
+  bundle_choice(2, app::BundleCommand::rename);
   EXPECT_EQ(state.selected_bundle, 2u);
   EXPECT_EQ(state.edit, (app::ActiveEdit{app::EditMode::bundle_name, "b3", 0}));
   EXPECT_EQ(platform.edit_field_initial, "Trip");
   app::end_edit(state, false);
 
-  bundle_choice(0, app::bundle_id::duplicate);
+  bundle_choice(0, app::BundleCommand::duplicate);
   EXPECT_EQ(names(), (std::vector<std::string>{"Work", "Work copy", "Home", "Trip"}));
   platform.save_answer = (dir / "out.tolvik").string();
-  bundle_choice(3, app::bundle_id::export_file);
+  bundle_choice(3, app::BundleCommand::export_file);
   ASSERT_EQ(platform.dialogs.size(), 1u);
   EXPECT_EQ(platform.dialogs[0].initial_name, "Trip.tolvik");
   EXPECT_TRUE(std::filesystem::exists(dir / "out.tolvik"));
-  bundle_choice(2, app::bundle_id::remove);
+  bundle_choice(2, app::BundleCommand::remove);
   EXPECT_EQ(names(), (std::vector<std::string>{"Work", "Work copy", "Trip"}));
   ASSERT_TRUE(state.toast);
   EXPECT_EQ(state.toast->text, "Deleted “Home”");
@@ -297,7 +322,7 @@ TEST_F(MenuTest, BundleMenuCommands) {
 }
 
 // The bundle was deleted, or another was put before it, while its menu was up.
-class MenuBundleMoved : public MenuTest, public ::testing::WithParamInterface<std::tuple<bool, int>> {};
+class MenuBundleMoved : public MenuTest, public ::testing::WithParamInterface<std::tuple<bool, app::BundleCommand>> {};
 
 TEST_P(MenuBundleMoved, CommandDoesNothing) {
   const auto [deleted, id] = GetParam();
@@ -316,8 +341,8 @@ TEST_P(MenuBundleMoved, CommandDoesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Menu, MenuBundleMoved,
                          ::testing::Combine(::testing::Bool(),
-                                            ::testing::Values(app::bundle_id::open, app::bundle_id::rename,
-                                                              app::bundle_id::duplicate, app::bundle_id::export_file,
-                                                              app::bundle_id::remove)));
+                                            ::testing::Values(app::BundleCommand::open, app::BundleCommand::rename,
+                                                              app::BundleCommand::duplicate, app::BundleCommand::export_file,
+                                                              app::BundleCommand::remove)));
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST_F(Mouse, ADragStartsOnlyPastFiveDipsVerticallyOrTwelveHorizontally) {
   const gfx::RectF row = item_row(1);
   const float x = centre_x(row), y = centre_y(row);
   app::on_left_button_down(state, x, y);
-  EXPECT_EQ(state.pressed.region, (app::Region{RegionKind::item_row, 1}));
+  EXPECT_EQ(state.pressed.region, (std::optional<app::Region>{{RegionKind::item_row, 1}}));
   app::on_mouse_move(state, x, y + 7.5f, true);  // exactly 5 DIPs at 144 DPI
   app::on_mouse_move(state, x + 18, y, true);     // exactly 12 DIPs
   EXPECT_FALSE(state.item_drag);
@@ -76,7 +76,7 @@ TEST_F(Mouse, DroppingBelowTheLastRowMovesToTheEndAndSaves) {
   EXPECT_EQ(state.selected_item, 2u);
   EXPECT_EQ(testing_support::read_all(state.store_path), bundle::serialize_store(state.store));
   // No click is dispatched after a drag.
-  EXPECT_EQ(state.pressed.region.kind, RegionKind::none);
+  EXPECT_FALSE(state.pressed.region);
   EXPECT_EQ(platform.pointer_calls.back(), "release");
 }
 
@@ -89,7 +89,7 @@ TEST_F(Mouse, DroppingAboveTheFirstRowMovesToTheStart) {
   EXPECT_EQ(targets(), (std::vector<std::string>{before[2], before[0], before[1]}));
 }
 
-TEST_F(Mouse, DroppingOnItsOwnSlotChangesAndSavesNothing) {
+TEST_F(Mouse, DroppingOnItsOwnPlaceChangesAndSavesNothing) {
   const auto before = targets();
   const gfx::RectF row = item_row(1);
   app::on_left_button_down(state, centre_x(row), centre_y(row));
@@ -201,7 +201,7 @@ TEST_F(Mouse, HoverChangesOnlyWhenTheRegionDoes) {
   EXPECT_EQ(state.hover, (app::Region{RegionKind::bundle_row, 1}));
   EXPECT_GT(platform.invalidations, after_first);
   app::on_mouse_leave(state);
-  EXPECT_EQ(state.hover.kind, RegionKind::nothing);
+  EXPECT_EQ(state.hover.kind, RegionKind::background);
   EXPECT_FALSE(state.tracking_leave);
 }
 
@@ -247,7 +247,7 @@ TEST_F(Mouse, OneWheelNotchIs100DipsAndStopsAtTheEnds) {
 
 TEST_F(Mouse, ClickingNothingClearsTheSelectedItem) {
   state.selected_item = 1;
-  app::dispatch_click(state, {RegionKind::nothing, 0}, 0, 0);
+  app::dispatch_click(state, {RegionKind::background, 0}, 0, 0);
   EXPECT_FALSE(state.selected_item);
 }
 

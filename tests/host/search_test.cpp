@@ -131,7 +131,7 @@ TEST_F(SearchDuringItemDrag, SavingTheStoreEndsTheDrag) {
   state.store.bundles[2].name = "renamed";
   app::save_store(state);
   EXPECT_FALSE(state.item_drag);
-  EXPECT_EQ(state.pressed.region.kind, app::RegionKind::none);
+  EXPECT_FALSE(state.pressed.region);
   const bundle::Store saved = state.store;
   app::on_mouse_move(state, x, 695, true);
   app::on_left_button_up(state, x, 695);

@@ -123,7 +123,7 @@ TEST_F(ExplorerTest, OneFolderIsOneEntryAndBecomesAFolderItem) {
 TEST_F(ExplorerTest, RepeatsListedOnceAndAddAllKeepsTheirOrder) {
   // Only ASCII letters fold: Ä and ä stay two folders; a longer path is another folder.
   platform.open_explorer_folders = {"D:\\Ä", "F:\\Music", "d:\\ä", "f:\\mUSIC", "F:\\Music 2", "D:\\Ä"};
-  choose(6);
+  choose(app::add_all_folders_id(4));
   EXPECT_EQ(labels(), (std::vector<std::string>{"D:\\Ä", "F:\\Music", "d:\\ä", "F:\\Music 2", "|", "Add all (4)"}));
   EXPECT_EQ(targets(1), (std::vector<std::string>{"C:\\Docs", "D:\\Ä", "F:\\Music", "d:\\ä", "F:\\Music 2"}));
   EXPECT_EQ(toasts, (std::vector<std::string>{"Added 4 to “Home”"}));
@@ -131,7 +131,7 @@ TEST_F(ExplorerTest, RepeatsListedOnceAndAddAllKeepsTheirOrder) {
 
 TEST_F(ExplorerTest, DismissedSeparatorOrUnknownIdsAddNothing) {
   platform.open_explorer_folders = {"E:\\A", "E:\\B"};
-  for (int id : {0, 3, 5, -1}) choose(id);
+  for (int id : {0, 4, 5, -1}) choose(id);
   EXPECT_EQ(platform.menus.size(), 4u);
   EXPECT_EQ(targets(1), (std::vector<std::string>{"C:\\Docs"}));
   EXPECT_TRUE(toasts.empty());
@@ -141,7 +141,7 @@ TEST_F(ExplorerTest, DismissedSeparatorOrUnknownIdsAddNothing) {
 TEST_F(ExplorerTest, FoldersAlreadyThereAreReported) {
   platform.open_explorer_folders = {"c:\\docs\\", "E:\\New"};
   choose(1);
-  choose(4);
+  choose(app::add_all_folders_id(2));
   EXPECT_EQ(targets(1), (std::vector<std::string>{"C:\\Docs", "E:\\New"}));
   EXPECT_EQ(toasts, (std::vector<std::string>{"Already in this bundle",
                                               "Added 1 to “Home” (skipped ones already there)"}));

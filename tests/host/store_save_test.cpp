@@ -240,6 +240,21 @@ TEST(StorePath, EnvironmentDecides) {
   }
 }
 
+TEST(StorePath, OnlyASetNonEmptyVariableNamesAnotherStore) {
+  {
+    ScopedEnv store("TOLVIK_STORE", std::nullopt);
+    EXPECT_EQ(bundle::store_path_override(), std::nullopt);
+  }
+  {
+    ScopedEnv store("TOLVIK_STORE", "");
+    EXPECT_EQ(bundle::store_path_override(), std::nullopt);
+  }
+  {
+    ScopedEnv store("TOLVIK_STORE", "/some/where/my store.json");
+    EXPECT_EQ(bundle::store_path_override(), "/some/where/my store.json");
+  }
+}
+
 TEST(StoreSave, FirstSaveCreatesTheStoreFolder) {
   std::string pattern = (fs::temp_directory_path() / "tolvik-store-save-XXXXXX").string();
   const std::string root = ::mkdtemp(pattern.data());

@@ -22,7 +22,7 @@ struct Undo : testing_support::StoreFixture {
   }
 };
 
-TEST_F(Undo, AnEmptySlotDoesNothing) {
+TEST_F(Undo, NothingToUndoDoesNothing) {
   app::undo(state);
   EXPECT_FALSE(state.toast);
   EXPECT_FALSE(store_file_exists());

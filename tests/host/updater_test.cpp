@@ -238,18 +238,18 @@ TEST_F(UpdateFlow, AVerifiedInstallerStartsAndClosesTheWindow) {
   EXPECT_EQ(toasts.size(), 1u);
 }
 
-TEST(UpdateSlots, ANewResultReplacesAnUntakenOne) {
-  app::update_check_slot().put({app::UpToDate{}, false});
-  app::update_check_slot().put({app::UpdateFailure{"second"}, true});
-  auto taken = app::update_check_slot().take();
+TEST(UpdateMailboxes, ANewResultReplacesAnUntakenOne) {
+  app::update_checks().put({app::UpToDate{}, false});
+  app::update_checks().put({app::UpdateFailure{"second"}, true});
+  auto taken = app::update_checks().take();
   ASSERT_TRUE(taken);
   EXPECT_TRUE(taken->manual);
   EXPECT_EQ(std::get<app::UpdateFailure>(taken->outcome).text, "second");
-  EXPECT_FALSE(app::update_check_slot().take());
+  EXPECT_FALSE(app::update_checks().take());
 
-  app::install_result_slot().put({app::UpdateFailure{"x"}});
-  EXPECT_TRUE(app::install_result_slot().take());
-  EXPECT_FALSE(app::install_result_slot().take());
+  app::install_results().put({app::UpdateFailure{"x"}});
+  EXPECT_TRUE(app::install_results().take());
+  EXPECT_FALSE(app::install_results().take());
 }
 
 }  // namespace

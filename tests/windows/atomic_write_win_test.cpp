@@ -251,4 +251,20 @@ TEST(WinStorePath, EnvironmentDecides) {
   }
 }
 
+// Windows keeps a variable set to nothing apart from an unset one; both mean the user's own store.
+TEST(WinStorePath, AnEmptyVariableIsTheUsersOwnStore) {
+  {
+    ScopedEnv store(L"TOLVIK_STORE", L"");
+    EXPECT_EQ(bundle::store_path_override(), std::nullopt);
+  }
+  {
+    ScopedEnv store(L"TOLVIK_STORE", nullptr);
+    EXPECT_EQ(bundle::store_path_override(), std::nullopt);
+  }
+  {
+    ScopedEnv store(L"TOLVIK_STORE", L"D:\\데이터\\my.json");
+    EXPECT_EQ(bundle::store_path_override(), "D:\\데이터\\my.json");
+  }
+}
+
 }  // namespace

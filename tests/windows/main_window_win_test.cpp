@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 420;
 constexpr COLORREF kLightBackground = RGB(0xF2, 0xF4, 0xF7), kDarkBackground = RGB(0x17, 0x18, 0x1B);
-constexpr GUID kProbeSlot = {0x5d3c7a1e, 0x6b0f, 0x4c2e, {0x9a, 0x41, 0x2f, 0x7d, 0x0c, 0x8b, 0x6e, 0x13}};
+constexpr GUID kProbeDataKey = {0x5d3c7a1e, 0x6b0f, 0x4c2e, {0x9a, 0x41, 0x2f, 0x7d, 0x0c, 0x8b, 0x6e, 0x13}};
 
 // Calls back when its last reference goes: hung on a swap chain as private
 // data, it tells when the swap chain was destroyed.
@@ -75,7 +75,7 @@ TEST_F(MainWindowContext, LostDeviceIsReleasedThenReplacedAndTheSameWindowShowsT
   // first lives, Wine does not: the probe checks the order under Wine too.
   auto released = std::make_shared<int>(0);  // 1: before a new context came, 2: after
   auto* probe = new ReleaseProbe([released, owner = &main] { *released = owner->gfx ? 2 : 1; });
-  ASSERT_HRESULT_SUCCEEDED(main.gfx->swap_chain()->SetPrivateDataInterface(kProbeSlot, probe));
+  ASSERT_HRESULT_SUCCEEDED(main.gfx->swap_chain()->SetPrivateDataInterface(kProbeDataKey, probe));
   probe->Release();
 
   // Direct3D 11 has no call that removes a device and Wine never loses one,

@@ -157,7 +157,7 @@ TEST_F(PaintView, WebAddressesGetNoShellIconAndMissingTargetsAPill) {
   // The pill: #DC2626 at 0.12 over the white row, sampled at its left end.
   const app::ItemRowParts parts = app::item_row_parts(v, v.content->rows.at(1).rect, true);
   ASSERT_TRUE(parts.pill);
-  EXPECT_TRUE(colour_at(px, parts.pill->x + 3, parts.pill->y + 12, 0xFBE5E5, 4));
+  EXPECT_TRUE(colour_at(px, parts.pill->box.x + 3, parts.pill->box.y + 12, 0xFBE5E5, 4));
 }
 
 TEST_F(PaintView, HeaderCoversRowsScrolledUpAndTheScrollIsClamped) {
@@ -198,24 +198,24 @@ TEST_F(PaintView, SidebarButtonsCoverBundlesScrolledUp) {
   EXPECT_TRUE(colour_at(px, open.x + 3, cut + 2, 0x16A34A));  // below the cut the button shows
 }
 
-TEST_F(PaintView, DraggedItemLeavesAnEmptySlot) {
+TEST_F(PaintView, DraggedItemLeavesAnEmptyPlace) {
   std::vector<bundle::Item> items;
   for (int i = 0; i < 5; ++i) items.push_back(bundle::Item{bundle::Kind::url, "https://e.com/" + std::to_string(i), {}, {}});
   add_bundle("b0", "Five", items);
   state.selected_bundle = 0;
   state.selected_item = 0;
   const app::ViewLayout before = app::layout_view(state, gfx.get());
-  const gfx::RectF slot2 = *app::item_row_rect(before, 2);
-  // Item 0 grabbed at its top, held over slot 2; the dragged row drawn a little lower.
-  state.item_drag = app::AppState::ItemDrag{0, slot2.y + 20, 0};
+  const gfx::RectF place2 = *app::item_row_rect(before, 2);
+  // Item 0 grabbed at its top, held over place 2; the dragged row drawn a little lower.
+  state.item_drag = app::AppState::ItemDrag{0, place2.y + 20, 0};
   Pixels px;
   app::ViewLayout v;
   PAINT_OR_SKIP(px, v);
   ASSERT_TRUE(v.content->placeholder);
-  // The slot's upper part shows the window background inside the dashed outline.
-  EXPECT_TRUE(colour_at(px, slot2.x + slot2.w / 2, slot2.y + 10, 0xF2F4F7));
+  // The place's upper part shows the window background inside the dashed outline.
+  EXPECT_TRUE(colour_at(px, place2.x + place2.w / 2, place2.y + 10, 0xF2F4F7));
   // The dragged row covers the lower part.
-  EXPECT_TRUE(colour_at(px, slot2.x + slot2.w / 2, slot2.y + 40, 0xE8F6ED, 4));
+  EXPECT_TRUE(colour_at(px, place2.x + place2.w / 2, place2.y + 40, 0xE8F6ED, 4));
 }
 
 TEST_F(PaintView, WelcomeWithoutBundlesAndToastOnTop) {

@@ -101,11 +101,11 @@ struct TaskLink {
 // The taskbar's destination list as the program sees it, recording each call.
 struct FakeDestinationList final : Fake<ICustomDestinationList> {
   STDMETHOD(SetAppID)(LPCWSTR id) override { return note("SetAppID " + base::narrow(id), app_id_answer); }
-  STDMETHOD(BeginList)(UINT* min_slots, REFIID riid, void** removed) override {
+  STDMETHOD(BeginList)(UINT* rows_shown_answer, REFIID riid, void** removed) override {
     *removed = nullptr;
     note(riid == __uuidof(IObjectArray) ? "BeginList" : "BeginList of another interface");
     if (FAILED(begin_answer)) return begin_answer;
-    *min_slots = slots;  // and nothing removed by the user: an empty array
+    *rows_shown_answer = rows_shown;  // and nothing removed by the user: an empty array
     return CoCreateInstance(CLSID_EnumerableObjectCollection, nullptr, CLSCTX_INPROC_SERVER, riid, removed);
   }
   STDMETHOD(AppendCategory)(LPCWSTR, IObjectArray*) override { return note("AppendCategory"); }
@@ -136,7 +136,7 @@ struct FakeDestinationList final : Fake<ICustomDestinationList> {
   STDMETHOD(AbortList)() override { return note("AbortList"); }
   HRESULT note(const std::string& call, HRESULT answer = S_OK) { return calls.push_back(call), answer; }
 
-  UINT slots = 10;
+  UINT rows_shown = 10;
   HRESULT app_id_answer = S_OK, begin_answer = S_OK, add_answer = S_OK;
   Calls calls;
   std::vector<TaskLink> tasks;
@@ -176,11 +176,11 @@ struct JumpList : ComTest {
 
 TEST_F(JumpList, AddsAsManyTasksAsTheTaskbarShowsWithinFiveToTwenty) {
   const std::string program = program_path();
-  struct Case { std::size_t bundles; UINT slots; std::size_t tasks; };
+  struct Case { std::size_t bundles; UINT rows_shown; std::size_t tasks; };
   for (const Case c : {Case{25, 10, 10}, Case{8, 3, 5}, Case{30, 50, 20}, Case{3, 10, 3}, Case{7, 0, 5}}) {
-    SCOPED_TRACE(std::to_string(c.bundles) + " bundles, " + std::to_string(c.slots) + " slots");
+    SCOPED_TRACE(std::to_string(c.bundles) + " bundles, " + std::to_string(c.rows_shown) + " rows shown");
     FakeDestinationList list;
-    list.slots = c.slots;
+    list.rows_shown = c.rows_shown;
     winshell::refresh_jump_list(list, program, bundles(c.bundles));
     EXPECT_EQ(list.calls, (Calls{"SetAppID Velmora.tolvik", "BeginList", "AddUserTasks", "CommitList"}));
     ASSERT_EQ(list.tasks.size(), c.tasks);
@@ -195,7 +195,7 @@ TEST_F(JumpList, AddsAsManyTasksAsTheTaskbarShowsWithinFiveToTwenty) {
 
 TEST_F(JumpList, TasksAreTitledWithTheBundleName) {
   FakeDestinationList list;
-  list.slots = 2;
+  list.rows_shown = 2;
   winshell::refresh_jump_list(list, program_path(), bundles(6));
   ASSERT_EQ(list.tasks.size(), 5u);
   // Wine's shell link takes PKEY_Title, but its GetValue answers E_NOTIMPL: there the title cannot be read back.

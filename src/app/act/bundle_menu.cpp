@@ -14,28 +14,28 @@
 namespace app {
 namespace {
 
-void run_bundle_command(AppState& state, std::size_t index, int id, float x, float y) {
-  switch (id) {
-    case bundle_id::open:
+void run_bundle_command(AppState& state, std::size_t index, BundleCommand command, float x, float y) {
+  switch (command) {
+    case BundleCommand::open:
       if (!state.store.bundles[index].items.empty()) open_bundle(state, index);
       break;
-    case bundle_id::rename:
+    case BundleCommand::rename:
       select_bundle(state, index);
       begin_rename_bundle(state);
       break;
-    case bundle_id::duplicate:
+    case BundleCommand::duplicate:
       duplicate_bundle(state, index);
       break;
-    case bundle_id::desktop_shortcut:
+    case BundleCommand::desktop_shortcut:
       create_desktop_shortcut(state, index);
       break;
-    case bundle_id::explorer_folders:
+    case BundleCommand::explorer_folders:
       add_explorer_folders(state, index, x, y);
       break;
-    case bundle_id::export_file:
+    case BundleCommand::export_file:
       export_bundle(state, index);
       break;
-    case bundle_id::remove:
+    case BundleCommand::remove:
       delete_bundle(state, index);
       break;
     default:
@@ -46,17 +46,21 @@ void run_bundle_command(AppState& state, std::size_t index, int id, float x, flo
 }  // namespace
 
 std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle) {
+  using enum BundleCommand;
   return {
-      {std::string(lang::text("열기", "Open")), bundle && !bundle->items.empty()},
-      {std::string(lang::text("이름 바꾸기 (F2)", "Rename (F2)"))},
-      {std::string(lang::text("복제", "Duplicate"))},
+      MenuEntry::command(open, std::string(lang::text("열기", "Open")), bundle && !bundle->items.empty()),
+      MenuEntry::command(rename, std::string(lang::text("이름 바꾸기 (F2)", "Rename (F2)"))),
+      MenuEntry::command(duplicate, std::string(lang::text("복제", "Duplicate"))),
       MenuEntry::line(),
-      {std::string(lang::text("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut"))},
-      {std::string(lang::text("지금 열린 탐색기 폴더 가져오기…", "Add folders open in File Explorer…"))},
+      MenuEntry::command(desktop_shortcut,
+                         std::string(lang::text("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut"))),
+      MenuEntry::command(explorer_folders, std::string(lang::text("지금 열린 탐색기 폴더 가져오기…",
+                                                                  "Add folders open in File Explorer…"))),
       MenuEntry::line(),
-      {std::string(lang::text("내보내기… (다른 사람에게 건네기)", "Export… (to share)"))},
+      MenuEntry::command(export_file,
+                         std::string(lang::text("내보내기… (다른 사람에게 건네기)", "Export… (to share)"))),
       MenuEntry::line(),
-      {std::string(lang::text("묶음 지우기", "Delete bundle"))},
+      MenuEntry::command(remove, std::string(lang::text("묶음 지우기", "Delete bundle"))),
   };
 }
 
@@ -68,7 +72,7 @@ void show_bundle_menu(AppState& state, std::size_t index, float x, float y) {
   if (chosen == 0) return;
   const std::optional<std::size_t> now = find_bundle(state, id);
   if (!now || *now != index) return;
-  run_bundle_command(state, index, chosen, x, y);
+  run_bundle_command(state, index, static_cast<BundleCommand>(chosen), x, y);
 }
 
 }  // namespace app

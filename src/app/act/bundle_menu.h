@@ -11,16 +11,16 @@ namespace app {
 
 struct AppState;
 
-// The bundle menu's ids (1-based positions, separators included).
-namespace bundle_id {
-inline constexpr int open = 1;
-inline constexpr int rename = 2;
-inline constexpr int duplicate = 3;
-inline constexpr int desktop_shortcut = 5;
-inline constexpr int explorer_folders = 6;
-inline constexpr int export_file = 8;
-inline constexpr int remove = 10;
-}  // namespace bundle_id
+// What the bundle menu's entries do.
+enum class BundleCommand : int {
+  open = 1,
+  rename,
+  duplicate,
+  desktop_shortcut,
+  explorer_folders,
+  export_file,
+  remove,
+};
 
 std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle);
 

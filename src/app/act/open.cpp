@@ -70,9 +70,9 @@ std::string open_summary(const std::vector<bundle::Item>& items, const OpenResul
   return summary;
 }
 
-Mailbox<OpenOutcome>& open_result_slot() {
-  static Mailbox<OpenOutcome> slot;
-  return slot;
+Mailbox<OpenOutcome>& open_results() {
+  static Mailbox<OpenOutcome> mailbox;
+  return mailbox;
 }
 
 void open_bundle(AppState& state, std::size_t index) {

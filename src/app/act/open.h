@@ -44,7 +44,7 @@ struct OpenOutcome {
   std::string bundle_id;
   OpenResult result;
 };
-Mailbox<OpenOutcome>& open_result_slot();
+Mailbox<OpenOutcome>& open_results();
 
 // UI thread: starts the opening worker for the bundle at a store position.
 void open_bundle(AppState& state, std::size_t index);

@@ -80,10 +80,12 @@ std::vector<std::string> without_repeated_folders(const std::vector<std::string>
 
 std::vector<MenuEntry> explorer_folder_entries(const std::vector<std::string>& paths) {
   std::vector<MenuEntry> entries;
-  for (const std::string& path : paths) entries.push_back({path});
+  for (std::size_t i = 0; i < paths.size(); ++i) entries.push_back(MenuEntry::command(i + 1, paths[i]));
   if (paths.size() >= 2) {
     entries.push_back(MenuEntry::line());
-    entries.push_back({lang::fill(lang::text("모두 넣기 ({0})", "Add all ({0})"), {std::to_string(paths.size())})});
+    entries.push_back(MenuEntry::command(
+        add_all_folders_id(paths.size()),
+        lang::fill(lang::text("모두 넣기 ({0})", "Add all ({0})"), {std::to_string(paths.size())})));
   }
   return entries;
 }
@@ -102,7 +104,7 @@ void add_explorer_folders(AppState& state, std::size_t index, float x, float y) 
   std::vector<bundle::Item> items;
   if (static_cast<std::size_t>(chosen) <= paths.size()) {
     items.push_back({bundle::Kind::folder, paths[static_cast<std::size_t>(chosen) - 1], {}, {}});
-  } else if (paths.size() >= 2 && static_cast<std::size_t>(chosen) == paths.size() + 2) {
+  } else if (paths.size() >= 2 && chosen == add_all_folders_id(paths.size())) {
     for (const std::string& path : paths) items.push_back({bundle::Kind::folder, path, {}, {}});
   }
   // The menu ran a modal loop: the bundle is found again by its id.

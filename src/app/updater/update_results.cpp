@@ -2,14 +2,14 @@
 
 namespace app {
 
-Mailbox<CheckResult>& update_check_slot() {
-  static Mailbox<CheckResult> slot;
-  return slot;
+Mailbox<CheckResult>& update_checks() {
+  static Mailbox<CheckResult> mailbox;
+  return mailbox;
 }
 
-Mailbox<InstallResult>& install_result_slot() {
-  static Mailbox<InstallResult> slot;
-  return slot;
+Mailbox<InstallResult>& install_results() {
+  static Mailbox<InstallResult> mailbox;
+  return mailbox;
 }
 
 }  // namespace app

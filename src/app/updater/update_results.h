@@ -1,5 +1,5 @@
 #pragma once
-// What the two update workers hand to the window, and their slots: the
+// What the two update workers hand to the window, and their mailboxes: the
 // check's answer (WM_APP+2) and the downloaded installer (WM_APP+3).
 
 #include <memory>
@@ -40,8 +40,8 @@ struct InstallResult {
   std::variant<VerifiedInstaller, UpdateFailure> outcome;
 };
 
-// One process-wide slot each; a new result replaces one nobody took.
-Mailbox<CheckResult>& update_check_slot();
-Mailbox<InstallResult>& install_result_slot();
+// One process-wide mailbox each; a new result replaces one nobody took.
+Mailbox<CheckResult>& update_checks();
+Mailbox<InstallResult>& install_results();
 
 }  // namespace app

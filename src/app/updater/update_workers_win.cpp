@@ -25,7 +25,7 @@ base::Status started(base::Result<base::UniqueHandle> thread) {
 base::Status start_update_check_worker(HWND window, std::string manifest_address, bool manual) {
   return started(start_worker(
       [window, address = std::move(manifest_address), manual] {
-        update_check_slot().put(check_manifest(download_with_curl, update_work_folder(base::temp_folder()), address,
+        update_checks().put(check_manifest(download_with_curl, update_work_folder(base::temp_folder()), address,
                                                maker::kVersion, manual));
         PostMessageW(window, kMsgUpdateChecked, 0, 0);
       },
@@ -35,7 +35,7 @@ base::Status start_update_check_worker(HWND window, std::string manifest_address
 base::Status start_installer_worker(HWND window, UpdateOffer offer) {
   return started(start_worker(
       [window, offer = std::move(offer)] {
-        install_result_slot().put(fetch_installer(download_with_curl, update_work_folder(base::temp_folder()), offer));
+        install_results().put(fetch_installer(download_with_curl, update_work_folder(base::temp_folder()), offer));
         PostMessageW(window, kMsgDownloadFinished, 0, 0);
       },
       kWorkerStack));
