@@ -24,7 +24,7 @@
 //     frames: per case, default and least 200; the file, when given, gets one
 //     JSON object per case: {"bench":"paint","case","frame_ms","frame_p10_ms",
 //     "frame_p90_ms","ratio","layout_ms","layout_ratio","sidebar_rows",
-//     "item_rows","invalidations"}
+//     "item_rows","invalidations","text_layouts_per_frame"}
 
 #include <windows.h>
 
@@ -255,6 +255,12 @@ struct Run {
   std::size_t layouts_made = 0;  // text layouts made in the recorded frames
   long invalidations = 0;  // asked for by the recorded pointer moves
 };
+
+// Text layouts made per recorded frame (the pointer case makes none).
+double layouts_per_frame(const Run& run) {
+  if (run.samples[kFrame].empty()) return 0;
+  return static_cast<double>(run.layouts_made) / static_cast<double>(run.samples[kFrame].size());
+}
 
 class Bench {
  public:
@@ -497,9 +503,10 @@ int main(int argc, char** argv) {
       std::fprintf(json,
                    "{\"bench\":\"paint\",\"case\":\"%s\",\"frame_ms\":%.4f,\"frame_p10_ms\":%.4f,"
                    "\"frame_p90_ms\":%.4f,\"ratio\":%.4f,\"layout_ms\":%.5f,\"layout_ratio\":%.4f,"
-                   "\"sidebar_rows\":%zu,\"item_rows\":%zu,\"invalidations\":%ld}\n",
+                   "\"sidebar_rows\":%zu,\"item_rows\":%zu,\"invalidations\":%ld,\"text_layouts_per_frame\":%.2f}\n",
                    cases[i].label, frame.median, frame.p10, frame.p90, frame.median / floor_frame.median, layout.median,
-                   layout.median / floor_layout.median, run.sidebar_rows, run.item_rows, run.invalidations);
+                   layout.median / floor_layout.median, run.sidebar_rows, run.item_rows, run.invalidations,
+                   layouts_per_frame(run));
     }
   }
   if (json) std::fclose(json);
@@ -513,7 +520,7 @@ int main(int argc, char** argv) {
     std::printf("%-32s | %12.3f %9.3f %9.3f %9.3f | %.1f\n", cases[i].label, stats_of(run.samples[kLayout]).median,
                 stats_of(run.samples[kPaint]).median, stats_of(run.samples[kEndDraw]).median,
                 stats_of(run.samples[kDevice]).median,
-                static_cast<double>(run.layouts_made) / static_cast<double>(run.samples[kFrame].size()));
+                layouts_per_frame(run));
   }
   // A row of the sidebar is about four rounded fills, an outline and three
   // lines of text; these say which of them a slow renderer spends its time on.

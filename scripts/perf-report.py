@@ -153,6 +153,7 @@ def read_win(path):
                                         "median": first_number(record, "median_ms", "frame_ms", "ms", "median"),
                                         "p10": first_number(record, "p10_ms", "frame_p10_ms", "p10"),
                                         "p90": first_number(record, "p90_ms", "frame_p90_ms", "p90"),
+                                        "layouts": first_number(record, "text_layouts_per_frame"),
                                         "floor": bool(record.get("floor"))})
             continue
         found = row.match(text)
@@ -440,9 +441,12 @@ def main():
     md += ["![Frame cost against list size](performance/frames.png)", ""]
     steady = next((case for name, case in matched if name == STEADY_ROW), None)
     if steady and floor_ms:
-        md += ["A steady frame costs %.2f× the frame of 10 bundles drawn anew (%s against %s): the texts of the "
-               "frame before are drawn from their kept layouts, and only the row that scrolled in is laid out."
-               % (steady["median"] / floor_ms, ms(steady["median"]), ms(floor_ms)), ""]
+        sentence = "A steady frame costs %.2f× the frame of 10 bundles drawn anew (%s against %s)." % (
+            steady["median"] / floor_ms, ms(steady["median"]), ms(floor_ms))
+        if steady.get("layouts") is not None and floor_case and floor_case.get("layouts") is not None:
+            sentence += " It lays out %.1f texts a frame, the frame drawn anew %.1f." % (
+                steady["layouts"], floor_case["layouts"])
+        md += [sentence, ""]
     costs, empty_frame_ms = per_call_costs(args.win)
     if costs:
         md += [costs, ""]
