@@ -92,7 +92,7 @@ def per_call_costs(path):
     calls = re.search(r"ms per call, device time included: ([^;\n]*);\s*an empty frame[^\n]*?([0-9.]+) ms", text)
     if not calls:
         return None, None
-    parts = ["%s %s ms" % (name, value) for name, value in re.findall(r"([a-z_]+) ([0-9.]+)", calls.group(1))]
+    parts = ["%s %s ms" % (name, value) for name, value in re.findall(r"([a-z_]+(?: [a-z_]+)*) ([0-9.]+)", calls.group(1))]
     return ("Under Wine's Direct2D in the same run, one drawing call costs (device time included): %s; "
             "an empty frame (clear, EndDraw, wait for the device) %s ms." % (", ".join(parts), calls.group(2)),
             float(calls.group(2)))
@@ -153,6 +153,7 @@ def read_win(path):
                                         "median": first_number(record, "median_ms", "frame_ms", "ms", "median"),
                                         "p10": first_number(record, "p10_ms", "frame_p10_ms", "p10"),
                                         "p90": first_number(record, "p90_ms", "frame_p90_ms", "p90"),
+                                        "layouts": first_number(record, "text_layouts_per_frame"),
                                         "floor": bool(record.get("floor"))})
             continue
         found = row.match(text)
@@ -195,6 +196,7 @@ def has(label, *words):
 
 
 TEN_THOUSAND = r"10[,.]?000 bundles"
+STEADY_ROW = "steady frame: pointer onto the next row, list one row further (10 bundles × 40 items)"
 THOUSAND_ITEMS = r"1[,.]?000 items"
 # The rows of the frame table, in order: a name, and what a measured case's
 # label must say to fill it.
@@ -207,6 +209,7 @@ FRAME_ROWS = [
     ("1 bundle × 1,000 items", lambda l: has(l, THOUSAND_ITEMS) and not has(l, r"mid|missing|search|mouse|move")),
     ("1,000 items, list scrolled to the middle", lambda l: has(l, THOUSAND_ITEMS, r"mid") and not has(l, r"missing")),
     ("1,000 items with missing targets", lambda l: has(l, r"missing|not found")),
+    (STEADY_ROW, lambda l: has(l, r"steady")),
 ]
 
 
@@ -413,7 +416,9 @@ def main():
     md.append("`make bench-win` (`paint_bench.exe` under Wine): one frame of the main view as WM_PAINT draws it "
               "(layout, paint, EndDraw, and a wait until the device has finished), 1040 × 700 at 96 DPI, median "
               "of the frames of each case. Only the rows on screen are laid out and drawn, so a long list should "
-              "cost what a short one does: the floor is the case of 10 bundles of 10 items.")
+              "cost what a short one does: the floor is the case of 10 bundles of 10 items. The frames of the "
+              "list cases lay every text out anew, as a first frame does; the steady frame is what most frames "
+              "are, a frame after the last with the text layouts of the earlier frames kept.")
     md.append("")
     floor_case = next((f for f in frames if f.get("floor")), None)
     matched = assign(FRAME_ROWS, frames, lambda case: case["label"])
@@ -434,6 +439,14 @@ def main():
     plot_bars(os.path.join(plot_dir, "frames.png"), "Frame cost against list size (ratio to 10 bundles, same run)",
               "frame time ÷ frame time with 10 bundles", names, values, floor_ms, notes)
     md += ["![Frame cost against list size](performance/frames.png)", ""]
+    steady = next((case for name, case in matched if name == STEADY_ROW), None)
+    if steady and floor_ms:
+        sentence = "A steady frame costs %.2f× the frame of 10 bundles drawn anew (%s against %s)." % (
+            steady["median"] / floor_ms, ms(steady["median"]), ms(floor_ms))
+        if steady.get("layouts") is not None and floor_case and floor_case.get("layouts") is not None:
+            sentence += " It lays out %.1f texts a frame, the frame drawn anew %.1f." % (
+                steady["layouts"], floor_case["layouts"])
+        md += [sentence, ""]
     costs, empty_frame_ms = per_call_costs(args.win)
     if costs:
         md += [costs, ""]

@@ -10,6 +10,7 @@
 #include "app/selection.h"
 #include "app/view_text.h"
 #include "gfx/text_measure.h"
+#include "gfx/text_style.h"
 #include "gfx/view_scale.h"
 
 namespace app {
@@ -127,8 +128,6 @@ constexpr float kItemNameFieldTop = 4;
 constexpr float kItemArgsFieldRaise = 2;  // the arguments field starts this far above the row's middle
 constexpr float kFieldInset = 10;
 constexpr float kFieldMinWidthPx = 10;  // in pixels, at any scale
-constexpr float kTitleFontSize = 20;
-constexpr float kFieldFontSize = 13;
 constexpr float kFieldLineFactor = 1.45f;  // a line's height over the font size
 constexpr float kSearchFieldLeft = 46;  // after the magnifier
 constexpr float kSearchFieldRightShort = 68;  // the field is this much narrower than the sidebar
@@ -497,7 +496,7 @@ std::optional<RectF> edit_control_rect(const ViewLayout& layout, const AppState&
   const std::optional<RectF> box = edit_field_rect(layout, state);
   if (!box) return std::nullopt;
   const float scale = layout.scale;
-  const float font_size = state.edit->mode == EditMode::bundle_name ? kTitleFontSize : kFieldFontSize;
+  const float font_size = state.edit->mode == EditMode::bundle_name ? gfx::kTitleTextSize : gfx::kBodyTextSize;
   const float height = px(font_size * scale * kFieldLineFactor);
   return RectF{box->x + kFieldInset * scale, px(box->y + (box->h - height) / 2),
                std::max(kFieldMinWidthPx, box->w - 2 * kFieldInset * scale), height};
@@ -506,7 +505,7 @@ std::optional<RectF> edit_control_rect(const ViewLayout& layout, const AppState&
 std::optional<RectF> search_control_rect(const ViewLayout& layout) {
   if (!layout.search_box) return std::nullopt;
   const float scale = layout.scale;
-  const float height = px(kFieldFontSize * scale * kFieldLineFactor);
+  const float height = px(gfx::kBodyTextSize * scale * kFieldLineFactor);
   return RectF{kSearchFieldLeft * scale, px(layout.search_box->y + (px(kSearchBoxHeight * scale) - height) / 2),
                std::max(kFieldMinWidthPx, layout.sidebar_width - kSearchFieldRightShort * scale), height};
 }

@@ -62,7 +62,7 @@ HRESULT build_geometry(ID2D1Factory1* factory, const std::vector<Segment>& segme
 
 }  // namespace
 
-ID2D1PathGeometry* Gfx::geometry_for(std::string_view path, HRESULT& hr) {
+ID2D1PathGeometry* Resources::geometry_for(std::string_view path, HRESULT& hr) {
   const auto found = geometries_.find(path.data());
   if (found != geometries_.end()) {
     hr = S_OK;
@@ -76,7 +76,7 @@ ID2D1PathGeometry* Gfx::geometry_for(std::string_view path, HRESULT& hr) {
 
 HRESULT Gfx::draw_icon(std::string_view path, RectF box, float icon_size, Color color) {
   HRESULT hr = S_OK;
-  ID2D1PathGeometry* geometry = geometry_for(path, hr);
+  ID2D1PathGeometry* geometry = resources_->geometry_for(path, hr);
   if (!geometry || !in_frame_) return hr;
 
   // Box point (10, 10) lands on the centre of `box`, scaled by k.
@@ -88,7 +88,7 @@ HRESULT Gfx::draw_icon(std::string_view path, RectF box, float icon_size, Color 
   transform._32 = box.y + box.h / 2 - 10 * k;
   target_view_->SetTransform(&transform);
   set_color(color);
-  target_view_->DrawGeometry(geometry, brush_.Get(), kIconStroke, round_stroke_.Get());
+  target_view_->DrawGeometry(geometry, brush_.Get(), kIconStroke, resources_->icon_stroke());
   const D2D1_MATRIX_3X2_F identity = detail::identity();
   target_view_->SetTransform(&identity);
   return hr;

@@ -1,4 +1,4 @@
-// Text: the five formats, single-line and wrapped layouts, measuring.
+// Text: single-line and wrapped layouts, kept between frames; measuring.
 #include <cmath>
 #include <string>
 
@@ -11,61 +11,24 @@ namespace {
 
 using detail::made;
 
-struct FormatSpec {
-  const wchar_t* family;
-  DWRITE_FONT_WEIGHT weight;
-  float size;  // DIPs
-};
-
-constexpr FormatSpec kFormats[5] = {
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 11.5f},          // captions, counts, hints
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 13.0f},          // body; wrapped text
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 13.0f},       // names, buttons
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 20.0f},       // titles
-    {L"Segoe MDL2 Assets", DWRITE_FONT_WEIGHT_NORMAL, 16.0f},  // symbols
-};
-
 constexpr float kSingleLineMaxHeight = 1000.0f;
 constexpr float kWrappedMaxHeight = 10000.0f;
 // Wide enough for any line of the window; a measured line never trims.
 constexpr float kUnlimitedWidth = 1.0e6f;
 
-std::size_t index_of(TextFormat format) {
-  const auto i = static_cast<std::size_t>(format);
-  return i < 5 ? i : 1;
-}
-
 }  // namespace
-
-HRESULT Gfx::make_text_formats(float scale, std::array<ComPtr<IDWriteTextFormat>, 5>& out) const {
-  for (std::size_t i = 0; i < 5; ++i) {
-    const FormatSpec& format_def = kFormats[i];
-    ComPtr<IDWriteTextFormat> format;
-    const HRESULT hr = made(dwrite_->CreateTextFormat(format_def.family, nullptr, format_def.weight, DWRITE_FONT_STYLE_NORMAL,
-                                                      DWRITE_FONT_STRETCH_NORMAL, format_def.size * scale, L"", &format),
-                            format);
-    if (FAILED(hr)) return hr;
-    out[i] = std::move(format);
-  }
-  return S_OK;
-}
-
-IDWriteTextFormat* Gfx::text_format(TextFormat format) const { return formats_[index_of(format)].Get(); }
-
-IDWriteInlineObject* Gfx::ellipsis(TextFormat format) {
-  ComPtr<IDWriteInlineObject>& sign = ellipses_[index_of(format)];
-  if (!sign) {
-    if (FAILED(made(dwrite_->CreateEllipsisTrimmingSign(text_format(format), &sign), sign))) sign.Reset();
-  }
-  return sign.Get();
-}
 
 ComPtr<IDWriteTextLayout> Gfx::single_line_layout(std::string_view text, float max_width, TextFormat format,
                                                   bool centred) {
+  const TextLayoutKey key{text, format, std::max(max_width, 1.0f), false, centred};
+  TextLayoutCache& kept = resources_->text_layouts();
+  if (ComPtr<IDWriteTextLayout> layout = kept.find(key)) return layout;
+
   const std::wstring wide = base::widen(text);
   ComPtr<IDWriteTextLayout> layout;
-  if (FAILED(made(dwrite_->CreateTextLayout(wide.data(), static_cast<UINT32>(wide.size()), text_format(format),
-                                            std::max(max_width, 1.0f), kSingleLineMaxHeight, &layout),
+  if (FAILED(made(resources_->dwrite()->CreateTextLayout(wide.data(), static_cast<UINT32>(wide.size()),
+                                                         text_format(format), key.max_width, kSingleLineMaxHeight,
+                                                         &layout),
                   layout))) {
     return nullptr;
   }
@@ -73,8 +36,9 @@ ComPtr<IDWriteTextLayout> Gfx::single_line_layout(std::string_view text, float m
   layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
   DWRITE_TRIMMING trimming{};
   trimming.granularity = DWRITE_TRIMMING_GRANULARITY_CHARACTER;
-  layout->SetTrimming(&trimming, ellipsis(format));
+  layout->SetTrimming(&trimming, resources_->ellipsis(format));
   layout->SetTextAlignment(centred ? DWRITE_TEXT_ALIGNMENT_CENTER : DWRITE_TEXT_ALIGNMENT_LEADING);
+  kept.keep(key, layout);
   return layout;
 }
 
@@ -100,16 +64,21 @@ TextMetrics Gfx::line_layout(std::string_view text, float max_width, TextFormat 
 }
 
 ComPtr<IDWriteTextLayout> Gfx::wrapped_layout(std::string_view text, float max_width) {
+  const TextLayoutKey key{text, TextFormat::body, std::max(max_width, 1.0f), true, false};
+  TextLayoutCache& kept = resources_->text_layouts();
+  if (ComPtr<IDWriteTextLayout> layout = kept.find(key)) return layout;
+
   const std::wstring wide = base::widen(text);
   ComPtr<IDWriteTextLayout> layout;
-  if (FAILED(made(dwrite_->CreateTextLayout(wide.data(), static_cast<UINT32>(wide.size()),
-                                            text_format(TextFormat::body), std::max(max_width, 1.0f),
-                                            kWrappedMaxHeight, &layout),
+  if (FAILED(made(resources_->dwrite()->CreateTextLayout(wide.data(), static_cast<UINT32>(wide.size()),
+                                                         text_format(TextFormat::body), key.max_width,
+                                                         kWrappedMaxHeight, &layout),
                   layout))) {
     return nullptr;
   }
   layout->SetWordWrapping(DWRITE_WORD_WRAPPING_WRAP);
   layout->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+  kept.keep(key, layout);
   return layout;
 }
 

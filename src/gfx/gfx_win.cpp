@@ -1,9 +1,6 @@
 #include "gfx/gfx_win.h"
 
-#include <bcrypt.h>
-
 #include <algorithm>
-#include <cstdint>
 #include <utility>
 
 #include "base/failure_trace.h"
@@ -21,16 +18,6 @@ constexpr HRESULT kNotNow = static_cast<HRESULT>(0x8000000E);
 
 base::Unexpected<GfxError> failure(HRESULT hr, const char* step) { return base::fail_with(GfxError{hr, step}); }
 
-// The seed of the geometry cache's hash, from the system's random generator.
-std::size_t random_seed() {
-  std::size_t seed = 0;
-  if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&seed), sizeof seed,
-                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
-    seed = static_cast<std::size_t>(GetTickCount64()) * 0x9E3779B97F4A7C15ull;
-  }
-  return seed;
-}
-
 HRESULT make_d3d_device(D3D_DRIVER_TYPE driver, ComPtr<ID3D11Device>& device) {
   const HRESULT hr = D3D11CreateDevice(nullptr, driver, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr, 0,
                                        D3D11_SDK_VERSION, &device, nullptr, nullptr);
@@ -39,31 +26,30 @@ HRESULT make_d3d_device(D3D_DRIVER_TYPE driver, ComPtr<ID3D11Device>& device) {
 
 }  // namespace
 
-std::size_t PathKeyHash::operator()(const char* key) const noexcept {
-  // splitmix64 over the address mixed with the seed.
-  std::uint64_t z = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)) ^ seed;
-  z += 0x9E3779B97F4A7C15ull;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return static_cast<std::size_t>(z ^ (z >> 31));
-}
-
 base::Result<GfxDevice, GfxError> make_device() {
-  GfxDevice made_device;
-
   // 1. Direct2D factory.
+  ComPtr<ID2D1Factory1> factory;
   D2D1_FACTORY_OPTIONS options{};
   HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), &options,
-                                 reinterpret_cast<void**>(made_device.factory.GetAddressOf()));
-  if (FAILED(hr = made(hr, made_device.factory))) return failure(hr, "D2D1CreateFactory");
+                                 reinterpret_cast<void**>(factory.GetAddressOf()));
+  if (FAILED(hr = made(hr, factory))) return failure(hr, "D2D1CreateFactory");
 
   // 2. DirectWrite factory.
+  ComPtr<IDWriteFactory> dwrite;
   hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                           reinterpret_cast<IUnknown**>(made_device.dwrite.GetAddressOf()));
-  if (FAILED(hr = made(hr, made_device.dwrite))) return failure(hr, "DWriteCreateFactory");
+                           reinterpret_cast<IUnknown**>(dwrite.GetAddressOf()));
+  if (FAILED(hr = made(hr, dwrite))) return failure(hr, "DWriteCreateFactory");
+
+  return make_device_for(std::make_shared<Resources>(std::move(factory), std::move(dwrite)));
+}
+
+base::Result<GfxDevice, GfxError> make_device_for(std::shared_ptr<Resources> kept) {
+  if (!kept || !kept->factory()) return failure(E_POINTER, "device-independent resources");
+  GfxDevice made_device;
+  made_device.resources = std::move(kept);
 
   // 3. Direct3D device: the GPU, else the WARP software rasteriser.
-  hr = make_d3d_device(D3D_DRIVER_TYPE_HARDWARE, made_device.d3d_device);
+  HRESULT hr = make_d3d_device(D3D_DRIVER_TYPE_HARDWARE, made_device.d3d_device);
   if (FAILED(hr)) {
     made_device.d3d_device.Reset();
     hr = make_d3d_device(D3D_DRIVER_TYPE_WARP, made_device.d3d_device);
@@ -77,7 +63,8 @@ base::Result<GfxDevice, GfxError> make_device() {
   if (SUCCEEDED(made_device.dxgi_device.As(&dxgi_device1)) && dxgi_device1) dxgi_device1->SetMaximumFrameLatency(1);
 
   // 5. Direct2D device and its device context.
-  hr = made(made_device.factory->CreateDevice(made_device.dxgi_device.Get(), &made_device.device), made_device.device);
+  hr = made(made_device.resources->factory()->CreateDevice(made_device.dxgi_device.Get(), &made_device.device),
+            made_device.device);
   if (FAILED(hr)) return failure(hr, "ID2D1Factory1::CreateDevice");
   hr = made(made_device.device->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &made_device.context),
             made_device.context);
@@ -92,10 +79,9 @@ base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi) 
 }
 
 base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi, GfxDevice device) {
+  if (!device.resources) return failure(E_POINTER, "device-independent resources");
   std::unique_ptr<Gfx> gfx(new Gfx());
-  gfx->scale_ = view_scale(dpi);
-  gfx->factory_ = std::move(device.factory);
-  gfx->dwrite_ = std::move(device.dwrite);
+  gfx->resources_ = std::move(device.resources);
   gfx->d3d_device_ = std::move(device.d3d_device);
   gfx->device_ = std::move(device.device);
   gfx->context_ = std::move(device.context);
@@ -142,30 +128,14 @@ base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi, 
   hr = gfx->make_target();
   if (FAILED(hr)) return failure(hr, "CreateBitmapFromDxgiSurface");
 
-  // 8. Text formats.
-  hr = gfx->make_text_formats(gfx->scale_, gfx->formats_);
+  // 8. Text formats at the window's scale (kept ones when the scale is theirs).
+  hr = gfx->resources_->use_scale(view_scale(dpi));
   if (FAILED(hr)) return failure(hr, "IDWriteFactory::CreateTextFormat");
 
-  // 9. Round caps and joins for the icons; without it they use the default style.
-  D2D1_STROKE_STYLE_PROPERTIES1 round{};
-  round.startCap = D2D1_CAP_STYLE_ROUND;
-  round.endCap = D2D1_CAP_STYLE_ROUND;
-  round.dashCap = D2D1_CAP_STYLE_ROUND;
-  round.lineJoin = D2D1_LINE_JOIN_ROUND;
-  round.miterLimit = 0.0f;
-  round.dashStyle = D2D1_DASH_STYLE_SOLID;
-  round.dashOffset = 0.0f;
-  round.transformType = D2D1_STROKE_TRANSFORM_TYPE_NORMAL;
-  ComPtr<ID2D1StrokeStyle1> round_style;
-  if (SUCCEEDED(gfx->factory_->CreateStrokeStyle(&round, nullptr, 0, &round_style)) && round_style) {
-    round_style.As(&gfx->round_stroke_);
-  }
-
-  // 10. The brush and the geometry cache.
+  // 9. The brush.
   const D2D1_COLOR_F black{0, 0, 0, 1};
   hr = made(gfx->target_view_->CreateSolidColorBrush(&black, nullptr, &gfx->brush_), gfx->brush_);
   if (FAILED(hr)) return failure(hr, "CreateSolidColorBrush");
-  gfx->geometries_ = decltype(gfx->geometries_)(16, PathKeyHash{random_seed()});
 
   return gfx;
 }
@@ -276,29 +246,11 @@ void Gfx::stroke_rounded(RectF rect, float radius, float width, Color color) {
   target_view_->DrawRoundedRectangle(&r, brush_.Get(), width, nullptr);
 }
 
-ID2D1StrokeStyle* Gfx::dash_style() {
-  if (!dash_stroke_ && !dash_stroke_failed_) {
-    D2D1_STROKE_STYLE_PROPERTIES props{};
-    props.startCap = D2D1_CAP_STYLE_FLAT;
-    props.endCap = D2D1_CAP_STYLE_FLAT;
-    props.dashCap = D2D1_CAP_STYLE_ROUND;
-    props.lineJoin = D2D1_LINE_JOIN_MITER;
-    props.miterLimit = 10.0f;
-    props.dashStyle = D2D1_DASH_STYLE_DASH;
-    props.dashOffset = 0.0f;
-    if (FAILED(made(factory_->CreateStrokeStyle(&props, nullptr, 0, &dash_stroke_), dash_stroke_))) {
-      dash_stroke_.Reset();
-      dash_stroke_failed_ = true;  // drawn solid from now on
-    }
-  }
-  return dash_stroke_.Get();
-}
-
 void Gfx::dashed_outline(RectF rect, float radius, float width, Color color) {
   if (!in_frame_) return;
   set_color(color);
   const D2D1_ROUNDED_RECT r{to_d2d(rect.inset(width / 2)), radius, radius};
-  target_view_->DrawRoundedRectangle(&r, brush_.Get(), width, dash_style());
+  target_view_->DrawRoundedRectangle(&r, brush_.Get(), width, resources_->dash_stroke());
 }
 
 void Gfx::draw_bitmap(ID2D1Bitmap* bitmap, RectF rect) {
@@ -307,13 +259,6 @@ void Gfx::draw_bitmap(ID2D1Bitmap* bitmap, RectF rect) {
   target_view_->DrawBitmap(bitmap, &r, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
 }
 
-bool Gfx::set_scale(UINT dpi) {
-  scale_ = view_scale(dpi);
-  std::array<ComPtr<IDWriteTextFormat>, 5> fresh;
-  if (FAILED(make_text_formats(scale_, fresh))) return false;
-  formats_ = std::move(fresh);
-  for (auto& sign : ellipses_) sign.Reset();  // made from the old formats
-  return true;
-}
+bool Gfx::set_scale(UINT dpi) { return SUCCEEDED(resources_->use_scale(view_scale(dpi))); }
 
 }  // namespace gfx

@@ -1,8 +1,9 @@
 #pragma once
 // The rendering context of the main window: a Direct2D device context that
-// draws into a flip-model swap chain of the window, the text formats, the
-// brush and the cache of icon geometries. One per main window; everything here
-// but make_device() runs on the window's thread.
+// draws into a flip-model swap chain of the window, with its target and brush,
+// over the device-independent resources (gfx/resources_win.h) it shares with
+// the contexts before and after it. One at a time per main window; everything
+// here but make_device() runs on the window's thread.
 //
 // Units: the device context works at 96 DPI, so one unit is one device pixel;
 // callers scale their DIP lengths by scale() themselves.
@@ -14,23 +15,19 @@
 #include <dxgi1_2.h>
 #include <wrl/client.h>
 
-#include <array>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "base/handle_win.h"
 #include "base/result.h"
 #include "gfx/geometry.h"
 #include "gfx/palette.h"
+#include "gfx/resources_win.h"
 #include "gfx/text_measure.h"
 
 namespace gfx {
-
-template <class T>
-using ComPtr = Microsoft::WRL::ComPtr<T>;
 
 // A failed platform call: its HRESULT and which step made it.
 struct GfxError {
@@ -44,33 +41,32 @@ struct TextMetrics {
   float height = 0;
 };
 
-// Hashes the address of an icon path's characters with a per-context seed.
-struct PathKeyHash {
-  std::size_t seed = 0;
-  std::size_t operator()(const char* key) const noexcept;
-};
-
-// The parts of a rendering context that need no window: the factories, the
-// Direct3D device and the Direct2D device context. They are most of what a
-// context costs to make, so a start makes them on another thread while it
-// makes its window; whoever takes them over uses them from one thread only.
+// The parts of a rendering context that need no window: the Direct3D device
+// and the Direct2D device context, and the device-independent resources whose
+// factory made them. They are most of what a context costs to make, so a start
+// makes them on another thread while it makes its window; whoever takes them
+// over uses them from one thread only.
 struct GfxDevice {
-  ComPtr<ID2D1Factory1> factory;
-  ComPtr<IDWriteFactory> dwrite;
+  std::shared_ptr<Resources> resources;
   ComPtr<ID3D11Device> d3d_device;
   ComPtr<IDXGIDevice> dxgi_device;
   ComPtr<ID2D1Device> device;
   ComPtr<ID2D1DeviceContext> context;
 };
+// New factories (new resources) and a device made from them.
 base::Result<GfxDevice, GfxError> make_device();
+// A new device on resources kept from an earlier context (after a lost
+// device): the factories, formats, geometries and text layouts stay.
+base::Result<GfxDevice, GfxError> make_device_for(std::shared_ptr<Resources> kept);
 
 class Gfx final : public TextMeasure {
  public:
-  // Builds the device, swap chain, formats, brush and stroke style for the
-  // window at `dpi`; the first failing step's HRESULT otherwise. The hardware
-  // device falls back to WARP.
+  // Builds the device, swap chain, formats and brush for the window at
+  // `dpi`; the first failing step's HRESULT otherwise. The hardware device
+  // falls back to WARP.
   static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi);
-  // The same from a device made by make_device() (on any thread).
+  // The same from a device made by make_device() (on any thread) or
+  // make_device_for(); the device's resources are set to `dpi`.
   static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi, GfxDevice device);
 
   Gfx(const Gfx&) = delete;
@@ -87,8 +83,9 @@ class Gfx final : public TextMeasure {
   // use it to read pixels back. Drawing calls outside a frame do nothing.
   HRESULT begin_frame(Color clear, ID2D1Bitmap1* target = nullptr);
   // Ends the frame and presents it (sync interval 1). True when the device
-  // was lost and the whole Gfx must be created again; other errors go to the
-  // debugger output only (the next paint draws again).
+  // was lost and the Gfx must be created again (on make_device_for(resources())
+  // to keep what needs no device); other errors go to the debugger output
+  // only (the next paint draws again).
   bool end_frame();
   bool in_frame() const { return in_frame_; }
 
@@ -110,6 +107,7 @@ class Gfx final : public TextMeasure {
 
   // One line of text in `rect`: no wrapping, ellipsis when too wide, centred
   // horizontally when `centred`, vertically centred to a whole pixel, clipped.
+  // Its layout is kept for later frames (see forget_text_layouts).
   void draw_text(std::string_view text, RectF rect, Color color, TextFormat format, bool centred = false);
   // The layout draw_text would use, measured without drawing (width of the
   // text itself, height of the line).
@@ -117,6 +115,7 @@ class Gfx final : public TextMeasure {
 
   // Word-wrapped text in the body format at max(max_width, 1); null when
   // DirectWrite fails. Measure with layout_metrics, draw with draw_layout.
+  // The layout is kept for later calls too: do not change it.
   ComPtr<IDWriteTextLayout> wrapped_layout(std::string_view text, float max_width);
   static TextMetrics layout_metrics(IDWriteTextLayout* layout);
   void draw_layout(IDWriteTextLayout* layout, PointF origin, Color color);
@@ -128,10 +127,18 @@ class Gfx final : public TextMeasure {
   void draw_bitmap(ID2D1Bitmap* bitmap, RectF rect);
 
   // New DPI: the scale becomes dpi / 96 and the text formats are made again
-  // at the new sizes. If any format fails the old formats stay (the scale
-  // still changes) and it returns false.
+  // at the new sizes, which forgets the kept text layouts. If any format
+  // fails the old formats stay (the scale still changes) and it returns false.
   bool set_scale(UINT dpi);
-  float scale() const { return scale_; }
+  float scale() const { return resources_->scale(); }
+
+  // Drops the text layouts kept between frames, for when the window's looks
+  // change as a whole (theme, language, system settings); the next frames
+  // lay their texts out again.
+  void forget_text_layouts() { resources_->text_layouts().clear(); }
+
+  // The device-independent part, to hand to make_device_for() after a loss.
+  const std::shared_ptr<Resources>& resources() const { return resources_; }
 
   // TextMeasure: the layout's width in one format, and the height of text
   // wrapped in the body format.
@@ -147,42 +154,31 @@ class Gfx final : public TextMeasure {
   // For tests and diagnostics.
   IDXGISwapChain1* swap_chain() const { return swap_chain_.Get(); }
   ID2D1DeviceContext* device_context() const { return context_.Get(); }
-  ID2D1Factory1* factory() const { return factory_.Get(); }
+  ID2D1Factory1* factory() const { return resources_->factory(); }
   ID3D11Device* d3d_device() const { return d3d_device_.Get(); }
-  std::size_t cached_geometries() const { return geometries_.size(); }
+  std::size_t cached_geometries() const { return resources_->cached_geometries(); }
   // The round stroke style of the icons (null when it could not be made).
-  ID2D1StrokeStyle* icon_stroke_style() const { return round_stroke_.Get(); }
+  ID2D1StrokeStyle* icon_stroke_style() const { return resources_->icon_stroke(); }
   // The format object of an index (null if it was never made).
-  IDWriteTextFormat* text_format(TextFormat format) const;
+  IDWriteTextFormat* text_format(TextFormat format) const { return resources_->text_format(format); }
+  const TextLayoutCache& text_layouts() const { return resources_->text_layouts(); }
 
  private:
   Gfx() = default;
 
   HRESULT make_target();
-  HRESULT make_text_formats(float scale, std::array<ComPtr<IDWriteTextFormat>, 5>& out) const;
   ComPtr<IDWriteTextLayout> single_line_layout(std::string_view text, float max_width, TextFormat format,
                                                bool centred);
-  ID2D1StrokeStyle* dash_style();
-  IDWriteInlineObject* ellipsis(TextFormat format);
   void set_color(Color color);
-  ID2D1PathGeometry* geometry_for(std::string_view path, HRESULT& hr);
 
-  ComPtr<ID2D1Factory1> factory_;
-  ComPtr<IDWriteFactory> dwrite_;
+  std::shared_ptr<Resources> resources_;
   ComPtr<ID3D11Device> d3d_device_;
   ComPtr<IDXGISwapChain1> swap_chain_;
   ComPtr<ID2D1Device> device_;
   ComPtr<ID2D1DeviceContext> context_;      // bitmaps and the target
   ComPtr<ID2D1RenderTarget> target_view_;   // the same object, for drawing
   ComPtr<ID2D1SolidColorBrush> brush_;
-  std::array<ComPtr<IDWriteTextFormat>, 5> formats_;
-  std::array<ComPtr<IDWriteInlineObject>, 5> ellipses_;  // made on first use per format
   ComPtr<ID2D1Bitmap1> target_bitmap_;
-  ComPtr<ID2D1StrokeStyle> round_stroke_;
-  ComPtr<ID2D1StrokeStyle> dash_stroke_;
-  bool dash_stroke_failed_ = false;
-  std::unordered_map<const char*, ComPtr<ID2D1PathGeometry>, PathKeyHash> geometries_;
-  float scale_ = 1.0f;
   bool in_frame_ = false;
   bool frame_on_window_ = false;  // the open frame draws into the back buffer
   bool device_removed_ = false;   // see mark_device_removed

@@ -455,6 +455,97 @@ TEST_F(GfxText, SetScaleRemakesFormatsAtNewSize) {
 
 // ---------------------------------------------------------------------------
 
+// Counts the layouts the next calls make.
+class MadeLayouts {
+ public:
+  explicit MadeLayouts(const Gfx& gfx) : kept_(gfx.text_layouts()), before_(kept_.kept_total()) {}
+  std::size_t count() const { return kept_.kept_total() - before_; }
+
+ private:
+  const gfx::TextLayoutCache& kept_;
+  std::size_t before_;
+};
+
+TEST_F(GfxText, TextDrawnAgainReusesItsLayoutUntilTextOrWidthChanges) {
+  gfx_->forget_text_layouts();
+  const MadeLayouts made(*gfx_);
+  for (int frame = 0; frame < 3; ++frame) {
+    ASSERT_HRESULT_SUCCEEDED(gfx_->begin_frame({0, 0, 0, 1}));
+    gfx_->draw_text("Month-end closing", {0, 0, 60, 20}, gfx::kWhite, gfx::TextFormat::body);
+    EXPECT_FALSE(gfx_->end_frame());
+  }
+  EXPECT_EQ(made.count(), 1u);
+
+  ASSERT_HRESULT_SUCCEEDED(gfx_->begin_frame({0, 0, 0, 1}));
+  gfx_->draw_text("Month-end closing", {0, 0, 50, 20}, gfx::kWhite, gfx::TextFormat::body);
+  gfx_->draw_text("Month-end closings", {0, 0, 60, 20}, gfx::kWhite, gfx::TextFormat::body);
+  gfx_->draw_text("Month-end closing", {0, 0, 60, 20}, gfx::kWhite, gfx::TextFormat::body_bold);
+  gfx_->draw_text("Month-end closing", {0, 0, 60, 20}, gfx::kWhite, gfx::TextFormat::body, true);
+  EXPECT_FALSE(gfx_->end_frame());
+  EXPECT_EQ(made.count(), 5u);
+  EXPECT_EQ(gfx_->text_layouts().size(), 5u);
+
+  // A wrapped text at the same width is the same layout object.
+  const ComPtr<IDWriteTextLayout> first = gfx_->wrapped_layout("Save the apps of a task as one bundle.", 120);
+  const ComPtr<IDWriteTextLayout> again = gfx_->wrapped_layout("Save the apps of a task as one bundle.", 120);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first.Get(), again.Get());
+  EXPECT_NE(gfx_->wrapped_layout("Save the apps of a task as one bundle.", 121).Get(), first.Get());
+  EXPECT_EQ(made.count(), 7u);
+}
+
+TEST_F(GfxText, KeptLayoutsStayWithinTheirBoundAndAForgetEmptiesThem) {
+  gfx_->forget_text_layouts();
+  const std::size_t bound = gfx_->text_layouts().bound();
+  for (std::size_t i = 0; i < bound + 10; ++i) gfx_->line_width("Bundle " + std::to_string(i), gfx::TextFormat::body);
+  EXPECT_EQ(gfx_->text_layouts().size(), bound);
+  {
+    // The least recently used went; the latest stayed.
+    const MadeLayouts made(*gfx_);
+    gfx_->line_width("Bundle " + std::to_string(bound + 9), gfx::TextFormat::body);
+    EXPECT_EQ(made.count(), 0u);
+    gfx_->line_width("Bundle 0", gfx::TextFormat::body);
+    EXPECT_EQ(made.count(), 1u);
+  }
+  gfx_->forget_text_layouts();
+  EXPECT_EQ(gfx_->text_layouts().size(), 0u);
+  // A new DPI forgets them too: they were made from the old formats.
+  gfx_->line_width("Bundle", gfx::TextFormat::body);
+  ASSERT_TRUE(gfx_->set_scale(120));
+  EXPECT_EQ(gfx_->text_layouts().size(), 0u);
+}
+
+// After a lost device the window makes a new device on the resources it kept:
+// the factory, the geometries and the text layouts carry over.
+TEST(GfxDeviceLoss, NewDeviceOnKeptResourcesKeepsWhatNeedsNoDevice) {
+  TestWindow window(64, 64);
+  auto first = make_gfx(window.handle());
+  ASSERT_TRUE(first);
+  const float width = first->line_width("Kept", gfx::TextFormat::body);
+  ASSERT_HRESULT_SUCCEEDED(first->draw_icon(gfx::icon_plus, {0, 0, 20, 20}, 20, gfx::kWhite));
+  const std::shared_ptr<gfx::Resources> kept = first->resources();
+  first->mark_device_removed();
+  ASSERT_HRESULT_SUCCEEDED(first->begin_frame({0, 0, 0, 1}));
+  ASSERT_TRUE(first->end_frame());  // lost
+  first.reset();
+
+  auto device = gfx::make_device_for(kept);
+  ASSERT_TRUE(device) << device.error().step;
+  auto made = Gfx::create(window.handle(), 96, std::move(device).value());
+  ASSERT_TRUE(made) << made.error().step;
+  Gfx& second = *made.value();
+  EXPECT_EQ(second.factory(), kept->factory());
+  EXPECT_EQ(second.cached_geometries(), 1u);
+  const MadeLayouts layouts(second);
+  EXPECT_FLOAT_EQ(second.line_width("Kept", gfx::TextFormat::body), width);
+  EXPECT_EQ(layouts.count(), 0u);
+  Pixels px;
+  RENDER_OR_SKIP(second, 64, 64, [&] { second.fill_rounded({8, 8, 48, 48}, 4, gfx::kWhite); }, px);
+  EXPECT_EQ(px.g(32, 32), 0xFF);
+}
+
+// ---------------------------------------------------------------------------
+
 // A 32-bit icon of w × h made from a colour DIB and a monochrome mask.
 struct IconSpec {
   int width, height;
