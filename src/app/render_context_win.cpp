@@ -33,10 +33,14 @@ bool draw_frame(MainWindow& main) {
 
 void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
   icons.clear();
+  if (made) gfx_resources = made->resources();
   gfx = std::move(made);
 }
 
-bool MainWindow::make_gfx() { return make_gfx(gfx::make_device()); }
+bool MainWindow::make_gfx() {
+  // A lost device leaves the factories, formats, geometries and text layouts.
+  return make_gfx(gfx_resources ? gfx::make_device_for(gfx_resources) : gfx::make_device());
+}
 
 bool MainWindow::make_gfx(base::Result<gfx::GfxDevice, gfx::GfxError> device) {
   // The old context goes first: the window takes only one swap chain.

@@ -10,6 +10,7 @@
 #include "app/settings_win.h"
 #include "app/window_win.h"
 #include "gfx/palette.h"
+#include "gfx/text_style.h"
 #include "gfx/view_scale.h"
 
 namespace app {
@@ -18,22 +19,19 @@ namespace {
 // DWMWA_USE_IMMERSIVE_DARK_MODE, which MinGW's dwmapi.h does not name yet.
 constexpr DWORD kUseImmersiveDarkMode = 20;
 
-// The fields' text, in points at 96 DPI: the body text of the view and its titles.
-constexpr int kFieldTextSize = 13;
-constexpr int kTitleTextSize = 20;
-
 COLORREF colorref(const gfx::Color& color) {
   auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
   return RGB(byte(color.r), byte(color.g), byte(color.b));
 }
 
-base::UniqueGdiObject segoe_ui(int size, int weight, UINT dpi) {
+// The fields' font at the view's text size, in DIPs.
+base::UniqueGdiObject field_font(float size, int weight, UINT dpi) {
   LOGFONTW lf{};
   lf.lfHeight = -static_cast<LONG>(std::lround(size * static_cast<double>(dpi) / gfx::kBaseDpi));
   lf.lfWeight = weight;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;
-  wcscpy_s(lf.lfFaceName, L"Segoe UI");
+  wcscpy_s(lf.lfFaceName, gfx::kTextFamily);
   return base::UniqueGdiObject(CreateFontIndirectW(&lf));
 }
 
@@ -61,8 +59,8 @@ EditStyle make_edit_style(bool dark, UINT dpi) {
   style.back_color = colorref(colours.surface_alt);
   style.text_color = colorref(colours.text);
   style.brush = base::UniqueGdiObject(CreateSolidBrush(style.back_color));
-  style.edit_font = segoe_ui(kFieldTextSize, FW_NORMAL, dpi);
-  style.title_font = segoe_ui(kTitleTextSize, FW_SEMIBOLD, dpi);
+  style.edit_font = field_font(gfx::kBodyTextSize, FW_NORMAL, dpi);
+  style.title_font = field_font(gfx::kTitleTextSize, FW_SEMIBOLD, dpi);
   return style;
 }
 
@@ -70,6 +68,7 @@ void follow_system_theme(MainWindow& main) {
   const bool dark = system_dark_mode();
   if (dark == main.state.dark) return;
   main.state.dark = dark;
+  if (main.gfx) main.gfx->forget_text_layouts();
   set_dark_title_bar(main.window, dark);
   restyle_fields(main);
 }

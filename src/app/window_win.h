@@ -120,6 +120,7 @@ struct MainWindow {
   WinPlatform platform;
   AppState state;
   EditStyle edit_style;
+  std::shared_ptr<gfx::Resources> gfx_resources;  // what outlives a lost device
   std::unique_ptr<gfx::Gfx> gfx;
   IconCache icons;
   // The two EDIT controls (children of the window, destroyed with it).
