@@ -10,14 +10,14 @@ namespace {
 
 using detail::made;
 
-struct FormatSpec {
+struct TextFormatLook {
   const wchar_t* family;
   DWRITE_FONT_WEIGHT weight;
   float size;  // DIPs
 };
 
 // In the order of TextFormat.
-constexpr FormatSpec kFormats[kTextFormats] = {
+constexpr TextFormatLook kFormats[kTextFormats] = {
     {kTextFamily, DWRITE_FONT_WEIGHT_NORMAL, kCaptionTextSize},     // captions, counts, hints
     {kTextFamily, DWRITE_FONT_WEIGHT_NORMAL, kBodyTextSize},        // body; wrapped text
     {kTextFamily, DWRITE_FONT_WEIGHT_SEMI_BOLD, kBodyTextSize},     // names, buttons
@@ -32,7 +32,7 @@ std::size_t index_of(TextFormat format) {
 
 // What tells one stroke style of the window from the other; the rest of the
 // properties are the same for both.
-struct StrokeSpec {
+struct StrokeLook {
   D2D1_CAP_STYLE line_caps;  // start and end
   D2D1_CAP_STYLE dash_cap;
   D2D1_LINE_JOIN join;
@@ -40,21 +40,21 @@ struct StrokeSpec {
   D2D1_DASH_STYLE dashes;
 };
 
-constexpr StrokeSpec kIconStroke{D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_LINE_JOIN_ROUND, 0.0f,
+constexpr StrokeLook kIconStroke{D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_LINE_JOIN_ROUND, 0.0f,
                                  D2D1_DASH_STYLE_SOLID};
-constexpr StrokeSpec kDashStroke{D2D1_CAP_STYLE_FLAT, D2D1_CAP_STYLE_ROUND, D2D1_LINE_JOIN_MITER, 10.0f,
+constexpr StrokeLook kDashStroke{D2D1_CAP_STYLE_FLAT, D2D1_CAP_STYLE_ROUND, D2D1_LINE_JOIN_MITER, 10.0f,
                                  D2D1_DASH_STYLE_DASH};
 
 // Null when the factory refuses: the strokes are then drawn solid with
 // default caps, which only changes the looks.
-ComPtr<ID2D1StrokeStyle> make_stroke(ID2D1Factory1* factory, const StrokeSpec& spec) {
+ComPtr<ID2D1StrokeStyle> make_stroke(ID2D1Factory1* factory, const StrokeLook& look) {
   D2D1_STROKE_STYLE_PROPERTIES1 props{};
-  props.startCap = spec.line_caps;
-  props.endCap = spec.line_caps;
-  props.dashCap = spec.dash_cap;
-  props.lineJoin = spec.join;
-  props.miterLimit = spec.miter_limit;
-  props.dashStyle = spec.dashes;
+  props.startCap = look.line_caps;
+  props.endCap = look.line_caps;
+  props.dashCap = look.dash_cap;
+  props.lineJoin = look.join;
+  props.miterLimit = look.miter_limit;
+  props.dashStyle = look.dashes;
   props.dashOffset = 0.0f;
   props.transformType = D2D1_STROKE_TRANSFORM_TYPE_NORMAL;
   ComPtr<ID2D1StrokeStyle1> style;
@@ -79,9 +79,9 @@ HRESULT Resources::use_scale(float scale) {
   if (!dwrite_) return E_POINTER;
   std::array<ComPtr<IDWriteTextFormat>, kTextFormats> fresh;
   for (std::size_t i = 0; i < kTextFormats; ++i) {
-    const FormatSpec& spec = kFormats[i];
-    const HRESULT hr = made(dwrite_->CreateTextFormat(spec.family, nullptr, spec.weight, DWRITE_FONT_STYLE_NORMAL,
-                                                      DWRITE_FONT_STRETCH_NORMAL, spec.size * scale, L"", &fresh[i]),
+    const TextFormatLook& look = kFormats[i];
+    const HRESULT hr = made(dwrite_->CreateTextFormat(look.family, nullptr, look.weight, DWRITE_FONT_STYLE_NORMAL,
+                                                      DWRITE_FONT_STRETCH_NORMAL, look.size * scale, L"", &fresh[i]),
                             fresh[i]);
     if (FAILED(hr)) return hr;
   }

@@ -24,16 +24,16 @@ std::optional<std::string> file_system_path(IShellItem& item) {
 // The filter records point into `storage`, which must outlive them.
 void set_file_types(IFileDialog& dialog, const std::vector<FileType>& types, std::vector<std::wstring>& storage) {
   if (types.empty()) return;
-  std::vector<COMDLG_FILTERSPEC> specs;
+  std::vector<COMDLG_FILTERSPEC> filters;
   storage.reserve(types.size() * 2);
   for (const FileType& type : types) {
     storage.push_back(base::widen(type.label));
     storage.push_back(base::widen(type.pattern));
   }
   for (std::size_t i = 0; i < types.size(); ++i) {
-    specs.push_back({storage[2 * i].c_str(), storage[2 * i + 1].c_str()});
+    filters.push_back({storage[2 * i].c_str(), storage[2 * i + 1].c_str()});
   }
-  failed("IFileDialog::SetFileTypes", dialog.SetFileTypes(static_cast<UINT>(specs.size()), specs.data()));
+  failed("IFileDialog::SetFileTypes", dialog.SetFileTypes(static_cast<UINT>(filters.size()), filters.data()));
 }
 
 }  // namespace

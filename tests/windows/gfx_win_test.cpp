@@ -547,13 +547,13 @@ TEST(GfxDeviceLoss, NewDeviceOnKeptResourcesKeepsWhatNeedsNoDevice) {
 // ---------------------------------------------------------------------------
 
 // A 32-bit icon of w × h made from a colour DIB and a monochrome mask.
-struct IconSpec {
+struct IconShape {
   int width, height;
   std::uint32_t (*colour)(int x, int y);  // 0xAARRGGBB
   bool (*mask)(int x, int y);             // true: mask bit set (transparent where alpha is absent)
 };
 
-HICON make_icon(const IconSpec& shape) {
+HICON make_icon(const IconShape& shape) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = shape.width;
