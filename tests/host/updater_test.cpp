@@ -263,8 +263,9 @@ struct FakeDownload {
   std::vector<std::pair<std::string, std::string>> calls;  // url, path
 
   app::Downloader function() {
-    return [this](const std::string& url, const std::string& path) -> base::Status {
-      calls.emplace_back(url, path);
+    return [this](const app::DownloadRequest& request) -> base::Status {
+      const std::string& path = request.path;
+      calls.emplace_back(request.url, path);
       if (!body) return base::fail(failure);
       std::ofstream(path, std::ios::binary) << *body;
       return {};

@@ -99,7 +99,8 @@ class InstallerFetch : public ::testing::Test {
 
   // Serves `source` for every address.
   app::Downloader serve(const std::string& source) {
-    return [this, source](const std::string&, const std::string& path) -> base::Status {
+    return [this, source](const app::DownloadRequest& request) -> base::Status {
+      const std::string& path = request.path;
       downloaded_to.push_back(path);
       if (!CopyFileW(base::widen(source).c_str(), base::widen(path).c_str(), FALSE)) return base::fail("copy");
       return {};
@@ -189,8 +190,8 @@ TEST_F(InstallerFetch, AFailedTestDeletesTheFile) {
         << base::narrow(name);
   }
   // A failed download leaves nothing either.
-  const app::Downloader failing = [](const std::string&, const std::string& path) -> base::Status {
-    std::ofstream(std::filesystem::path(base::widen(path)), std::ios::binary) << "partial";
+  const app::Downloader failing = [](const app::DownloadRequest& request) -> base::Status {
+    std::ofstream(std::filesystem::path(base::widen(request.path)), std::ios::binary) << "partial";
     return base::fail(app::download_failed_text());
   };
   app::InstallResult result = app::fetch_installer(failing, folder, offer_for(good, 0));
@@ -223,7 +224,7 @@ TEST_F(CurlDownload, RunsSystemCurlWithExactlyTheArgumentsAndNoConsole) {
 
   const std::string out = temp.path("my folder\\update 1.json");
   CreateDirectoryW(base::widen(temp.path("my folder")).c_str(), nullptr);
-  const base::Status done = app::download_with_curl("https://u.example/tolvik/update.json?v=0.1.0&lang=en", out);
+  const base::Status done = app::download_with_curl({"https://u.example/tolvik/update.json?v=0.1.0&lang=en", out, 1u << 20, {}});
   ASSERT_TRUE(done) << done.error().text;
   EXPECT_EQ(read_bytes(out), "{}");
   // JSON of the argument list: backslashes and quotation marks escaped.
@@ -237,10 +238,10 @@ TEST_F(CurlDownload, RunsSystemCurlWithExactlyTheArgumentsAndNoConsole) {
                                "\",\"https://u.example/tolvik/update.json?v=0.1.0&lang=en\"],\"console\":false}\n";
   EXPECT_EQ(read_bytes(log), expected);
 
-  const base::Status missing = app::download_with_curl("https://u.example/tolvik/nothing.json", temp.path("x"));
+  const base::Status missing = app::download_with_curl({"https://u.example/tolvik/nothing.json", temp.path("x"), 1u << 20, {}});
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.error().text, "Download failed");
-  EXPECT_FALSE(app::download_with_curl("https://u.example/timeout.json", temp.path("y")));
+  EXPECT_FALSE(app::download_with_curl({"https://u.example/timeout.json", temp.path("y"), 1u << 20, {}}));
 }
 
 TEST_F(CurlDownload, WithoutCurlTheSystemSaysWhy) {
@@ -248,7 +249,7 @@ TEST_F(CurlDownload, WithoutCurlTheSystemSaysWhy) {
   CreateDirectoryW(base::widen(temp.path("bare")).c_str(), nullptr);
   CreateDirectoryW(base::widen(temp.path("bare\\System32")).c_str(), nullptr);
   ScopedEnvironment root(L"SystemRoot", base::widen(temp.path("bare")));
-  const base::Status failed = app::download_with_curl("https://u.example/a", temp.path("a"));
+  const base::Status failed = app::download_with_curl({"https://u.example/a", temp.path("a"), 1u << 20, {}});
   ASSERT_FALSE(failed);
   EXPECT_EQ(failed.error().text, base::system_error_text(ERROR_FILE_NOT_FOUND));
 }

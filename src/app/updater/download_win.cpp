@@ -22,10 +22,10 @@ std::vector<std::string> curl_arguments(const std::string& url, const std::strin
   return {"-fsSL", "--proto", "=https", "--max-time", "600", "-o", path, url};
 }
 
-base::Status download_with_curl(const std::string& url, const std::string& path) {
+base::Status download_with_curl(const DownloadRequest& request) {
   const std::string program = system_curl_path();
   std::vector<std::string> line = {program};
-  for (std::string& argument : curl_arguments(url, path)) line.push_back(std::move(argument));
+  for (std::string& argument : curl_arguments(request.url, request.path)) line.push_back(std::move(argument));
   // No handles are inherited and no console is made: curl's output is not used.
   base::Result<base::UniqueHandle> child =
       base::start_process(program, base::join_command_line(line), CREATE_NO_WINDOW);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/updater/manifest_check.h"
 #include "base/result.h"
 
 namespace app {
@@ -19,6 +20,6 @@ std::vector<std::string> curl_arguments(const std::string& url, const std::strin
 // Runs curl without a console window and waits for it (its own time limit
 // bounds the wait). Exit code 0: done; any other: "Download failed". When
 // curl cannot be started or waited for: the system's text.
-base::Status download_with_curl(const std::string& url, const std::string& path);
+base::Status download_with_curl(const DownloadRequest& request);
 
 }  // namespace app

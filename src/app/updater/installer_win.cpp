@@ -54,7 +54,7 @@ InstallResult fetch_installer(const Downloader& download, const std::string& wor
   const std::string part =
       base::join_path(work_folder, download_file_name(name, base::process_id(), next_download_serial()));
 
-  if (base::Status fetched = download(offer.url, part); !fetched) {
+  if (base::Status fetched = download({offer.url, part, offer.size != 0 ? offer.size : kInstallerMaxBytes, {}}); !fetched) {
     (void)base::remove_file(part);
     return failure(fetched.error().text);
   }

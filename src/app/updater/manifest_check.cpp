@@ -11,7 +11,7 @@ CheckResult check_manifest(const Downloader& download, const std::string& work_f
   (void)base::create_directories(work_folder);
   const std::string path =
       base::join_path(work_folder, manifest_file_name(base::process_id(), next_download_serial()));
-  if (base::Status fetched = download(address, path); !fetched) {
+  if (base::Status fetched = download({address, path, kManifestMaxBytes, {}}); !fetched) {
     (void)base::remove_file(path);
     return {UpdateFailure{fetched.error().text}, manual};
   }

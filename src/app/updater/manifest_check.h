@@ -2,6 +2,7 @@
 // The update check's work off the window's thread: download the manifest to
 // a file of its own, read it, delete it, and decide.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -10,9 +11,18 @@
 
 namespace app {
 
-// Downloads `url` to `path`, blocking (curl on Windows); the error is the
-// text the user is shown.
-using Downloader = std::function<base::Status(const std::string& url, const std::string& path)>;
+// One download: what to fetch, the file to write, the most it may bring, and
+// who hears how many bytes have arrived so far (may be empty).
+struct DownloadRequest {
+  std::string url;
+  std::string path;
+  std::uint64_t max_bytes = 0;
+  std::function<void(std::uint64_t received)> progress;
+};
+
+// Runs one download, blocking (curl on Windows); the error is the text the
+// user is shown.
+using Downloader = std::function<base::Status(const DownloadRequest& request)>;
 
 // The manifest is small; a larger answer is no manifest.
 inline constexpr std::size_t kManifestMaxBytes = 1u << 20;
