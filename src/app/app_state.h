@@ -13,6 +13,7 @@
 #include "app/region.h"
 #include "app/toast.h"
 #include "app/undo_record.h"
+#include "app/updater/update_stage.h"
 #include "app/view_cache.h"
 #include "bundle/model.h"
 
@@ -67,6 +68,8 @@ struct AppState {
   std::optional<Undo> undo;
   // The id of the bundle being opened; while set no other bundle opens.
   std::optional<std::string> opening;
+  // The update being offered or downloaded; a second offer waits for none.
+  UpdateStage update;
   // Item keys (bundle::item_key) of targets found not to exist.
   std::unordered_set<std::string> missing_targets;
   // Derived from the store, the search text and the missing set; kept

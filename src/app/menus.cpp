@@ -66,7 +66,7 @@ void begin_item_edit(AppState& state, const std::string& bundle_id, std::size_t 
 }  // namespace
 
 std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
-                                     std::optional<std::uint32_t> stored_auto_update) {
+                                     std::optional<std::uint32_t> stored_auto_update, const UpdateStage& update) {
   using enum SettingsCommand;
   MenuEntry languages{.label = std::string(lang::text("언어", "Language"))};
   languages.submenu.push_back(MenuEntry::command(follow_windows,
@@ -85,7 +85,9 @@ std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
       MenuEntry::line(),
       MenuEntry::command(auto_update, std::string(lang::text("자동 업데이트", "Automatic updates")), true,
                          !stored_auto_update || *stored_auto_update != 0),
-      MenuEntry::command(check_updates, std::string(lang::text("업데이트 확인", "Check for updates"))),
+      update.step == UpdateStage::Step::downloading
+          ? MenuEntry::command(check_updates, download_menu_text(update), false)
+          : MenuEntry::command(check_updates, std::string(lang::text("업데이트 확인", "Check for updates"))),
       MenuEntry::command(maker_site, std::string(lang::text("kestrix 의 다른 프로그램", "More apps from kestrix"))),
       MenuEntry::command(about, std::string(lang::text("tolvik 정보", "About tolvik"))),
   };
@@ -93,7 +95,8 @@ std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
 
 void show_settings_menu(AppState& state, float x, float y) {
   const std::vector<MenuEntry> menu =
-      settings_menu(state.platform.read_setting_text("Language"), state.platform.read_setting_number("AutoUpdate"));
+      settings_menu(state.platform.read_setting_text("Language"), state.platform.read_setting_number("AutoUpdate"),
+                    state.update);
   run_settings_command(state, state.platform.show_menu(x, y, menu));
 }
 

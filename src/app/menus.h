@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/platform.h"
+#include "app/updater/update_stage.h"
 #include "bundle/model.h"
 
 namespace app {
@@ -33,9 +34,10 @@ enum class SettingsCommand : int {
 // What the item menu's entries do.
 enum class ItemCommand : int { open_just_this = 1, open_location, rename, arguments, remove };
 
-// The settings menu for the stored "Language" and "AutoUpdate" values.
+// The settings menu for the stored "Language" and "AutoUpdate" values; while
+// an installer downloads, its progress stands in place of "Check for updates".
 std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
-                                     std::optional<std::uint32_t> auto_update);
+                                     std::optional<std::uint32_t> auto_update, const UpdateStage& update = {});
 void show_settings_menu(AppState& state, float x, float y);
 // What a chosen settings id does; 0 and unknown ids do nothing.
 void run_settings_command(AppState& state, int id);

@@ -17,6 +17,8 @@ inline constexpr UINT kMsgTargetsChecked = WM_APP + 4;
 inline constexpr UINT kMsgEditorFinished = WM_APP + 5;
 // wparam: a SearchKey.
 inline constexpr UINT kMsgSearchKey = WM_APP + 6;
+// wparam: the update installer's bytes received so far.
+inline constexpr UINT kMsgDownloadProgress = WM_APP + 7;
 
 inline constexpr WPARAM kEditCancelled = 0;
 inline constexpr WPARAM kEditCommitted = 1;

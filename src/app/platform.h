@@ -25,8 +25,10 @@ namespace app {
 struct VerifiedInstaller;
 
 // Timers of the main window.
-enum class TimerId : unsigned { toast = 1, jump_list = 2 };
+enum class TimerId : unsigned { toast = 1, jump_list = 2, daily_update = 3 };
 inline constexpr unsigned kJumpListDelayMs = 1200;
+// How often an open window asks whether the daily update check is due.
+inline constexpr unsigned kDailyUpdateTimerMs = 60 * 60 * 1000;
 
 // A file type of the file dialogs: "All files" / "*.*".
 using FileFilter = base::FileType;
@@ -155,11 +157,16 @@ class Platform {
   // away meanwhile.
   virtual bool offer_update(std::string_view text) = 0;
   virtual base::Status start_update_download(UpdateOffer offer) = 0;
-  // Starts the checked installer silently, its file still held; true when
-  // the process started.
-  virtual bool start_installer(const VerifiedInstaller& installer) = 0;
-  // Ends the program at once (the window placement is not saved).
-  virtual void close_window_now() = 0;
+  // The download's progress on the taskbar button: `received` of `size`
+  // bytes (size 0: going on, end unknown); `hide_download_progress` ends it.
+  virtual void show_download_progress(std::uint64_t received, std::uint64_t size) = 0;
+  virtual void hide_download_progress() = 0;
+  // Starts the checked installer silently, its file still held; the error is
+  // the system's text.
+  virtual base::Status start_installer(const VerifiedInstaller& installer) = 0;
+  // Ends the program for the installer, without asking: the window placement
+  // is saved as when the user closes it.
+  virtual void close_for_update() = 0;
 };
 
 }  // namespace app

@@ -270,8 +270,19 @@ base::Status WinPlatform::start_update_download(UpdateOffer offer) {
   return start_installer_worker(window_, std::move(offer));
 }
 
-bool WinPlatform::start_installer(const VerifiedInstaller& installer) { return start_installer_process(installer); }
+void WinPlatform::show_download_progress(std::uint64_t received, std::uint64_t size) {
+  owner_.taskbar_progress.show(window_, received, size);
+}
 
-void WinPlatform::close_window_now() { DestroyWindow(window_); }
+void WinPlatform::hide_download_progress() { owner_.taskbar_progress.hide(window_); }
+
+base::Status WinPlatform::start_installer(const VerifiedInstaller& installer) {
+  return start_installer_process(installer);
+}
+
+void WinPlatform::close_for_update() {
+  save_window_placement(window_);
+  DestroyWindow(window_);
+}
 
 }  // namespace app

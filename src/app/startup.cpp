@@ -148,9 +148,13 @@ std::optional<std::uint64_t> parse_unix_seconds(std::string_view text) {
 bool update_check_due(std::optional<std::uint32_t> auto_update, std::optional<std::string_view> last_check,
                       std::uint64_t now) {
   if (auto_update && *auto_update == 0) return false;
+  constexpr std::uint64_t kDay = 86400;
   const std::uint64_t last = last_check ? parse_unix_seconds(*last_check).value_or(0) : 0;
-  const std::uint64_t elapsed = now >= last ? now - last : 0;
-  return elapsed > 86399;
+  // A time ahead of the clock by a little is the clock's doubt; by more than a
+  // day it was written while the clock was wrong, and waiting for it would
+  // stop automatic checks until that date.
+  if (last > now) return last - now > kDay;
+  return now - last >= kDay;
 }
 
 void restore_selection(AppState& state, std::optional<std::string_view> selected_id) {

@@ -94,7 +94,8 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
 
 // "LastUpdateCheck": unsigned decimal seconds, one leading "+" allowed.
 std::optional<std::uint64_t> parse_unix_seconds(std::string_view text);
-// Automatic checks run unless "AutoUpdate" is 0, at most once a day.
+// Automatic checks run unless "AutoUpdate" is 0, at most once a day; a last
+// check more than a day in the future counts as none.
 bool update_check_due(std::optional<std::uint32_t> auto_update, std::optional<std::string_view> last_check,
                       std::uint64_t now);
 

@@ -155,6 +155,8 @@ void finish_start(HWND window, const StartPlan& plan) {
   }
   SetTimer(window, static_cast<UINT_PTR>(TimerId::jump_list), kJumpListDelayMs, nullptr);
   with_main_window([](MainWindow& shown) { check_for_updates_daily(shown.state, base::unix_seconds()); });
+  // A window left open for days asks the daily rule again every hour.
+  SetTimer(window, static_cast<UINT_PTR>(TimerId::daily_update), kDailyUpdateTimerMs, nullptr);
 }
 
 int run_window(const StartPlan& plan) {

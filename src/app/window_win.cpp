@@ -260,6 +260,16 @@ LRESULT on_update_checked(MainWindow& main, const Message&) {
   return 0;
 }
 
+LRESULT on_download_progress(MainWindow& main, const Message& m) {
+  on_download_progress(main.state, static_cast<std::uint64_t>(m.wparam));
+  return 0;
+}
+
+LRESULT on_daily_update_timer(MainWindow& main, const Message&) {
+  check_for_updates_daily(main.state, base::unix_seconds());
+  return 0;
+}
+
 LRESULT on_download_finished(MainWindow& main, const Message&) {
   if (auto fetched = install_results().take()) on_installer_ready(main.state, std::move(*fetched));
   return 0;
@@ -403,6 +413,7 @@ bool inline_field_lost_focus(const Message& m) {
 }
 bool toast_timer_fired(const Message& m) { return is_timer(m, TimerId::toast); }
 bool jump_list_timer_fired(const Message& m) { return is_timer(m, TimerId::jump_list); }
+bool daily_update_timer_fired(const Message& m) { return is_timer(m, TimerId::daily_update); }
 
 // Registered messages (RegisterWindowMessageW) get their ids when the table is
 // first made, on the UI thread.
@@ -439,6 +450,7 @@ std::span<const MessageRow> message_table() {
       // Timers fire again while they are set.
       {WM_TIMER, toast_timer_fired, nullptr, on_toast_timer, comes_again, nothing_after},
       {WM_TIMER, jump_list_timer_fired, nullptr, on_jump_list_timer, comes_again, nothing_after},
+      {WM_TIMER, daily_update_timer_fired, nullptr, on_daily_update_timer, comes_again, nothing_after},
 
       // A second start's bundle file; the sender waits for the answer.
       {WM_COPYDATA, nullptr, nullptr, on_copy_data, keep_hand_over, nothing_after, true},
@@ -451,6 +463,8 @@ std::span<const MessageRow> message_table() {
       {kMsgTargetsChecked, nullptr, nullptr, on_targets_checked, repost, nothing_after},
       {kMsgUpdateChecked, nullptr, nullptr, on_update_checked, repost, nothing_after},
       {kMsgDownloadFinished, nullptr, nullptr, on_download_finished, repost, nothing_after},
+      // The next progress report follows within a second.
+      {kMsgDownloadProgress, nullptr, nullptr, on_download_progress, comes_again, nothing_after},
   };
   return rows;
 }

@@ -15,6 +15,7 @@
 #include "app/window_style_win.h"
 #include "base/handle_win.h"
 #include "gfx/gfx_win.h"
+#include "winshell/taskbar_progress_win.h"
 
 namespace app {
 
@@ -62,8 +63,10 @@ class WinPlatform final : public Platform {
   base::Status start_update_check(bool requested_by_user) override;
   bool offer_update(std::string_view text) override;
   base::Status start_update_download(UpdateOffer offer) override;
-  bool start_installer(const VerifiedInstaller& installer) override;
-  void close_window_now() override;
+  void show_download_progress(std::uint64_t received, std::uint64_t size) override;
+  void hide_download_progress() override;
+  base::Status start_installer(const VerifiedInstaller& installer) override;
+  void close_for_update() override;
   std::optional<std::string> desktop_folder() override;
   std::optional<std::string> program_path() override;
   ShortcutOutcome create_shortcut(const std::string& path, const std::string& target, const std::string& arguments,
@@ -128,6 +131,8 @@ struct MainWindow {
   HWND inline_field = nullptr;
   // The thread of the last opening started.
   base::UniqueHandle open_worker;
+  // The update's download on the taskbar button.
+  winshell::TaskbarProgress taskbar_progress;
 };
 
 // Registers the window class "tolvik.Main"; false when that fails.

@@ -204,8 +204,10 @@ class FakePlatform final : public app::Platform {
   std::vector<std::string> installers;  // paths started
   bool installer_starts = true;
   int window_closes = 0;
+  std::function<void()> on_offer;  // runs while the question is open
   bool offer_update(std::string_view text) override {
     offers.emplace_back(text);
+    if (on_offer) on_offer();
     const bool yes = !answers.empty() && answers.front();
     if (!answers.empty()) answers.erase(answers.begin());
     return yes;
@@ -215,11 +217,17 @@ class FakePlatform final : public app::Platform {
     downloads.push_back(std::move(offer));
     return {};
   }
-  bool start_installer(const app::VerifiedInstaller& installer) override {
-    installers.push_back(installer.path);
-    return installer_starts;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> taskbar_progress;  // received, size; (0,0) when hidden
+  void show_download_progress(std::uint64_t received, std::uint64_t size) override {
+    taskbar_progress.emplace_back(received, size);
   }
-  void close_window_now() override { ++window_closes; }
+  void hide_download_progress() override { taskbar_progress.emplace_back(0, 0); }
+  base::Status start_installer(const app::VerifiedInstaller& installer) override {
+    installers.push_back(installer.path);
+    if (!installer_starts) return base::fail("The system cannot find the file specified.");
+    return {};
+  }
+  void close_for_update() override { ++window_closes; }
 
   // Desktop shortcuts: the files "on the Desktop" are `existing`; a path in
   // `taken_on_create` is found taken only when written.

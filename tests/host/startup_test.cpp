@@ -91,8 +91,12 @@ TEST(UpdateRule, RunsAtMostOnceADayUnlessTurnedOff) {
   EXPECT_FALSE(app::update_check_due(std::nullopt, "1799913601", now));  // 86399 s ago
   EXPECT_TRUE(app::update_check_due(std::nullopt, "1799913600", now));   // 86400 s ago
   EXPECT_TRUE(app::update_check_due(std::nullopt, "+1799913600", now));
-  // A time in the future holds the check back.
+  // A time up to a day ahead holds the check back; further ahead, it was
+  // written while the clock was wrong and the check is due.
   EXPECT_FALSE(app::update_check_due(std::nullopt, "1800050000", now));
+  EXPECT_FALSE(app::update_check_due(std::nullopt, "1800086400", now));
+  EXPECT_TRUE(app::update_check_due(std::nullopt, "1800086401", now));
+  EXPECT_TRUE(app::update_check_due(std::nullopt, "1900000000", now));
   // Unparsable text counts as 0.
   EXPECT_TRUE(app::update_check_due(std::nullopt, "yesterday", now));
   EXPECT_TRUE(app::update_check_due(std::nullopt, "++5", now));

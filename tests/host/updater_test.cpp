@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <variant>
 
+#include "app/app_state.h"
+#include "app/edit/edit.h"
 #include "app/maker.h"
+#include "app/menus.h"
 #include "app/updater/digest.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/manifest.h"
@@ -132,7 +136,7 @@ TEST(UpdateCheckAnswer, FromTheManifestText) {
   }
   const auto broken = answer_from_manifest(manifest("0.2", "http://u.example/"), "0.1.0");
   ASSERT_TRUE(std::holds_alternative<app::UpdateFailure>(broken));
-  EXPECT_EQ(std::get<app::UpdateFailure>(broken).text, "manifest");
+  EXPECT_EQ(std::get<app::UpdateFailure>(broken).text, "The update information could not be read");
 }
 
 TEST(UpdateDigest, Sha256OfKnownVectors) {
@@ -178,16 +182,21 @@ TEST_F(UpdateFlow, DailyCheckStoresItsStartAndHonoursTheSettings) {
   EXPECT_EQ(platform.shell_calls, (std::vector<std::string>{"update:daily"}));
   EXPECT_TRUE(toasts.empty());  // silent
 
-  // Less than a day later, and with the clock set back: nothing.
+  // Less than a day later, and with the clock set back by less than a day: nothing.
   EXPECT_FALSE(app::check_for_updates_daily(state, now + 86399));
-  EXPECT_FALSE(app::check_for_updates_daily(state, now - 100000));
+  EXPECT_FALSE(app::check_for_updates_daily(state, now - 80000));
   EXPECT_EQ(platform.settings.at("LastUpdateCheck"), "1800000000");
   EXPECT_TRUE(app::check_for_updates_daily(state, now + 86400));
   EXPECT_EQ(platform.settings.at("LastUpdateCheck"), "1800086400");
+  // The stored time was written by a clock that ran days ahead: the check is
+  // due now, and the time is rewritten so that the next one comes a day later.
+  EXPECT_TRUE(app::check_for_updates_daily(state, now - 100000));
+  EXPECT_EQ(platform.settings.at("LastUpdateCheck"), "1799900000");
+  EXPECT_FALSE(app::check_for_updates_daily(state, now - 100000 + 3600));
 
   platform.numbers["AutoUpdate"] = 0;
   EXPECT_FALSE(app::check_for_updates_daily(state, now + 10 * 86400));
-  EXPECT_EQ(platform.shell_calls.size(), 2u);
+  EXPECT_EQ(platform.shell_calls.size(), 3u);
 }
 
 TEST_F(UpdateFlow, ManualCheckSaysSoAndLeavesTheDailyTimeAlone) {
@@ -206,36 +215,84 @@ TEST_F(UpdateFlow, ResultsOfAManualCheckAreToastsAndAutomaticOnesAreSilent) {
   EXPECT_TRUE(platform.offers.empty());
 }
 
-TEST_F(UpdateFlow, AnOfferAsksAndYesStartsTheDownload) {
+TEST_F(UpdateFlow, AnOfferAsksAndYesStartsTheDownloadWithItsProgressOutOfTheToasts) {
   EXPECT_EQ(app::update_question("0.1.1", "0.1.0"), "A new version is available: 0.1.1\n(current 0.1.0)\n\nUpdate now?");
   platform.answers = {false, true};
   app::on_update_checked(state, {offer, false});
   EXPECT_TRUE(platform.downloads.empty());
+  EXPECT_FALSE(state.update.busy());
   app::on_update_checked(state, {offer, false});
   ASSERT_EQ(platform.offers.size(), 2u);
   EXPECT_EQ(platform.offers[1], "A new version is available: 0.1.1\n(current 0.1.0)\n\nUpdate now?");
   EXPECT_EQ(platform.downloads, (std::vector<app::UpdateOffer>{offer}));
-  EXPECT_EQ(toasts, (std::vector<std::string>{"Downloading update…"}));
+  // The download shows on the taskbar and in the menu, never as a toast.
+  EXPECT_TRUE(toasts.empty());
+  app::on_download_progress(state, 1);
+  EXPECT_EQ(platform.taskbar_progress, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{0, 3}, {1, 3}}));
+  const std::vector<app::MenuEntry> menu = app::settings_menu(std::nullopt, std::nullopt, state.update);
+  const auto entry = std::find_if(menu.begin(), menu.end(), [](const app::MenuEntry& e) {
+    return e.id == static_cast<int>(app::SettingsCommand::check_updates);
+  });
+  ASSERT_NE(entry, menu.end());
+  EXPECT_EQ(entry->label, "Downloading update… 33%");
+  EXPECT_FALSE(entry->enabled);
+
+  // Meanwhile no second offer opens, and no check starts, by the user or daily.
+  app::on_update_checked(state, {offer, false});
+  app::check_for_updates(state, app::UpdateRequest::by_user);
+  EXPECT_FALSE(app::check_for_updates_daily(state, 1'900'000'000));
+  EXPECT_EQ(platform.offers.size(), 2u);
+  EXPECT_TRUE(platform.shell_calls.empty());
+
+  // Its end, however it ends, frees the way for the next.
+  app::on_installer_ready(state, {app::UpdateFailure{"Download failed"}});
+  EXPECT_FALSE(state.update.busy());
+  EXPECT_EQ(platform.taskbar_progress.back(), (std::pair<std::uint64_t, std::uint64_t>{0, 0}));
+  EXPECT_EQ(app::settings_menu(std::nullopt, std::nullopt, state.update)[4].label, "Check for updates");
 
   platform.download_start_error = "no thread";
   app::start_update(state, offer);
   EXPECT_EQ(toasts.back(), "no thread");
+  EXPECT_FALSE(state.update.busy());
 }
 
-TEST_F(UpdateFlow, AVerifiedInstallerStartsAndClosesTheWindow) {
+TEST_F(UpdateFlow, WhileAnOfferIsAnsweredAnotherIsDropped) {
+  // The question's modal loop handles messages: a second check's offer
+  // arriving meanwhile must not ask again.
+  bool nested_asked = false;
+  platform.answers = {false};
+  platform.on_offer = [&] {
+    const std::size_t before = platform.offers.size();
+    app::on_update_checked(state, {offer, true});
+    nested_asked = platform.offers.size() != before;
+  };
+  app::on_update_checked(state, {offer, false});
+  EXPECT_FALSE(nested_asked);
+  EXPECT_EQ(platform.offers.size(), 1u);
+  EXPECT_FALSE(state.update.busy());
+}
+
+TEST_F(UpdateFlow, AVerifiedInstallerStartsAndClosesTheWindowAsTheUserWould) {
   app::on_installer_ready(state, {app::UpdateFailure{"Downloaded size mismatch"}});
   EXPECT_EQ(toasts, (std::vector<std::string>{"Downloaded size mismatch"}));
   EXPECT_TRUE(platform.installers.empty());
 
+  // A rename typed while the installer downloaded is kept.
+  state.store.bundles = {bundle::Bundle{"b1", "Work", {}}};
+  app::begin_edit(state, {app::EditMode::bundle_name, "b1"}, "Work", "Bundle name");
+  platform.edit_field_text = "Month-end";
   app::on_installer_ready(state, {app::VerifiedInstaller{"C:\\t\\tolvik-Setup-0.1.1.exe", nullptr}});
   EXPECT_EQ(platform.installers, (std::vector<std::string>{"C:\\t\\tolvik-Setup-0.1.1.exe"}));
   EXPECT_EQ(platform.window_closes, 1);
+  EXPECT_FALSE(state.edit);
+  EXPECT_EQ(state.store.bundles[0].name, "Month-end");
 
-  // An installer that does not start leaves the program as it is, silently.
+  // An installer that does not start says so, with the system's text, and
+  // the program stays.
   platform.installer_starts = false;
   app::on_installer_ready(state, {app::VerifiedInstaller{"C:\\t\\x.exe", nullptr}});
   EXPECT_EQ(platform.window_closes, 1);
-  EXPECT_EQ(toasts.size(), 1u);
+  EXPECT_EQ(toasts.back(), "The update couldn't be started (The system cannot find the file specified.)");
 }
 
 TEST(UpdateMailboxes, ANewResultReplacesAnUntakenOne) {
@@ -309,13 +366,15 @@ TEST_F(ManifestCheck, FailuresCarryTheirTexts) {
   EXPECT_TRUE(failed.manual);
   EXPECT_EQ(std::get<app::UpdateFailure>(failed.outcome).text, "Download failed");
 
+  // Broken, not UTF-8, larger than a manifest may be: one text for the user,
+  // never the reader's own (which would speak of saving).
+  const std::string unreadable = "The update information could not be read";
   fake.body = manifest("0.2") + " trailing";
-  EXPECT_EQ(std::get<app::UpdateFailure>(check().outcome).text, "manifest");
-  fake.body = "\xff\xfe{}";  // not UTF-8: the reader's own text
-  const app::CheckResult unreadable = check();
-  ASSERT_TRUE(std::holds_alternative<app::UpdateFailure>(unreadable.outcome));
-  EXPECT_NE(std::get<app::UpdateFailure>(unreadable.outcome).text, "manifest");
-  EXPECT_FALSE(std::get<app::UpdateFailure>(unreadable.outcome).text.empty());
+  EXPECT_EQ(std::get<app::UpdateFailure>(check().outcome).text, unreadable);
+  fake.body = "\xff\xfe{}";
+  EXPECT_EQ(std::get<app::UpdateFailure>(check().outcome).text, unreadable);
+  fake.body = manifest("0.2") + std::string(app::kManifestMaxBytes, ' ');
+  EXPECT_EQ(std::get<app::UpdateFailure>(check().outcome).text, unreadable);
   EXPECT_TRUE(folder_is_empty());
 }
 

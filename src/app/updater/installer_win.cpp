@@ -47,14 +47,15 @@ base::Result<std::string> read_held_file(HANDLE file) {
 
 }  // namespace
 
-InstallResult fetch_installer(const Downloader& download, const std::string& work_folder, const UpdateOffer& offer) {
+InstallResult fetch_installer(const Downloader& download, const std::string& work_folder, const UpdateOffer& offer,
+                              std::function<void(std::uint64_t received)> progress) {
   (void)base::create_directories(work_folder);
   const std::string name = installer_file_name(offer.version);
   const std::string path = base::join_path(work_folder, name);
   const std::string part =
       base::join_path(work_folder, download_file_name(name, base::process_id(), next_download_serial()));
 
-  if (base::Status fetched = download({offer.url, part, offer.size != 0 ? offer.size : kInstallerMaxBytes, {}}); !fetched) {
+  if (base::Status fetched = download({offer.url, part, offer.size != 0 ? offer.size : kInstallerMaxBytes, std::move(progress)}); !fetched) {
     (void)base::remove_file(part);
     return failure(fetched.error().text);
   }
@@ -80,10 +81,12 @@ InstallResult fetch_installer(const Downloader& download, const std::string& wor
   return {VerifiedInstaller{path, std::make_unique<FileHold>(std::move(file))}};
 }
 
-bool start_installer_process(const VerifiedInstaller& installer) {
+base::Status start_installer_process(const VerifiedInstaller& installer) {
   std::vector<std::string> line = {installer.path};
   for (const char* argument : kInstallerArguments) line.emplace_back(argument);
-  return base::start_process(installer.path, base::join_command_line(line)).ok();
+  base::Result<base::UniqueHandle> started = base::start_process(installer.path, base::join_command_line(line));
+  if (!started) return base::fail(started.error().text);
+  return {};
 }
 
 }  // namespace app

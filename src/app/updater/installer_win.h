@@ -2,6 +2,8 @@
 // Fetching the offered installer and starting it: the download worker's job
 // and the window's last step.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/updater/manifest_check.h"
@@ -21,10 +23,13 @@ inline constexpr const char* kInstallerArguments[] = {"/SILENT", "/SUPPRESSMSGBO
 // what that handle reads. A file that fails a test is deleted. A verified
 // installer comes back with the open handle as its hold, so that the bytes
 // tested are the bytes that run.
-InstallResult fetch_installer(const Downloader& download, const std::string& work_folder, const UpdateOffer& offer);
+// `progress` hears the bytes received while the download runs.
+InstallResult fetch_installer(const Downloader& download, const std::string& work_folder, const UpdateOffer& offer,
+                              std::function<void(std::uint64_t received)> progress = {});
 
 // Starts the installer as a process of its own (not through the shell) with
-// the silent arguments; true when it started. The hold is kept meanwhile.
-bool start_installer_process(const VerifiedInstaller& installer);
+// the silent arguments; the error is the system's text. The hold is kept
+// meanwhile.
+base::Status start_installer_process(const VerifiedInstaller& installer);
 
 }  // namespace app

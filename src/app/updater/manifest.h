@@ -20,7 +20,8 @@ struct UpdateOffer {
   bool operator==(const UpdateOffer&) const = default;
 };
 
-// What every broken manifest fails with (shown as it stands, not translated).
+// What every broken manifest fails with; the user is shown
+// `manifest_failure_text()` for it (update_check.h).
 inline constexpr std::string_view kManifestFailure = "manifest";
 
 // The manifest's address: the update server's "tolvik/update.json" with the

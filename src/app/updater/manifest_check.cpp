@@ -17,7 +17,8 @@ CheckResult check_manifest(const Downloader& download, const std::string& work_f
   }
   auto text = base::read_text_file(path, kManifestMaxBytes);
   (void)base::remove_file(path);
-  if (!text) return {UpdateFailure{text.error().text}, manual};
+  // Too large, not UTF-8 or not readable: to the user all the same.
+  if (!text) return {UpdateFailure{manifest_failure_text()}, manual};
   return {answer_from_manifest(*text, current), manual};
 }
 

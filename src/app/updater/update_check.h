@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "app/updater/update_results.h"
+#include "app/updater/update_stage.h"
 
 namespace app {
 
@@ -26,6 +27,9 @@ void check_for_updates(AppState& state, UpdateRequest request);
 // passed), stores `now` there and starts a check. True when one started.
 bool check_for_updates_daily(AppState& state, std::uint64_t now);
 
+// What a manifest that cannot be had shows: broken, too large, unreadable.
+std::string manifest_failure_text();
+
 // The worker's answer from the manifest's text: an offer when it names a
 // version newer than `current`.
 std::variant<UpToDate, UpdateOffer, UpdateFailure> answer_from_manifest(std::string_view text,
@@ -37,11 +41,21 @@ std::string update_question(std::string_view offered, std::string_view current);
 // WM_APP+2: toasts for a check the user asked for, and the offer either way.
 void on_update_checked(AppState& state, CheckResult result);
 
-// After Yes: a toast, then the download in the background (WM_APP+3).
+// After Yes: the download in the background (WM_APP+3), its progress on the
+// taskbar button from the start.
 void start_update(AppState& state, UpdateOffer offer);
 
-// WM_APP+3: starts the verified installer and closes the window, or shows
-// the failure.
+// The settings menu's entry in place of "Check for updates" while the
+// installer downloads: "Downloading update… 42%" (no share when the size is
+// unknown).
+std::string download_menu_text(const UpdateStage& stage);
+
+// The installer's bytes received so far, about once a second.
+void on_download_progress(AppState& state, std::uint64_t received);
+
+// WM_APP+3: starts the verified installer and closes the window as the user
+// would (the running edit committed, the placement saved), or shows the
+// failure, the installer's start included.
 void on_installer_ready(AppState& state, InstallResult result);
 
 }  // namespace app

@@ -35,7 +35,11 @@ base::Status start_update_check_worker(HWND window, std::string manifest_address
 base::Status start_installer_worker(HWND window, UpdateOffer offer) {
   return started(start_worker(
       [window, offer = std::move(offer)] {
-        install_results().put(fetch_installer(download_with_curl, update_work_folder(base::temp_folder()), offer));
+        const auto progress = [window](std::uint64_t received) {
+          PostMessageW(window, kMsgDownloadProgress, static_cast<WPARAM>(received), 0);
+        };
+        install_results().put(
+            fetch_installer(download_with_curl, update_work_folder(base::temp_folder()), offer, progress));
         PostMessageW(window, kMsgDownloadFinished, 0, 0);
       },
       kWorkerStack));
