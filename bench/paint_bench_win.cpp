@@ -86,8 +86,10 @@ class BenchPlatform final : public app::Platform {
   base::Status start_update_check(bool) override { return {}; }
   bool offer_update(std::string_view) override { return false; }
   base::Status start_update_download(app::UpdateOffer) override { return {}; }
-  bool start_installer(const app::VerifiedInstaller&) override { return false; }
-  void close_window_now() override {}
+  void show_download_progress(std::uint64_t, std::uint64_t) override {}
+  void hide_download_progress() override {}
+  base::Status start_installer(const app::VerifiedInstaller&) override { return {}; }
+  void close_for_update() override {}
   std::optional<std::string> desktop_folder() override { return std::nullopt; }
   std::optional<std::string> program_path() override { return std::nullopt; }
   app::ShortcutOutcome create_shortcut(const std::string&, const std::string&, const std::string&,

@@ -41,6 +41,7 @@
 #include "app/state_slot_win.h"
 #include "app/targets.h"
 #include "app/updater/update_check.h"
+#include "base/clock.h"
 #include "app/workers_win.h"
 #include "base/utf.h"
 #include "bundle/store_file.h"

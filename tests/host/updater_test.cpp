@@ -161,6 +161,23 @@ TEST(UpdateInstallerBytes, SizeThenDigest) {
             "Downloaded file is corrupt (hash mismatch)");
 }
 
+TEST(UpdateInstallerRecord, OnlyTheOfferedTolvikNewerThanTheRunningOnePasses) {
+  const app::UpdateOffer offer{"0.1.1", "https://u/", kAbcDigest, 3};
+  const std::string refused = "The installer's digital signature could not be verified";
+  auto failure = [&](std::string product, std::string version, std::string_view current = "0.1.0") {
+    return app::installer_record_failure({std::move(product), std::move(version)}, offer, current);
+  };
+  EXPECT_EQ(failure("tolvik", "0.1.1.0"), std::nullopt);  // missing parts count as 0
+  EXPECT_EQ(failure("tolvik", "0.1.0.0"), refused);        // the running version
+  EXPECT_EQ(failure("tolvik", "0.0.9.0"), refused);        // a downgrade
+  EXPECT_EQ(failure("tolvik", "0.1.2.0"), refused);        // newer, but not what was offered
+  EXPECT_EQ(failure("Tolvik", "0.1.1.0"), refused);        // the name letter for letter
+  EXPECT_EQ(failure("Velmora Notes", "0.1.1.0"), refused);
+  EXPECT_EQ(failure("", "0.1.1.0"), refused);
+  // An offer no newer than the running program is refused even if it matches.
+  EXPECT_EQ(failure("tolvik", "0.1.1.0", "0.1.1"), refused);
+}
+
 TEST(UpdateFiles, Names) {
   EXPECT_EQ(app::update_work_folder("/tmp"), "/tmp/tolvik");
   EXPECT_EQ(app::installer_file_name("0.1.1"), "tolvik-Setup-0.1.1.exe");

@@ -20,6 +20,7 @@
 #include "app/updater/download_win.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/installer_win.h"
+#include "app/updater/version_record_win.h"
 #include "app/updater/signature_win.h"
 #include "base/file.h"
 #include "base/utf.h"
@@ -189,6 +190,22 @@ TEST_F(InstallerFetch, AFailedTestDeletesTheFile) {
     EXPECT_EQ(failure_of(source, offer_for(source, 0)), "The installer's digital signature could not be verified")
         << base::narrow(name);
   }
+  // Validly signed by the maker, but its version record is not the offered
+  // tolvik: an older tolvik, another program, or another version than offered.
+  for (const wchar_t* name : {L"older.exe", L"other-product.exe"}) {
+    const std::string source = signed_file(name);
+    EXPECT_EQ(failure_of(source, offer_for(source, 0)), "The installer's digital signature could not be verified")
+        << base::narrow(name);
+  }
+  app::UpdateOffer other_version = offer_for(good, 0);
+  other_version.version = "0.1.2";
+  EXPECT_EQ(failure_of(good, other_version), "The installer's digital signature could not be verified");
+  // What the record says, as read from the signed file.
+  const base::Result<app::InstallerRecord> record = app::read_version_record(signed_file(L"older.exe"));
+  ASSERT_TRUE(record) << record.error().text;
+  EXPECT_EQ(record->product_name, "tolvik");
+  EXPECT_EQ(record->file_version, "0.0.9.0");
+  EXPECT_FALSE(app::read_version_record(temp.path("missing.exe")));
   // A failed download leaves nothing either.
   const app::Downloader failing = [](const app::DownloadRequest& request) -> base::Status {
     std::ofstream(std::filesystem::path(base::widen(request.path)), std::ios::binary) << "partial";

@@ -1,6 +1,7 @@
 #include "app/updater/installer_check.h"
 
 #include "app/updater/digest.h"
+#include "app/updater/version.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -22,6 +23,15 @@ std::optional<std::string> installer_bytes_failure(std::string_view bytes, const
     return std::string(lang::text("받은 파일이 손상되었습니다 (해시 불일치)", "Downloaded file is corrupt (hash mismatch)"));
   }
   return std::nullopt;
+}
+
+std::optional<std::string> installer_record_failure(const InstallerRecord& record, const UpdateOffer& offer,
+                                                    std::string_view current) {
+  const bool ours = record.product_name == kInstallerProduct;
+  const bool offered = compare_versions(record.file_version, offer.version) == 0;
+  const bool newer = compare_versions(record.file_version, current) > 0;
+  if (ours && offered && newer) return std::nullopt;
+  return signature_failed_text();
 }
 
 }  // namespace app

@@ -4,9 +4,11 @@
 
 #include <utility>
 
+#include "app/maker.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/signature_win.h"
 #include "app/updater/update_files.h"
+#include "app/updater/version_record_win.h"
 #include "base/cmdline.h"
 #include "base/file.h"
 #include "base/handle_win.h"
@@ -73,6 +75,13 @@ InstallResult fetch_installer(const Downloader& download, const std::string& wor
 
   std::optional<std::string> failed = installer_bytes_failure(*bytes, offer);
   if (!failed && !signed_by(path, base::widen(kInstallerSigner))) failed = signature_failed_text();
+  if (!failed) {
+    // The signature says who made the file; its record must say it is the
+    // offered tolvik, so that a server that lies can push neither an older
+    // version nor another program of the maker.
+    base::Result<InstallerRecord> record = read_version_record(path);
+    failed = record ? installer_record_failure(*record, offer, maker::kVersion) : signature_failed_text();
+  }
   if (failed) {
     file.reset();
     (void)base::remove_file(path);

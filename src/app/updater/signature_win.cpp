@@ -50,7 +50,14 @@ bool signed_by(const std::string& path, std::wstring_view signer) {
   WINTRUST_DATA& data = record.data;
   data.cbStruct = sizeof(record);
   data.dwUIChoice = WTD_UI_NONE;
-  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  // Every certificate below the root is checked against its issuer's
+  // revocation list or responder, so a stolen and revoked signing key stops
+  // being trusted. When no answer can be had the file is refused: whoever can
+  // serve the installer can often also keep the revocation servers away, and
+  // a refused update only waits for the next check. (Roots carry no
+  // revocation information; they are trusted or removed as a whole.)
+  data.fdwRevocationChecks = WTD_REVOKE_WHOLECHAIN;
+  data.dwProvFlags = WTD_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT;
   data.dwUnionChoice = WTD_CHOICE_FILE;
   data.pFile = &file;
   data.dwStateAction = WTD_STATEACTION_VERIFY;
