@@ -142,7 +142,7 @@ def toast_width(window, g):
 
 def settled_toast_width(window, g):
     """The toast's width once it stays the same over three pictures (the
-    "Downloading update…" toast it replaces may still be in the first)."""
+    "Checking for updates…" toast it replaces may still be in the first)."""
     seen = []
 
     def settled():
@@ -175,9 +175,10 @@ def test_check_offer_yes_starts_the_signed_installer_silently_and_closes(ctx, up
     assert len(started) == 1, started
     assert started[0]["argv"][1:] == FOUR_ARGUMENTS, started
     assert started[0]["argv"][0].endswith("\\tolvik-Setup-0.1.1.exe"), started
-    # The window closes at once, without asking, and the placement is not saved.
+    # The window closes at once, without asking, and keeps its placement as
+    # when the user closes it.
     assert process.wait(20) == 0
-    assert harness.reg_query(KEY, "Placement") is None
+    assert harness.reg_query(KEY, "Placement") is not None
 
     calls = updates.downloads()
     assert len(calls) == 2, calls
@@ -249,15 +250,22 @@ def test_each_failure_shows_its_toast_and_leaves_no_installer(ctx, updates):
     attempt("unsigned")
     updates.offer("tampered.exe")
     attempt("tampered")
+    # Signed by the maker, but by their version records an older tolvik and
+    # another of the maker's programs: refused as unverified, and deleted.
+    updates.offer("older.exe")
+    attempt("older")
+    updates.offer("other-product.exe")
+    attempt("other product")
     # "Download failed" < "Downloaded size mismatch" < "... corrupt (hash mismatch)" < "... could not be verified"
     assert widths["download"] < widths["size"] < widths["digest"] < widths["signer case"], widths
-    assert widths["signer case"] == widths["unsigned"] == widths["tampered"], widths
+    assert len({widths[name] for name in ("signer case", "unsigned", "tampered", "older", "other product")}) == 1, \
+        widths
 
-    # A manifest the rules refuse: "manifest", shorter than all of them.
+    # A manifest the rules refuse: "The update information could not be read".
     (updates.served / "tolvik" / "update.json").write_text('{"version":"0.1.1a","url":"%s","sha256":"%s"}'
                                                             % (INSTALLER_URL, "0" * 64), encoding="utf-8")
     attempt("manifest", offered=False)
-    assert widths["manifest"] < widths["download"], widths
+    assert widths["size"] < widths["manifest"] < widths["digest"], widths
 
 
 @with_updates
@@ -299,15 +307,27 @@ def test_the_daily_check_at_start_and_a_clock_set_back(ctx, updates):
     window.key("alt+F4")
     assert process.wait(20) == 0
 
-    # LastUpdateCheck in the future (the clock was set back): no automatic
-    # check. A manual one afterwards is the only curl start.
+    # LastUpdateCheck less than a day ahead (a clock set back a little): no
+    # automatic check. A manual one afterwards is the only curl start.
     updates.log.unlink()
-    future = str(int(time.time()) + 10 * 86400)
-    process, window = start(ctx, updates, last_check=future)
+    ahead = str(int(time.time()) + 3600)
+    process, window = start(ctx, updates, last_check=ahead)
     check_for_updates(window)
     harness.wait_for(lambda: updates.downloads(), what="the manual check's curl")
     harness.wait_for(lambda: work_files() == [], what="the manifest deleted")
     assert len(updates.downloads()) == 1, updates.downloads()
-    assert harness.reg_query(KEY, "LastUpdateCheck") == future
+    assert harness.reg_query(KEY, "LastUpdateCheck") == ahead
+    window.key("alt+F4")
+    assert process.wait(20) == 0
+
+    # Days ahead, it was written while the clock was wrong: the check is due,
+    # and the time is rewritten to now.
+    updates.log.unlink()
+    before = int(time.time())
+    process, window = start(ctx, updates, last_check=int(time.time()) + 10 * 86400)
+    harness.wait_for(lambda: len(updates.downloads()) == 1, what="the automatic check's curl")
+    harness.wait_for(lambda: int(harness.reg_query(KEY, "LastUpdateCheck")) <= int(time.time()) + 5,
+                     what="LastUpdateCheck rewritten")
+    assert int(harness.reg_query(KEY, "LastUpdateCheck")) >= before - 5
     window.key("alt+F4")
     assert process.wait(20) == 0
