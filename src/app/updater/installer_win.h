@@ -9,9 +9,6 @@
 
 namespace app {
 
-// The most an installer may weigh; it is read into memory whole.
-inline constexpr std::uint64_t kInstallerMaxBytes = 1ull << 30;
-
 // The arguments of a silent update installation.
 inline constexpr const char* kInstallerArguments[] = {"/SILENT", "/SUPPRESSMSGBOXES", "/NORESTART", "/UPDATE=1"};
 
