@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "app/store_start.h"
 #include "app/updater/update_check.h"
+#include "app/updater/update_workers_win.h"
 #include "app/window_win.h"
 #include "base/clock.h"
 #include "base/cmdline.h"
@@ -155,6 +156,7 @@ void finish_start(HWND window, const StartPlan& plan) {
   }
   SetTimer(window, static_cast<UINT_PTR>(TimerId::jump_list), kJumpListDelayMs, nullptr);
   with_main_window([](MainWindow& shown) { check_for_updates_daily(shown.state, base::unix_seconds()); });
+  start_stale_download_cleanup();
 }
 
 int run_window(const StartPlan& plan) {
