@@ -4,7 +4,7 @@
 //
 //   {"argv":[...],"console":true|false,"pid":N}
 //
-// and, when it ends by itself after a download, {"exit":{"pid":N,"code":N}}
+// and, when it ends by itself, {"exit":{"pid":N,"code":N,"output":"<path>"}}
 // (a process ended from outside leaves no such line). The log is
 // %TOLVIK_CURL_LOG% (else curl.log beside the exe); "console" says whether
 // the process has a console window (GetConsoleWindow).
@@ -23,12 +23,11 @@
 // --max-filesize cannot apply), "slow" in 100 pieces over about 20 seconds
 // (%TOLVIK_CURL_SLOW_MS% milliseconds when set).
 //
-// With %TOLVIK_CURL_SWAP% set to a program's path, an .exe download also
-// starts this tool again as
+// Started by a test as
 //
 //   curl.exe --swap <folder> <program>
 //
-// which for 20 seconds keeps trying to put <program> in place of every
+// it for 20 seconds keeps trying to put <program> in place of every
 // "tolvik-Setup-*.exe" in <folder> (renaming a copy over it) and to delete it,
 // the way a hostile program would between the program's tests and the
 // installer's start. Its counts go to the log as {"swap":{...}}.
@@ -111,10 +110,6 @@ void append_log(const std::string& line) {
   WriteFile(file.value, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-bool ends_with(std::wstring_view text, std::wstring_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // The installers in `folder` for the swap to aim at.
 std::vector<std::wstring> installers_in(const std::wstring& folder) {
   std::vector<std::wstring> found;
@@ -154,21 +149,6 @@ int swap_loop(const std::wstring& folder, const std::wstring& program) {
   append_log("{\"swap\":{\"replaced\":" + std::to_string(replaced) + ",\"deleted\":" + std::to_string(deleted) +
              ",\"refused\":" + std::to_string(refused) + ",\"other\":" + std::to_string(other) + "}}\n");
   return 0;
-}
-
-void start_swap(const std::wstring& output) {
-  const std::wstring program = environment_value(L"TOLVIK_CURL_SWAP");
-  if (program.empty() || !ends_with(output, L".part")) return;
-  const std::wstring folder = output.substr(0, output.find_last_of(L"\\/"));
-  std::wstring line = L"\"" + module_path() + L"\" --swap \"" + folder + L"\" \"" + program + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
 }
 
 // The file an address names under the served folder: scheme, host and query dropped.
@@ -229,9 +209,9 @@ int serve(const std::wstring& source, HANDLE out, bool slow) {
   }
 }
 
-int download(int argc, wchar_t** argv) {
+int download(int argc, wchar_t** argv, std::wstring& output) {
   if (argc < 2 || std::wstring_view(argv[1]) != L"-q") return 2;
-  std::wstring output, url;
+  std::wstring url;
   long long max_filesize = -1;
   for (int i = 2; i < argc; ++i) {
     const std::wstring_view arg = argv[i];
@@ -267,9 +247,7 @@ int download(int argc, wchar_t** argv) {
     output = handle_path(out);
   }
   if (out == INVALID_HANDLE_VALUE || out == nullptr) return 23;
-  const int code = serve(source, out, has_mode(name, L"slow"));
-  if (code == 0) start_swap(output);
-  return code;
+  return serve(source, out, has_mode(name, L"slow"));
 }
 
 }  // namespace
@@ -288,8 +266,9 @@ int wmain(int argc, wchar_t** argv) {
   line += "}\n";
   append_log(line);
 
-  const int code = download(argc, argv);
+  std::wstring output;
+  const int code = download(argc, argv, output);
   append_log("{\"exit\":{\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"code\":" + std::to_string(code) +
-             "}}\n");
+             ",\"output\":" + json_string(output) + "}}\n");
   return code;
 }
