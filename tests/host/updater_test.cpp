@@ -101,8 +101,8 @@ TEST(UpdateManifest, SizeCountsOnlyAsANonNegativeInteger) {
 TEST(UpdateManifest, ASizeOverTheInstallerLimitIsBroken) {
   EXPECT_EQ(app::kInstallerMaxBytes, 1073741824u);
   for (const char* member : {R"(,"size":1073741825)", R"(,"size":18446744073709551615)"}) {
-    EXPECT_TRUE(is_manifest_failure(app::parse_manifest(manifest("0.2", "https://u.example/s.exe", kAbcDigest, member))))
-        << member;
+    const auto parsed = app::parse_manifest(manifest("0.2", "https://u.example/s.exe", kAbcDigest, member));
+    EXPECT_TRUE(is_manifest_failure(parsed)) << member;
   }
 }
 

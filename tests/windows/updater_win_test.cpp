@@ -106,12 +106,14 @@ class InstallerFetch : public ::testing::Test {
   std::string folder = temp.path("tolvik");
   std::string installer = folder + "\\tolvik-Setup-0.1.1.exe";
   std::vector<std::string> downloaded_to;
+  std::vector<std::uint64_t> limits;
 
   // Serves `source` for every address.
   app::Downloader serve(const std::string& source) {
     return [this, source](const app::DownloadRequest& request) -> base::Status {
       const std::string& path = request.path;
       downloaded_to.push_back(path);
+      limits.push_back(request.max_bytes);
       if (!CopyFileW(base::widen(source).c_str(), base::widen(path).c_str(), FALSE)) return base::fail("copy");
       return {};
     };
@@ -143,6 +145,8 @@ TEST_F(InstallerFetch, AVerifiedInstallerIsHeldUntilItHasStarted) {
   // Curl wrote a name of its own, moved into place before the tests.
   ASSERT_EQ(downloaded_to.size(), 1u);
   EXPECT_NE(downloaded_to[0], installer);
+  // Nothing offered: at most what any installer may weigh.
+  EXPECT_EQ(limits, (std::vector<std::uint64_t>{app::kInstallerMaxBytes}));
   EXPECT_EQ(files(), (std::vector<std::string>{"tolvik-Setup-0.1.1.exe"}));
 
   // While held, the file can be read but not written, replaced or deleted.
@@ -201,6 +205,25 @@ TEST_F(InstallerFetch, AFailedTestDeletesTheFile) {
     EXPECT_EQ(failure_of(source, offer_for(source, 0)), "The installer's digital signature could not be verified")
         << base::narrow(name);
   }
+  // More than offered, or past what any installer may weigh when nothing was
+  // offered: refused on the size alone (the 1 GiB + 1 file is sparse, its
+  // bytes are never read) and deleted.
+  EXPECT_EQ(failure_of(good, offer_for(good, size - 1)), "Downloaded size mismatch");
+  const app::Downloader huge = [](const app::DownloadRequest& request) -> base::Status {
+    EXPECT_EQ(request.max_bytes, app::kInstallerMaxBytes);
+    base::UniqueFileHandle file(CreateFileW(base::widen(request.path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(app::kInstallerMaxBytes) + 1;
+    if (!file || !SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+      return base::fail("no room");
+    }
+    return {};
+  };
+  app::InstallResult too_large = app::fetch_installer(huge, folder, offer_for(good, 0));
+  EXPECT_EQ(std::get<app::UpdateFailure>(too_large.outcome).text, base::system_error_text(ERROR_FILE_TOO_LARGE));
+  EXPECT_TRUE(files().empty());
+
   // A failed download leaves nothing either.
   const app::Downloader failing = [](const app::DownloadRequest& request) -> base::Status {
     std::ofstream(std::filesystem::path(base::widen(request.path)), std::ios::binary) << "partial";
