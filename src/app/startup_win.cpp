@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "app/store_start.h"
 #include "app/updater/update_check.h"
+#include "app/updater/update_workers_win.h"
 #include "app/window_win.h"
 #include "base/clock.h"
 #include "base/cmdline.h"
@@ -157,6 +158,7 @@ void finish_start(HWND window, const StartPlan& plan) {
   with_main_window([](MainWindow& shown) { check_for_updates_daily(shown.state, base::unix_seconds()); });
   // A window left open for days asks the daily rule again every hour.
   SetTimer(window, static_cast<UINT_PTR>(TimerId::daily_update), kDailyUpdateTimerMs, nullptr);
+  start_stale_download_cleanup();
 }
 
 int run_window(const StartPlan& plan) {

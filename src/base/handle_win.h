@@ -8,6 +8,8 @@
 #include <propidl.h>
 
 #include <cstddef>
+#include <memory>
+#include <new>
 #include <utility>
 
 namespace base {
@@ -49,6 +51,12 @@ struct FileHandleTraits {
   using Type = HANDLE;
   static Type invalid() { return INVALID_HANDLE_VALUE; }
   static void close(Type h) { CloseHandle(h); }
+};
+// A directory search of FindFirstFileExW.
+struct FindTraits {
+  using Type = HANDLE;
+  static Type invalid() { return INVALID_HANDLE_VALUE; }
+  static void close(Type h) { FindClose(h); }
 };
 struct GdiObjectTraits {
   using Type = HGDIOBJ;
@@ -100,6 +108,7 @@ struct BcryptHashTraits {
 
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
+using UniqueFind = UniqueResource<FindTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
 using UniqueMenu = UniqueResource<MenuTraits>;
@@ -215,6 +224,37 @@ class ClipboardScope {
 
  private:
   bool open_;
+};
+
+// A process start's attribute list (InitializeProcThreadAttributeList) in
+// memory of its own, deleted with DeleteProcThreadAttributeList.
+class ProcThreadAttributeList {
+ public:
+  ProcThreadAttributeList() = default;
+  ProcThreadAttributeList(const ProcThreadAttributeList&) = delete;
+  ProcThreadAttributeList& operator=(const ProcThreadAttributeList&) = delete;
+  ~ProcThreadAttributeList() {
+    if (ready_) DeleteProcThreadAttributeList(get());
+  }
+
+  // Room for `count` attributes; false when the system refused (GetLastError says why).
+  bool init(DWORD count) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, count, 0, &size);
+    if (size == 0) return false;
+    storage_.reset(new (std::nothrow) std::byte[size]);
+    if (!storage_) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return false;
+    }
+    ready_ = InitializeProcThreadAttributeList(get(), count, 0, &size) != FALSE;
+    return ready_;
+  }
+  LPPROC_THREAD_ATTRIBUTE_LIST get() const { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.get()); }
+
+ private:
+  std::unique_ptr<std::byte[]> storage_;
+  bool ready_ = false;
 };
 
 // CoInitializeEx / CoUninitialize for one thread.

@@ -15,6 +15,7 @@ The toasts are Direct2D drawings: a toast is seen as the dark bar at the
 bottom, and which toast it is as the bar's width, which grows with its text."""
 
 import json
+import os
 import shutil
 import time
 from pathlib import Path
@@ -30,6 +31,7 @@ FOUR_ARGUMENTS = ["/SILENT", "/SUPPRESSMSGBOXES", "/NORESTART", "/UPDATE=1"]
 SERVER = "https://updates.velmora.example/"
 MANIFEST_URL = SERVER + "tolvik/update.json?v=0.1.0&lang=en"
 INSTALLER_URL = SERVER + "files/tolvik-Setup-0.1.1.exe"
+MANIFEST_MAX_BYTES = 1 << 20
 TOAST_BAR = blend(TOAST, 0.94, LIGHT["background"])
 
 
@@ -74,10 +76,12 @@ class Updates:
         if self.kept:
             shutil.move(self.kept, self.system_curl)
 
-    def offer(self, installer="signed.exe", version="0.1.1", size=True, digest=None):
+    def offer(self, installer="signed.exe", version="0.1.1", size=True, digest=None, served="tolvik-Setup-0.1.1.exe"):
+        """Serves `installer` as files/<served> (the stand-in's "slow-" and
+        "unsized-" words go at the start of that name) and offers it."""
         source = SIGNED / installer
-        shutil.copyfile(source, self.served / "files" / "tolvik-Setup-0.1.1.exe")
-        manifest = {"version": version, "url": INSTALLER_URL, "sha256": digest or sha256(source).upper()}
+        shutil.copyfile(source, self.served / "files" / served)
+        manifest = {"version": version, "url": SERVER + "files/" + served, "sha256": digest or sha256(source).upper()}
         if size is True:
             manifest["size"] = source.stat().st_size
         elif size is not None:
@@ -91,6 +95,12 @@ class Updates:
 
     def downloads(self):
         return [c for c in self.calls() if "argv" in c]
+
+    def ending(self, call):
+        """How the curl of this start ended by itself (its exit code and the
+        file it wrote); None when it was ended from outside or still runs."""
+        ends = [c["exit"] for c in self.calls() if "exit" in c and c["exit"]["pid"] == call["pid"]]
+        return ends[0] if ends else None
 
 
 def with_updates(test):
@@ -152,19 +162,40 @@ def settled_toast_width(window, g):
     return harness.wait_for(settled, timeout=20, interval=0.5, what="the result toast (widths %s)" % seen[-5:])
 
 
-def assert_curl_call(call, url, output_end):
+def assert_curl_call(call, url, max_bytes):
+    """System32's curl with no configuration file (-q only counts first), no
+    address patterns, the size limit, and no path: it writes to its standard
+    output, a file tolvik made."""
     argv = call["argv"]
     assert argv[0].lower() == "c:\\windows\\system32\\curl.exe", argv
-    assert argv[1:7] == ["-fsSL", "--proto", "=https", "--max-time", "600", "-o"], argv
-    assert len(argv) == 9 and argv[8] == url, argv
-    assert argv[7].lower().startswith(str(harness.wine_path(temp_work_folder())).lower() + "\\"), argv
-    assert argv[7].endswith(output_end), argv
+    assert argv[1:] == ["-q", "--globoff", "--max-filesize", str(max_bytes), "-fsSL", "--proto", "=https",
+                        "--max-time", "600", url], argv
     assert call["console"] is False, call
+
+
+def running_curls():
+    """The curl.exe processes of this test's Wine prefix, as Linux sees them:
+    Wine names each process after its program, and Wine's own tasklist lists
+    nothing here."""
+    found = []
+    prefix = ("WINEPREFIX=%s" % harness.prefix()).encode()
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            name = Path("/proc", entry, "comm").read_text().strip().lower()
+            environ = Path("/proc", entry, "environ").read_bytes().split(b"\0")
+        except OSError:
+            continue  # ended meanwhile, or not ours to read
+        if name == "curl.exe" and prefix in environ:
+            found.append(int(entry))
+    return found
 
 
 @with_updates
 def test_check_offer_yes_starts_the_signed_installer_silently_and_closes(ctx, updates):
-    updates.offer()
+    # Brackets and braces would be several addresses to curl without --globoff.
+    updates.offer(served="tolvik-Setup-[0-1]{a,b}.exe")
     process, window = start(ctx, updates)
     check_for_updates(window)
     assert read_offer(ctx) == ("A new version is available: 0.1.1\n(current 0.1.0)\n\nUpdate now?\n&Yes|&No\n")
@@ -182,8 +213,15 @@ def test_check_offer_yes_starts_the_signed_installer_silently_and_closes(ctx, up
 
     calls = updates.downloads()
     assert len(calls) == 2, calls
-    assert_curl_call(calls[0], MANIFEST_URL, ".json")
-    assert_curl_call(calls[1], INSTALLER_URL, ".part")
+    assert_curl_call(calls[0], MANIFEST_URL, MANIFEST_MAX_BYTES)
+    assert_curl_call(calls[1], SERVER + "files/tolvik-Setup-[0-1]{a,b}.exe", (SIGNED / "signed.exe").stat().st_size)
+    # curl wrote into the file tolvik made for it, its standard output.
+    for call, end in ((calls[0], ".json"), (calls[1], ".part")):
+        ending = updates.ending(call)
+        assert ending and ending["code"] == 0, updates.calls()
+        written = ending["output"].lower()
+        assert written.startswith(str(harness.wine_path(temp_work_folder())).lower() + "\\"), ending
+        assert written.endswith(end), ending
     # The manifest is gone; the installer that passed stays.
     assert work_files() == ["tolvik-Setup-0.1.1.exe"], work_files()
 
@@ -240,7 +278,8 @@ def test_each_failure_shows_its_toast_and_leaves_no_installer(ctx, updates):
     updates.offer()
     (updates.served / "files" / "tolvik-Setup-0.1.1.exe").unlink()
     attempt("download")
-    updates.offer(size=12345)
+    # Fewer bytes than offered (more would be curl's refusal: "download").
+    updates.offer(size=(SIGNED / "signed.exe").stat().st_size + 1)
     attempt("size")
     updates.offer(size="12345", digest="0" * 64)  # a size given as text is not checked
     attempt("digest")
@@ -275,10 +314,12 @@ def test_the_checked_installer_cannot_be_swapped_before_it_starts(ctx, updates):
     checked installer, or nothing at all; never the other program (here a copy
     of the stand-in curl, which would log the installer's arguments)."""
     updates.offer()
-    updates.env["TOLVIK_CURL_SWAP"] = harness.wine_path(CURL_EXE)
     process, window = start(ctx, updates)
     check_for_updates(window)
     read_offer(ctx)
+    # A program of its own, not one curl started: those end with curl's job.
+    ctx.start(["--swap", harness.wine_path(temp_work_folder()), harness.wine_path(CURL_EXE)], env=updates.env,
+              exe=CURL_EXE)
     answer("Return")
     harness.wait_for(lambda: ctx.recorded() or work_files() == [] and len(updates.downloads()) == 2,
                      timeout=30, what="the installer's start or its refusal")
@@ -292,17 +333,67 @@ def test_the_checked_installer_cannot_be_swapped_before_it_starts(ctx, updates):
 
 
 @with_updates
+def test_closing_during_a_download_leaves_no_curl_and_no_file(ctx, updates):
+    """Alt+F4 while curl is still writing the installer: curl ends with the
+    program, and the half-written file goes with them."""
+    updates.offer(served="slow-tolvik-Setup-0.1.1.exe")
+    process, window = start(ctx, updates)
+    check_for_updates(window)
+    read_offer(ctx)
+    answer("Return")
+    harness.wait_for(lambda: len(updates.downloads()) == 2, timeout=30, what="the installer's curl")
+    harness.wait_for(lambda: running_curls(), what="curl.exe running")
+    harness.wait_for(lambda: [n for n in work_files() if n.endswith(".part")], what="the file curl writes")
+    time.sleep(1)
+    window.key("alt+F4")
+    assert process.wait(20) == 0
+    harness.wait_for(lambda: not running_curls(), timeout=10, what="no curl.exe left (%s)" % running_curls())
+    assert updates.ending(updates.downloads()[1]) is None, updates.calls()
+    harness.wait_for(lambda: work_files() == [], timeout=10, what="no file left (%s)" % work_files())
+    assert not ctx.recorded()
+
+
+@with_updates
+def test_an_installer_past_its_offered_size_without_a_length_is_ended(ctx, updates):
+    """A server that sends no length, so that curl's own limit cannot apply,
+    and more bytes than the manifest offered: tolvik ends curl long before
+    it would have finished, and nothing is left."""
+    updates.offer(served="slow-unsized-tolvik-Setup-0.1.1.exe", size=1000)
+    process, window = start(ctx, updates)
+    check_for_updates(window)
+    read_offer(ctx)
+    answer("Return")
+    harness.wait_for(lambda: len(updates.downloads()) == 2, timeout=30, what="the installer's curl")
+    call = updates.downloads()[1]
+    assert_curl_call(call, SERVER + "files/slow-unsized-tolvik-Setup-0.1.1.exe", 1000)
+    # The stand-in takes 20 s for the whole file.
+    harness.wait_for(lambda: not running_curls(), timeout=10, what="curl ended (%s)" % running_curls())
+    assert updates.ending(call) is None, updates.calls()
+    harness.wait_for(lambda: work_files() == [], timeout=10, what="no file left (%s)" % work_files())
+    assert settled_toast_width(window, Geometry(WIDTH, HEIGHT, 96)) > 0
+    assert not ctx.recorded()
+    assert process.running()
+
+
+@with_updates
 def test_the_daily_check_at_start_and_a_clock_set_back(ctx, updates):
     updates.offer(version="0.1.0")
     harness.reg_delete(KEY, "LastUpdateCheck")
+    # What an earlier start left: an installer that ran two days ago and a
+    # download cut off by a power failure. Both go at start.
+    temp_work_folder().mkdir(parents=True, exist_ok=True)
+    two_days_ago = time.time() - 2 * 86400
+    for name in ("tolvik-Setup-0.0.9.exe", "tolvik-Setup-0.1.1.exe.1234-1.part"):
+        (temp_work_folder() / name).write_bytes(b"old")
+        os.utime(temp_work_folder() / name, (two_days_ago, two_days_ago))
     before = int(time.time())
     process = start_window(ctx, env=updates.env)
     harness.wait_for(lambda: harness.reg_query(KEY, "LastUpdateCheck"), what="LastUpdateCheck")
     stored = int(harness.reg_query(KEY, "LastUpdateCheck"))
     assert before - 5 <= stored <= int(time.time()) + 5, stored
     harness.wait_for(lambda: len(updates.downloads()) == 1, what="the automatic check's curl")
-    assert_curl_call(updates.downloads()[0], MANIFEST_URL, ".json")
-    harness.wait_for(lambda: work_files() == [], what="the manifest deleted")
+    assert_curl_call(updates.downloads()[0], MANIFEST_URL, MANIFEST_MAX_BYTES)
+    harness.wait_for(lambda: work_files() == [], what="the manifest and the old files deleted (%s)" % work_files())
     window = Window(ctx, process)
     window.key("alt+F4")
     assert process.wait(20) == 0

@@ -57,7 +57,23 @@ TEST(UpdateManifest, UrlMustBeginWithHttpsInLowerCase) {
   EXPECT_TRUE(is_manifest_failure(app::parse_manifest(manifest("0.2", "http://u.example/s.exe"))));
   EXPECT_TRUE(is_manifest_failure(app::parse_manifest(manifest("0.2", "HTTPS://u.example/s.exe"))));
   EXPECT_TRUE(is_manifest_failure(app::parse_manifest(manifest("0.2", " https://u.example/s.exe"))));
-  EXPECT_TRUE(app::parse_manifest(manifest("0.2", "https://")));
+  EXPECT_TRUE(is_manifest_failure(app::parse_manifest(manifest("0.2", "https://"))));
+  EXPECT_TRUE(app::parse_manifest(manifest("0.2", "https://u")));
+}
+
+TEST(UpdateManifest, UrlHoldsNoWhiteSpaceQuotesOrControlCharacters) {
+  // Written as JSON escapes: each arrives in the address as the character it stands for.
+  for (const char* bad : {"https://u.example/a b.exe", "https://u.example/a\\tb.exe", "https://u.example/a\\n",
+                          "https://u.example/a\\\"b.exe", "https://u.example/a'b.exe", "https://u.example/\\u0000",
+                          "https://u.example/a\\u0001b", "https://u.example/a\\u001fb", "https://u.example/\\u007f",
+                          "https://u.example/a\\u00a0b", "https://u.example/a\\u3000b", "https:// u.example/"}) {
+    EXPECT_TRUE(is_manifest_failure(app::parse_manifest(manifest("0.2", bad)))) << bad;
+  }
+  // What curl would expand without --globoff, and letters of other scripts, are addresses like any other.
+  for (const char* good : {"https://u.example/s[1-9]{a,b}.exe", "https://u.example/\\u00e9t\\u00e9.exe",
+                           "https://u.example/a%20b.exe?x=1&y=~"}) {
+    EXPECT_TRUE(app::parse_manifest(manifest("0.2", good))) << good;
+  }
 }
 
 TEST(UpdateManifest, DigestIsLowerCasedAndMustBeSixtyFourHexDigits) {
@@ -76,13 +92,21 @@ TEST(UpdateManifest, SizeCountsOnlyAsANonNegativeInteger) {
   const std::pair<const char*, std::uint64_t> cases[] = {
       {R"(,"size":"1234")", 0},       {R"(,"size":-5)", 0},      {R"(,"size":12.5)", 0},
       {R"(,"size":null)", 0},         {R"(,"size":[7])", 0},     {R"(,"size":0)", 0},
-      {R"(,"size":18446744073709551615)", 18446744073709551615u}, {R"(,"size":1e3)", 0},
+      {R"(,"size":1073741824)", 1073741824u}, {R"(,"size":1e3)", 0},
       {R"(,"size":18446744073709551616)", 0},
   };
   for (const auto& [member, expected] : cases) {
     const auto offer = app::parse_manifest(manifest("0.2", "https://u.example/s.exe", kAbcDigest, member));
     ASSERT_TRUE(offer) << member;
     EXPECT_EQ(offer->size, expected) << member;
+  }
+}
+
+TEST(UpdateManifest, ASizeOverTheInstallerLimitIsBroken) {
+  EXPECT_EQ(app::kInstallerMaxBytes, 1073741824u);
+  for (const char* member : {R"(,"size":1073741825)", R"(,"size":18446744073709551615)"}) {
+    const auto parsed = app::parse_manifest(manifest("0.2", "https://u.example/s.exe", kAbcDigest, member));
+    EXPECT_TRUE(is_manifest_failure(parsed)) << member;
   }
 }
 

@@ -2,29 +2,39 @@
 // takes the options the program passes, logs each start as one JSON line,
 // and "downloads" from a local folder instead of the network:
 //
-//   {"argv":[...],"console":true|false}
+//   {"argv":[...],"console":true|false,"pid":N}
 //
-// The log is %TOLVIK_CURL_LOG% (else curl.log beside the exe); "console" says
-// whether the process has a console window (GetConsoleWindow).
+// and, when it ends by itself, {"exit":{"pid":N,"code":N,"output":"<path>"}}
+// (a process ended from outside leaves no such line). The log is
+// %TOLVIK_CURL_LOG% (else curl.log beside the exe); "console" says whether
+// the process has a console window (GetConsoleWindow).
 //
 // The address https://<host>/<path>?<query> is served from
-// %TOLVIK_CURL_ROOT%\<path> (host and query dropped). Exit codes are curl's:
+// %TOLVIK_CURL_ROOT%\<path> (host and query dropped), into the file of -o or
+// else to the standard output. Like curl, -q is only honoured as the very
+// first argument; here anything else first is refused. Exit codes are curl's:
 // 0 done, 22 for a file that is not there (an HTTP error), 28 for a file whose
-// name begins with "timeout" (a time-out), 23 when the output cannot be
-// written, 2 for arguments it does not know.
+// name begins with "timeout" (a time-out), 63 for a file longer than
+// --max-filesize, 23 when the output cannot be written, 2 for arguments it
+// does not know (or -q not first).
 //
-// With %TOLVIK_CURL_SWAP% set to a program's path, an .exe download also
-// starts this tool again as
+// Words at the start of the served file's name, each followed by "-", change
+// how it is served: "unsized" as by a server that sends no length (so
+// --max-filesize cannot apply), "slow" in 100 pieces over about 20 seconds
+// (%TOLVIK_CURL_SLOW_MS% milliseconds when set).
+//
+// Started by a test as
 //
 //   curl.exe --swap <folder> <program>
 //
-// which for 20 seconds keeps trying to put <program> in place of every
+// it for 20 seconds keeps trying to put <program> in place of every
 // "tolvik-Setup-*.exe" in <folder> (renaming a copy over it) and to delete it,
 // the way a hostile program would between the program's tests and the
 // installer's start. Its counts go to the log as {"swap":{...}}.
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,10 +110,6 @@ void append_log(const std::string& line) {
   WriteFile(file.value, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-bool ends_with(std::wstring_view text, std::wstring_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // The installers in `folder` for the swap to aim at.
 std::vector<std::wstring> installers_in(const std::wstring& folder) {
   std::vector<std::wstring> found;
@@ -145,21 +151,6 @@ int swap_loop(const std::wstring& folder, const std::wstring& program) {
   return 0;
 }
 
-void start_swap(const std::wstring& output) {
-  const std::wstring program = environment_value(L"TOLVIK_CURL_SWAP");
-  if (program.empty() || !ends_with(output, L".part")) return;
-  const std::wstring folder = output.substr(0, output.find_last_of(L"\\/"));
-  std::wstring line = L"\"" + module_path() + L"\" --swap \"" + folder + L"\" \"" + program + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-}
-
 // The file an address names under the served folder: scheme, host and query dropped.
 std::wstring served_path(std::wstring url) {
   const size_t query = url.find_first_of(L"?#");
@@ -174,6 +165,91 @@ std::wstring served_path(std::wstring url) {
   return environment_value(L"TOLVIK_CURL_ROOT") + L"\\" + path;
 }
 
+// The path of the file behind a handle ("\\?\" dropped); empty when it has none.
+std::wstring handle_path(HANDLE file) {
+  wchar_t path[32768];
+  const DWORD n = GetFinalPathNameByHandleW(file, path, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= 32768) return {};
+  std::wstring result(path, n);
+  if (result.rfind(L"\\\\?\\", 0) == 0) result.erase(0, 4);
+  return result;
+}
+
+bool has_mode(const std::wstring& name, std::wstring_view mode) {
+  size_t at = 0;
+  for (;;) {
+    const size_t dash = name.find(L'-', at);
+    if (dash == std::wstring::npos) return false;
+    const std::wstring_view word = std::wstring_view(name).substr(at, dash - at);
+    if (word == mode) return true;
+    if (word != L"slow" && word != L"unsized") return false;
+    at = dash + 1;
+  }
+}
+
+// Copies the served file to `out`, in pieces with pauses when `slow`; curl's
+// exit code.
+int serve(const std::wstring& source, HANDLE out, bool slow) {
+  Handle in;
+  in.value = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in.value == INVALID_HANDLE_VALUE) return 22;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(in.value, &size)) return 22;
+  const size_t piece = slow ? static_cast<size_t>(size.QuadPart / 100 + 1) : (1u << 20);
+  std::vector<char> buffer(piece);
+  const std::wstring total_ms = environment_value(L"TOLVIK_CURL_SLOW_MS");
+  const DWORD pause = (total_ms.empty() ? 20000 : wcstoul(total_ms.c_str(), nullptr, 10)) / 100;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(in.value, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return 23;
+    if (read == 0) return 0;
+    DWORD written = 0;
+    if (!WriteFile(out, buffer.data(), read, &written, nullptr) || written != read) return 23;
+    if (slow) Sleep(pause);
+  }
+}
+
+int download(int argc, wchar_t** argv, std::wstring& output) {
+  if (argc < 2 || std::wstring_view(argv[1]) != L"-q") return 2;
+  std::wstring url;
+  long long max_filesize = -1;
+  for (int i = 2; i < argc; ++i) {
+    const std::wstring_view arg = argv[i];
+    const bool takes_value = arg == L"-o" || arg == L"--proto" || arg == L"--max-time" || arg == L"--max-filesize";
+    if (takes_value && i + 1 < argc) {
+      if (arg == L"-o") output = argv[i + 1];
+      if (arg == L"--max-filesize") max_filesize = wcstoll(argv[i + 1], nullptr, 10);
+      ++i;
+    } else if (arg == L"-fsSL" || arg == L"--globoff") {
+      continue;
+    } else if (!arg.empty() && arg[0] != L'-' && url.empty()) {
+      url = arg;
+    } else {
+      return 2;
+    }
+  }
+  if (url.empty()) return 2;
+
+  const std::wstring source = served_path(url);
+  const std::wstring name = source.substr(source.find_last_of(L'\\') + 1);
+  if (name.rfind(L"timeout", 0) == 0) return 28;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data)) return 22;
+  const long long size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (max_filesize >= 0 && size > max_filesize && !has_mode(name, L"unsized")) return 63;
+
+  Handle file;
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!output.empty()) {
+    file.value = CreateFileW(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    out = file.value;
+  } else {
+    output = handle_path(out);
+  }
+  if (out == INVALID_HANDLE_VALUE || out == nullptr) return 23;
+  return serve(source, out, has_mode(name, L"slow"));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -186,31 +262,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   line += "],\"console\":";
   line += GetConsoleWindow() != nullptr ? "true" : "false";
+  line += ",\"pid\":" + std::to_string(GetCurrentProcessId());
   line += "}\n";
   append_log(line);
 
-  std::wstring output, url;
-  for (int i = 1; i < argc; ++i) {
-    const std::wstring_view arg = argv[i];
-    const bool takes_value = arg == L"-o" || arg == L"--proto" || arg == L"--max-time";
-    if (takes_value && i + 1 < argc) {
-      if (arg == L"-o") output = argv[i + 1];
-      ++i;
-    } else if (arg == L"-fsSL") {
-      continue;
-    } else if (!arg.empty() && arg[0] != L'-' && url.empty()) {
-      url = arg;
-    } else {
-      return 2;
-    }
-  }
-  if (output.empty() || url.empty()) return 2;
-
-  const std::wstring source = served_path(url);
-  const std::wstring name = source.substr(source.find_last_of(L'\\') + 1);
-  if (name.rfind(L"timeout", 0) == 0) return 28;
-  if (GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) return 22;
-  if (!CopyFileW(source.c_str(), output.c_str(), FALSE)) return 23;
-  start_swap(output);
-  return 0;
+  std::wstring output;
+  const int code = download(argc, argv, output);
+  append_log("{\"exit\":{\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"code\":" + std::to_string(code) +
+             ",\"output\":" + json_string(output) + "}}\n");
+  return code;
 }

@@ -1,7 +1,7 @@
 // The updater's Win32 parts: BCrypt's SHA-256, the WinTrust signer test on
 // copies of recorder.exe signed at build time with throw-away certificates
 // (tools/signed/, made by scripts/sign-test-files.sh), the held installer,
-// and curl's command line through the stand-in tools/curl.exe.
+// and downloads through the stand-in tools/curl.exe.
 //
 // Wine's WinVerifyTrust does not check that a certificate chains to a trusted
 // root, so the self-signed test certificates pass here; on Windows they would
@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -22,6 +24,7 @@
 #include "app/updater/installer_win.h"
 #include "app/updater/version_record_win.h"
 #include "app/updater/signature_win.h"
+#include "app/updater/update_files.h"
 #include "base/file.h"
 #include "base/utf.h"
 #include "support_win.h"
@@ -45,6 +48,13 @@ std::string read_bytes(const std::string& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+// JSON of a string: backslashes and quotation marks escaped.
+std::string json_escaped(const std::string& text) {
+  std::string json;
+  for (char c : text) json += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
+  return json;
 }
 
 bool exists(const std::string& path) { return GetFileAttributesW(base::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -97,12 +107,14 @@ class InstallerFetch : public ::testing::Test {
   std::string folder = temp.path("tolvik");
   std::string installer = folder + "\\tolvik-Setup-0.1.1.exe";
   std::vector<std::string> downloaded_to;
+  std::vector<std::uint64_t> limits;
 
   // Serves `source` for every address.
   app::Downloader serve(const std::string& source) {
     return [this, source](const app::DownloadRequest& request) -> base::Status {
       const std::string& path = request.path;
       downloaded_to.push_back(path);
+      limits.push_back(request.max_bytes);
       if (!CopyFileW(base::widen(source).c_str(), base::widen(path).c_str(), FALSE)) return base::fail("copy");
       return {};
     };
@@ -134,6 +146,8 @@ TEST_F(InstallerFetch, AVerifiedInstallerIsHeldUntilItHasStarted) {
   // Curl wrote a name of its own, moved into place before the tests.
   ASSERT_EQ(downloaded_to.size(), 1u);
   EXPECT_NE(downloaded_to[0], installer);
+  // Nothing offered: at most what any installer may weigh.
+  EXPECT_EQ(limits, (std::vector<std::uint64_t>{app::kInstallerMaxBytes}));
   EXPECT_EQ(files(), (std::vector<std::string>{"tolvik-Setup-0.1.1.exe"}));
 
   // While held, the file can be read but not written, replaced or deleted.
@@ -165,6 +179,8 @@ TEST_F(InstallerFetch, AVerifiedInstallerIsHeldUntilItHasStarted) {
   const std::string line = read_bytes(log);
   EXPECT_NE(line.find("\"argv\":[\"" + std::string("C:") ), std::string::npos) << line;
   EXPECT_NE(line.find("\"/SILENT\",\"/SUPPRESSMSGBOXES\",\"/NORESTART\",\"/UPDATE=1\"]"), std::string::npos) << line;
+  // It runs in its own folder, not in the test's.
+  EXPECT_NE(line.find("\"cwd\":\"" + json_escaped(folder) + "\""), std::string::npos) << line;
 
   // Once the hold goes, the file is free again.
   result.outcome = app::UpdateFailure{};
@@ -206,6 +222,25 @@ TEST_F(InstallerFetch, AFailedTestDeletesTheFile) {
   EXPECT_EQ(record->product_name, "tolvik");
   EXPECT_EQ(record->file_version, "0.0.9.0");
   EXPECT_FALSE(app::read_version_record(temp.path("missing.exe")));
+  // More than offered, or past what any installer may weigh when nothing was
+  // offered: refused on the size alone (the 1 GiB + 1 file is sparse, its
+  // bytes are never read) and deleted.
+  EXPECT_EQ(failure_of(good, offer_for(good, size - 1)), "Downloaded size mismatch");
+  const app::Downloader huge = [](const app::DownloadRequest& request) -> base::Status {
+    EXPECT_EQ(request.max_bytes, app::kInstallerMaxBytes);
+    base::UniqueFileHandle file(CreateFileW(base::widen(request.path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(app::kInstallerMaxBytes) + 1;
+    if (!file || !SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+      return base::fail("no room");
+    }
+    return {};
+  };
+  app::InstallResult too_large = app::fetch_installer(huge, folder, offer_for(good, 0));
+  EXPECT_EQ(std::get<app::UpdateFailure>(too_large.outcome).text, base::system_error_text(ERROR_FILE_TOO_LARGE));
+  EXPECT_TRUE(files().empty());
+
   // A failed download leaves nothing either.
   const app::Downloader failing = [](const app::DownloadRequest& request) -> base::Status {
     std::ofstream(std::filesystem::path(base::widen(request.path)), std::ios::binary) << "partial";
@@ -216,59 +251,164 @@ TEST_F(InstallerFetch, AFailedTestDeletesTheFile) {
   EXPECT_TRUE(files().empty());
 }
 
-// curl.exe runs from a stand-in system folder: SystemRoot points at it.
+// The stand-in tools/curl.exe is run from where the build put it; which
+// curl the updater picks is the system folder's (system_curl_path).
 class CurlDownload : public ::testing::Test {
  protected:
   testing_support::TempFolder temp;
   std::string served = temp.path("served");
   std::string log = temp.path("curl.log");
+  std::string curl = tool(L"curl.exe");
+  ScopedEnvironment serve_root{L"TOLVIK_CURL_ROOT", base::widen(served)};
+  ScopedEnvironment curl_log{L"TOLVIK_CURL_LOG", base::widen(log)};
+
   void SetUp() override {
-    CreateDirectoryW(base::widen(temp.path("root")).c_str(), nullptr);
-    CreateDirectoryW(base::widen(temp.path("root\\System32")).c_str(), nullptr);
     CreateDirectoryW(base::widen(served).c_str(), nullptr);
-    CreateDirectoryW(base::widen(served + "\\tolvik").c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(base::widen(tool(L"curl.exe")).c_str(), base::widen(temp.path("root\\System32\\curl.exe")).c_str(),
-                          FALSE));
+    CreateDirectoryW(base::widen(served + "\\files").c_str(), nullptr);
+  }
+  void serve_file(const std::string& name, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(base::widen(served + "\\files\\" + name)), std::ios::binary) << bytes;
+  }
+  base::Status fetch(const std::string& name, const std::string& path, std::uint64_t max_bytes,
+                     std::function<void(std::uint64_t)> progress = {}) {
+    return app::download_with_program(curl, {"https://u.example/files/" + name, path, max_bytes, std::move(progress)});
+  }
+  // The stand-in's log lines that hold `key`.
+  std::vector<std::string> log_lines(const std::string& key) {
+    std::vector<std::string> lines;
+    std::istringstream in(read_bytes(log));
+    for (std::string line; std::getline(in, line);) {
+      if (line.find("\"" + key + "\"") != std::string::npos) lines.push_back(line);
+    }
+    return lines;
   }
 };
 
-TEST_F(CurlDownload, RunsSystemCurlWithExactlyTheArgumentsAndNoConsole) {
-  std::ofstream(std::filesystem::path(base::widen(served + "\\tolvik\\update.json")), std::ios::binary) << "{}";
-  ScopedEnvironment root(L"SystemRoot", base::widen(temp.path("root")));
-  ScopedEnvironment serve(L"TOLVIK_CURL_ROOT", base::widen(served));
-  ScopedEnvironment curl_log(L"TOLVIK_CURL_LOG", base::widen(log));
-  EXPECT_EQ(app::system_curl_path(), temp.path("root") + "\\System32\\curl.exe");
-
-  const std::string out = temp.path("my folder\\update 1.json");
-  CreateDirectoryW(base::widen(temp.path("my folder")).c_str(), nullptr);
-  const base::Status done = app::download_with_curl({"https://u.example/tolvik/update.json?v=0.1.0&lang=en", out, 1u << 20, {}});
+TEST_F(CurlDownload, WritesIntoAFolderCurlCouldNotNameWithExactlyTheArguments) {
+  // Korean is outside the ANSI code page of the test's English Wine: curl
+  // could not open this path itself, so it must never get it.
+  const std::string folder = temp.path("\xEB\xB0\x9B\xEA\xB8\xB0 \xED\x8F\xB4\xEB\x8D\x94");  // "받기 폴더"
+  ASSERT_TRUE(CreateDirectoryW(base::widen(folder).c_str(), nullptr));
+  const std::string out = folder + "\\update 1.json";
+  serve_file("update.json", "{\"a\":1}");
+  std::vector<std::uint64_t> heard;
+  const base::Status done =
+      fetch("update.json?v=0.1.0&lang=en", out, 1u << 20, [&](std::uint64_t received) { heard.push_back(received); });
   ASSERT_TRUE(done) << done.error().text;
-  EXPECT_EQ(read_bytes(out), "{}");
-  // JSON of the argument list: backslashes and quotation marks escaped.
-  auto escaped = [](std::string text) {
-    std::string json;
-    for (char c : text) json += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
-    return json;
-  };
-  const std::string expected = "{\"argv\":[\"" + escaped(app::system_curl_path()) +
-                               "\",\"-fsSL\",\"--proto\",\"=https\",\"--max-time\",\"600\",\"-o\",\"" + escaped(out) +
-                               "\",\"https://u.example/tolvik/update.json?v=0.1.0&lang=en\"],\"console\":false}\n";
-  EXPECT_EQ(read_bytes(log), expected);
+  EXPECT_EQ(read_bytes(out), "{\"a\":1}");
+  EXPECT_EQ(heard.back(), 7u);
 
-  const base::Status missing = app::download_with_curl({"https://u.example/tolvik/nothing.json", temp.path("x"), 1u << 20, {}});
-  ASSERT_FALSE(missing);
-  EXPECT_EQ(missing.error().text, "Download failed");
-  EXPECT_FALSE(app::download_with_curl({"https://u.example/timeout.json", temp.path("y"), 1u << 20, {}}));
+  const std::vector<std::string> starts = log_lines("argv");
+  ASSERT_EQ(starts.size(), 1u) << read_bytes(log);
+  const std::string expected = "{\"argv\":[\"" + json_escaped(curl) +
+                               "\",\"-q\",\"--globoff\",\"--max-filesize\",\"1048576\",\"-fsSL\",\"--proto\","
+                               "\"=https\",\"--max-time\",\"600\",\"https://u.example/files/update.json?v=0.1.0&"
+                               "lang=en\"],\"console\":false,\"pid\":";
+  EXPECT_EQ(starts[0].substr(0, expected.size()), expected);
+  // Its standard output was the file made here.
+  const std::vector<std::string> ends = log_lines("exit");
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_NE(ends[0].find("\"output\":\"" + json_escaped(out) + "\""), std::string::npos) << ends[0];
 }
 
-TEST_F(CurlDownload, WithoutCurlTheSystemSaysWhy) {
-  // A system folder without curl.exe (Windows before 10 1803).
+TEST_F(CurlDownload, PastTheLimitFailsAndLeavesNoFile) {
+  serve_file("big.bin", std::string(3000, 'x'));
+  serve_file("unsized-big.bin", std::string(3000, 'x'));
+  serve_file("slow-unsized-big.bin", std::string(300000, 'x'));
+  const std::string out = temp.path("big.part");
+
+  // The length known beforehand: curl itself refuses (63).
+  base::Status failed = fetch("big.bin", out, 2999);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().text, "Download failed");
+  EXPECT_FALSE(exists(out));
+  EXPECT_NE(log_lines("exit").back().find("\"code\":63"), std::string::npos) << read_bytes(log);
+
+  // No length: curl writes it all, and the file's size tells.
+  failed = fetch("unsized-big.bin", out, 2999);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().text, "Download failed");
+  EXPECT_FALSE(exists(out));
+
+  // No length and slow: curl is ended long before it would have finished.
+  const ULONGLONG before = GetTickCount64();
+  failed = fetch("slow-unsized-big.bin", out, 5000);
+  const ULONGLONG took = GetTickCount64() - before;
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().text, "Download failed");
+  EXPECT_LT(took, 10000u);
+  EXPECT_FALSE(exists(out));
+  EXPECT_EQ(log_lines("argv").size(), 3u);
+  EXPECT_EQ(log_lines("exit").size(), 2u) << "the slow curl ended by itself: " << read_bytes(log);
+
+  // Exactly the limit is allowed.
+  ASSERT_TRUE(fetch("unsized-big.bin", out, 3000));
+  EXPECT_EQ(read_bytes(out).size(), 3000u);
+}
+
+TEST_F(CurlDownload, ProgressComesWhileCurlWrites) {
+  serve_file("slow-setup.exe", std::string(100000, 'x'));
+  ScopedEnvironment three_seconds(L"TOLVIK_CURL_SLOW_MS", L"3000");
+  std::vector<std::uint64_t> heard;
+  const std::string out = temp.path("setup.part");
+  ASSERT_TRUE(fetch("slow-setup.exe", out, 100000, [&](std::uint64_t received) { heard.push_back(received); }));
+  ASSERT_GE(heard.size(), 3u);
+  EXPECT_LT(heard.front(), 100000u);
+  EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+  EXPECT_EQ(heard.back(), 100000u);
+  EXPECT_EQ(read_bytes(out).size(), 100000u);
+}
+
+TEST_F(CurlDownload, FailuresLeaveNoFile) {
+  const std::string out = temp.path("x.part");
+  base::Status failed = fetch("nothing.json", out, 1u << 20);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().text, "Download failed");
+  EXPECT_FALSE(exists(out));
+  EXPECT_FALSE(fetch("timeout.json", out, 1u << 20));
+  EXPECT_FALSE(exists(out));
+
+  // A missing curl (Windows before 10 1803): the system says why.
   CreateDirectoryW(base::widen(temp.path("bare")).c_str(), nullptr);
-  CreateDirectoryW(base::widen(temp.path("bare\\System32")).c_str(), nullptr);
-  ScopedEnvironment root(L"SystemRoot", base::widen(temp.path("bare")));
-  const base::Status failed = app::download_with_curl({"https://u.example/a", temp.path("a"), 1u << 20, {}});
+  failed = app::download_with_program(temp.path("bare\\curl.exe"), {"https://u.example/a", out, 1u << 20, {}});
   ASSERT_FALSE(failed);
   EXPECT_EQ(failed.error().text, base::system_error_text(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(exists(out));
+}
+
+TEST_F(CurlDownload, TheSystemFoldersCurlWhateverTheEnvironmentSays) {
+  wchar_t system[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ScopedEnvironment root(L"SystemRoot", base::widen(temp.path()));
+  ScopedEnvironment windir(L"windir", base::widen(temp.path()));
+  EXPECT_EQ(app::system_curl_path(), base::narrow(system) + "\\curl.exe");
+}
+
+TEST(UpdateFiles, FilesOlderThanADayAreRemoved) {
+  testing_support::TempFolder temp;
+  auto make = [&](const std::string& name, int hours_old) {
+    const std::wstring path = base::widen(temp.path(name));
+    base::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks{{now.dwLowDateTime, now.dwHighDateTime}};
+    ticks.QuadPart -= static_cast<ULONGLONG>(hours_old) * 3600 * 10'000'000;
+    const FILETIME written{ticks.LowPart, ticks.HighPart};
+    EXPECT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &written));
+  };
+  make("update-1-1.json", 25);
+  make("tolvik-Setup-0.1.1.exe.77-1.part", 48);
+  make("tolvik-Setup-0.1.0.exe", 23);
+  make("update-2-1.json", 0);
+  CreateDirectoryW(base::widen(temp.path("old folder")).c_str(), nullptr);
+  app::remove_stale_downloads(temp.path());
+  EXPECT_FALSE(exists(temp.path("update-1-1.json")));
+  EXPECT_FALSE(exists(temp.path("tolvik-Setup-0.1.1.exe.77-1.part")));
+  EXPECT_TRUE(exists(temp.path("tolvik-Setup-0.1.0.exe")));
+  EXPECT_TRUE(exists(temp.path("update-2-1.json")));
+  EXPECT_TRUE(exists(temp.path("old folder")));
+  // A folder that is not there is no failure.
+  app::remove_stale_downloads(temp.path("missing"));
 }
 
 }  // namespace

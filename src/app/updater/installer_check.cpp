@@ -8,6 +8,8 @@ namespace app {
 
 std::string download_failed_text() { return std::string(lang::text("다운로드하지 못했습니다", "Download failed")); }
 
+std::string size_mismatch_text() { return std::string(lang::text("받은 파일 크기가 다릅니다", "Downloaded size mismatch")); }
+
 std::string signature_failed_text() {
   return std::string(lang::text("설치 파일의 디지털 서명을 확인할 수 없습니다",
                                 "The installer's digital signature could not be verified"));
@@ -15,7 +17,7 @@ std::string signature_failed_text() {
 
 std::optional<std::string> installer_bytes_failure(std::string_view bytes, const UpdateOffer& offer) {
   if (offer.size != 0 && bytes.size() != offer.size) {
-    return std::string(lang::text("받은 파일 크기가 다릅니다", "Downloaded size mismatch"));
+    return size_mismatch_text();
   }
   base::Result<std::string> digest = sha256_hex(bytes);
   if (!digest) return digest.error().text;

@@ -12,6 +12,8 @@ namespace app {
 
 // "Download failed": curl ended with an error.
 std::string download_failed_text();
+// "Downloaded size mismatch": not the size the manifest offered.
+std::string size_mismatch_text();
 // "The installer's digital signature could not be verified".
 std::string signature_failed_text();
 

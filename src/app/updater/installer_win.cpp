@@ -28,13 +28,16 @@ class FileHold final : public InstallerHold {
 
 InstallResult failure(std::string text) { return {UpdateFailure{std::move(text)}}; }
 
-base::Result<std::string> read_held_file(HANDLE file) {
+// The size is tested before a byte is read: memory for the whole file is
+// only asked for once the file is the size the offer said, and no more than
+// an installer may weigh.
+base::Result<std::string> read_held_file(HANDLE file, const UpdateOffer& offer) {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file, &size)) return base::fail(base::last_error_text());
-  if (static_cast<std::uint64_t>(size.QuadPart) > kInstallerMaxBytes) {
-    return base::fail(base::system_error_text(ERROR_FILE_TOO_LARGE));
-  }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  const auto length = static_cast<std::uint64_t>(size.QuadPart);
+  if (offer.size != 0 && length != offer.size) return base::fail(size_mismatch_text());
+  if (length > kInstallerMaxBytes) return base::fail(base::system_error_text(ERROR_FILE_TOO_LARGE));
+  std::string bytes(static_cast<std::size_t>(length), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD read = 0;
@@ -57,7 +60,8 @@ InstallResult fetch_installer(const Downloader& download, const std::string& wor
   const std::string part =
       base::join_path(work_folder, download_file_name(name, base::process_id(), next_download_serial()));
 
-  if (base::Status fetched = download({offer.url, part, offer.size != 0 ? offer.size : kInstallerMaxBytes, std::move(progress)}); !fetched) {
+  const std::uint64_t most = offer.size != 0 ? offer.size : kInstallerMaxBytes;
+  if (base::Status fetched = download({offer.url, part, most, std::move(progress)}); !fetched) {
     (void)base::remove_file(part);
     return failure(fetched.error().text);
   }
@@ -69,11 +73,15 @@ InstallResult fetch_installer(const Downloader& download, const std::string& wor
   // handle is closed: after a failed test, or once the installer started.
   base::UniqueFileHandle file(CreateFileW(base::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return failure(base::last_error_text());
-  base::Result<std::string> bytes = read_held_file(file.get());
-  if (!bytes) return failure(bytes.error().text);
-
-  std::optional<std::string> failed = installer_bytes_failure(*bytes, offer);
+  if (!file) {
+    const std::string text = base::last_error_text();
+    (void)base::remove_file(path);
+    return failure(text);
+  }
+  base::Result<std::string> bytes = read_held_file(file.get(), offer);
+  std::optional<std::string> failed;
+  if (!bytes) failed = bytes.error().text;
+  if (!failed) failed = installer_bytes_failure(*bytes, offer);
   if (!failed && !signed_by(path, base::widen(kInstallerSigner))) failed = signature_failed_text();
   if (!failed) {
     // The signature says who made the file; its record must say it is the
@@ -93,7 +101,12 @@ InstallResult fetch_installer(const Downloader& download, const std::string& wor
 base::Status start_installer_process(const VerifiedInstaller& installer) {
   std::vector<std::string> line = {installer.path};
   for (const char* argument : kInstallerArguments) line.emplace_back(argument);
-  base::Result<base::UniqueHandle> started = base::start_process(installer.path, base::join_command_line(line));
+  // It starts in its own folder, not in whatever folder this program was
+  // started from, which it could otherwise hold or load files from.
+  base::ProcessOptions options;
+  options.working_folder = std::string(base::parent_path(installer.path));
+  base::Result<base::StartedProcess> started =
+      base::start_process(installer.path, base::join_command_line(line), options);
   if (!started) return base::fail(started.error().text);
   return {};
 }

@@ -2,6 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/unicode.h"
+#include "base/utf.h"
+
 namespace app {
 namespace {
 
@@ -23,6 +26,19 @@ std::optional<std::string> lower_hex_digest(const std::string& digest) {
     if ((c < '0' || c > '9') && (c < 'a' || c > 'f')) return std::nullopt;
   }
   return lower;
+}
+
+// The address goes to curl whole and must stay one address: nothing that
+// could end or split an argument (white space of any kind, quotes), no
+// control character, and something after the scheme.
+bool valid_url(const std::string& url) {
+  constexpr std::string_view kScheme = "https://";
+  if (url.rfind(kScheme, 0) != 0 || url.size() == kScheme.size()) return false;
+  for (std::size_t pos = 0; pos < url.size();) {
+    const char32_t c = base::decode_utf8(url, pos);
+    if (c < 0x20 || c == 0x7F || c == U'"' || c == U'\'' || base::is_white_space(c)) return false;
+  }
+  return true;
 }
 
 const std::string* string_member(const nlohmann::json& object, const char* name) {
@@ -51,7 +67,7 @@ base::Result<UpdateOffer> parse_manifest(std::string_view text) {
   const std::string* url = string_member(manifest, "url");
   const std::string* sha256 = string_member(manifest, "sha256");
   if (!version || !valid_version(*version)) return broken();
-  if (!url || url->rfind("https://", 0) != 0) return broken();
+  if (!url || !valid_url(*url)) return broken();
   if (!sha256) return broken();
   std::optional<std::string> digest = lower_hex_digest(*sha256);
   if (!digest) return broken();
@@ -61,6 +77,7 @@ base::Result<UpdateOffer> parse_manifest(std::string_view text) {
   // fractions, numbers past 64 bits and other types all count as 0.
   if (const auto size = manifest.find("size"); size != manifest.end() && size->is_number_unsigned()) {
     offer.size = size->get<std::uint64_t>();
+    if (offer.size > kInstallerMaxBytes) return broken();
   }
   return offer;
 }

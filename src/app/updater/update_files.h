@@ -27,4 +27,13 @@ std::string manifest_file_name(std::uint32_t process_id, std::uint64_t serial);
 // A number for the next download of this process.
 std::uint64_t next_download_serial();
 
+// How long a file may stay in the work folder: a part of a download that an
+// ended program could not delete, an installer that ran long ago.
+inline constexpr std::uint64_t kStaleDownloadSeconds = 24 * 60 * 60;
+
+// Deletes the files of `folder` last written more than kStaleDownloadSeconds
+// ago; one that cannot be deleted (an installer still running) is left for
+// the next time. Windows only (update_files_win.cpp).
+void remove_stale_downloads(const std::string& folder);
+
 }  // namespace app
