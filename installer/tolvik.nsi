@@ -4,6 +4,7 @@
 ; Built by CMake (`make installer`), which passes:
 ;   makensis -DVERSION=0.1.0 -DVERSION_QUAD=0.1.0.0 -DPROGRAM=<tolvik.exe> -DICON=<tolvik.ico>
 ;            -DPLUGINS=<folder of tolviksetup.dll> -DOUTFILE=<tolvik-Setup-0.1.0.exe> tolvik.nsi
+; with -WX, so that any warning (a text missing in one language) fails the build.
 ;
 ; It installs tolvik.exe and uninstall.exe, a Start-menu shortcut carrying the
 ; program's Application User Model ID, the .tolvik file type (opened with
@@ -76,24 +77,97 @@ Var Update   ; "1" with /UPDATE=1
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-; The first language is the fallback; Korean Windows gets Korean.
+; The first language is the fallback; Windows in one of the others gets its
+; own. The texts follow the program's tables in lang/ (the file type's name is
+; the program's word for a bundle in that language). makensis runs with -WX, so
+; a text missing in one language fails the build.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Korean"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "Spanish"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "Japanese"
+!insertmacro MUI_LANGUAGE "PortugueseBR"
+!insertmacro MUI_LANGUAGE "Russian"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+!insertmacro MUI_LANGUAGE "TradChinese"
 
 LangString DirectoryTop ${LANG_ENGLISH} "tolvik opens the apps, documents, folders and web pages a task needs in one click.$\r$\n$\r$\nSetup installs it for you only; it needs no administrator rights."
 LangString DirectoryTop ${LANG_KOREAN} "tolvik 은 업무에 필요한 앱·문서·폴더·웹 주소를 한 번에 엽니다.$\r$\n$\r$\n지금 사용자에게만 설치하며 관리자 권한이 필요 없습니다."
+LangString DirectoryTop ${LANG_GERMAN} "tolvik öffnet alle Apps, Dokumente, Ordner und Webseiten für eine Aufgabe mit einem Klick.$\r$\n$\r$\nDas Setup installiert tolvik nur für Sie und benötigt keine Administratorrechte."
+LangString DirectoryTop ${LANG_SPANISH} "tolvik abre con un clic las aplicaciones, documentos, carpetas y páginas web que necesita una tarea.$\r$\n$\r$\nEl programa de instalación lo instala solo para ti; no necesita permisos de administrador."
+LangString DirectoryTop ${LANG_FRENCH} "tolvik ouvre en un clic les applications, documents, dossiers et pages web dont une tâche a besoin.$\r$\n$\r$\nLe programme d’installation l’installe pour vous seul ; il ne demande pas de droits d’administrateur."
+LangString DirectoryTop ${LANG_JAPANESE} "tolvik は、作業に必要なアプリ・文書・フォルダー・Web ページをワンクリックで開きます。$\r$\n$\r$\nセットアップは現在のユーザーにだけインストールします。管理者権限は必要ありません。"
+LangString DirectoryTop ${LANG_PORTUGUESEBR} "O tolvik abre com um clique os aplicativos, documentos, pastas e páginas da web de que uma tarefa precisa.$\r$\n$\r$\nO instalador o instala só para você; não são necessários direitos de administrador."
+LangString DirectoryTop ${LANG_RUSSIAN} "tolvik одним щелчком открывает всё нужное для задачи: приложения, документы, папки и веб-страницы.$\r$\n$\r$\nПрограмма установки устанавливает его только для вас; права администратора не нужны."
+LangString DirectoryTop ${LANG_SIMPCHINESE} "tolvik 一键打开工作所需的应用、文档、文件夹和网页。$\r$\n$\r$\n安装程序仅为当前用户安装，不需要管理员权限。"
+LangString DirectoryTop ${LANG_TRADCHINESE} "tolvik 一鍵開啟工作所需的應用程式、文件、資料夾和網頁。$\r$\n$\r$\n安裝程式僅為目前使用者安裝，不需要系統管理員權限。"
+
 LangString DoneHeader ${LANG_ENGLISH} "tolvik is installed"
 LangString DoneHeader ${LANG_KOREAN} "tolvik 을 설치했습니다"
+LangString DoneHeader ${LANG_GERMAN} "tolvik ist installiert"
+LangString DoneHeader ${LANG_SPANISH} "tolvik está instalado"
+LangString DoneHeader ${LANG_FRENCH} "tolvik est installé"
+LangString DoneHeader ${LANG_JAPANESE} "tolvik をインストールしました"
+LangString DoneHeader ${LANG_PORTUGUESEBR} "O tolvik foi instalado"
+LangString DoneHeader ${LANG_RUSSIAN} "tolvik установлен"
+LangString DoneHeader ${LANG_SIMPCHINESE} "tolvik 已安装"
+LangString DoneHeader ${LANG_TRADCHINESE} "tolvik 已安裝"
+
 LangString DoneSubtext ${LANG_ENGLISH} "You find it in the Start menu."
 LangString DoneSubtext ${LANG_KOREAN} "시작 메뉴에서 찾을 수 있습니다."
+LangString DoneSubtext ${LANG_GERMAN} "Sie finden es im Startmenü."
+LangString DoneSubtext ${LANG_SPANISH} "Lo encontrarás en el menú Inicio."
+LangString DoneSubtext ${LANG_FRENCH} "Vous le trouverez dans le menu Démarrer."
+LangString DoneSubtext ${LANG_JAPANESE} "スタート メニューから起動できます。"
+LangString DoneSubtext ${LANG_PORTUGUESEBR} "Você o encontra no menu Iniciar."
+LangString DoneSubtext ${LANG_RUSSIAN} "Его можно найти в меню «Пуск»."
+LangString DoneSubtext ${LANG_SIMPCHINESE} "可以在“开始”菜单中找到它。"
+LangString DoneSubtext ${LANG_TRADCHINESE} "可以在「開始」功能表中找到它。"
+
 LangString StartNow ${LANG_ENGLISH} "Start tolvik now?"
 LangString StartNow ${LANG_KOREAN} "지금 tolvik 을 시작할까요?"
+LangString StartNow ${LANG_GERMAN} "tolvik jetzt starten?"
+LangString StartNow ${LANG_SPANISH} "¿Quieres iniciar tolvik ahora?"
+LangString StartNow ${LANG_FRENCH} "Lancer tolvik maintenant ?"
+LangString StartNow ${LANG_JAPANESE} "今すぐ tolvik を起動しますか？"
+LangString StartNow ${LANG_PORTUGUESEBR} "Iniciar o tolvik agora?"
+LangString StartNow ${LANG_RUSSIAN} "Запустить tolvik сейчас?"
+LangString StartNow ${LANG_SIMPCHINESE} "现在启动 tolvik 吗？"
+LangString StartNow ${LANG_TRADCHINESE} "要立即啟動 tolvik 嗎？"
+
 LangString StillRunning ${LANG_ENGLISH} "tolvik is running. Close it, then choose Retry."
 LangString StillRunning ${LANG_KOREAN} "tolvik 이 실행 중입니다. 닫은 다음 다시 시도를 누르세요."
+LangString StillRunning ${LANG_GERMAN} "tolvik wird ausgeführt. Schließen Sie es, und wählen Sie dann „Wiederholen“."
+LangString StillRunning ${LANG_SPANISH} "tolvik se está ejecutando. Ciérralo y elige Reintentar."
+LangString StillRunning ${LANG_FRENCH} "tolvik est en cours d’exécution. Fermez-le, puis choisissez Réessayer."
+LangString StillRunning ${LANG_JAPANESE} "tolvik が実行中です。tolvik を閉じてから [再試行] を選んでください。"
+LangString StillRunning ${LANG_PORTUGUESEBR} "O tolvik está em execução. Feche-o e escolha Repetir."
+LangString StillRunning ${LANG_RUSSIAN} "tolvik запущен. Закройте его и нажмите «Повторить»."
+LangString StillRunning ${LANG_SIMPCHINESE} "tolvik 正在运行。请关闭它，然后选择“重试”。"
+LangString StillRunning ${LANG_TRADCHINESE} "tolvik 正在執行。請關閉它，然後選擇「重試」。"
+
 LangString WaitingForClose ${LANG_ENGLISH} "Waiting for tolvik to close…"
 LangString WaitingForClose ${LANG_KOREAN} "tolvik 이 닫히기를 기다리는 중…"
+LangString WaitingForClose ${LANG_GERMAN} "Warten, bis tolvik geschlossen wird…"
+LangString WaitingForClose ${LANG_SPANISH} "Esperando a que se cierre tolvik…"
+LangString WaitingForClose ${LANG_FRENCH} "En attente de la fermeture de tolvik…"
+LangString WaitingForClose ${LANG_JAPANESE} "tolvik が閉じるのを待っています…"
+LangString WaitingForClose ${LANG_PORTUGUESEBR} "Aguardando o tolvik fechar…"
+LangString WaitingForClose ${LANG_RUSSIAN} "Ожидание закрытия tolvik…"
+LangString WaitingForClose ${LANG_SIMPCHINESE} "正在等待 tolvik 关闭…"
+LangString WaitingForClose ${LANG_TRADCHINESE} "正在等待 tolvik 關閉…"
+
 LangString FileTypeName ${LANG_ENGLISH} "tolvik bundle"
 LangString FileTypeName ${LANG_KOREAN} "tolvik 묶음"
+LangString FileTypeName ${LANG_GERMAN} "tolvik-Sammlung"
+LangString FileTypeName ${LANG_SPANISH} "Grupo de tolvik"
+LangString FileTypeName ${LANG_FRENCH} "Groupe tolvik"
+LangString FileTypeName ${LANG_JAPANESE} "tolvik セット"
+LangString FileTypeName ${LANG_PORTUGUESEBR} "Grupo do tolvik"
+LangString FileTypeName ${LANG_RUSSIAN} "Набор tolvik"
+LangString FileTypeName ${LANG_SIMPCHINESE} "tolvik 组合"
+LangString FileTypeName ${LANG_TRADCHINESE} "tolvik 組合"
 
 ; --- shared steps ------------------------------------------------------------
 ; WaitForTolvik / un.WaitForTolvik <milliseconds>: returns once no tolvik.exe
