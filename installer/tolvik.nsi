@@ -5,6 +5,8 @@
 ;   makensis -DVERSION=0.1.0 -DVERSION_QUAD=0.1.0.0 -DPROGRAM=<tolvik.exe> -DICON=<tolvik.ico>
 ;            -DPLUGINS=<folder of tolviksetup.dll> -DOUTFILE=<tolvik-Setup-0.1.0.exe> tolvik.nsi
 ; with -WX, so that any warning (a text missing in one language) fails the build.
+; scripts/sign-release.sh also passes -DSIGN_UNINSTALLER="<command> %1": the
+; command that signs the uninstaller as makensis writes it (%1 its path).
 ;
 ; It installs tolvik.exe and uninstall.exe, a Start-menu shortcut carrying the
 ; program's Application User Model ID, the .tolvik file type (opened with
@@ -16,9 +18,19 @@
 ;                          question takes its default answer
 ;   /NORESTART             accepted: nothing here ever needs a restart
 ;   /UPDATE=1              started by tolvik.exe's updater: wait up to 30 s for the
-;                          running tolvik.exe to close, replace the files, then start
-;                          the new tolvik.exe
-; Exit code 0 when installed, 1 when cancelled, 2 when tolvik.exe kept running.
+;                          running tolvik.exe to close and up to 10 s more for Windows
+;                          to let go of its file, replace the files, then start the
+;                          new tolvik.exe; when they cannot be replaced, start the
+;                          old one again (exit code 3)
+; Exit codes:
+;   0  installed
+;   1  cancelled
+;   2  tolvik.exe kept running; nothing changed
+;   3  the program files could not be written (the old tolvik.exe stayed in
+;      use, or the folder cannot be written); nothing changed, and with
+;      /UPDATE=1 the installed tolvik.exe is started again, so that a failed
+;      update never leaves the user without the program. An interactive
+;      install asks Retry/Cancel first.
 ;
 ; The uninstaller (uninstall.exe; /S for silent) runs tolvik.exe --unregister
 ; (settings key and jump list), removes the files, the shortcut, the file type
@@ -48,6 +60,11 @@ SetCompressor /SOLID lzma
 
 Name "tolvik"
 OutFile "${OUTFILE}"
+!ifdef SIGN_UNINSTALLER
+  ; A release signs the uninstaller as well: like the program, it runs from
+  ; the user's disk. A failed signing fails the build.
+  !uninstfinalize `${SIGN_UNINSTALLER}` = 0
+!endif
 InstallDir "$LOCALAPPDATA\Programs\tolvik"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PUBLISHER}"
@@ -169,6 +186,28 @@ LangString FileTypeName ${LANG_RUSSIAN} "Набор tolvik"
 LangString FileTypeName ${LANG_SIMPCHINESE} "tolvik 组合"
 LangString FileTypeName ${LANG_TRADCHINESE} "tolvik 組合"
 
+LangString CannotWrite ${LANG_ENGLISH} "Setup couldn't write tolvik's files to $INSTDIR. Another program may be using tolvik.exe; close it, then choose Retry."
+LangString CannotWrite ${LANG_KOREAN} "tolvik 파일을 $INSTDIR 에 쓸 수 없습니다. 다른 프로그램이 tolvik.exe 를 사용하고 있을 수 있습니다. 그 프로그램을 닫은 다음 다시 시도를 누르세요."
+LangString CannotWrite ${LANG_GERMAN} "Das Setup konnte die Dateien von tolvik nicht in $INSTDIR schreiben. Möglicherweise verwendet ein anderes Programm tolvik.exe. Schließen Sie es, und wählen Sie dann „Wiederholen“."
+LangString CannotWrite ${LANG_SPANISH} "El programa de instalación no pudo escribir los archivos de tolvik en $INSTDIR. Puede que otro programa esté usando tolvik.exe; ciérralo y elige Reintentar."
+LangString CannotWrite ${LANG_FRENCH} "Le programme d’installation n’a pas pu écrire les fichiers de tolvik dans $INSTDIR. Un autre programme utilise peut-être tolvik.exe ; fermez-le, puis choisissez Réessayer."
+LangString CannotWrite ${LANG_JAPANESE} "tolvik のファイルを $INSTDIR に書き込めませんでした。ほかのプログラムが tolvik.exe を使用している可能性があります。そのプログラムを閉じてから [再試行] を選んでください。"
+LangString CannotWrite ${LANG_PORTUGUESEBR} "O instalador não conseguiu gravar os arquivos do tolvik em $INSTDIR. Talvez outro programa esteja usando o tolvik.exe; feche-o e escolha Repetir."
+LangString CannotWrite ${LANG_RUSSIAN} "Программе установки не удалось записать файлы tolvik в $INSTDIR. Возможно, tolvik.exe использует другая программа; закройте её и нажмите «Повторить»."
+LangString CannotWrite ${LANG_SIMPCHINESE} "安装程序无法将 tolvik 的文件写入 $INSTDIR。可能有其他程序正在使用 tolvik.exe；请关闭该程序，然后选择“重试”。"
+LangString CannotWrite ${LANG_TRADCHINESE} "安裝程式無法將 tolvik 的檔案寫入 $INSTDIR。可能有其他程式正在使用 tolvik.exe；請關閉該程式，然後選擇「重試」。"
+
+LangString UpdateFailed ${LANG_ENGLISH} "tolvik couldn't be updated: its files are in use. The installed version stays and starts again."
+LangString UpdateFailed ${LANG_KOREAN} "파일이 사용 중이어서 tolvik 을 업데이트하지 못했습니다. 설치된 버전을 그대로 두고 다시 시작합니다."
+LangString UpdateFailed ${LANG_GERMAN} "tolvik konnte nicht aktualisiert werden, da seine Dateien verwendet werden. Die installierte Version bleibt erhalten und wird wieder gestartet."
+LangString UpdateFailed ${LANG_SPANISH} "No se pudo actualizar tolvik: sus archivos están en uso. Se conserva la versión instalada y se vuelve a abrir."
+LangString UpdateFailed ${LANG_FRENCH} "Impossible de mettre à jour tolvik : ses fichiers sont en cours d’utilisation. La version installée est conservée et redémarre."
+LangString UpdateFailed ${LANG_JAPANESE} "ファイルが使用中のため、tolvik を更新できませんでした。インストール済みのバージョンをそのまま起動し直します。"
+LangString UpdateFailed ${LANG_PORTUGUESEBR} "Não foi possível atualizar o tolvik: os arquivos dele estão em uso. A versão instalada foi mantida e será aberta novamente."
+LangString UpdateFailed ${LANG_RUSSIAN} "Не удалось обновить tolvik: его файлы используются. Установленная версия сохранена и будет запущена снова."
+LangString UpdateFailed ${LANG_SIMPCHINESE} "无法更新 tolvik：其文件正在使用中。已保留当前安装的版本，并将重新启动它。"
+LangString UpdateFailed ${LANG_TRADCHINESE} "無法更新 tolvik：其檔案正在使用中。已保留目前安裝的版本，並會重新啟動它。"
+
 ; --- shared steps ------------------------------------------------------------
 ; WaitForTolvik / un.WaitForTolvik <milliseconds>: returns once no tolvik.exe
 ; runs, first waiting that long for it to close by itself, then asking the
@@ -203,11 +242,15 @@ FunctionEnd
 
 ; WaitForUnlock: a process lets go of its .exe a moment after its window and
 ; mutex are gone; writing over it before that fails. Waits until the old
-; tolvik.exe can be opened for writing (at most UNLOCK_TRIES pauses).
+; tolvik.exe can be opened for writing (at most UNLOCK_TRIES pauses). Pushes
+; "free", or "locked" when something still holds it (a virus scanner, a
+; backup, a second session's tolvik) after all that time.
 Function WaitForUnlock
   Push $0
   Push $1
+  Push $2
   StrCpy $1 0
+  StrCpy $2 "free"
   ${DoWhile} ${FileExists} "$INSTDIR\tolvik.exe"
     ClearErrors
     FileOpen $0 "$INSTDIR\tolvik.exe" a
@@ -217,12 +260,76 @@ Function WaitForUnlock
     ${EndIf}
     IntOp $1 $1 + 1
     ${If} $1 >= ${UNLOCK_TRIES}
+      StrCpy $2 "locked"
       ${Break}
     ${EndIf}
     Sleep ${UNLOCK_PAUSE_MS}
   ${Loop}
+  StrCpy $0 $2
+  Pop $2
   Pop $1
-  Pop $0
+  Exch $0
+FunctionEnd
+
+; InstallFiles: puts the new tolvik.exe and uninstall.exe in place so that a
+; failure at any step leaves the installed ones as they were. The new files
+; are written beside the old ones first; the old tolvik.exe is moved aside
+; only for the moment of the swap and moved back when the swap fails. Never
+; asks (SetOverwrite try: a file that cannot be written sets the error flag,
+; where "on" would ask Abort/Retry/Ignore, which a silent run cannot answer).
+; Pushes "ok" or "failed".
+Function InstallFiles
+  Push $0
+  StrCpy $0 "failed"
+  ClearErrors
+  SetOutPath "$INSTDIR"
+  ; Left over from an attempt that was cut short.
+  Delete "$INSTDIR\tolvik.exe.new"
+  Delete "$INSTDIR\uninstall.exe.new"
+  Delete "$INSTDIR\tolvik.exe.old"
+  ${IfNot} ${Errors}
+    SetOverwrite try
+    File "/oname=tolvik.exe.new" "${PROGRAM}"
+    SetOverwrite on
+  ${EndIf}
+  ${IfNot} ${Errors}
+    WriteUninstaller "$INSTDIR\uninstall.exe.new"
+  ${EndIf}
+  ${IfNot} ${Errors}
+  ${AndIf} ${FileExists} "$INSTDIR\tolvik.exe"
+    Rename "$INSTDIR\tolvik.exe" "$INSTDIR\tolvik.exe.old"
+  ${EndIf}
+  ${IfNot} ${Errors}
+    Rename "$INSTDIR\tolvik.exe.new" "$INSTDIR\tolvik.exe"
+    ${If} ${Errors}
+      Rename "$INSTDIR\tolvik.exe.old" "$INSTDIR\tolvik.exe"
+      SetErrors
+    ${EndIf}
+  ${EndIf}
+  ${IfNot} ${Errors}
+    StrCpy $0 "ok"
+    ; The old uninstaller removes the new version as well, so one that
+    ; cannot be replaced costs nothing.
+    Delete "$INSTDIR\uninstall.exe"
+    Rename "$INSTDIR\uninstall.exe.new" "$INSTDIR\uninstall.exe"
+  ${EndIf}
+  Delete "$INSTDIR\tolvik.exe.new"
+  Delete "$INSTDIR\uninstall.exe.new"
+  Delete "$INSTDIR\tolvik.exe.old"
+  ClearErrors
+  Exch $0
+FunctionEnd
+
+; UpdateFailed: the updater closed tolvik for an update that could not write
+; its files. The user gets the installed tolvik back instead of none at all,
+; and the updater's caller exit code 3.
+Function UpdateFailed
+  MessageBox MB_OK|MB_ICONEXCLAMATION "$(UpdateFailed)" /SD IDOK
+  ${If} ${FileExists} "$INSTDIR\tolvik.exe"
+    Exec '"$INSTDIR\tolvik.exe"'
+  ${EndIf}
+  SetErrorLevel 3
+  Quit
 FunctionEnd
 
 ; Size in KiB of a file (0 when it cannot be read), for Apps & features.
@@ -273,12 +380,28 @@ Section "tolvik" SectionProgram
     Push 0
   ${EndIf}
   Call WaitForTolvik
-  Call WaitForUnlock
 
-  SetOutPath "$INSTDIR"
-  SetOverwrite on
-  File "/oname=tolvik.exe" "${PROGRAM}"
-  WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; Nothing else is written until the program files are in place: a run
+  ; that cannot write them changes nothing. An update ends at once (its
+  ; caller waits for no one); an install asks, or in a silent run ends.
+  ${Do}
+    Call WaitForUnlock
+    Pop $0
+    ${If} $0 == "free"
+      Call InstallFiles
+      Pop $0
+    ${EndIf}
+    ${If} $0 == "ok"
+      ${Break}
+    ${EndIf}
+    ${If} $Update == 1
+      Call UpdateFailed
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(CannotWrite)" /SD IDCANCEL IDRETRY retry_files
+    SetErrorLevel 3
+    Quit
+  retry_files:
+  ${Loop}
 
   ; Start menu: the shortcut carries the app id that the running program and
   ; its jump list use, so the taskbar shows them as one app.

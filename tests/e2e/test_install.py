@@ -1,5 +1,6 @@
 """tolvik's installer under Wine: a silent install, the Start-menu shortcut, the
-.tolvik file type, an update over a running tolvik, the uninstaller and a signed release.
+.tolvik file type, the installer's languages, an update over a running tolvik,
+an update that cannot write its files, the uninstaller and a signed release.
 
 The installers are build/windows/tolvik-Setup-<version>.exe and, for the
 update, next/tolvik-Setup-<next version>.exe (harness.versions() names both).
@@ -9,8 +10,12 @@ prefix where tolvik is not installed.
 """
 
 import hashlib
+import http.server
 import json
+import re
+import shlex
 import subprocess
+import threading
 import time
 from pathlib import Path
 
@@ -268,6 +273,131 @@ def test_a_silent_install_over_a_running_tolvik_without_update_leaves_it_alone(c
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
     assert running.running()
     assert harness.close_with_alt_f4(running) == 0
+
+
+# The file type's name in each language the installer speaks: the program's
+# own word for a bundle (lang/<code>.json), and Korean's from the program's code.
+FILE_TYPE_NAMES = {
+    "en_US": "tolvik bundle", "ko_KR": "tolvik 묶음", "de_DE": "tolvik-Sammlung",
+    "es_ES": "Grupo de tolvik", "fr_FR": "Groupe tolvik", "ja_JP": "tolvik セット",
+    "pt_BR": "Grupo do tolvik", "ru_RU": "Набор tolvik", "zh_CN": "tolvik 组合",
+    "zh_TW": "tolvik 組合",
+}
+
+
+@harness.time_limit(300)
+def test_the_installer_speaks_the_language_of_windows(ctx):
+    """Installed under Windows in each of the ten languages, the .tolvik file
+    type is named in that language (the name File Explorer shows as its type)."""
+    seen = {}
+    for locale in FILE_TYPE_NAMES:
+        not_installed(ctx)
+        language = {"LC_ALL": locale + ".UTF-8", "LANG": locale + ".UTF-8"}
+        done = ctx.run_program(SILENT, env=language, exe=PRODUCT["setup"], timeout=120)
+        assert done.code == 0, (locale, done)
+        seen[locale] = harness.reg_query(PROG_ID_KEY, "")
+    assert seen == FILE_TYPE_NAMES
+
+
+def test_a_text_missing_in_one_language_fails_the_installer_build(ctx):
+    """The build's own makensis command (as ninja runs it for `make
+    installer`), given the script without one language's line of one text."""
+    listed = subprocess.run(["ninja", "-C", harness.BUILD, "-t", "commands", "installer"],
+                            capture_output=True, text=True, timeout=60)
+    assert listed.returncode == 0, listed
+    command = [line for line in listed.stdout.splitlines() if "makensis" in line and "tolvik.nsi" in line]
+    assert len(command) == 1, listed.stdout
+    words = shlex.split(command[0].split("&&")[-1].strip())
+    script = Path([w for w in words if w.endswith("tolvik.nsi")][0])
+    lines = script.read_text(encoding="utf-8").splitlines(keepends=True)
+    russian = [line for line in lines if line.startswith("LangString StartNow ${LANG_RUSSIAN}")]
+    assert len(russian) == 1
+
+    def build(text, name):
+        copy = ctx.folder / ("%s.nsi" % name)
+        copy.write_text(text, encoding="utf-8")
+        setup = ctx.folder / ("%s.exe" % name)
+        run = [str(copy) if w == str(script) else w for w in words]
+        run = ["-DOUTFILE=%s" % setup if w.startswith("-DOUTFILE=") else w for w in run]
+        done = subprocess.run(run, capture_output=True, text=True, timeout=120)
+        return done, setup
+
+    whole, setup = build("".join(lines), "whole")
+    assert whole.returncode == 0 and setup.is_file(), whole
+    missing, setup = build("".join(line for line in lines if line not in russian), "missing")
+    assert missing.returncode != 0 and not setup.exists(), missing
+    assert 'LangString "StartNow" is not set in language table of language Russian' in \
+        missing.stdout + missing.stderr, missing
+
+
+def hold(ctx, path):
+    """probe.exe keeps the file open, letting others read it (and so start it)
+    but not write, replace or delete it, as a virus scanner or a backup does."""
+    holder = ctx.start(["hold", path, "1", "300000"], exe=harness.PROBE_EXE)
+    harness.wait_for(lambda: holder.output()[0].strip() == "held" or not holder.running(), timeout=30,
+                     what="probe hold")
+    assert holder.running(), holder.output()
+    return holder
+
+
+def program_files(places):
+    return sorted(p.name for p in places.folder_unix.iterdir())
+
+
+@harness.time_limit(180)
+def test_an_update_that_cannot_replace_tolvik_keeps_the_old_one_and_starts_it_again(ctx):
+    places, bundles_before = installed_with_a_bundle(ctx)
+    old_program = places.exe_unix.read_bytes()
+    # The updater has closed tolvik, but something still holds tolvik.exe.
+    holder = hold(ctx, places.exe)
+
+    began = time.monotonic()
+    done = ctx.run_program(SILENT + ["/UPDATE=1"], exe=NEXT["setup"], timeout=120)
+    took = time.monotonic() - began
+    # Exit code 3: the files could not be written. It gives up in bounded time
+    # (the wait for Windows to let go of tolvik.exe) and never asks.
+    assert done.code == 3, done
+    assert took < 60, took
+
+    # Nothing changed: the old program, its entry, no half-written files.
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
+    assert places.exe_unix.read_bytes() == old_program
+    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    assert places.store_unix.read_bytes() == bundles_before
+
+    # The user is not left without tolvik: the installed one is back.
+    harness.find_window("tolvik", timeout=30)
+    assert about_text(ctx).startswith("tolvik %s\n\n" % PRODUCT["version"])
+    assert len(tolvik_windows()) == 1, tolvik_windows()
+    holder.kill()
+    harness.close_with_alt_f4()
+    harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the old tolvik closed")
+
+    # Once nothing holds it, the same update goes through.
+    done = ctx.run_program(SILENT + ["/UPDATE=1"], exe=NEXT["setup"], timeout=120)
+    assert done.code == 0, done
+    assert ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n"
+    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    harness.find_window("tolvik", timeout=30)
+    harness.close_with_alt_f4()
+    harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the new tolvik closed")
+
+
+@harness.time_limit(120)
+def test_a_silent_install_that_cannot_replace_tolvik_changes_nothing(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    holder = hold(ctx, places.exe)
+    # Not an update: nobody closed a tolvik for it, so none is started.
+    done = ctx.run_program(SILENT, exe=NEXT["setup"], timeout=120)
+    assert done.code == 3, done
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
+    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    time.sleep(2)
+    assert not tolvik_windows()
+    holder.kill()
 
 
 def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundles(ctx):
