@@ -435,40 +435,151 @@ def make_signer(folder, common_name):
     return cert, key
 
 
-def sign_release(cert, key, out, url, installer=PRODUCT["setup"]):
-    return subprocess.run([harness.REPO / "scripts" / "sign-release.sh", "--cert", cert, "--key", key,
-                           "--installer", installer, "--out", out, "--ca", cert, "--url", url],
-                          capture_output=True, text=True, timeout=120)
+class TimeStampAuthority:
+    """A throw-away RFC 3161 time-stamp server on 127.0.0.1: a certificate of
+    its own (critical extended key usage timeStamping, as the standard asks)
+    and `openssl ts -reply` for each request. Counts the stamps it gave."""
+
+    def __init__(self, folder):
+        self.folder = Path(folder)
+        self.folder.mkdir(parents=True, exist_ok=True)
+        self.cert, key = self.folder / "tsa.pem", self.folder / "tsa.key"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-keyout", key, "-out", self.cert, "-subj", "/CN=tolvik test time stamps",
+                        "-addext", "extendedKeyUsage=critical,timeStamping"],
+                       check=True, capture_output=True, timeout=60)
+        (self.folder / "serial").write_text("01\n", encoding="ascii")
+        self.config = self.folder / "tsa.cnf"
+        self.config.write_text("\n".join([
+            "[ tsa ]", "default_tsa = test_tsa", "[ test_tsa ]",
+            "serial = %s" % (self.folder / "serial"), "signer_cert = %s" % self.cert,
+            "signer_key = %s" % key, "signer_digest = sha256", "default_policy = 1.3.6.1.4.1.55555.1",
+            "digests = sha256, sha384, sha512, sha1", "accuracy = secs:1", "ess_cert_id_alg = sha256", ""]),
+            encoding="ascii")
+        self.stamps = 0
+        self._lock = threading.Lock()
+        authority = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_POST(self):
+                query = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+                reply = authority._reply(query)
+                self.send_response(200 if reply else 500)
+                self.send_header("Content-Type", "application/timestamp-reply")
+                self.send_header("Content-Length", str(len(reply)))
+                self.end_headers()
+                self.wfile.write(reply)
+
+            def log_message(self, *args):
+                pass
+
+        self._server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = "http://127.0.0.1:%d/" % self._server.server_address[1]
+        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
+        self._thread.start()
+
+    def _reply(self, query):
+        with self._lock:
+            request, reply = self.folder / "request.tsq", self.folder / "reply.tsr"
+            request.write_bytes(query)
+            reply.unlink(missing_ok=True)
+            done = subprocess.run(["openssl", "ts", "-reply", "-config", self.config, "-queryfile", request,
+                                   "-out", reply], capture_output=True, timeout=60)
+            if done.returncode != 0 or not reply.exists():
+                return b""
+            self.stamps += 1
+            return reply.read_bytes()
+
+    def stop(self):
+        self._server.shutdown()
+        self._server.server_close()
 
 
+def sign_release(cert, key, out, url, tsa, program=PRODUCT["program"]):
+    """scripts/sign-release.sh as a release is made; tsa None: without --timestamp."""
+    command = [harness.REPO / "scripts" / "sign-release.sh", "--cert", cert, "--key", key,
+               "--program", program, "--build", harness.BUILD, "--out", out, "--ca", cert, "--url", url]
+    if tsa is not None:
+        command += ["--timestamp", tsa.url, "--tsa-ca", tsa.cert]
+    return subprocess.run([str(c) for c in command], capture_output=True, text=True, timeout=240)
+
+
+def assert_signed(path, cert, tsa, description):
+    """The file carries a valid signature of "Velmora Co., Ltd." with that
+    description and a valid time stamp (osslsigncode, as Windows would check it)."""
+    checked = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-TSA-CAfile", tsa.cert, "-in", path],
+                             capture_output=True, text=True, timeout=60)
+    assert checked.returncode == 0, (path, checked)
+    assert re.search(r"^\s*Subject: /CN=Velmora Co\., Ltd\./", checked.stdout, re.M), (path, checked.stdout)
+    assert "Text description: %s\n" % description in checked.stdout, (path, checked.stdout)
+    assert "Timestamp Server Signature verification: ok" in checked.stdout, (path, checked.stdout)
+
+
+def file_sha256(path):
+    return hashlib.sha256(Path(path).read_bytes()).hexdigest()
+
+
+@harness.time_limit(300)
 def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
     places = not_installed(ctx)
     name = Path(PRODUCT["setup"]).name
     url = "https://updates.velmora.example/tolvik/" + name
+    tsa = TimeStampAuthority(ctx.folder / "tsa")
+    try:
+        # A certificate of another name would be refused by the program: no release.
+        other = make_signer(ctx.folder / "other", "Velmora Co. Ltd")
+        refused = sign_release(*other, ctx.folder / "refused", url, tsa)
+        assert refused.returncode != 0 and "Velmora Co., Ltd." in refused.stderr, refused
+        assert not (ctx.folder / "refused").exists()
+        plain = sign_release(*other, ctx.folder / "refused", url.replace("https://", "http://"), tsa)
+        assert plain.returncode != 0 and "https://" in plain.stderr, plain
 
-    # A certificate of another name would be refused by the program: no release.
-    other = make_signer(ctx.folder / "other", "Velmora Co. Ltd")
-    refused = sign_release(*other, ctx.folder / "refused", url)
-    assert refused.returncode != 0 and "Velmora Co., Ltd." in refused.stderr, refused
-    assert not (ctx.folder / "refused").exists()
-    plain = sign_release(*other, ctx.folder / "refused", url.replace("https://", "http://"))
-    assert plain.returncode != 0 and "https://" in plain.stderr, plain
+        # No time stamp, no release: such signatures die with the certificate.
+        cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
+        untimed = sign_release(cert, key, ctx.folder / "untimed", url, None)
+        assert untimed.returncode != 0 and "--timestamp" in untimed.stderr, untimed
+        assert not (ctx.folder / "untimed").exists()
+        assert tsa.stamps == 0
 
-    cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
-    release = ctx.folder / "release"
-    signed = sign_release(cert, key, release, url)
-    assert signed.returncode == 0, signed
-    setup = release / name
-    data = setup.read_bytes()
-    assert data != Path(PRODUCT["setup"]).read_bytes()
-    manifest = json.loads((release / "update.json").read_text(encoding="utf-8"))
-    assert manifest == {"version": PRODUCT["version"], "url": url,
-                        "sha256": hashlib.sha256(data).hexdigest(), "size": len(data)}, manifest
+        # The program under a name that says nothing: the release takes its
+        # version from the program's version record.
+        program = ctx.folder / "build-output.exe"
+        program.write_bytes(Path(PRODUCT["program"]).read_bytes())
+        build_output = file_sha256(PRODUCT["program"])
+        release = ctx.folder / "release"
+        signed = sign_release(cert, key, release, url, tsa, program=program)
+        assert signed.returncode == 0, signed
+        # The program, the uninstaller and the installer, each stamped once.
+        assert tsa.stamps == 3, (tsa.stamps, signed)
+        assert sorted(p.name for p in release.iterdir()) == [name, "update.json"]
+        # What was given is left as it was, unsigned.
+        assert file_sha256(program) == file_sha256(PRODUCT["program"]) == build_output
+        unsigned = subprocess.run(["osslsigncode", "verify", "-in", program], capture_output=True, text=True,
+                                  timeout=60)
+        assert unsigned.returncode != 0, unsigned
 
-    # The signature sits where the installer's own integrity check expects it.
+        setup = release / name
+        assert_signed(setup, cert, tsa, "tolvik Setup")
+        data = setup.read_bytes()
+        manifest = json.loads((release / "update.json").read_text(encoding="utf-8"))
+        assert manifest == {"version": PRODUCT["version"], "url": url,
+                            "sha256": hashlib.sha256(data).hexdigest(), "size": len(data)}, manifest
+    finally:
+        tsa.stop()
+
+    # The signature sits where the installer's own integrity check expects it,
+    # and what it installs is signed too.
     install(ctx, setup=setup)
-    assert places.exe_unix.read_bytes() == (harness.BUILD / "tolvik.exe").read_bytes()
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    assert_signed(places.exe_unix, cert, tsa, "tolvik")
+    assert_signed(places.folder_unix / "uninstall.exe", cert, tsa, "tolvik Uninstall")
+
+    # The signed uninstaller still does its work.
+    done = ctx.run_program(["/S"], exe=places.folder_unix / "uninstall.exe", timeout=60)
+    assert done.code == 0, done
+    harness.wait_for(lambda: not key_exists(UNINSTALL_KEY), timeout=60, what="the uninstall entry removed")
+    assert not places.folder_unix.exists()
 
 
 @harness.time_limit(300)
@@ -484,9 +595,14 @@ def test_the_installed_program_updates_itself_from_a_signed_release(ctx):
         name = Path(NEXT["setup"]).name
         cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
         release = ctx.folder / "release"
-        signed = sign_release(cert, key, release, "https://updates.velmora.example/tolvik/" + name,
-                              installer=NEXT["setup"])
+        tsa = TimeStampAuthority(ctx.folder / "tsa")
+        try:
+            signed = sign_release(cert, key, release, "https://updates.velmora.example/tolvik/" + name, tsa,
+                                  program=NEXT["program"])
+        finally:
+            tsa.stop()
         assert signed.returncode == 0, signed
+        assert (release / name).is_file(), signed
         (updates.served / "tolvik" / name).write_bytes((release / name).read_bytes())
         (updates.served / "tolvik" / "update.json").write_bytes((release / "update.json").read_bytes())
 
