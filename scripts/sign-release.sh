@@ -150,19 +150,22 @@ verify=(osslsigncode verify)
 [ -z "$tsa_ca" ] || verify+=(-TSA-CAfile "$tsa_ca")
 {
   echo '#!/usr/bin/env bash'
-  echo 'set -uo pipefail'
-  echo 'file="$1" log="$1.sign.log"'
-  printf '%q ' "${sign[@]}"
-  echo '-n "$2" -in "$file" -out "$file.signed" >"$log" 2>&1 ||'
-  echo '  { cat "$log" >&2; echo "sign-release: signing $(basename "$file") failed" >&2; exit 1; }'
-  echo 'mv -f "$file.signed" "$file"'
-  printf '%q ' "${verify[@]}"
-  echo '-in "$file" >"$log" 2>&1 ||'
-  echo '  { cat "$log" >&2; echo "sign-release: the signed $(basename "$file") does not verify" >&2; exit 1; }'
-  # A signature whose time stamp went missing verifies today all the same.
-  echo 'grep -q "^Timestamp Server Signature verification: ok" "$log" ||'
-  echo '  { cat "$log" >&2; echo "sign-release: $(basename "$file") carries no verified time stamp" >&2; exit 1; }'
-  echo 'rm -f "$log"'
+  printf 'sign=(%s)\n' "$(printf '%q ' "${sign[@]}")"
+  printf 'verify=(%s)\n' "$(printf '%q ' "${verify[@]}")"
+  cat <<'SH'
+set -uo pipefail
+file="$1" log="$1.sign.log" what="$(basename "$1")"
+"${sign[@]}" -n "$2" -in "$file" -out "$file.signed" >"$log" 2>&1 ||
+  { cat "$log" >&2; echo "sign-release: signing $what failed" >&2; exit 1; }
+mv -f "$file.signed" "$file"
+"${verify[@]}" -in "$file" >"$log" 2>&1 ||
+  { cat "$log" >&2; echo "sign-release: the signed $what does not verify" >&2; exit 1; }
+# A signature whose time stamp went missing or does not check out verifies
+# all the same: ask for the time stamp's own verdict.
+grep -q "^Timestamp Server Signature verification: ok" "$log" ||
+  { cat "$log" >&2; echo "sign-release: $what carries no verified time stamp" >&2; exit 1; }
+rm -f "$log"
+SH
 } >"$work/sign-file"
 chmod +x "$work/sign-file"
 

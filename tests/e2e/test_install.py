@@ -539,6 +539,10 @@ def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
         untimed = sign_release(cert, key, ctx.folder / "untimed", url, None)
         assert untimed.returncode != 0 and "--timestamp" in untimed.stderr, untimed
         assert not (ctx.folder / "untimed").exists()
+        # Nor from a file that does not say which version it is.
+        unversioned = sign_release(cert, key, ctx.folder / "unversioned", url, tsa, program=harness.PROBE_EXE)
+        assert unversioned.returncode != 0 and "no resources" in unversioned.stderr, unversioned
+        assert not (ctx.folder / "unversioned").exists()
         assert tsa.stamps == 0
 
         # The program under a name that says nothing: the release takes its
