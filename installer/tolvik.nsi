@@ -462,6 +462,10 @@ Section "Uninstall"
 
   Delete "$INSTDIR\tolvik.exe"
   Delete "$INSTDIR\uninstall.exe"
+  ; What an install that was cut short may have left beside them.
+  Delete "$INSTDIR\tolvik.exe.new"
+  Delete "$INSTDIR\uninstall.exe.new"
+  Delete "$INSTDIR\tolvik.exe.old"
   RMDir "$INSTDIR"
   Delete "${SHORTCUT}"
 
