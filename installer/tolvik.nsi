@@ -244,7 +244,7 @@ FunctionEnd
 ; mutex are gone; writing over it before that fails. Waits until the old
 ; tolvik.exe can be opened for writing (at most UNLOCK_TRIES pauses). Pushes
 ; "free", or "locked" when something still holds it (a virus scanner, a
-; backup, a second session's tolvik) after all that time.
+; backup program) after all that time.
 Function WaitForUnlock
   Push $0
   Push $1
@@ -277,37 +277,49 @@ FunctionEnd
 ; only for the moment of the swap and moved back when the swap fails. Never
 ; asks (SetOverwrite try: a file that cannot be written sets the error flag,
 ; where "on" would ask Abort/Retry/Ignore, which a silent run cannot answer).
-; Pushes "ok" or "failed".
+; Pushes "ok" or "failed". (${Errors} clears the error flag as it tests it,
+; hence the result kept in $0 after each step.)
 Function InstallFiles
   Push $0
-  StrCpy $0 "failed"
+  StrCpy $0 "ok"
   ClearErrors
   SetOutPath "$INSTDIR"
   ; Left over from an attempt that was cut short.
   Delete "$INSTDIR\tolvik.exe.new"
   Delete "$INSTDIR\uninstall.exe.new"
   Delete "$INSTDIR\tolvik.exe.old"
-  ${IfNot} ${Errors}
+  ${If} ${Errors}
+    StrCpy $0 "failed"
+  ${EndIf}
+  ${If} $0 == "ok"
     SetOverwrite try
     File "/oname=tolvik.exe.new" "${PROGRAM}"
     SetOverwrite on
+    ${If} ${Errors}
+      StrCpy $0 "failed"
+    ${EndIf}
   ${EndIf}
-  ${IfNot} ${Errors}
+  ${If} $0 == "ok"
     WriteUninstaller "$INSTDIR\uninstall.exe.new"
+    ${If} ${Errors}
+      StrCpy $0 "failed"
+    ${EndIf}
   ${EndIf}
-  ${IfNot} ${Errors}
+  ${If} $0 == "ok"
   ${AndIf} ${FileExists} "$INSTDIR\tolvik.exe"
     Rename "$INSTDIR\tolvik.exe" "$INSTDIR\tolvik.exe.old"
+    ${If} ${Errors}
+      StrCpy $0 "failed"
+    ${EndIf}
   ${EndIf}
-  ${IfNot} ${Errors}
+  ${If} $0 == "ok"
     Rename "$INSTDIR\tolvik.exe.new" "$INSTDIR\tolvik.exe"
     ${If} ${Errors}
       Rename "$INSTDIR\tolvik.exe.old" "$INSTDIR\tolvik.exe"
-      SetErrors
+      StrCpy $0 "failed"
     ${EndIf}
   ${EndIf}
-  ${IfNot} ${Errors}
-    StrCpy $0 "ok"
+  ${If} $0 == "ok"
     ; The old uninstaller removes the new version as well, so one that
     ; cannot be replaced costs nothing.
     Delete "$INSTDIR\uninstall.exe"
@@ -321,8 +333,8 @@ Function InstallFiles
 FunctionEnd
 
 ; UpdateFailed: the updater closed tolvik for an update that could not write
-; its files. The user gets the installed tolvik back instead of none at all,
-; and the updater's caller exit code 3.
+; its files. The user gets the installed tolvik back instead of none at all;
+; the run ends with exit code 3.
 Function UpdateFailed
   MessageBox MB_OK|MB_ICONEXCLAMATION "$(UpdateFailed)" /SD IDOK
   ${If} ${FileExists} "$INSTDIR\tolvik.exe"
