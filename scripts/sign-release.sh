@@ -1,32 +1,51 @@
 #!/usr/bin/env bash
-# Signs a tolvik installer for release and writes the update.json that the
-# update server serves beside it.
+# Makes a signed tolvik release and the update.json that the update server
+# serves beside it: everything that runs on the user's PC carries a
+# time-stamped signature of the maker.
 #
 #   scripts/sign-release.sh (--cert CERT.pem --key KEY.pem | --pkcs12 SIGNER.p12)
-#                           [--pass-file FILE] --url https://HOST/PATH/tolvik-Setup-V.exe
-#                           [--installer SETUP.exe] [--out FOLDER] [--ca ROOTS.pem]
-#                           [--timestamp URL]
+#                           [--pass-file FILE] --timestamp URL
+#                           --url https://HOST/PATH/tolvik-Setup-V.exe
+#                           [--program TOLVIK.exe] [--build FOLDER] [--out FOLDER]
+#                           [--ca ROOTS.pem] [--tsa-ca ROOTS.pem]
 #
 #   --cert, --key   the code-signing certificate (with its chain, PEM) and its
 #                   private key (PEM)
 #   --pkcs12        or both in one PKCS#12 file (.p12/.pfx)
 #   --pass-file     a file whose first line is the password of the key or the
 #                   PKCS#12 file (none: not encrypted)
+#   --timestamp     an RFC 3161 time-stamp server; required: a signature
+#                   without a time stamp stops verifying the day the
+#                   certificate expires, and every installed copy with it
 #   --url           where the installer will be downloaded from; must begin
 #                   with https:// (the program refuses anything else)
-#   --installer     the unsigned installer (default: the product's,
-#                   build/windows/tolvik-Setup-<version>.exe from `make installer`)
+#   --program       the tolvik.exe to release (default: the product's,
+#                   build/windows/tolvik.exe); it is left as it is
+#   --build         the Windows build folder whose versions.json names the
+#                   installer's script, icon and plugin (default build/windows)
 #   --out           where the signed installer and update.json go (default
-#                   build/release); the unsigned installer is left as it is
+#                   build/release)
 #   --ca            trusted roots for the verification after signing (default:
 #                   the system's; give the certificate itself for a test signer)
-#   --timestamp     an RFC 3161 time-stamp server, so the signature outlives the
-#                   certificate (recommended for a release)
+#   --tsa-ca        trusted roots of the time-stamp server's certificate for
+#                   that verification (default: the system's)
+#
+# What it does:
+#   1. reads the version from the program's version record (its product
+#      version; scripts/pe-version.py), never from a file name: the installer
+#      is tolvik-Setup-<version>.exe;
+#   2. signs a copy of the program;
+#   3. builds the installer from that copy with makensis, as `make installer`
+#      does, and with -DSIGN_UNINSTALLER so that makensis has the uninstaller
+#      signed as it writes it;
+#   4. signs the installer;
+#   5. writes <out>/tolvik-Setup-<version>.exe and <out>/update.json:
+#      {"version", "url", "sha256", "size"}.
+# Each signature is time-stamped and verified right after it is made.
 #
 # The program accepts an installer only when the signer's simple display name
 # (its common name) is exactly "Velmora Co., Ltd."; a certificate with another
-# name is refused here too. Writes <out>/tolvik-Setup-<version>.exe and
-# <out>/update.json: {"version", "url", "sha256", "size"}.
+# name is refused here too.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,7 +53,8 @@ SIGNER_NAME="Velmora Co., Ltd."
 
 fail() { echo "sign-release: $*" >&2; exit 1; }
 
-cert="" key="" pkcs12="" pass_file="" url="" installer="" out="$ROOT/build/release" ca="" timestamp=""
+cert="" key="" pkcs12="" pass_file="" url="" program="" build="$ROOT/build/windows"
+out="$ROOT/build/release" ca="" tsa_ca="" timestamp=""
 while [ $# -gt 0 ]; do
   [ $# -ge 2 ] || fail "$1 needs a value"
   case "$1" in
@@ -43,9 +63,11 @@ while [ $# -gt 0 ]; do
     --pkcs12) pkcs12="$2" ;;
     --pass-file) pass_file="$2" ;;
     --url) url="$2" ;;
-    --installer) installer="$2" ;;
+    --program) program="$2" ;;
+    --build) build="$2" ;;
     --out) out="$2" ;;
     --ca) ca="$2" ;;
+    --tsa-ca) tsa_ca="$2" ;;
     --timestamp) timestamp="$2" ;;
     *) fail "unknown option $1 (see the head of $0)" ;;
   esac
@@ -61,19 +83,33 @@ else
   [ -f "$key" ] || fail "no such file: $key"
 fi
 [ -z "$pass_file" ] || [ -f "$pass_file" ] || fail "no such file: $pass_file"
+[ -n "$timestamp" ] ||
+  fail "--timestamp URL is required: without a time stamp the signatures stop verifying once the certificate expires"
 [[ "$url" == https://* ]] || fail "--url must begin with https:// (got '$url')"
 
-if [ -z "$installer" ]; then
-  installer="$(/usr/bin/python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["product"]["setup"])' \
-    "$ROOT/build/windows/versions.json" 2>/dev/null)" ||
-    fail "no installer given and none built (make installer)"
-fi
-[ -f "$installer" ] || fail "no such installer: $installer (make installer)"
-name="$(basename "$installer")"
-[[ "$name" =~ ^tolvik-Setup-([0-9]+(\.[0-9]+)*)\.exe$ ]] ||
-  fail "$name: expected tolvik-Setup-<version>.exe"
-version="${BASH_REMATCH[1]}"
-[ ${#version} -le 32 ] || fail "version $version is longer than 32 characters"
+# The installer's inputs besides the program, as CMake wrote them.
+[ -f "$build/versions.json" ] || fail "no $build/versions.json (cmake --preset windows)"
+inputs="$(/usr/bin/python3 -c '
+import json, sys
+data = json.load(open(sys.argv[1]))
+print(data["product"]["program"])
+print(data["installer"]["script"])
+print(data["installer"]["icon"])
+print(data["installer"]["plugins"])' "$build/versions.json")" ||
+  fail "$build/versions.json names no installer inputs (cmake --preset windows)"
+{ read -r default_program; read -r script; read -r icon; read -r plugins; } <<<"$inputs"
+[ -n "$program" ] || program="$default_program"
+[ -f "$program" ] || fail "no such program: $program (make build)"
+[ -f "$script" ] || fail "no installer script: $script"
+[ -f "$icon" ] && [ -f "$plugins/tolviksetup.dll" ] ||
+  fail "the installer's icon or plugin is not built (make installer)"
+command -v makensis >/dev/null || fail "makensis is missing (apt-get install nsis)"
+
+# The version: what the program itself says.
+record="$(/usr/bin/python3 "$ROOT/scripts/pe-version.py" "$program")" || fail "cannot read the version of $program"
+read -r version quad <<<"$record"
+[[ "$version" =~ ^[0-9]+(\.[0-9]+){1,3}$ ]] || fail "$program has the version '$version'"
+name="tolvik-Setup-$version.exe"
 [ "$(basename "$url")" = "$name" ] ||
   echo "sign-release: note: the url ends in $(basename "$url"), not $name" >&2
 
@@ -98,23 +134,56 @@ common_name="$(openssl x509 -in "$work/signer.pem" -noout -subject -nameopt mult
 [ "$common_name" = "$SIGNER_NAME" ] ||
   fail "the certificate is issued to '$common_name', but tolvik accepts only '$SIGNER_NAME'"
 
-# Sign.
-sign=(osslsigncode sign -h sha256 -n "tolvik Setup")
+# sign-file FILE DESCRIPTION: signs FILE in place with a time stamp and
+# verifies it. A script of its own, because makensis runs it too (for the
+# uninstaller, which exists only while makensis builds the installer).
+sign=(osslsigncode sign -h sha256)
 if [ -n "$pkcs12" ]; then
   sign+=(-pkcs12 "$pkcs12")
 else
   sign+=(-certs "$cert" -key "$key")
 fi
 [ -z "$pass_file" ] || sign+=(-readpass "$pass_file")
-[ -z "$timestamp" ] || sign+=(-ts "$timestamp")
-"${sign[@]}" -in "$installer" -out "$work/$name" >"$work/sign.log" 2>&1 ||
-  { cat "$work/sign.log" >&2; fail "signing failed"; }
-
-# Verify what was written, against the given roots or the system's.
-verify=(osslsigncode verify -in "$work/$name")
+sign+=(-ts "$timestamp")
+verify=(osslsigncode verify)
 [ -z "$ca" ] || verify+=(-CAfile "$ca")
-"${verify[@]}" >"$work/verify.log" 2>&1 ||
-  { cat "$work/verify.log" >&2; fail "the signed installer does not verify"; }
+[ -z "$tsa_ca" ] || verify+=(-TSA-CAfile "$tsa_ca")
+{
+  echo '#!/usr/bin/env bash'
+  printf 'sign=(%s)\n' "$(printf '%q ' "${sign[@]}")"
+  printf 'verify=(%s)\n' "$(printf '%q ' "${verify[@]}")"
+  cat <<'SH'
+set -uo pipefail
+file="$1" log="$1.sign.log" what="$(basename "$1")"
+"${sign[@]}" -n "$2" -in "$file" -out "$file.signed" >"$log" 2>&1 ||
+  { cat "$log" >&2; echo "sign-release: signing $what failed" >&2; exit 1; }
+mv -f "$file.signed" "$file"
+"${verify[@]}" -in "$file" >"$log" 2>&1 ||
+  { cat "$log" >&2; echo "sign-release: the signed $what does not verify" >&2; exit 1; }
+# A signature whose time stamp went missing or does not check out verifies
+# all the same: ask for the time stamp's own verdict.
+grep -q "^Timestamp Server Signature verification: ok" "$log" ||
+  { cat "$log" >&2; echo "sign-release: $what carries no verified time stamp" >&2; exit 1; }
+rm -f "$log"
+SH
+} >"$work/sign-file"
+chmod +x "$work/sign-file"
+
+# 1. The program, signed before it is packed.
+mkdir "$work/program"
+cp "$program" "$work/program/tolvik.exe"
+"$work/sign-file" "$work/program/tolvik.exe" "tolvik"
+
+# 2. The installer around it, its uninstaller signed by makensis on the way.
+makensis -V2 -WX -INPUTCHARSET UTF8 \
+  -DVERSION="$version" -DVERSION_QUAD="$quad" -DPROGRAM="$work/program/tolvik.exe" -DICON="$icon" \
+  -DPLUGINS="$plugins" -DOUTFILE="$work/$name" \
+  -DSIGN_UNINSTALLER="\"$work/sign-file\" \"%1\" \"tolvik Uninstall\"" \
+  "$script" >"$work/makensis.log" 2>&1 ||
+  { cat "$work/makensis.log" >&2; fail "building the installer failed"; }
+
+# 3. The installer itself.
+"$work/sign-file" "$work/$name" "tolvik Setup"
 
 mkdir -p "$out"
 mv "$work/$name" "$out/$name"
@@ -127,5 +196,5 @@ with open(path, "w", encoding="utf-8") as f:
     json.dump({"version": version, "url": url, "sha256": sha256, "size": int(size)}, f, indent=2)
     f.write("\n")
 PY
-echo "sign-release: signed $out/$name ($size bytes, sha256 $sha256)"
+echo "sign-release: signed tolvik.exe, its uninstaller and $out/$name ($size bytes, sha256 $sha256)"
 echo "sign-release: wrote $out/update.json"

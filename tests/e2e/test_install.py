@@ -1,5 +1,6 @@
 """tolvik's installer under Wine: a silent install, the Start-menu shortcut, the
-.tolvik file type, an update over a running tolvik, the uninstaller and a signed release.
+.tolvik file type, the installer's languages, an update over a running tolvik,
+an update that cannot write its files, the uninstaller and a signed release.
 
 The installers are build/windows/tolvik-Setup-<version>.exe and, for the
 update, next/tolvik-Setup-<next version>.exe (harness.versions() names both).
@@ -9,8 +10,12 @@ prefix where tolvik is not installed.
 """
 
 import hashlib
+import http.server
 import json
+import re
+import shlex
 import subprocess
+import threading
 import time
 from pathlib import Path
 
@@ -270,6 +275,161 @@ def test_a_silent_install_over_a_running_tolvik_without_update_leaves_it_alone(c
     assert harness.close_with_alt_f4(running) == 0
 
 
+# The file type's name in each language the installer speaks: the program's
+# own word for a bundle (lang/<code>.json), and Korean's from the program's code.
+FILE_TYPE_NAMES = {
+    "en_US": "tolvik bundle", "ko_KR": "tolvik 묶음", "de_DE": "tolvik-Sammlung",
+    "es_ES": "Grupo de tolvik", "fr_FR": "Groupe tolvik", "ja_JP": "tolvik セット",
+    "pt_BR": "Grupo do tolvik", "ru_RU": "Набор tolvik", "zh_CN": "tolvik 组合",
+    "zh_TW": "tolvik 組合",
+}
+
+
+@harness.time_limit(300)
+def test_the_installer_speaks_the_language_of_windows(ctx):
+    """Installed under Windows in each of the ten languages, the .tolvik file
+    type is named in that language (the name File Explorer shows as its type)."""
+    seen = {}
+    for locale in FILE_TYPE_NAMES:
+        not_installed(ctx)
+        language = {"LC_ALL": locale + ".UTF-8", "LANG": locale + ".UTF-8"}
+        done = ctx.run_program(SILENT, env=language, exe=PRODUCT["setup"], timeout=120)
+        assert done.code == 0, (locale, done)
+        seen[locale] = harness.reg_query(PROG_ID_KEY, "")
+    assert seen == FILE_TYPE_NAMES
+
+
+def test_a_text_missing_in_one_language_fails_the_installer_build(ctx):
+    """The build's own makensis command (as ninja runs it for `make
+    installer`), given the script without one language's line of one text."""
+    listed = subprocess.run(["ninja", "-C", harness.BUILD, "-t", "commands", "installer"],
+                            capture_output=True, text=True, timeout=60)
+    assert listed.returncode == 0, listed
+    command = [line for line in listed.stdout.splitlines() if "makensis" in line and "tolvik.nsi" in line]
+    assert len(command) == 1, listed.stdout
+    words = shlex.split(command[0].split("&&")[-1].strip())
+    script = Path([w for w in words if w.endswith("tolvik.nsi")][0])
+    lines = script.read_text(encoding="utf-8").splitlines(keepends=True)
+    russian = [line for line in lines if line.startswith("LangString StartNow ${LANG_RUSSIAN}")]
+    assert len(russian) == 1
+
+    def build(text, name):
+        copy = ctx.folder / ("%s.nsi" % name)
+        copy.write_text(text, encoding="utf-8")
+        setup = ctx.folder / ("%s.exe" % name)
+        run = [str(copy) if w == str(script) else w for w in words]
+        run = ["-DOUTFILE=%s" % setup if w.startswith("-DOUTFILE=") else w for w in run]
+        done = subprocess.run(run, capture_output=True, text=True, timeout=120)
+        return done, setup
+
+    whole, setup = build("".join(lines), "whole")
+    assert whole.returncode == 0 and setup.is_file(), whole
+    missing, setup = build("".join(line for line in lines if line not in russian), "missing")
+    assert missing.returncode != 0 and not setup.exists(), missing
+    assert 'LangString "StartNow" is not set in language table of language Russian' in \
+        missing.stdout + missing.stderr, missing
+
+
+def hold(ctx, path, share=1):
+    """probe.exe keeps the file open, as a virus scanner or a backup does. By
+    default others may read it (and so start it) but not write, replace or
+    delete it; share 3 lets them write it too, but still not replace it."""
+    holder = ctx.start(["hold", path, str(share), "300000"], exe=harness.PROBE_EXE)
+    harness.wait_for(lambda: holder.output()[0].strip() == "held" or not holder.running(), timeout=30,
+                     what="probe hold")
+    assert holder.running(), holder.output()
+    return holder
+
+
+def program_files(places):
+    return sorted(p.name for p in places.folder_unix.iterdir())
+
+
+@harness.time_limit(180)
+def test_an_update_that_cannot_replace_tolvik_keeps_the_old_one_and_starts_it_again(ctx):
+    places, bundles_before = installed_with_a_bundle(ctx)
+    old_program = places.exe_unix.read_bytes()
+    # The updater has closed tolvik, but something still holds tolvik.exe.
+    holder = hold(ctx, places.exe)
+
+    began = time.monotonic()
+    done = ctx.run_program(SILENT + ["/UPDATE=1"], exe=NEXT["setup"], timeout=120)
+    took = time.monotonic() - began
+    # Exit code 3: the files could not be written. It gives up in bounded time
+    # (the wait for Windows to let go of tolvik.exe) and never asks.
+    assert done.code == 3, done
+    assert took < 60, took
+
+    # Nothing changed: the old program, its entry, no half-written files.
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
+    assert places.exe_unix.read_bytes() == old_program
+    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    assert places.store_unix.read_bytes() == bundles_before
+
+    # The user is not left without tolvik: the installed one is back.
+    harness.find_window("tolvik", timeout=30)
+    assert about_text(ctx).startswith("tolvik %s\n\n" % PRODUCT["version"])
+    assert len(tolvik_windows()) == 1, tolvik_windows()
+    holder.kill()
+    harness.close_with_alt_f4()
+    harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the old tolvik closed")
+
+    # Once nothing holds it, the same update goes through.
+    done = ctx.run_program(SILENT + ["/UPDATE=1"], exe=NEXT["setup"], timeout=120)
+    assert done.code == 0, done
+    assert ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n"
+    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    harness.find_window("tolvik", timeout=30)
+    harness.close_with_alt_f4()
+    harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the new tolvik closed")
+
+
+@harness.time_limit(120)
+def test_a_silent_install_that_cannot_replace_tolvik_changes_nothing(ctx):
+    places = not_installed(ctx)
+    install(ctx)
+    holder = hold(ctx, places.exe)
+    # Not an update: nobody closed a tolvik for it, so none is started.
+    done = ctx.run_program(SILENT, exe=NEXT["setup"], timeout=120)
+    assert done.code == 3, done
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
+    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    time.sleep(2)
+    assert not tolvik_windows()
+    holder.kill()
+
+
+@harness.time_limit(120)
+def test_an_update_that_can_write_but_not_replace_tolvik_changes_nothing(ctx):
+    """tolvik.exe held open for reading and writing but not for deleting: the
+    new files are written beside it, and the swap that would move the old one
+    aside fails, so the old one is put back as it was."""
+    scratch = ctx.folder / "scratch.txt"
+    scratch.write_text("held", encoding="ascii")
+    holder = hold(ctx, harness.wine_path(scratch), 3)
+    harness.run_captured(["wine", "cmd", "/c", "move", harness.wine_path(scratch),
+                          harness.wine_path(scratch) + ".moved"])
+    holder.kill()
+    if not scratch.exists():
+        raise harness.Skip("this Wine renames a file that another program holds open without FILE_SHARE_DELETE, "
+                           "which Windows refuses (sharing violation), so the failed swap cannot happen here")
+    places, bundles_before = installed_with_a_bundle(ctx)
+    old_program = places.exe_unix.read_bytes()
+    holder = hold(ctx, places.exe, 3)
+    done = ctx.run_program(SILENT + ["/UPDATE=1"], exe=NEXT["setup"], timeout=120)
+    assert done.code == 3, done
+    assert places.exe_unix.read_bytes() == old_program
+    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    assert places.store_unix.read_bytes() == bundles_before
+    harness.find_window("tolvik", timeout=30)
+    holder.kill()
+    harness.close_with_alt_f4()
+    harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the old tolvik closed")
+
+
 def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundles(ctx):
     places = not_installed(ctx)
     install(ctx)
@@ -305,40 +465,155 @@ def make_signer(folder, common_name):
     return cert, key
 
 
-def sign_release(cert, key, out, url, installer=PRODUCT["setup"]):
-    return subprocess.run([harness.REPO / "scripts" / "sign-release.sh", "--cert", cert, "--key", key,
-                           "--installer", installer, "--out", out, "--ca", cert, "--url", url],
-                          capture_output=True, text=True, timeout=120)
+class TimeStampAuthority:
+    """A throw-away RFC 3161 time-stamp server on 127.0.0.1: a certificate of
+    its own (critical extended key usage timeStamping, as the standard asks)
+    and `openssl ts -reply` for each request. Counts the stamps it gave."""
+
+    def __init__(self, folder):
+        self.folder = Path(folder)
+        self.folder.mkdir(parents=True, exist_ok=True)
+        self.cert, key = self.folder / "tsa.pem", self.folder / "tsa.key"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-keyout", key, "-out", self.cert, "-subj", "/CN=tolvik test time stamps",
+                        "-addext", "extendedKeyUsage=critical,timeStamping"],
+                       check=True, capture_output=True, timeout=60)
+        (self.folder / "serial").write_text("01\n", encoding="ascii")
+        self.config = self.folder / "tsa.cnf"
+        self.config.write_text("\n".join([
+            "[ tsa ]", "default_tsa = test_tsa", "[ test_tsa ]",
+            "serial = %s" % (self.folder / "serial"), "signer_cert = %s" % self.cert,
+            "signer_key = %s" % key, "signer_digest = sha256", "default_policy = 1.3.6.1.4.1.55555.1",
+            "digests = sha256, sha384, sha512, sha1", "accuracy = secs:1", "ess_cert_id_alg = sha256", ""]),
+            encoding="ascii")
+        self.stamps = 0
+        self._lock = threading.Lock()
+        authority = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_POST(self):
+                query = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+                reply = authority._reply(query)
+                self.send_response(200 if reply else 500)
+                self.send_header("Content-Type", "application/timestamp-reply")
+                self.send_header("Content-Length", str(len(reply)))
+                self.end_headers()
+                self.wfile.write(reply)
+
+            def log_message(self, *args):
+                pass
+
+        self._server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = "http://127.0.0.1:%d/" % self._server.server_address[1]
+        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
+        self._thread.start()
+
+    def _reply(self, query):
+        with self._lock:
+            request, reply = self.folder / "request.tsq", self.folder / "reply.tsr"
+            request.write_bytes(query)
+            reply.unlink(missing_ok=True)
+            done = subprocess.run(["openssl", "ts", "-reply", "-config", self.config, "-queryfile", request,
+                                   "-out", reply], capture_output=True, timeout=60)
+            if done.returncode != 0 or not reply.exists():
+                return b""
+            self.stamps += 1
+            return reply.read_bytes()
+
+    def stop(self):
+        self._server.shutdown()
+        self._server.server_close()
 
 
+def sign_release(cert, key, out, url, tsa, program=PRODUCT["program"]):
+    """scripts/sign-release.sh as a release is made; tsa None: without --timestamp."""
+    command = [harness.REPO / "scripts" / "sign-release.sh", "--cert", cert, "--key", key,
+               "--program", program, "--build", harness.BUILD, "--out", out, "--ca", cert, "--url", url]
+    if tsa is not None:
+        command += ["--timestamp", tsa.url, "--tsa-ca", tsa.cert]
+    return subprocess.run([str(c) for c in command], capture_output=True, text=True, timeout=240)
+
+
+def assert_signed(path, cert, tsa, description):
+    """The file carries a valid signature of "Velmora Co., Ltd." with that
+    description and a valid time stamp (osslsigncode, as Windows would check it)."""
+    checked = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-TSA-CAfile", tsa.cert, "-in", path],
+                             capture_output=True, text=True, timeout=60)
+    assert checked.returncode == 0, (path, checked)
+    assert re.search(r"^\s*Subject: /CN=Velmora Co\., Ltd\./", checked.stdout, re.M), (path, checked.stdout)
+    assert "Text description: %s\n" % description in checked.stdout, (path, checked.stdout)
+    assert "Timestamp Server Signature verification: ok" in checked.stdout, (path, checked.stdout)
+
+
+def file_sha256(path):
+    return hashlib.sha256(Path(path).read_bytes()).hexdigest()
+
+
+@harness.time_limit(300)
 def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
     places = not_installed(ctx)
     name = Path(PRODUCT["setup"]).name
     url = "https://updates.velmora.example/tolvik/" + name
+    tsa = TimeStampAuthority(ctx.folder / "tsa")
+    try:
+        # A certificate of another name would be refused by the program: no release.
+        other = make_signer(ctx.folder / "other", "Velmora Co. Ltd")
+        refused = sign_release(*other, ctx.folder / "refused", url, tsa)
+        assert refused.returncode != 0 and "Velmora Co., Ltd." in refused.stderr, refused
+        assert not (ctx.folder / "refused").exists()
+        plain = sign_release(*other, ctx.folder / "refused", url.replace("https://", "http://"), tsa)
+        assert plain.returncode != 0 and "https://" in plain.stderr, plain
 
-    # A certificate of another name would be refused by the program: no release.
-    other = make_signer(ctx.folder / "other", "Velmora Co. Ltd")
-    refused = sign_release(*other, ctx.folder / "refused", url)
-    assert refused.returncode != 0 and "Velmora Co., Ltd." in refused.stderr, refused
-    assert not (ctx.folder / "refused").exists()
-    plain = sign_release(*other, ctx.folder / "refused", url.replace("https://", "http://"))
-    assert plain.returncode != 0 and "https://" in plain.stderr, plain
+        # No time stamp, no release: such signatures die with the certificate.
+        cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
+        untimed = sign_release(cert, key, ctx.folder / "untimed", url, None)
+        assert untimed.returncode != 0 and "--timestamp" in untimed.stderr, untimed
+        assert not (ctx.folder / "untimed").exists()
+        # Nor from a file that does not say which version it is.
+        unversioned = sign_release(cert, key, ctx.folder / "unversioned", url, tsa, program=harness.PROBE_EXE)
+        assert unversioned.returncode != 0 and "no resources" in unversioned.stderr, unversioned
+        assert not (ctx.folder / "unversioned").exists()
+        assert tsa.stamps == 0
 
-    cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
-    release = ctx.folder / "release"
-    signed = sign_release(cert, key, release, url)
-    assert signed.returncode == 0, signed
-    setup = release / name
-    data = setup.read_bytes()
-    assert data != Path(PRODUCT["setup"]).read_bytes()
-    manifest = json.loads((release / "update.json").read_text(encoding="utf-8"))
-    assert manifest == {"version": PRODUCT["version"], "url": url,
-                        "sha256": hashlib.sha256(data).hexdigest(), "size": len(data)}, manifest
+        # The program under a name that says nothing: the release takes its
+        # version from the program's version record.
+        program = ctx.folder / "build-output.exe"
+        program.write_bytes(Path(PRODUCT["program"]).read_bytes())
+        build_output = file_sha256(PRODUCT["program"])
+        release = ctx.folder / "release"
+        signed = sign_release(cert, key, release, url, tsa, program=program)
+        assert signed.returncode == 0, signed
+        # The program, the uninstaller and the installer, each stamped once.
+        assert tsa.stamps == 3, (tsa.stamps, signed)
+        assert sorted(p.name for p in release.iterdir()) == [name, "update.json"]
+        # What was given is left as it was, unsigned.
+        assert file_sha256(program) == file_sha256(PRODUCT["program"]) == build_output
+        unsigned = subprocess.run(["osslsigncode", "verify", "-in", program], capture_output=True, text=True,
+                                  timeout=60)
+        assert unsigned.returncode != 0, unsigned
 
-    # The signature sits where the installer's own integrity check expects it.
+        setup = release / name
+        assert_signed(setup, cert, tsa, "tolvik Setup")
+        data = setup.read_bytes()
+        manifest = json.loads((release / "update.json").read_text(encoding="utf-8"))
+        assert manifest == {"version": PRODUCT["version"], "url": url,
+                            "sha256": hashlib.sha256(data).hexdigest(), "size": len(data)}, manifest
+    finally:
+        tsa.stop()
+
+    # The signature sits where the installer's own integrity check expects it,
+    # and what it installs is signed too.
     install(ctx, setup=setup)
-    assert places.exe_unix.read_bytes() == (harness.BUILD / "tolvik.exe").read_bytes()
+    assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
+    assert_signed(places.exe_unix, cert, tsa, "tolvik")
+    assert_signed(places.folder_unix / "uninstall.exe", cert, tsa, "tolvik Uninstall")
+
+    # The signed uninstaller still does its work.
+    done = ctx.run_program(["/S"], exe=places.folder_unix / "uninstall.exe", timeout=60)
+    assert done.code == 0, done
+    harness.wait_for(lambda: not key_exists(UNINSTALL_KEY), timeout=60, what="the uninstall entry removed")
+    assert not places.folder_unix.exists()
 
 
 @harness.time_limit(300)
@@ -354,9 +629,14 @@ def test_the_installed_program_updates_itself_from_a_signed_release(ctx):
         name = Path(NEXT["setup"]).name
         cert, key = make_signer(ctx.folder / "signer", "Velmora Co., Ltd.")
         release = ctx.folder / "release"
-        signed = sign_release(cert, key, release, "https://updates.velmora.example/tolvik/" + name,
-                              installer=NEXT["setup"])
+        tsa = TimeStampAuthority(ctx.folder / "tsa")
+        try:
+            signed = sign_release(cert, key, release, "https://updates.velmora.example/tolvik/" + name, tsa,
+                                  program=NEXT["program"])
+        finally:
+            tsa.stop()
         assert signed.returncode == 0, signed
+        assert (release / name).is_file(), signed
         (updates.served / "tolvik" / name).write_bytes((release / name).read_bytes())
         (updates.served / "tolvik" / "update.json").write_bytes((release / "update.json").read_bytes())
 
