@@ -21,9 +21,9 @@ import time
 from pathlib import Path
 
 import harness
-from test_menus import choose, open_settings_menu
+from test_menus import choose, entry_states, names, open_settings_menu
 from test_startup import KEY, start_window
-from test_window import HEIGHT, LIGHT, TOAST, WIDTH, Geometry, Window, blend, close_to
+from test_window import HEIGHT, LIGHT, TOAST, WIDTH, Geometry, Window, blend, close_to, three_bundles
 
 SIGNED = harness.TOOLS / "signed"
 CURL_EXE = harness.TOOLS / "curl.exe"
@@ -351,6 +351,43 @@ def test_closing_during_a_download_leaves_no_curl_and_no_file(ctx, updates):
     assert updates.ending(updates.downloads()[1]) is None, updates.calls()
     harness.wait_for(lambda: work_files() == [], timeout=10, what="no file left (%s)" % work_files())
     assert not ctx.recorded()
+
+
+@with_updates
+def test_the_download_shows_in_the_menu_not_in_a_toast_and_a_rename_typed_meanwhile_is_kept(ctx, updates):
+    """While the installer downloads, no toast covers the window and the
+    settings menu shows the download, greyed, in place of "Check for
+    updates"; when the window closes for the installer, it keeps what closing
+    keeps: a rename typed meanwhile, and the placement."""
+    three_bundles(ctx)
+    harness.reg_delete(KEY, "Placement")
+    updates.offer(served="slow-tolvik-Setup-0.1.1.exe")
+    updates.env["TOLVIK_CURL_SLOW_MS"] = "16000"
+    process, window = start(ctx, updates)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    check_for_updates(window)
+    read_offer(ctx)
+    answer("Return")
+    harness.wait_for(lambda: len(updates.downloads()) == 2, timeout=30, what="the installer's curl")
+    # The check's toast goes by itself; the download puts up none.
+    harness.wait_for(lambda: toast_width(window, g) == 0, timeout=10, interval=0.5, what="no toast")
+    assert running_curls(), "the download ended before the menu was looked at"
+
+    menu = open_settings_menu(window)[0]
+    # Import…, Language, Automatic updates, the download, More apps, About
+    assert entry_states(ctx, menu, 6) == [True, True, True, False, True, True]
+    harness.screenshot(menu, ctx.folder / "download-menu.png")
+    choose("Escape")
+
+    window.key("F2")
+    time.sleep(0.5)
+    harness.xdotool("type", "--delay", 40, "While updating")
+    assert running_curls(), "the download ended before the rename was typed"
+    harness.wait_for(lambda: [r for r in ctx.recorded() if "/UPDATE=1" in r["argv"]], timeout=40,
+                     what="the installer's start")
+    assert process.wait(20) == 0
+    assert names(ctx) == ["While updating", "Design review", "Morning"]
+    assert harness.reg_query(KEY, "Placement") is not None
 
 
 @with_updates
