@@ -162,6 +162,58 @@ std::string fill(std::string_view text, std::initializer_list<std::string_view> 
   return result;
 }
 
+Plural plural_form(std::string_view code, std::uint64_t count) {
+  if (code == "en" || code == "de" || code == "es") return count == 1 ? Plural::one : Plural::other;
+  // Brazilian Portuguese and French name nothing and one thing alike.
+  if (code == "pt" || code == "fr") return count <= 1 ? Plural::one : Plural::other;
+  if (code == "ru") {
+    const std::uint64_t last = count % 10;
+    const std::uint64_t last_two = count % 100;
+    if (last == 1 && last_two != 11) return Plural::one;
+    if (last >= 2 && last <= 4 && (last_two < 12 || last_two > 14)) return Plural::few;
+    return Plural::many;
+  }
+  return Plural::other;
+}
+
+std::string_view plural_name(Plural form) {
+  switch (form) {
+    case Plural::one: return "one";
+    case Plural::few: return "few";
+    case Plural::many: return "many";
+    case Plural::other: break;
+  }
+  return "other";
+}
+
+std::string plural_key(std::string_view english_other, Plural form) {
+  std::string key(english_other);
+  if (form != Plural::other) {
+    key += " (";
+    key += plural_name(form);
+    key += ')';
+  }
+  return key;
+}
+
+std::string count_text_in(std::string_view code, std::uint64_t count, std::string_view korean,
+                          std::string_view english_one, std::string_view english_other) {
+  const std::string number = std::to_string(count);
+  const Plural form = plural_form(code, count);
+  if (code == "ko") return fill(korean, {number});
+  if (code == "en") return fill(form == Plural::one ? english_one : english_other, {number});
+  if (const TableMap* table = table_for(code)) {
+    if (auto it = table->find(plural_key(english_other, form)); it != table->end()) return fill(it->second, {number});
+    if (auto it = table->find(english_other); it != table->end()) return fill(it->second, {number});
+  }
+  return fill(form == Plural::one ? english_one : english_other, {number});
+}
+
+std::string count_text(std::uint64_t count, std::string_view korean, std::string_view english_one,
+                       std::string_view english_other) {
+  return count_text_in(current_language(), count, korean, english_one, english_other);
+}
+
 std::span<const std::string_view> table_codes() {
   static const auto codes = [] {
     std::array<std::string_view, kEmbeddedTableCount == 0 ? 1 : kEmbeddedTableCount> list{};

@@ -38,6 +38,26 @@ std::string_view choose_language(std::optional<std::string_view> stored, std::ui
 // language than the current one.
 std::string_view text_in(std::string_view code, std::string_view korean, std::string_view english);
 
+// The plural forms a count picks between; each language uses some of them.
+enum class Plural { one, few, many, other };
+
+// The form a whole count takes in the language with `code` (the rules of
+// CLDR for whole numbers; one form for Korean, Japanese and Chinese).
+Plural plural_form(std::string_view code, std::uint64_t count);
+std::string_view plural_name(Plural form);
+
+// The key of a form in the tables: the English "other" text for `other`,
+// else that text with the form's name in brackets ("{0} items (one)").
+std::string plural_key(std::string_view english_other, Plural form);
+
+// A count with its noun in the current language, "{0}" filled in with the
+// count: English picks `english_one` for 1; the tables hold the forms their
+// language needs under plural_key.
+std::string count_text(std::uint64_t count, std::string_view korean, std::string_view english_one,
+                       std::string_view english_other);
+std::string count_text_in(std::string_view code, std::uint64_t count, std::string_view korean,
+                          std::string_view english_one, std::string_view english_other);
+
 // The codes of the translation tables built into the program.
 std::span<const std::string_view> table_codes();
 // A built-in table's stored text; empty when there is no table for `code`.

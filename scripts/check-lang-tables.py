@@ -11,7 +11,8 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 107 keys below, in this order, no duplicates.
+  - exactly the 108 keys below, in this order, no duplicates, then the forms
+    of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
 exactly the placeholders of its key ("{0}", "{1}", ...), keep the key names,
@@ -150,7 +151,23 @@ KEYS = [
     "The update information could not be read",
     "Downloading update… {0}%",
     "The update couldn't be started ({0})",
+    "Couldn't save the setting:",
 ]
+
+# Counts with a noun ("{0} items") take the form their language's plural rule
+# picks (lang/lang.cpp); the plain key is the "other" form. The forms a
+# language needs beyond it follow the keys above as "<key> (<form>)", in this
+# order.
+COUNTED_KEYS = ["{0} items"]
+PLURAL_FORMS = {
+    "ja": [], "zh-Hans": [], "zh-Hant": [],
+    "es": ["one"], "fr": ["one"], "de": ["one"], "pt": ["one"],
+    "ru": ["one", "few", "many"],
+}
+
+
+def table_keys(lang):
+    return KEYS + [f"{key} ({form})" for key in COUNTED_KEYS for form in PLURAL_FORMS[lang]]
 
 # Values that may equal their English key, per language. None today: every
 # text is translated, and the site key maps to the language's own page.
@@ -255,16 +272,17 @@ def check_french_spacing(value, errors, where):
 
 
 def check_values(lang, pairs, errors):
+    expected = table_keys(lang)
     keys = [k for k, _ in pairs]
-    if keys != KEYS:
-        missing = [k for k in KEYS if k not in keys]
-        extra = [k for k in keys if k not in KEYS]
+    if keys != expected:
+        missing = [k for k in expected if k not in keys]
+        extra = [k for k in keys if k not in expected]
         if missing:
             errors.append(f"missing keys: {missing}")
         if extra:
             errors.append(f"unknown keys: {extra}")
         if not missing and not extra:
-            first = next(i for i, (a, b) in enumerate(zip(keys, KEYS)) if a != b)
+            first = next(i for i, (a, b) in enumerate(zip(keys, expected)) if a != b)
             errors.append(f"keys out of order from position {first + 1}: {keys[first]!r}")
     for key, value in pairs:
         where = f"{key!r}"
@@ -337,8 +355,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 107 or len(set(KEYS)) != 107:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 107")
+    if len(KEYS) != 108 or len(set(KEYS)) != 108:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 108")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0
@@ -358,12 +376,12 @@ def main():
             for e in errors:
                 print("  " + e)
         else:
-            print(f"{lang}.json: ok ({len(KEYS)} keys)")
+            print(f"{lang}.json: ok ({len(table_keys(lang))} keys)")
     ending = "CR LF after '}'" if FINAL_NEWLINE else "no line break after '}'"
     if failed:
         print(f"FAILED: {failed} table(s) with problems")
         return 1
-    print(f"all {len(LANGS)} tables pass ({len(KEYS)} keys each, CR LF lines, {ending})")
+    print(f"all {len(LANGS)} tables pass ({len(KEYS)} keys each and their count forms, CR LF lines, {ending})")
     return 0
 
 

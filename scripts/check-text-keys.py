@@ -25,6 +25,8 @@ ENGLISH_ONLY = {
 STRING = r'(?:u8)?"(?:[^"\\\n]|\\.)*"'
 ARGUMENT = r'(?:(?:%s)\s*)+|[A-Za-z_][\w:]*' % STRING
 CALL = re.compile(r'\blang::text\(\s*(%s)\s*,\s*(%s)\s*\)' % (ARGUMENT, ARGUMENT))
+# A counted text: Korean, English for one, English for the rest (the table key).
+COUNT_CALL = re.compile(r'\blang::count_text\([^,]+,\s*(%s)\s*,\s*(%s)\s*,\s*(%s)\s*\)' % (ARGUMENT, ARGUMENT, ARGUMENT))
 CONSTANT = re.compile(r'\bconstexpr\s+std::string_view\s+(\w+)\s*=\s*((?:%s\s*)+);' % STRING)
 
 
@@ -87,6 +89,9 @@ def main():
     for path in sources:
         text = path.read_text(encoding="utf-8")
         for korean, english in CALL.findall(text):
+            used.setdefault(decode_argument(english, constants), []).append(path.relative_to(ROOT))
+            decode_argument(korean, constants)
+        for korean, _, english in COUNT_CALL.findall(text):
             used.setdefault(decode_argument(english, constants), []).append(path.relative_to(ROOT))
             decode_argument(korean, constants)
 

@@ -127,7 +127,7 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
 
 void paint_subtitle(const Frame& f, const ContentLayout& content, const bundle::Bundle& bundle) {
   const std::size_t missing = f.state.view_cache.missing_count.get(bundle, content.bundle, f.state.missing_targets);
-  const std::string count = lang::fill(view_text::item_count(), {std::to_string(bundle.items.size())});
+  const std::string count = view_text::item_count(bundle.items.size());
   const std::string not_found = lang::fill(view_text::not_found_count(), {std::to_string(missing)});
   struct Piece {
     std::string_view text;

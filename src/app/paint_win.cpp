@@ -37,7 +37,7 @@ void paint_sidebar_row(const Frame& f, const SidebarRow& row) {
   }
 
   f.gfx.draw_text(bundle.name, row.name, f.palette.text, TextFormat::body_bold);
-  f.gfx.draw_text(lang::fill(view_text::item_count(), {std::to_string(bundle.items.size())}), row.count,
+  f.gfx.draw_text(view_text::item_count(bundle.items.size()), row.count,
                   f.palette.text_muted, TextFormat::caption);
 
   const bool opening = f.state.opening && *f.state.opening == bundle.id;

@@ -2,6 +2,8 @@
 // The texts of the main view, shared by its layout (which measures them) and
 // its painting (which draws them). Each is looked up in the current language.
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "lang/lang.h"
@@ -14,7 +16,9 @@ inline constexpr std::string_view kProductName = "tolvik";
 inline constexpr std::string_view kRowOpening = "\u2026";
 
 inline std::string_view new_bundle() { return lang::text("새 묶음", "New bundle"); }
-inline std::string_view item_count() { return lang::text("항목 {0}개", "{0} items"); }
+inline std::string item_count(std::size_t count) {
+  return lang::count_text(count, "항목 {0}개", "{0} item", "{0} items");
+}
 inline std::string_view open() { return lang::text("열기", "Open"); }
 inline std::string_view opening() { return lang::text("여는 중…", "Opening…"); }
 inline std::string_view no_bundles_yet() { return lang::text("아직 묶음이 없습니다", "No bundles yet"); }
