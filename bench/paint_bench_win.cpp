@@ -63,7 +63,7 @@ class BenchPlatform final : public app::Platform {
   gfx::TextMeasure* measure = nullptr;
   long invalidations = 0;
 
-  void write_setting_text(std::string_view, std::string_view) override {}
+  base::Status write_setting_text(std::string_view, std::string_view) override { return {}; }
   void invalidate() override { ++invalidations; }
   void set_timer(app::TimerId, unsigned) override {}
   void forget_icon(const std::string&) override {}
@@ -78,7 +78,7 @@ class BenchPlatform final : public app::Platform {
   bool ask_yes_no(std::string_view) override { return false; }
   std::optional<std::string> read_setting_text(std::string_view) override { return std::nullopt; }
   std::optional<std::uint32_t> read_setting_number(std::string_view) override { return std::nullopt; }
-  void write_setting_number(std::string_view, std::uint32_t) override {}
+  base::Status write_setting_number(std::string_view, std::uint32_t) override { return {}; }
   bool is_directory(const std::string&) override { return false; }
   void open_folder(const std::string&) override {}
   void start_explorer(const std::string&) override {}
@@ -90,8 +90,8 @@ class BenchPlatform final : public app::Platform {
   void hide_download_progress() override {}
   base::Status start_installer(const app::VerifiedInstaller&) override { return {}; }
   void close_for_update() override {}
-  std::optional<std::string> desktop_folder() override { return std::nullopt; }
-  std::optional<std::string> program_path() override { return std::nullopt; }
+  base::Result<std::string> desktop_folder() override { return base::fail("none"); }
+  base::Result<std::string> program_path() override { return base::fail("none"); }
   app::ShortcutOutcome create_shortcut(const std::string&, const std::string&, const std::string&,
                                        const std::string&) override {
     return {};

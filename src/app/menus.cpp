@@ -16,22 +16,32 @@
 namespace app {
 namespace {
 
+void setting_not_saved(AppState& state, const base::Error& error) {
+  show_toast(state, std::string(lang::text("설정을 저장하지 못했습니다:", "Couldn't save the setting:")) + " " + error.text);
+}
+
 void toggle_auto_update(AppState& state) {
   // Absent counts as on, so the first toggle of a fresh installation turns it off.
   const std::optional<std::uint32_t> stored = state.platform.read_setting_number("AutoUpdate");
-  state.platform.write_setting_number("AutoUpdate", stored && *stored == 0 ? 1 : 0);
+  if (base::Status saved = state.platform.write_setting_number("AutoUpdate", stored && *stored == 0 ? 1 : 0); !saved) {
+    setting_not_saved(state, saved.error());
+  }
 }
 
 constexpr int id_of(SettingsCommand command) { return static_cast<int>(command); }
 
 void choose_language(AppState& state, int id) {
   const std::span<const lang::Language> languages = lang::languages();
-  if (id == id_of(SettingsCommand::follow_windows)) {
-    state.platform.write_setting_text("Language", "");
-  } else {
+  std::string_view code;  // empty: follow Windows
+  if (id != id_of(SettingsCommand::follow_windows)) {
     const auto row = static_cast<std::size_t>(id - id_of(SettingsCommand::first_language));
     if (row >= languages.size()) return;
-    state.platform.write_setting_text("Language", languages[row].code);
+    code = languages[row].code;
+  }
+  // The choice is read at the next start: one that was not stored never takes effect.
+  if (base::Status saved = state.platform.write_setting_text("Language", code); !saved) {
+    setting_not_saved(state, saved.error());
+    return;
   }
   show_toast(state, std::string(lang::text("다음에 열 때 바뀝니다", "Takes effect the next time tolvik opens")));
 }

@@ -64,11 +64,12 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Settings under HKCU\Software\tolvik; a value that cannot be read is none.
-  virtual void write_setting_text(std::string_view name, std::string_view value) = 0;
+  // Settings under HKCU\Software\tolvik; a value that cannot be read is none,
+  // a write that fails gives the system's text.
+  virtual base::Status write_setting_text(std::string_view name, std::string_view value) = 0;
   virtual std::optional<std::string> read_setting_text(std::string_view name) = 0;
   virtual std::optional<std::uint32_t> read_setting_number(std::string_view name) = 0;
-  virtual void write_setting_number(std::string_view name, std::uint32_t value) = 0;
+  virtual base::Status write_setting_number(std::string_view name, std::uint32_t value) = 0;
 
   // Window effects.
   virtual void invalidate() = 0;
@@ -138,9 +139,9 @@ class Platform {
   virtual void open_address(std::string_view address) = 0;
 
   // The shell's side of the bundle commands. The Desktop folder and the
-  // program's own path are none when they cannot be had.
-  virtual std::optional<std::string> desktop_folder() = 0;
-  virtual std::optional<std::string> program_path() = 0;
+  // program's own path, or the system's text of why they cannot be had.
+  virtual base::Result<std::string> desktop_folder() = 0;
+  virtual base::Result<std::string> program_path() = 0;
   // Writes a new shortcut file at `path`; a name already taken is reported,
   // never replaced.
   virtual ShortcutOutcome create_shortcut(const std::string& path, const std::string& target,

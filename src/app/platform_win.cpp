@@ -24,6 +24,7 @@
 #include "base/file.h"
 #include "base/process_win.h"
 #include "base/program_path.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 #include "lang/lang.h"
 #include "winshell/dialogs_win.h"
@@ -65,8 +66,8 @@ void append_entries(HMENU menu, const std::vector<MenuEntry>& entries) {
 
 }  // namespace
 
-void WinPlatform::write_setting_text(std::string_view name, std::string_view value) {
-  app::write_setting_text(name, value);
+base::Status WinPlatform::write_setting_text(std::string_view name, std::string_view value) {
+  return app::write_setting_text(name, value);
 }
 
 std::optional<std::string> WinPlatform::read_setting_text(std::string_view name) { return app::read_setting_text(name); }
@@ -75,8 +76,8 @@ std::optional<std::uint32_t> WinPlatform::read_setting_number(std::string_view n
   return app::read_setting_number(name);
 }
 
-void WinPlatform::write_setting_number(std::string_view name, std::uint32_t value) {
-  app::write_setting_number(name, value);
+base::Status WinPlatform::write_setting_number(std::string_view name, std::uint32_t value) {
+  return app::write_setting_number(name, value);
 }
 
 void WinPlatform::invalidate() { InvalidateRect(window_, nullptr, FALSE); }
@@ -133,8 +134,10 @@ void WinPlatform::clear_search_box() {
 
 std::vector<std::string> WinPlatform::open_files_dialog(std::string_view title, const std::vector<FileFilter>& filters,
                                                         StartFolder start) {
-  const std::optional<std::string> folder =
-      start == StartFolder::common_programs ? winshell::known_folder_path(FOLDERID_CommonPrograms) : std::nullopt;
+  std::optional<std::string> folder;
+  if (start == StartFolder::common_programs) {
+    if (auto programs = winshell::known_folder_path(FOLDERID_CommonPrograms)) folder = std::move(*programs);
+  }
   Lend lend;
   std::vector<std::string> paths = winshell::open_files_dialog(window_, title, filters, folder);
   if (!lend.state_alive()) return {};
@@ -235,9 +238,12 @@ void WinPlatform::open_address(std::string_view address) {
   ShellExecuteW(nullptr, L"open", base::widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-std::optional<std::string> WinPlatform::desktop_folder() { return winshell::known_folder_path(FOLDERID_Desktop); }
+base::Result<std::string> WinPlatform::desktop_folder() { return winshell::known_folder_path(FOLDERID_Desktop); }
 
-std::optional<std::string> WinPlatform::program_path() { return base::program_path(); }
+base::Result<std::string> WinPlatform::program_path() {
+  if (std::optional<std::string> path = base::program_path()) return std::move(*path);
+  return base::fail(base::last_error_text());
+}
 
 ShortcutOutcome WinPlatform::create_shortcut(const std::string& path, const std::string& target,
                                              const std::string& arguments, const std::string& description) {

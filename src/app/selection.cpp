@@ -21,7 +21,8 @@ void select_bundle(AppState& state, std::optional<std::size_t> index) {
     check_targets(state);
   }
   const bundle::Bundle* selected = state.selected();
-  state.platform.write_setting_text("Selected", selected ? std::string_view(selected->id) : std::string_view());
+  // Only the next start's first selection depends on it: a failed write is not worth a word.
+  (void)state.platform.write_setting_text("Selected", selected ? std::string_view(selected->id) : std::string_view());
   scroll_selected_row_into_view(state);
   state.redraw();
 }

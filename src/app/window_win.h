@@ -26,10 +26,10 @@ class WinPlatform final : public Platform {
  public:
   WinPlatform(HWND window, MainWindow& owner) : window_(window), owner_(owner) {}
 
-  void write_setting_text(std::string_view name, std::string_view value) override;
+  base::Status write_setting_text(std::string_view name, std::string_view value) override;
   std::optional<std::string> read_setting_text(std::string_view name) override;
   std::optional<std::uint32_t> read_setting_number(std::string_view name) override;
-  void write_setting_number(std::string_view name, std::uint32_t value) override;
+  base::Status write_setting_number(std::string_view name, std::uint32_t value) override;
   void invalidate() override;
   void set_timer(TimerId id, unsigned milliseconds) override;
   double monotonic_seconds() override;
@@ -67,8 +67,8 @@ class WinPlatform final : public Platform {
   void hide_download_progress() override;
   base::Status start_installer(const VerifiedInstaller& installer) override;
   void close_for_update() override;
-  std::optional<std::string> desktop_folder() override;
-  std::optional<std::string> program_path() override;
+  base::Result<std::string> desktop_folder() override;
+  base::Result<std::string> program_path() override;
   ShortcutOutcome create_shortcut(const std::string& path, const std::string& target, const std::string& arguments,
                                   const std::string& description) override;
   std::vector<std::string> explorer_folders() override;

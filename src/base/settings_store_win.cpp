@@ -4,9 +4,18 @@
 
 #include <cwchar>
 
+#include "base/system_error.h"
 #include "base/utf.h"
 
 namespace base {
+namespace {
+
+Status written(LSTATUS status) {
+  if (status == ERROR_SUCCESS) return {};
+  return fail(system_error_text(static_cast<std::uint32_t>(status)));
+}
+
+}  // namespace
 
 std::optional<std::string> read_setting_text(std::string_view name) {
   const std::wstring value_name = widen(name);
@@ -26,10 +35,10 @@ std::optional<std::string> read_setting_text(std::string_view name) {
   return narrow(buffer);
 }
 
-void write_setting_text(std::string_view name, std::string_view text) {
+Status write_setting_text(std::string_view name, std::string_view text) {
   const std::wstring wide = widen(text);
-  RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, widen(name).c_str(), REG_SZ, wide.c_str(),
-                  static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+  return written(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, widen(name).c_str(), REG_SZ, wide.c_str(),
+                                 static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))));
 }
 
 std::optional<std::uint32_t> read_setting_number(std::string_view name) {
@@ -42,9 +51,9 @@ std::optional<std::uint32_t> read_setting_number(std::string_view name) {
   return value;
 }
 
-void write_setting_number(std::string_view name, std::uint32_t value) {
+Status write_setting_number(std::string_view name, std::uint32_t value) {
   DWORD data = value;
-  RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, widen(name).c_str(), REG_DWORD, &data, sizeof(data));
+  return written(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, widen(name).c_str(), REG_DWORD, &data, sizeof(data)));
 }
 
 std::optional<std::vector<std::uint8_t>> read_setting_binary(std::string_view name) {

@@ -5,6 +5,7 @@
 #include <wrl/client.h>
 
 #include "base/handle_win.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 #include "winshell/failure_win.h"
 
@@ -38,9 +39,11 @@ void set_file_types(IFileDialog& dialog, const std::vector<FileType>& types, std
 
 }  // namespace
 
-std::optional<std::string> known_folder_path(REFKNOWNFOLDERID folder) {
+base::Result<std::string> known_folder_path(REFKNOWNFOLDERID folder) {
   base::CoTaskMem<wchar_t> path;
-  if (failed("SHGetKnownFolderPath", SHGetKnownFolderPath(folder, 0, nullptr, path.put()))) return std::nullopt;
+  if (const HRESULT hr = SHGetKnownFolderPath(folder, 0, nullptr, path.put()); failed("SHGetKnownFolderPath", hr)) {
+    return base::fail(base::system_error_text(static_cast<std::uint32_t>(hr)));
+  }
   return path ? base::narrow(path.get()) : std::string();
 }
 

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "base/file_type.h"
+#include "base/result.h"
 
 namespace winshell {
 
 // Portable: the application names the types it asks for.
 using base::FileType;
 
-// SHGetKnownFolderPath; none when the folder has no path.
-std::optional<std::string> known_folder_path(REFKNOWNFOLDERID folder);
+// SHGetKnownFolderPath; the system's text when the folder has no path.
+base::Result<std::string> known_folder_path(REFKNOWNFOLDERID folder);
 
 // Several existing files; shortcuts come back as the .lnk files themselves.
 // Empty when cancelled or failed. `start_folder` opens the dialog there.

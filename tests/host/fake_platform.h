@@ -33,8 +33,12 @@ class FakePlatform final : public app::Platform {
   std::vector<bundle::Item> started;
   std::set<std::string> failing_starts;
 
-  void write_setting_text(std::string_view name, std::string_view value) override {
+  // Settings whose writes fail, as a registry that refuses them would.
+  std::set<std::string> refused_settings;
+  base::Status write_setting_text(std::string_view name, std::string_view value) override {
+    if (refused_settings.count(std::string(name))) return base::fail("Access is denied.");
     settings[std::string(name)] = std::string(value);
+    return {};
   }
   void invalidate() override { ++invalidations; }
   void set_timer(app::TimerId id, unsigned ms) override {
@@ -180,7 +184,11 @@ class FakePlatform final : public app::Platform {
     if (found == numbers.end()) return std::nullopt;
     return found->second;
   }
-  void write_setting_number(std::string_view name, std::uint32_t value) override { numbers[std::string(name)] = value; }
+  base::Status write_setting_number(std::string_view name, std::uint32_t value) override {
+    if (refused_settings.count(std::string(name))) return base::fail("Access is denied.");
+    numbers[std::string(name)] = value;
+    return {};
+  }
 
   // The shell: "folder:<path>", "explorer:<arguments>", "address:<url>", "update:<by user>".
   std::set<std::string> directories;
@@ -239,8 +247,14 @@ class FakePlatform final : public app::Platform {
   std::vector<ShortcutCall> shortcuts;
   std::set<std::string> taken_on_create;
   std::optional<std::string> shortcut_error;
-  std::optional<std::string> desktop_folder() override { return desktop; }
-  std::optional<std::string> program_path() override { return program; }
+  base::Result<std::string> desktop_folder() override {
+    if (desktop) return *desktop;
+    return base::fail("The system cannot find the path specified.");
+  }
+  base::Result<std::string> program_path() override {
+    if (program) return *program;
+    return base::fail("The filename or extension is too long.");
+  }
   app::ShortcutOutcome create_shortcut(const std::string& path, const std::string& target, const std::string& arguments,
                                        const std::string& description) override {
     if (taken_on_create.count(path)) return {app::ShortcutOutcome::Kind::name_taken, {}};

@@ -140,6 +140,25 @@ TEST_F(MenuTest, ChoosingALanguageStoresItsCodeAndSaysWhenItApplies) {
   EXPECT_TRUE(platform.numbers.empty() && platform.shell_calls.empty() && platform.informations.empty());
 }
 
+TEST_F(MenuTest, ASettingTheRegistryRefusesIsSaidToHaveFailed) {
+  platform.settings["Language"] = "de";
+  platform.refused_settings = {"Language", "AutoUpdate"};
+  settings_choice(110);  // Русский
+  settings_choice(app::SettingsCommand::follow_windows);
+  settings_choice(app::SettingsCommand::auto_update);
+  EXPECT_EQ(platform.settings.at("Language"), "de");
+  EXPECT_FALSE(platform.numbers.contains("AutoUpdate"));
+  // Never "Takes effect the next time tolvik opens": nothing would.
+  EXPECT_EQ(toasts, std::vector<std::string>(3, "Couldn't save the setting: Access is denied."));
+  // The menu shows what is stored, not what was asked for.
+  const app::MenuEntry* german = entry_for(platform.menus.back().entries, 108);
+  ASSERT_TRUE(german);
+  EXPECT_TRUE(german->checked);
+  const app::MenuEntry* auto_update = entry_for(platform.menus.back().entries, app::SettingsCommand::auto_update);
+  ASSERT_TRUE(auto_update);
+  EXPECT_TRUE(auto_update->checked);
+}
+
 TEST_F(MenuTest, OtherSettingsCommands) {
   settings_choice(app::SettingsCommand::check_updates);
   settings_choice(app::SettingsCommand::maker_site);

@@ -53,16 +53,19 @@ TEST_F(ShortcutTest, OnlyTheFileNameIsSanitised) {
 }
 
 TEST_F(ShortcutTest, FailuresAndMissingFolders) {
-  // Nothing is known of the Desktop or of the program: silence.
+  // No Desktop folder, or no path of the program: each is said, with the system's reason.
   platform.desktop.reset();
   app::create_desktop_shortcut(state, 0);
   platform.desktop = "C:\\Users\\me\\Desktop";
   platform.program.reset();
   app::create_desktop_shortcut(state, 0);
   platform.program = "C:\\tolvik.exe";
-  app::create_desktop_shortcut(state, 1);  // no such bundle
+  app::create_desktop_shortcut(state, 1);  // no such bundle: nothing to say
   EXPECT_TRUE(platform.shortcuts.empty());
-  EXPECT_TRUE(toasts.empty());
+  EXPECT_EQ(toasts, (std::vector<std::string>{
+                        "Couldn't create the shortcut: The system cannot find the path specified.",
+                        "Couldn't create the shortcut: The filename or extension is too long."}));
+  toasts.clear();
 
   platform.shortcut_error = "Access is denied.";
   app::create_desktop_shortcut(state, 0);
@@ -127,6 +130,15 @@ TEST_F(ExplorerTest, RepeatsListedOnceAndAddAllKeepsTheirOrder) {
   EXPECT_EQ(labels(), (std::vector<std::string>{"D:\\Ä", "F:\\Music", "d:\\ä", "F:\\Music 2", "|", "Add all (4)"}));
   EXPECT_EQ(targets(1), (std::vector<std::string>{"C:\\Docs", "D:\\Ä", "F:\\Music", "d:\\ä", "F:\\Music 2"}));
   EXPECT_EQ(toasts, (std::vector<std::string>{"Added 4 to “Home”"}));
+}
+
+TEST_F(ExplorerTest, AnAmpersandInAPathIsShownAndAddedAsItIs) {
+  platform.open_explorer_folders = {"C:\\R&D", "D:\\A && B&"};
+  choose(1);
+  choose(2);
+  // A menu takes a doubled "&" for one shown "&", a single one for an access key.
+  EXPECT_EQ(labels(), (std::vector<std::string>{"C:\\R&&D", "D:\\A &&&& B&&", "|", "Add all (2)"}));
+  EXPECT_EQ(targets(1), (std::vector<std::string>{"C:\\Docs", "C:\\R&D", "D:\\A && B&"}));
 }
 
 TEST_F(ExplorerTest, DismissedSeparatorOrUnknownIdsAddNothing) {

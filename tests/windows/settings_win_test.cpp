@@ -14,20 +14,34 @@ struct Settings : ::testing::Test {
 
 TEST_F(Settings, TextRoundTripsUnicodeAndEmpty) {
   EXPECT_FALSE(app::read_setting_text("Selected"));
-  app::write_setting_text("Selected", "b한국어😀");
+  ASSERT_TRUE(app::write_setting_text("Selected", "b한국어😀"));
   EXPECT_EQ(app::read_setting_text("Selected"), "b한국어😀");
-  app::write_setting_text("Selected", "");
+  ASSERT_TRUE(app::write_setting_text("Selected", ""));
   EXPECT_EQ(app::read_setting_text("Selected"), "");
 }
 
 TEST_F(Settings, NumbersAndTypesAreKeptApart) {
-  app::write_setting_number("AutoUpdate", 0);
+  ASSERT_TRUE(app::write_setting_number("AutoUpdate", 0));
   EXPECT_EQ(app::read_setting_number("AutoUpdate"), 0u);
   // A number stored as text counts as missing, and the other way round.
-  app::write_setting_text("AutoUpdate", "0");
+  ASSERT_TRUE(app::write_setting_text("AutoUpdate", "0"));
   EXPECT_FALSE(app::read_setting_number("AutoUpdate"));
-  app::write_setting_number("Language", 7);
+  ASSERT_TRUE(app::write_setting_number("Language", 7));
   EXPECT_FALSE(app::read_setting_text("Language"));
+}
+
+TEST_F(Settings, AWriteTheRegistryRefusesSaysWhy) {
+  // A value name past the registry's 16383 characters is refused.
+  const std::string too_long(20000, 'n');
+  const base::Status text = app::write_setting_text(too_long, "de");
+  ASSERT_FALSE(text);
+  EXPECT_FALSE(text.error().text.empty());
+  const base::Status number = app::write_setting_number(too_long, 1);
+  ASSERT_FALSE(number);
+  EXPECT_EQ(number.error().text, text.error().text);
+  // What was refused left nothing behind, and a later write goes through.
+  ASSERT_TRUE(app::write_setting_text("Language", "de"));
+  EXPECT_EQ(app::read_setting_text("Language"), "de");
 }
 
 TEST_F(Settings, PlacementIsTheWhole44ByteRecord) {
@@ -53,10 +67,10 @@ TEST_F(Settings, PlacementIsTheWhole44ByteRecord) {
 }
 
 TEST_F(Settings, DeleteRemovesEveryValue) {
-  app::write_setting_text("Selected", "b1");
-  app::write_setting_text("Language", "ko");
-  app::write_setting_number("AutoUpdate", 1);
-  app::write_setting_text("LastUpdateCheck", "5");
+  ASSERT_TRUE(app::write_setting_text("Selected", "b1"));
+  ASSERT_TRUE(app::write_setting_text("Language", "ko"));
+  ASSERT_TRUE(app::write_setting_number("AutoUpdate", 1));
+  ASSERT_TRUE(app::write_setting_text("LastUpdateCheck", "5"));
   const std::uint8_t bytes[44] = {};
   app::write_setting_binary("Placement", bytes, sizeof(bytes));
   app::delete_settings();

@@ -31,6 +31,18 @@ void shortcut_failed(AppState& state, const std::string& error) {
                         error);
 }
 
+// A path as a menu shows it: a menu reads "&" as the mark of the next
+// letter's access key, so "C:\R&D" would show as "C:\RD".
+std::string menu_label_of_path(std::string_view path) {
+  std::string label;
+  label.reserve(path.size());
+  for (const char c : path) {
+    if (c == '&') label += '&';
+    label += c;
+  }
+  return label;
+}
+
 }  // namespace
 
 std::string shortcut_file_name(std::string_view safe_name, int n) {
@@ -43,9 +55,10 @@ void create_desktop_shortcut(AppState& state, std::size_t index) {
   if (index >= state.store.bundles.size()) return;
   const std::string id = state.store.bundles[index].id;
   const std::string name = state.store.bundles[index].name;
-  const std::optional<std::string> desktop = state.platform.desktop_folder();
-  const std::optional<std::string> program = state.platform.program_path();
-  if (!desktop || !program) return;
+  const base::Result<std::string> desktop = state.platform.desktop_folder();
+  if (!desktop) return shortcut_failed(state, desktop.error().text);
+  const base::Result<std::string> program = state.platform.program_path();
+  if (!program) return shortcut_failed(state, program.error().text);
 
   const std::string safe_name = base::safe_file_name(name);
   const std::string description = lang::fill(lang::text("tolvik: ‘{0}’ 묶음 열기", "tolvik: open “{0}”"), {name});
@@ -80,7 +93,7 @@ std::vector<std::string> without_repeated_folders(const std::vector<std::string>
 
 std::vector<MenuEntry> explorer_folder_entries(const std::vector<std::string>& paths) {
   std::vector<MenuEntry> entries;
-  for (std::size_t i = 0; i < paths.size(); ++i) entries.push_back(MenuEntry::command(i + 1, paths[i]));
+  for (std::size_t i = 0; i < paths.size(); ++i) entries.push_back(MenuEntry::command(i + 1, menu_label_of_path(paths[i])));
   if (paths.size() >= 2) {
     entries.push_back(MenuEntry::line());
     entries.push_back(MenuEntry::command(

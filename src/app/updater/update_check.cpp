@@ -23,8 +23,9 @@ bool check_for_updates_daily(AppState& state, std::uint64_t now) {
   if (state.update.busy()) return false;
   const std::optional<std::string> last = state.platform.read_setting_text("LastUpdateCheck");
   if (!update_check_due(state.platform.read_setting_number("AutoUpdate"), last, now)) return false;
-  // Stored before the check begins, whether or not it succeeds.
-  state.platform.write_setting_text("LastUpdateCheck", std::to_string(now));
+  // Stored before the check begins, whether or not it succeeds. Unstored,
+  // the next start checks again, which is all it costs.
+  (void)state.platform.write_setting_text("LastUpdateCheck", std::to_string(now));
   check_for_updates(state, UpdateRequest::daily);
   return true;
 }
