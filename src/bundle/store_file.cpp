@@ -1,5 +1,6 @@
 #include "bundle/store_file.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
 
@@ -11,14 +12,25 @@
 namespace bundle {
 namespace {
 
-// Empty and repeated ids get fresh ones; the first holder of an id keeps it.
-// True when any id changed.
+// Shortcuts and jump-list tasks start tolvik with --open "<id>": a quote
+// would end the argument early, a trailing backslash would escape the closing
+// quote, and a control character does not survive a command line.
+bool fits_a_command_line(std::string_view id) {
+  if (id.ends_with('\\')) return false;
+  return std::none_of(id.begin(), id.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return c == '"' || byte < 0x20 || byte == 0x7F;
+  });
+}
+
+// Empty and repeated ids, and ids no command line can carry, get fresh ones;
+// the first holder of an id keeps it. True when any id changed.
 bool repair_ids(Store& store) {
   std::unordered_set<std::string_view> seen;
   seen.reserve(store.bundles.size());
   bool repaired = false;
   for (Bundle& bundle : store.bundles) {
-    if (base::trim(bundle.id).empty() || seen.contains(bundle.id)) {
+    if (base::trim(bundle.id).empty() || !fits_a_command_line(bundle.id) || seen.contains(bundle.id)) {
       bundle.id = new_bundle_id();
       repaired = true;
     }

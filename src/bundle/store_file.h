@@ -16,8 +16,9 @@ namespace bundle {
 inline constexpr std::size_t kStoreFileMaxBytes = 256 * 1024 * 1024;
 
 // Parses store text (already read, may start with byte order marks). Repairs
-// empty and repeated ids, and says so in `ids_repaired` when given. Errors
-// carry the parser's line and column.
+// empty and repeated ids, and ids that --open "<id>" could not carry (a quote,
+// a trailing backslash, a control character), and says so in `ids_repaired`
+// when given. Errors carry the parser's line and column.
 base::Result<Store> parse_store(std::string_view text, bool* ids_repaired = nullptr);
 
 // Reads and parses the store file. A missing file or folder gives an empty

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "temp_dir.h"
+#include "base/cmdline.h"
+#include "base/utf.h"
 #include "bundle/store_file.h"
 
 namespace {
@@ -267,6 +269,44 @@ TEST(StoreLoad, RepairsEmptyAndRepeatedIds) {
     EXPECT_GT(store.bundles[fresh].id.size(), 8u);
     EXPECT_EQ(store.bundles[fresh].name, std::to_string(fresh + 1));
   }
+}
+
+TEST(StoreLoad, IdsACommandLineCannotCarryAreRepairedAndEveryIdComesBackThroughOne) {
+  TempDir dir;
+  const std::string path = dir.file("bundles.json");
+  write_bytes(path, R"({"bundles": [
+    {"id": "quo\"te", "name": "1"},
+    {"id": "ends\\", "name": "2"},
+    {"id": "tab\there", "name": "3"},
+    {"id": "line\nbreak", "name": "4"},
+    {"id": "del\u007F", "name": "5"},
+    {"id": "in\\side", "name": "6"},
+    {"id": "b 2 ü", "name": "7"}
+  ]})");
+  bool repaired = false;
+  const auto store = bundle::load_store(path, &repaired);
+  ASSERT_TRUE(store) << store.error().text;
+  EXPECT_TRUE(repaired);
+  ASSERT_EQ(store->bundles.size(), 7u);
+  for (int fresh : {0, 1, 2, 3, 4}) {
+    EXPECT_TRUE(store->bundles[fresh].id.starts_with('b')) << fresh;
+    EXPECT_GT(store->bundles[fresh].id.size(), 8u) << fresh;
+  }
+  // A backslash inside and a space are carried as they are.
+  EXPECT_EQ(store->bundles[5].id, "in\\side");
+  EXPECT_EQ(store->bundles[6].id, "b 2 ü");
+  // What a shortcut or a jump-list task passes reaches its bundle.
+  for (const Bundle& b : store->bundles) {
+    const std::string line = "tolvik.exe --open \"" + b.id + "\"";
+    const std::vector<std::string> args = base::split_command_line(base::utf8_to_utf16(line));
+    ASSERT_EQ(args.size(), 3u) << b.name;
+    EXPECT_EQ(args[2], b.id) << b.name;
+  }
+
+  // An id that is fine needs no repair, and the file says so.
+  write_bytes(path, R"({"bundles": [{"id": "in\\side", "name": "6"}]})");
+  ASSERT_TRUE(bundle::load_store(path, &repaired));
+  EXPECT_FALSE(repaired);
 }
 
 TEST(StoreLoad, NewIdNeverRepeatsAKeptOne) {
