@@ -18,6 +18,13 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
+// A task's title is also its link's description, which the shell keeps to
+// 1024 units with the NUL (INFOTIPSIZE); the taskbar refuses the whole list
+// when a task has no title.
+constexpr std::size_t kMaxTitleUnits = 1024 - 1;
+
+bool usable_name(const std::string& name) { return !name.empty() && base::widen(name).size() <= kMaxTitleUnits; }
+
 // A task link: the program with --open "<id>", titled with the bundle's name.
 ComPtr<IShellLinkW> task_link(const std::string& program, const JumpTask& task) {
   auto link = make_shell_link(program, "--open \"" + task.bundle_id + "\"", task.name);
@@ -52,10 +59,19 @@ void refresh_jump_list(ICustomDestinationList& list, const std::string& program,
                               IID_PPV_ARGS(&collection)))) {
     return;
   }
-  const std::size_t count = std::min<std::size_t>(std::clamp<UINT>(rows_shown, 5, 20), tasks.size());
-  for (std::size_t i = 0; i < count; ++i) {
+  // A task that cannot be made is left out; the next bundle takes its row.
+  const std::size_t wanted = std::clamp<UINT>(rows_shown, 5, 20);
+  std::size_t added = 0;
+  for (std::size_t i = 0; i < tasks.size() && added < wanted; ++i) {
+    if (!usable_name(tasks[i].name)) continue;
     ComPtr<IShellLinkW> link = task_link(program, tasks[i]);
-    if (!link || failed("IObjectCollection::AddObject", collection->AddObject(link.Get()))) return;
+    if (!link || failed("IObjectCollection::AddObject", collection->AddObject(link.Get()))) continue;
+    ++added;
+  }
+  if (added == 0) {
+    failed("ICustomDestinationList::AbortList", list.AbortList());
+    failed("ICustomDestinationList::DeleteList", list.DeleteList(kAppUserModelId));
+    return;
   }
   ComPtr<IObjectArray> array;
   if (failed("IObjectCollection::QueryInterface(IObjectArray)", collection.As(&array))) return;

@@ -203,6 +203,31 @@ TEST_F(JumpList, TasksAreTitledWithTheBundleName) {
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(list.tasks[i].title, base::widen(bundle_name(i))) << i;
 }
 
+TEST_F(JumpList, ABundleWithoutAUsableNameIsLeftOutAndTheNextTakesItsRow) {
+  std::vector<winshell::JumpTask> tasks = bundles(8);
+  tasks[1].name.clear();
+  tasks[3].name = std::string(1024, 'x');  // one unit past what a title holds
+  tasks[4].name = std::string(1023, 'y');  // the longest that fits
+  FakeDestinationList list;
+  list.rows_shown = 5;
+  winshell::refresh_jump_list(list, program_path(), tasks);
+  EXPECT_EQ(list.calls, (Calls{"SetAppID Velmora.tolvik", "BeginList", "AddUserTasks", "CommitList"}));
+  std::vector<std::wstring> arguments;
+  for (const TaskLink& task : list.tasks) arguments.push_back(task.arguments);
+  EXPECT_EQ(arguments, (std::vector<std::wstring>{L"--open \"b0\"", L"--open \"b2\"", L"--open \"b4\"",
+                                                  L"--open \"b5\"", L"--open \"b6\""}));
+  ASSERT_EQ(list.tasks.size(), 5u);
+  EXPECT_EQ(list.tasks[2].description, std::wstring(1023, L'y'));
+  EXPECT_TRUE(list.balanced());
+
+  // No bundle with a usable name: the list is begun, given up and deleted.
+  FakeDestinationList none;
+  winshell::refresh_jump_list(none, program_path(), {{"b1", ""}, {"b2", ""}});
+  EXPECT_EQ(none.calls, (Calls{"SetAppID Velmora.tolvik", "BeginList", "AbortList", "DeleteList Velmora.tolvik"}));
+  EXPECT_TRUE(none.tasks.empty());
+  EXPECT_TRUE(none.balanced());
+}
+
 TEST_F(JumpList, NoBundlesDeletesTheListAndAFailingStepEndsTheRefresh) {
   FakeDestinationList empty, no_app_id, no_begin, tasks_refused;
   winshell::refresh_jump_list(empty, program_path(), {});
