@@ -1,17 +1,33 @@
 #include "winshell/clipboard_win.h"
 
+#include <optional>
+
 #include "base/handle_win.h"
 #include "winshell/drop_target_win.h"
 #include "winshell/failure_win.h"
 
 namespace winshell {
+namespace {
+
+// Clipboard managers and the program that has just copied hold the clipboard
+// open for a moment; a paste then waits up to about 100 ms for it.
+constexpr int kOpenAttempts = 8;
+constexpr DWORD kPauseMs = 15;
+
+}  // namespace
 
 detect::DropPayload read_clipboard(HWND owner) {
   detect::DropPayload payload;
-  const base::ClipboardScope clipboard(owner);
-  if (!clipboard.is_open()) {
-    trace_last_error("OpenClipboard");
-    return payload;
+  std::optional<base::ClipboardScope> clipboard;
+  for (int attempt = 1;; ++attempt) {
+    clipboard.emplace(owner);
+    if (clipboard->is_open()) break;
+    if (attempt == kOpenAttempts) {
+      trace_last_error("OpenClipboard");
+      return payload;
+    }
+    clipboard.reset();
+    Sleep(kPauseMs);
   }
   if (IsClipboardFormatAvailable(CF_HDROP)) {
     if (HANDLE drop = GetClipboardData(CF_HDROP)) {
