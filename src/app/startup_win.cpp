@@ -9,6 +9,7 @@
 
 #include "app/act/import.h"
 #include "app/act/shell_opener_win.h"
+#include "app/hand_over_win.h"
 #include "app/messages_win.h"
 #include "app/program_names_win.h"
 #include "app/settings_win.h"
@@ -88,14 +89,8 @@ std::wstring full_path(const std::string& path) {
 // forward. False when no running window was found.
 bool hand_over(HWND running, const std::vector<std::string>& bundle_files) {
   if (!bundle_files.empty()) {
-    std::wstring path = full_path(bundle_files.front());
-    COPYDATASTRUCT data{};
-    data.dwData = kHandOverMarker;
-    data.cbData = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
-    data.lpData = path.data();
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
-                             kHandOverTimeoutMs, &answer)) {
+    const std::wstring path = full_path(bundle_files.front());
+    if (!send_bundle_file(running, path, kHandOverTimeoutMs)) {
       show_message(lang::fill(lang::text("tolvik 이 응답하지 않아 ‘{0}’ 파일을 가져오지 못했습니다. 잠시 후 다시 해 보세요.",
                                          "tolvik didn't answer, so “{0}” wasn't imported. Try again in a moment."),
                               {base::narrow(path)}));

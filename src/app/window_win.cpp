@@ -91,6 +91,15 @@ std::optional<std::string> hand_over_path(LPARAM lparam) {
   return base::utf16_to_utf8(text);
 }
 
+// A second start's path, answered at once: the start waits for the file to
+// reach this window, never for the import, which may take long (a large
+// file, a slow disk) and goes on here in any case.
+std::optional<std::string> take_hand_over(LPARAM lparam) {
+  std::optional<std::string> path = hand_over_path(lparam);
+  if (path) ReplyMessage(TRUE);
+  return path;
+}
+
 Key key_of(WPARAM virtual_key) {
   switch (virtual_key) {
     case VK_RETURN: return Key::enter;
@@ -208,7 +217,7 @@ LRESULT on_activate_app(MainWindow& main, const Message& m) {
 }
 
 LRESULT on_copy_data(MainWindow& main, const Message& m) {
-  if (auto path = hand_over_path(m.lparam)) import_files(main.state, {*path});
+  if (auto path = take_hand_over(m.lparam)) import_files(main.state, {*path});
   return TRUE;
 }
 
@@ -348,7 +357,7 @@ LRESULT check_theme_later(DeferredWork& work, const Message&) {
 }
 
 LRESULT keep_hand_over(DeferredWork& work, const Message& m) {
-  if (auto path = hand_over_path(m.lparam)) work.hand_overs.push_back(std::move(*path));
+  if (auto path = take_hand_over(m.lparam)) work.hand_overs.push_back(std::move(*path));
   return TRUE;
 }
 

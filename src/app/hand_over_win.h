@@ -1,0 +1,17 @@
+#pragma once
+// A second start's bundle file, sent to the running tolvik's window.
+
+#include <windows.h>
+
+#include <string>
+
+namespace app {
+
+// Sends the path (full: the running tolvik's working folder is another) and
+// waits up to `timeout_ms`. True once the window has the path: it answers as
+// soon as it has read it, before the import. A wait that runs out means the
+// window never took the message, and Windows withdraws a sent message that
+// was not taken in time.
+bool send_bundle_file(HWND running, const std::wstring& path, UINT timeout_ms);
+
+}  // namespace app
