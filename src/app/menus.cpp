@@ -17,7 +17,8 @@ namespace app {
 namespace {
 
 void setting_not_saved(AppState& state, const base::Error& error) {
-  show_toast(state, std::string(lang::text("설정을 저장하지 못했습니다:", "Couldn't save the setting:")) + " " + error.text);
+  show_toast(state,
+             std::string(lang::text("설정을 저장하지 못했습니다:", "Couldn't save the setting:")) + " " + error.text);
 }
 
 void toggle_auto_update(AppState& state) {

@@ -53,7 +53,8 @@ std::optional<std::uint32_t> read_setting_number(std::string_view name) {
 
 Status write_setting_number(std::string_view name, std::uint32_t value) {
   DWORD data = value;
-  return written(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, widen(name).c_str(), REG_DWORD, &data, sizeof(data)));
+  return written(
+      RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, widen(name).c_str(), REG_DWORD, &data, sizeof(data)));
 }
 
 std::optional<std::vector<std::uint8_t>> read_setting_binary(std::string_view name) {

@@ -93,7 +93,9 @@ std::vector<std::string> without_repeated_folders(const std::vector<std::string>
 
 std::vector<MenuEntry> explorer_folder_entries(const std::vector<std::string>& paths) {
   std::vector<MenuEntry> entries;
-  for (std::size_t i = 0; i < paths.size(); ++i) entries.push_back(MenuEntry::command(i + 1, menu_label_of_path(paths[i])));
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    entries.push_back(MenuEntry::command(i + 1, menu_label_of_path(paths[i])));
+  }
   if (paths.size() >= 2) {
     entries.push_back(MenuEntry::line());
     entries.push_back(MenuEntry::command(

@@ -27,8 +27,9 @@ std::string shortcut_file_name(std::string_view safe_name, int n);
 // the same folder.
 std::vector<std::string> without_repeated_folders(const std::vector<std::string>& paths);
 
-// One entry per path, shown as it is written, then with two or more a separator and "Add all (n)".
-// The path at i answers i + 1; "Add all" answers add_all_folders_id.
+// One entry per path, shown as it is written, then with two or more a
+// separator and "Add all (n)". The path at i answers i + 1; "Add all"
+// answers add_all_folders_id.
 std::vector<MenuEntry> explorer_folder_entries(const std::vector<std::string>& paths);
 constexpr int add_all_folders_id(std::size_t path_count) { return static_cast<int>(path_count) + 1; }
 
