@@ -184,8 +184,11 @@ def make_files():
 class Shot:
     """One start of tolvik.exe with its own store, settings and window."""
 
-    def __init__(self, name, bundles, selected, language="en", dark=False):
+    def __init__(self, name, bundles, selected, language="en", dark=False, size=None):
+        """size: None for the README's WIDTH x HEIGHT, "first" for the size
+        the window opens with, "smallest" for the smallest it can be made."""
         self.name = name
+        self.out_dir = OUT
         self.work = harness.drive_c() / "tolvik-screenshots" / name
         if self.work.exists():
             shutil.rmtree(self.work)
@@ -211,7 +214,11 @@ class Shot:
         self.process = subprocess.Popen(["wine", str(harness.TOLVIK_EXE)], stdin=subprocess.DEVNULL,
                                         stdout=self.out, stderr=self.err, env=env)
         self.id = harness.find_window("tolvik", timeout=30)
-        self.place()
+        self.size = (WIDTH, HEIGHT)
+        if size is None:
+            self.place()
+        else:
+            self.keep_size(size)
 
     def place(self):
         # Start-up places the window itself; a move sent before Wine has
@@ -236,6 +243,22 @@ class Shot:
         # A frame presented while Wine was still moving the window can be
         # lost: a hover change over the settings button draws it again.
         self.pointer(WIDTH - 28, 26)
+        time.sleep(0.3)
+        self.pointer_away()
+        time.sleep(0.5)
+
+    def keep_size(self, size):
+        """Leaves the window at its opening size, or asks for one far below
+        its minimum (the window keeps to its minimum); self.size is the client
+        area it ends at."""
+        time.sleep(1.0)
+        if size == "smallest":
+            harness.xdotool("windowmove", self.id, 0, 0)
+            harness.xdotool("windowsize", self.id, 300, 200)
+            time.sleep(1.5)
+        geometry = harness.wait_for(self.geometry, timeout=5, interval=0.2)
+        self.size = geometry[2:]
+        self.pointer(self.size[0] - 28, 26)
         time.sleep(0.3)
         self.pointer_away()
         time.sleep(0.5)
@@ -278,7 +301,7 @@ class Shot:
         def same():
             image = self.picture()
             previous, last[0] = last[0], image
-            if image.size != (WIDTH, HEIGHT) or (check is not None and not check(image)):
+            if image.size != tuple(self.size) or (check is not None and not check(image)):
                 last[0] = None
                 return None
             if previous is None or ImageChops.difference(previous, image).getbbox() is not None:
@@ -288,8 +311,8 @@ class Shot:
                                 what="a steady picture of %s" % self.name)
 
     def save(self, image):
-        OUT.mkdir(parents=True, exist_ok=True)
-        path = OUT / (self.name + ".png")
+        self.out_dir.mkdir(parents=True, exist_ok=True)
+        path = self.out_dir / (self.name + ".png")
         image.save(path, optimize=True)
         print("screenshots: %s" % path.relative_to(REPO), flush=True)
 
@@ -415,6 +438,61 @@ def shoot_menu():
         shot.close()
 
 
+# The view's rows in the languages with the longest labels, at the size the
+# window opens with and at its smallest; not for the README, into build/.
+LAYOUT_OUT = REPO / "build" / "screenshots" / "layout"
+
+
+def empty_bundle():
+    return {"id": "b6148a40c9990005a4c", "name": "Tax return", "items": []}
+
+
+def shoot_layout():
+    for language in ("de", "fr", "ru", "en"):
+        for size in ("first", "smallest"):
+            for dark in (False, True):
+                name = "%s-%s-%s" % (language, size, "dark" if dark else "light")
+                shot = Shot(name, english_bundles(), MONTH_END, language=language, dark=dark, size=size)
+                shot.out_dir = LAYOUT_OUT
+                try:
+                    time.sleep(1.5)
+                    shot.save(shot.steady())
+                    if dark:
+                        continue
+                    # The toast and its Undo: an item removed with Delete. Below
+                    # the add buttons, however many rows they take, y = 370 is on
+                    # an item row at both sizes.
+                    width, height = shot.size
+
+                    def remove():
+                        shot.click(width - 200, 370)
+                        time.sleep(0.3)
+                        shot.key("Delete")
+                        shot.pointer_away()
+                    point = (width // 2, height - 63)
+                    under = shot.steady().getpixel(point)
+                    bar = tuple(round(t * 0.94 + u * 0.06) for t, u in zip(TOAST_COLOUR, under))
+                    remove()
+                    harness.wait_for(lambda: close_to(shot.picture().getpixel(point), bar, 4),
+                                     timeout=15, interval=0.1, what="the toast")
+                    shot.name = name + "-toast"
+                    shot.save(shot.steady(lambda image: close_to(image.getpixel(point), bar, 4), timeout=3))
+                finally:
+                    shot.close()
+                if dark:
+                    continue
+                # A bundle without items, and the view without bundles.
+                for extra, bundles, selected in (("empty", [empty_bundle()], empty_bundle()["id"]),
+                                                 ("welcome", [], "")):
+                    shot = Shot("%s-%s" % (name, extra), bundles, selected, language=language, size=size)
+                    shot.out_dir = LAYOUT_OUT
+                    try:
+                        time.sleep(1.0)
+                        shot.save(shot.steady())
+                    finally:
+                        shot.close()
+
+
 SHOTS = {
     "light": lambda: shoot_plain("light", english_bundles()),
     "dark": lambda: shoot_plain("dark", english_bundles(), dark=True),
@@ -424,11 +502,13 @@ SHOTS = {
     "search": shoot_search,
     "menu": shoot_menu,
 }
+# Asked for by name only: `scripts/screenshots.sh layout`.
+EXTRA_SHOTS = {"layout": shoot_layout}
 
 
 def main(argv):
     names = argv[1:] or list(SHOTS)
-    unknown = [n for n in names if n not in SHOTS]
+    unknown = [n for n in names if n not in SHOTS and n not in EXTRA_SHOTS]
     if unknown:
         print("screenshots: unknown shot %s (%s)" % (", ".join(unknown), ", ".join(SHOTS)),
               file=sys.stderr)
@@ -438,7 +518,7 @@ def main(argv):
     harness.reg_delete("Control Panel\\Desktop", "LogPixels")
     try:
         for name in names:
-            SHOTS[name]()
+            (SHOTS.get(name) or EXTRA_SHOTS[name])()
     finally:
         harness.reg_delete(KEY)
         harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
