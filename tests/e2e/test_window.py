@@ -227,8 +227,10 @@ def test_regions_at_144_dpi(ctx):
     try:
         three_bundles(ctx, missing=True)
         process = start_window(ctx)
-        window = Window(ctx, process, 1240, 760)
-        geometry = Geometry(1240, 760, 144)
+        # Wide enough for the four add buttons to share one row at 1.5 × (the
+        # probes below expect the list right under it).
+        window = Window(ctx, process, 1280, 760)
+        geometry = Geometry(1280, 760, 144)
         window.wait_pixel(geometry.pill_probe(1), blend(RED, 0.12, LIGHT["surface_alt"]), "the missing pill")
         probe_regions(window, geometry, LIGHT)
         assert close_window(ctx, process) == 0
