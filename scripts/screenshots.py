@@ -185,8 +185,7 @@ class Shot:
     """One start of tolvik.exe with its own store, settings and window."""
 
     def __init__(self, name, bundles, selected, language="en", dark=False, size=None):
-        """size: None for the README's WIDTH x HEIGHT, "first" for the size
-        the window opens with, "smallest" for the smallest it can be made."""
+        """size: the client area's (width, height); the README's by default."""
         self.name = name
         self.out_dir = OUT
         self.work = harness.drive_c() / "tolvik-screenshots" / name
@@ -214,11 +213,8 @@ class Shot:
         self.process = subprocess.Popen(["wine", str(harness.TOLVIK_EXE)], stdin=subprocess.DEVNULL,
                                         stdout=self.out, stderr=self.err, env=env)
         self.id = harness.find_window("tolvik", timeout=30)
-        self.size = (WIDTH, HEIGHT)
-        if size is None:
-            self.place()
-        else:
-            self.keep_size(size)
+        self.size = size or (WIDTH, HEIGHT)
+        self.place()
 
     def place(self):
         # Start-up places the window itself; a move sent before Wine has
@@ -226,10 +222,10 @@ class Shot:
         # seen to put the window back a second or two after the first move,
         # so the size has to hold for a while before it counts.
         time.sleep(1.0)
-        wanted = (0, 0, WIDTH, HEIGHT)
+        wanted = (0, 0) + tuple(self.size)
         for _ in range(5):
             harness.xdotool("windowmove", self.id, 0, 0)
-            harness.xdotool("windowsize", self.id, WIDTH, HEIGHT)
+            harness.xdotool("windowsize", self.id, *self.size)
             try:
                 harness.wait_for(lambda: self.geometry() == wanted, timeout=5, interval=0.2)
             except TimeoutError:
@@ -242,22 +238,6 @@ class Shot:
             raise RuntimeError("the window does not keep its place and size")
         # A frame presented while Wine was still moving the window can be
         # lost: a hover change over the settings button draws it again.
-        self.pointer(WIDTH - 28, 26)
-        time.sleep(0.3)
-        self.pointer_away()
-        time.sleep(0.5)
-
-    def keep_size(self, size):
-        """Leaves the window at its opening size, or asks for one far below
-        its minimum (the window keeps to its minimum); self.size is the client
-        area it ends at."""
-        time.sleep(1.0)
-        if size == "smallest":
-            harness.xdotool("windowmove", self.id, 0, 0)
-            harness.xdotool("windowsize", self.id, 300, 200)
-            time.sleep(1.5)
-        geometry = harness.wait_for(self.geometry, timeout=5, interval=0.2)
-        self.size = geometry[2:]
         self.pointer(self.size[0] - 28, 26)
         time.sleep(0.3)
         self.pointer_away()
@@ -438,8 +418,11 @@ def shoot_menu():
         shot.close()
 
 
-# The view's rows in the languages with the longest labels, at the size the
-# window opens with and at its smallest; not for the README, into build/.
+# The view's rows in the languages with the longest labels, at the client
+# area of the first window (1040 x 720 less Windows' 8-pixel borders and
+# 31-pixel title bar) and at the narrowest client area Wine's thinner frame
+# leaves the smallest window (820 x 480); not for the README, into build/.
+LAYOUT_SIZES = {"first": (1024, 681), "smallest": (812, 460)}
 LAYOUT_OUT = REPO / "build" / "screenshots" / "layout"
 
 
@@ -452,7 +435,8 @@ def shoot_layout():
         for size in ("first", "smallest"):
             for dark in (False, True):
                 name = "%s-%s-%s" % (language, size, "dark" if dark else "light")
-                shot = Shot(name, english_bundles(), MONTH_END, language=language, dark=dark, size=size)
+                shot = Shot(name, english_bundles(), MONTH_END, language=language, dark=dark,
+                            size=LAYOUT_SIZES[size])
                 shot.out_dir = LAYOUT_OUT
                 try:
                     time.sleep(1.5)
@@ -469,14 +453,18 @@ def shoot_layout():
                         time.sleep(0.3)
                         shot.key("Delete")
                         shot.pointer_away()
+                    # The dark bar over the light view, whatever moved under it.
                     point = (width // 2, height - 63)
-                    under = shot.steady().getpixel(point)
-                    bar = tuple(round(t * 0.94 + u * 0.06) for t, u in zip(TOAST_COLOUR, under))
+
+                    def toast(image):
+                        # 21 dark pixels in a line: no text makes that.
+                        return all(c < 60 for dx in range(-10, 11)
+                                   for c in image.getpixel((point[0] + dx, point[1])))
+                    shot.steady()
                     remove()
-                    harness.wait_for(lambda: close_to(shot.picture().getpixel(point), bar, 4),
-                                     timeout=15, interval=0.1, what="the toast")
+                    harness.wait_for(lambda: toast(shot.picture()), timeout=15, interval=0.1, what="the toast")
                     shot.name = name + "-toast"
-                    shot.save(shot.steady(lambda image: close_to(image.getpixel(point), bar, 4), timeout=3))
+                    shot.save(shot.steady(toast, timeout=3))
                 finally:
                     shot.close()
                 if dark:
@@ -484,7 +472,8 @@ def shoot_layout():
                 # A bundle without items, and the view without bundles.
                 for extra, bundles, selected in (("empty", [empty_bundle()], empty_bundle()["id"]),
                                                  ("welcome", [], "")):
-                    shot = Shot("%s-%s" % (name, extra), bundles, selected, language=language, size=size)
+                    shot = Shot("%s-%s" % (name, extra), bundles, selected, language=language,
+                                size=LAYOUT_SIZES[size])
                     shot.out_dir = LAYOUT_OUT
                     try:
                         time.sleep(1.0)
