@@ -184,8 +184,10 @@ def make_files():
 class Shot:
     """One start of tolvik.exe with its own store, settings and window."""
 
-    def __init__(self, name, bundles, selected, language="en", dark=False):
+    def __init__(self, name, bundles, selected, language="en", dark=False, size=None):
+        """size: the client area's (width, height); the README's by default."""
         self.name = name
+        self.out_dir = OUT
         self.work = harness.drive_c() / "tolvik-screenshots" / name
         if self.work.exists():
             shutil.rmtree(self.work)
@@ -211,6 +213,7 @@ class Shot:
         self.process = subprocess.Popen(["wine", str(harness.TOLVIK_EXE)], stdin=subprocess.DEVNULL,
                                         stdout=self.out, stderr=self.err, env=env)
         self.id = harness.find_window("tolvik", timeout=30)
+        self.size = size or (WIDTH, HEIGHT)
         self.place()
 
     def place(self):
@@ -219,10 +222,10 @@ class Shot:
         # seen to put the window back a second or two after the first move,
         # so the size has to hold for a while before it counts.
         time.sleep(1.0)
-        wanted = (0, 0, WIDTH, HEIGHT)
+        wanted = (0, 0) + tuple(self.size)
         for _ in range(5):
             harness.xdotool("windowmove", self.id, 0, 0)
-            harness.xdotool("windowsize", self.id, WIDTH, HEIGHT)
+            harness.xdotool("windowsize", self.id, *self.size)
             try:
                 harness.wait_for(lambda: self.geometry() == wanted, timeout=5, interval=0.2)
             except TimeoutError:
@@ -235,7 +238,7 @@ class Shot:
             raise RuntimeError("the window does not keep its place and size")
         # A frame presented while Wine was still moving the window can be
         # lost: a hover change over the settings button draws it again.
-        self.pointer(WIDTH - 28, 26)
+        self.pointer(self.size[0] - 28, 26)
         time.sleep(0.3)
         self.pointer_away()
         time.sleep(0.5)
@@ -278,7 +281,7 @@ class Shot:
         def same():
             image = self.picture()
             previous, last[0] = last[0], image
-            if image.size != (WIDTH, HEIGHT) or (check is not None and not check(image)):
+            if image.size != tuple(self.size) or (check is not None and not check(image)):
                 last[0] = None
                 return None
             if previous is None or ImageChops.difference(previous, image).getbbox() is not None:
@@ -288,8 +291,8 @@ class Shot:
                                 what="a steady picture of %s" % self.name)
 
     def save(self, image):
-        OUT.mkdir(parents=True, exist_ok=True)
-        path = OUT / (self.name + ".png")
+        self.out_dir.mkdir(parents=True, exist_ok=True)
+        path = self.out_dir / (self.name + ".png")
         image.save(path, optimize=True)
         print("screenshots: %s" % path.relative_to(REPO), flush=True)
 
@@ -415,6 +418,70 @@ def shoot_menu():
         shot.close()
 
 
+# The view's rows in the languages with the longest labels, at the client
+# area of the first window (1040 x 720 less Windows' 8-pixel borders and
+# 31-pixel title bar) and at the narrowest client area Wine's thinner frame
+# leaves the smallest window (820 x 480); not for the README, into build/.
+LAYOUT_SIZES = {"first": (1024, 681), "smallest": (812, 460)}
+LAYOUT_OUT = REPO / "build" / "screenshots" / "layout"
+
+
+def empty_bundle():
+    return {"id": "b6148a40c9990005a4c", "name": "Tax return", "items": []}
+
+
+def shoot_layout():
+    for language in ("de", "fr", "ru", "en"):
+        for size in ("first", "smallest"):
+            for dark in (False, True):
+                name = "%s-%s-%s" % (language, size, "dark" if dark else "light")
+                shot = Shot(name, english_bundles(), MONTH_END, language=language, dark=dark,
+                            size=LAYOUT_SIZES[size])
+                shot.out_dir = LAYOUT_OUT
+                try:
+                    time.sleep(1.5)
+                    shot.save(shot.steady())
+                    if dark:
+                        continue
+                    # The toast and its Undo: an item removed with Delete. Below
+                    # the add buttons, however many rows they take, y = 370 is on
+                    # an item row at both sizes.
+                    width, height = shot.size
+
+                    def remove():
+                        shot.click(width - 200, 370)
+                        time.sleep(0.3)
+                        shot.key("Delete")
+                        shot.pointer_away()
+                    # The dark bar over the light view, whatever moved under it.
+                    point = (width // 2, height - 63)
+
+                    def toast(image):
+                        # 21 dark pixels in a line: no text makes that.
+                        return all(c < 60 for dx in range(-10, 11)
+                                   for c in image.getpixel((point[0] + dx, point[1])))
+                    shot.steady()
+                    remove()
+                    harness.wait_for(lambda: toast(shot.picture()), timeout=15, interval=0.1, what="the toast")
+                    shot.name = name + "-toast"
+                    shot.save(shot.steady(toast, timeout=3))
+                finally:
+                    shot.close()
+                if dark:
+                    continue
+                # A bundle without items, and the view without bundles.
+                for extra, bundles, selected in (("empty", [empty_bundle()], empty_bundle()["id"]),
+                                                 ("welcome", [], "")):
+                    shot = Shot("%s-%s" % (name, extra), bundles, selected, language=language,
+                                size=LAYOUT_SIZES[size])
+                    shot.out_dir = LAYOUT_OUT
+                    try:
+                        time.sleep(1.0)
+                        shot.save(shot.steady())
+                    finally:
+                        shot.close()
+
+
 SHOTS = {
     "light": lambda: shoot_plain("light", english_bundles()),
     "dark": lambda: shoot_plain("dark", english_bundles(), dark=True),
@@ -424,11 +491,13 @@ SHOTS = {
     "search": shoot_search,
     "menu": shoot_menu,
 }
+# Asked for by name only: `scripts/screenshots.sh layout`.
+EXTRA_SHOTS = {"layout": shoot_layout}
 
 
 def main(argv):
     names = argv[1:] or list(SHOTS)
-    unknown = [n for n in names if n not in SHOTS]
+    unknown = [n for n in names if n not in SHOTS and n not in EXTRA_SHOTS]
     if unknown:
         print("screenshots: unknown shot %s (%s)" % (", ".join(unknown), ", ".join(SHOTS)),
               file=sys.stderr)
@@ -438,7 +507,7 @@ def main(argv):
     harness.reg_delete("Control Panel\\Desktop", "LogPixels")
     try:
         for name in names:
-            SHOTS[name]()
+            (SHOTS.get(name) or EXTRA_SHOTS[name])()
     finally:
         harness.reg_delete(KEY)
         harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)

@@ -2,6 +2,8 @@
 # `make screenshots`: photographs tolvik.exe under Wine for the README.
 #
 #   scripts/screenshots.sh [NAME ...]    NAME: light, dark, korean, missing, undo (default: all)
+#   scripts/screenshots.sh layout        the view in German, French, Russian and English at the
+#                                        window's first and smallest size, into build/screenshots/layout/
 #
 # Builds tolvik.exe and the test tools, then runs scripts/screenshots.py in a
 # Wine prefix of its own (build/wine/screenshots) on a private Xvfb. The PNGs

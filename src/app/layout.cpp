@@ -288,8 +288,12 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
   const bool opening = state.opening && *state.opening == bundle->id;
   content.open_label = opening ? view_text::opening() : view_text::open();
   content.open_label_width = label_width(measure, content.open_label, TextFormat::body_bold);
-  const float open_width = measure ? std::max(kOpenMinWidth * scale, content.open_label_width + kOpenPadding * scale)
-                                   : kOpenFallbackWidth * scale;
+  // Open never reaches left of the column, however long its label (which
+  // then ends in an ellipsis).
+  const float open_width =
+      std::min(std::max(0.0f, width - button - kHeaderButtonGap * scale),
+               measure ? std::max(kOpenMinWidth * scale, content.open_label_width + kOpenPadding * scale)
+                       : kOpenFallbackWidth * scale);
   content.open = {content.more.x - kHeaderButtonGap * scale - open_width, title_top, open_width, button};
   content.title = {left - kTitleHitOverhang * scale, title_top, std::max(0.0f, content.open.x - left), button};
   content.title_text = {left, title_top, std::max(0.0f, content.open.x - kHeaderButtonGap * scale - left), button};
@@ -304,13 +308,25 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
         {RegionKind::add_app, view_text::add_app()},
         {RegionKind::add_web_address, view_text::add_web_address()},
     }};
+    // The labels run long in some languages and the column is narrow at the
+    // smallest window: a button that would pass the column's right edge
+    // starts a new row, and one wider than the whole column is cut to it (its
+    // label then ends in an ellipsis). The list below moves down with them.
+    const float gap = kAddButtonGap * scale;
+    const float right = left + width;
     float x = left;
+    float y = bar_y;
     for (const auto& [kind, label] : buttons) {
-      const float button_width = label_width(measure, label, TextFormat::body) + kAddButtonPadding * scale;
-      content.add_buttons.push_back({kind, label, {x, bar_y, button_width, bar_height}});
-      x += button_width + kAddButtonGap * scale;
+      const float button_width =
+          std::min(width, label_width(measure, label, TextFormat::body) + kAddButtonPadding * scale);
+      if (x > left && x + button_width > right) {
+        x = left;
+        y += bar_height + gap;
+      }
+      content.add_buttons.push_back({kind, label, {x, y, button_width, bar_height}});
+      x += button_width + gap;
     }
-    content.add_bar_bottom = bar_y + bar_height;
+    content.add_bar_bottom = y + bar_height;
   } else {
     content.add_bar_bottom = top_strip + kTitleTop * scale + kFallbackHeaderHeight * scale;
   }
@@ -350,10 +366,10 @@ void layout_welcome(ViewLayout& view, gfx::TextMeasure* measure) {
   const float height = std::ceil(measure ? measure->wrapped_height(view_text::welcome_paragraph(), wrap)
                                          : kWelcomeParagraphFallbackHeight * scale);
   welcome.paragraph = {left, top_strip + kWelcomeParagraphTop * scale, wrap, height};
-  const float create_width =
-      measure ? label_width(measure, view_text::create_first_bundle(), TextFormat::body_bold) +
-                    kWelcomeCreatePadding * scale
-              : kWelcomeCreateFallbackWidth * scale;
+  const float create_width = std::min(
+      view.content_width, measure ? label_width(measure, view_text::create_first_bundle(), TextFormat::body_bold) +
+                                        kWelcomeCreatePadding * scale
+                                  : kWelcomeCreateFallbackWidth * scale);
   welcome.create = {left, px(top_strip + kWelcomeParagraphTop * scale + height + kWelcomeCreateGap * scale),
                     create_width, px(kWelcomeCreateHeight * scale)};
   welcome.hint = {left, welcome.create.bottom() + kWelcomeHintGap * scale, view.content_width,

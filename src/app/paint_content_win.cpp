@@ -9,7 +9,6 @@
 #include "app/view_text.h"
 #include "gfx/icons.h"
 #include "lang/lang.h"
-#include "winshell/shell_icon_win.h"
 
 namespace app::paint {
 namespace {
@@ -27,28 +26,16 @@ std::string_view add_icon(RegionKind kind) {
   }
 }
 
-// The shell's icon of an item as a device bitmap, or null. A target on the
-// network is asked for by its type only, so that painting never waits for a
-// slow or vanished server.
-Microsoft::WRL::ComPtr<ID2D1Bitmap> item_bitmap(gfx::Gfx& g, const bundle::Item& item) {
-  if (item.kind == bundle::Kind::url) return nullptr;
-  const bool folder = item.kind == bundle::Kind::folder;
-  base::UniqueIcon icon =
-      winshell::is_network_path(item.target)
-          ? winshell::shell_icon(folder ? std::string_view("folder") : std::string_view(item.target), folder, true)
-          : winshell::shell_icon(item.target, folder, false);
-  return icon ? g.bitmap_from_icon(std::move(icon)) : nullptr;
-}
-
-// Fills the cache for the rows about to be drawn; rows off screen wait until
-// they are scrolled into view.
-void fetch_icons(const Frame& f, const bundle::Bundle& bundle) {
+// Lists the icons the rows about to be drawn lack, for the icon worker; rows
+// off screen wait until they are scrolled into view. Web addresses have none.
+void want_icons(const Frame& f, const bundle::Bundle& bundle) {
   for (const ItemRow& row : f.layout.content->rows) {
     if (row.item >= bundle.items.size()) continue;
     const bundle::Item& item = bundle.items[row.item];
+    if (item.kind == bundle::Kind::url) continue;
     std::string key = bundle::item_key(item.target);
-    if (f.icons.find(key) != f.icons.end()) continue;
-    f.icons.emplace(std::move(key), item_bitmap(f.gfx, item));
+    if (f.icons.bitmaps.count(key) > 0 || !f.icons.asked.insert(key).second) continue;
+    f.icons.wanted.push_back({std::move(key), item.target, item.kind});
   }
 }
 
@@ -88,8 +75,10 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
     f.gfx.draw_icon(gfx::icon_grip, parts.grip, 16 * scale, f.palette.text_muted.with_alpha(0.8f));
   }
 
-  const auto cached = f.icons.find(key);
-  ID2D1Bitmap* bitmap = item.kind != bundle::Kind::url && cached != f.icons.end() ? cached->second.Get() : nullptr;
+  // The kind icon stands in until the worker has brought the shell's.
+  const auto cached = f.icons.bitmaps.find(key);
+  ID2D1Bitmap* bitmap =
+      item.kind != bundle::Kind::url && cached != f.icons.bitmaps.end() ? cached->second.Get() : nullptr;
   if (bitmap) {
     f.gfx.draw_bitmap(bitmap, parts.bitmap);
   } else {
@@ -175,8 +164,11 @@ void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bu
              f.hovered(button.kind) ? f.palette.accent.with_alpha(0.7f) : f.palette.border);
     f.gfx.draw_icon(add_icon(button.kind), {button.rect.x + 10 * scale, button.rect.y, 17 * scale, button.rect.h},
                     17 * scale, f.palette.accent);
-    f.gfx.draw_text(button.label,
-                    {button.rect.x + 34 * scale, button.rect.y, button.rect.w - 34 * scale, button.rect.h},
+    // A button cut to the column keeps its right margin: the ellipsis ends
+    // there, not on the border.
+    const float room = button.rect.w - 46 * scale;
+    const float label_width = f.gfx.line_width(button.label, TextFormat::body) > room ? room : room + 12 * scale;
+    f.gfx.draw_text(button.label, {button.rect.x + 34 * scale, button.rect.y, std::max(0.0f, label_width), button.rect.h},
                     f.palette.text, TextFormat::body);
   }
 
@@ -213,7 +205,7 @@ void paint_content(const Frame& f) {
   const bundle::Bundle& bundle = f.state.store.bundles[content.bundle];
   const float scale = f.scale;
 
-  fetch_icons(f, bundle);
+  want_icons(f, bundle);
   for (const ItemRow& row : content.rows) {
     if (!row.dragged) paint_item_row(f, bundle, row);
   }

@@ -215,7 +215,7 @@ bool WinPlatform::ask_yes_no(std::string_view text) {
   return lend.state_alive() && answer == IDYES;
 }
 
-void WinPlatform::forget_icon(const std::string& item_key) { owner_.icons.erase(item_key); }
+void WinPlatform::forget_icon(const std::string& item_key) { owner_.icons.forget(item_key); }
 
 bool WinPlatform::target_exists(const std::string& target) { return base::path_exists(target); }
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "app/icon_worker_win.h"
 #include "app/layout.h"
+#include "app/messages_win.h"
 #include "app/paint_win.h"
 #include "app/window_win.h"
 #include "base/failure_trace.h"
@@ -32,7 +34,8 @@ bool draw_frame(MainWindow& main) {
 }  // namespace
 
 void MainWindow::set_gfx(std::unique_ptr<gfx::Gfx> made) {
-  icons.clear();
+  // Icons on their way are converted with the new device when they come.
+  icons.bitmaps.clear();
   if (made) gfx_resources = made->resources();
   gfx = std::move(made);
 }
@@ -92,8 +95,23 @@ bool MainWindow::paint() {
   // after it, Wine leaves the whole window black until the next paint.
   layout_edits();
   if (!ready) return false;
-  if (draw_frame(*this)) return true;
-  return had_gfx && make_gfx() && draw_frame(*this);
+  const bool drawn = draw_frame(*this) || (had_gfx && make_gfx() && draw_frame(*this));
+  // One worker at a time; what frames ask for meanwhile goes with the next.
+  if (!icon_worker_busy) icon_worker_busy = start_icon_worker(window, kMsgIconsFetched, icons, fetched_icons);
+  return drawn;
+}
+
+void MainWindow::take_fetched_icons() {
+  icon_worker_busy = false;
+  if (auto fetched = fetched_icons->take()) {
+    if (gfx) {
+      store_fetched_icons(icons, *gfx, std::move(*fetched));
+    } else {
+      for (const FetchedIcon& one : *fetched) icons.asked.erase(one.key);
+    }
+  }
+  // Draws them, and hands what was asked for meanwhile to the next worker.
+  InvalidateRect(window, nullptr, FALSE);
 }
 
 }  // namespace app

@@ -222,7 +222,10 @@ int run_window(const StartPlan& plan) {
 
 }  // namespace
 
+void quiet_critical_errors() { SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS); }
+
 int run_program() {
+  quiet_critical_errors();
   const std::vector<std::string> args = command_line_arguments();
   const StartPlan plan = plan_start(args);
   if (plan.unregister) return run_unregister();

@@ -253,6 +253,11 @@ LRESULT on_targets_checked(MainWindow& main, const Message&) {
   return 0;
 }
 
+LRESULT on_icons_fetched(MainWindow& main, const Message&) {
+  main.take_fetched_icons();
+  return 0;
+}
+
 LRESULT on_editor_finished(MainWindow& main, const Message& m) {
   if (main.state.edit && reinterpret_cast<HWND>(m.lparam) == main.inline_field) {
     end_edit(main.state, m.wparam == kEditCommitted);
@@ -471,6 +476,7 @@ std::span<const MessageRow> message_table() {
       {kMsgSearchKey, nullptr, nullptr, on_search_key, repost, nothing_after},
       {kMsgOpenFinished, nullptr, nullptr, on_open_finished, repost, nothing_after},
       {kMsgTargetsChecked, nullptr, nullptr, on_targets_checked, repost, nothing_after},
+      {kMsgIconsFetched, nullptr, nullptr, on_icons_fetched, repost, nothing_after},
       {kMsgUpdateChecked, nullptr, nullptr, on_update_checked, repost, nothing_after},
       {kMsgDownloadFinished, nullptr, nullptr, on_download_finished, repost, nothing_after},
       // The next progress report follows within a second.

@@ -12,6 +12,7 @@
 
 #include "app/app_state.h"
 #include "app/icon_cache_win.h"
+#include "app/icon_worker_win.h"
 #include "app/window_style_win.h"
 #include "base/handle_win.h"
 #include "gfx/gfx_win.h"
@@ -112,6 +113,10 @@ struct MainWindow {
   // presented.
   bool paint();
 
+  // The icon worker's answer (kMsgIconsFetched): its icons go into the
+  // cache and the window is drawn again.
+  void take_fetched_icons();
+
   // The state's client size from the window (before the first layout).
   void take_client_size();
 
@@ -126,6 +131,9 @@ struct MainWindow {
   std::shared_ptr<gfx::Resources> gfx_resources;  // what outlives a lost device
   std::unique_ptr<gfx::Gfx> gfx;
   IconCache icons;
+  // The icon worker's answers, and whether one is on its way.
+  std::shared_ptr<IconMailbox> fetched_icons = std::make_shared<IconMailbox>();
+  bool icon_worker_busy = false;
   // The two EDIT controls (children of the window, destroyed with it).
   HWND search_box = nullptr;
   HWND inline_field = nullptr;

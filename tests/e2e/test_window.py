@@ -227,8 +227,10 @@ def test_regions_at_144_dpi(ctx):
     try:
         three_bundles(ctx, missing=True)
         process = start_window(ctx)
-        window = Window(ctx, process, 1240, 760)
-        geometry = Geometry(1240, 760, 144)
+        # Wide enough for the four add buttons to share one row at 1.5 × (the
+        # probes below expect the list right under it).
+        window = Window(ctx, process, 1280, 760)
+        geometry = Geometry(1280, 760, 144)
         window.wait_pixel(geometry.pill_probe(1), blend(RED, 0.12, LIGHT["surface_alt"]), "the missing pill")
         probe_regions(window, geometry, LIGHT)
         assert close_window(ctx, process) == 0
@@ -371,3 +373,54 @@ def test_the_toast_undo_button_restores_a_removed_item(ctx):
     harness.wait_for(lambda: len(saved(ctx)[0]["items"]) == 3, what="the undo")
     assert saved(ctx)[0]["items"][0]["target"].endswith("recorder.exe")
     assert close_window(ctx, process) == 0
+
+
+def runs_down(window, image, x, top, bottom, colour):
+    """(start, length) of each run of pixels down column x that are not `colour`."""
+    runs, start = [], None
+    for y in range(top, bottom):
+        plain = close_to(window.pixel((x, y), image), colour)
+        if not plain and start is None:
+            start = y
+        elif plain and start is not None:
+            runs.append((start, y - start))
+            start = None
+    return runs
+
+
+def test_add_buttons_stay_inside_the_content_column_in_long_languages(ctx):
+    # The window's first size and its smallest, in the languages with the
+    # longest labels: the add buttons share rows that end at the column's
+    # margin, so the 28 pixels right of the column stay plain background
+    # wherever the buttons can be, and the item list starts below the last row.
+    cases = [("de", 1024, 689), ("fr", 1024, 689), ("ru", 1024, 689),
+             ("de", 820, 480), ("fr", 820, 480), ("ru", 820, 480), ("en", 820, 480)]
+    for language, width, height in cases:
+        harness.reg_add(KEY, "Language", "REG_SZ", language)
+        three_bundles(ctx)
+        process = start_window(ctx)
+        window = Window(ctx, process, width, height)
+        g = Geometry(width, height, 96)
+        top = int(g.T + 92)
+        # Down the column's left end (past the rounding): the buttons' rows,
+        # 34 high, then the item rows, 56 high.
+        def drawn():
+            image = window.shot("add-bar-%s-%d" % (language, width))
+            # A frame of the size asked for: Wine may still show one of the first size.
+            if not close_to(window.pixel((width - 10, height - 10), image), LIGHT["background"]):
+                return None
+            runs = runs_down(window, image, int(g.X + 6), top - 2, height - 4, LIGHT["background"])
+            return (image, runs) if any(length > 45 for _, length in runs) else None
+        image, runs = harness.wait_for(drawn, timeout=15, interval=0.4, what="the item rows")
+        stray = [(x, y) for x in range(int(g.X + g.C) + 2, width - 2) for y in range(top, top + 4 * 42, 2)
+                 if not close_to(window.pixel((x, y), image), LIGHT["background"])]
+        assert not stray, "%s at %d px: the add bar reaches into the margin at %s" % (language, width, stray[:3])
+        first_item = next(i for i, (_, length) in enumerate(runs) if length > 45)
+        buttons = runs[:first_item]
+        assert buttons and all(abs(length - 34) <= 2 for _, length in buttons), (language, width, runs)
+        assert buttons[0][0] in range(top - 1, top + 2), (language, width, runs)
+        last_end = buttons[-1][0] + buttons[-1][1]
+        assert abs(runs[first_item][0] - (last_end + 18)) <= 2, (language, width, runs)
+        if width == 820:
+            assert len(buttons) >= 2, "%s at the smallest size: one row of buttons %s" % (language, runs)
+        assert close_window(ctx, process) == 0

@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "app/view_text.h"
+#include "lang/lang.h"
 #include "view_fixture.h"
 
 namespace {
@@ -546,6 +549,134 @@ TEST_F(ViewLayoutTest, SearchControlSitsRightOfTheMagnifier) {
   window(1500, 1000, 144);
   // y = round(78 + 18 + 57 + 12 + (51 − round(28.275)) / 2) = round(176.5)
   expect_rect(*app::search_control_rect(layout()), 69, 177, 480 - 102, 28);
+}
+
+// ---- every language, every width ---------------------------------------------
+
+// Measures the view's button labels as they read in language `code` (the
+// program's own language is fixed for the run): 8 pixels a character, 16 for
+// the wide ones of Chinese, Japanese and Korean, more than the body font takes.
+class LanguageMeasure final : public gfx::TextMeasure {
+ public:
+  explicit LanguageMeasure(std::string_view code) {
+    const std::pair<std::string_view, std::string_view> pairs[] = {
+        {"파일 추가…", "Add files…"},   {"폴더 추가…", "Add folder…"},
+        {"앱 추가…", "Add app…"},       {"주소 추가…", "Add web address…"},
+        {"열기", "Open"},               {"여는 중…", "Opening…"},
+        {"첫 묶음 만들기", "Create your first bundle"},
+    };
+    for (const auto& [korean, english] : pairs) {
+      shown_[std::string(lang::text(korean, english))] = std::string(lang::text_in(code, korean, english));
+    }
+  }
+  static float width(std::string_view text) {
+    float w = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+      const auto lead = static_cast<unsigned char>(text[i]);
+      const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+      w += length >= 3 && lead >= 0xE3 ? 16 : 8;  // U+3000 and up
+      i += length;
+    }
+    return w;
+  }
+  float line_width(std::string_view text, gfx::TextFormat) override { return width(in_language(text)); }
+  float wrapped_height(std::string_view text, float max_width) override {
+    return 18 * std::ceil(width(in_language(text)) / std::max(max_width, 1.0f));
+  }
+  std::string_view in_language(std::string_view text) const {
+    const auto found = shown_.find(std::string(text));
+    return found == shown_.end() ? text : std::string_view(found->second);
+  }
+
+ private:
+  std::map<std::string, std::string> shown_;
+};
+
+TEST_F(ViewLayoutTest, AddButtonsStayInTheColumnInEveryLanguageAndWidth) {
+  bundles(2, 3);
+  state.selected_bundle = 0;
+  for (const lang::Language& language : lang::languages()) {
+    LanguageMeasure measure(language.code);
+    for (std::uint32_t dpi : {96u, 144u}) {
+      const float s = dpi / 96.0f;
+      // From below the smallest window's client area to past the widest column.
+      for (float width = std::round(790 * s); width <= std::round(1700 * s); width += 2) {
+        window(width, 700 * s, dpi);
+        const app::ViewLayout v = app::layout_view(state, &measure);
+        ASSERT_TRUE(v.content);
+        const app::ContentLayout& c = *v.content;
+        SCOPED_TRACE(testing::Message() << language.code << " at " << width << " px, " << dpi << " DPI");
+        const float left = v.content_left;
+        const float right = v.content_left + v.content_width;
+        ASSERT_EQ(c.add_buttons.size(), 4u);
+        float bottom = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+          const gfx::RectF b = c.add_buttons[i].rect;
+          EXPECT_GE(b.x, left);
+          EXPECT_LE(b.right(), right);
+          // Whole unless the label alone is wider than the column.
+          EXPECT_FLOAT_EQ(b.w, std::min(v.content_width, measure.line_width(c.add_buttons[i].label, {}) + 46 * s));
+          if (i > 0) {
+            const gfx::RectF before = c.add_buttons[i - 1].rect;
+            // After the one before on its row, or first on a row below it.
+            if (b.y == before.y) {
+              EXPECT_GE(b.x, before.right() + 8 * s);
+            } else {
+              EXPECT_FLOAT_EQ(b.y, before.bottom() + 8 * s);
+              EXPECT_FLOAT_EQ(b.x, left);
+              // It did not fit after the one before.
+              EXPECT_GT(before.right() + 8 * s + b.w, right);
+            }
+          }
+          bottom = std::max(bottom, b.bottom());
+        }
+        EXPECT_FLOAT_EQ(c.add_bar_bottom, bottom);
+        EXPECT_FLOAT_EQ(c.list_top, bottom + 18 * s);
+        ASSERT_FALSE(c.rows.empty());
+        EXPECT_GE(c.rows[0].rect.y, bottom);
+        // The header's buttons too.
+        EXPECT_GE(c.open.x, left);
+        EXPECT_LE(c.more.right(), right);
+        EXPECT_LE(c.open.right(), c.more.x);
+      }
+    }
+  }
+}
+
+TEST_F(ViewLayoutTest, AddButtonsWrapAtTheSmallestWindowInEnglishAndStayOnOneRowWhenWide) {
+  bundles(1, 1);
+  state.selected_bundle = 0;
+  LanguageMeasure english("en");
+  // 804 px: the client area of the smallest window; the column is 491 wide
+  // and the four buttons take 8 × 56 + 4 × 46 + 3 × 8 = 656.
+  window(804, 600, 96);
+  app::ViewLayout v = app::layout_view(state, &english);
+  ASSERT_TRUE(v.content);
+  const auto& narrow = v.content->add_buttons;
+  ASSERT_EQ(narrow.size(), 4u);
+  EXPECT_FLOAT_EQ(narrow[0].rect.y, 144);
+  EXPECT_GT(narrow[3].rect.y, narrow[0].rect.y);
+  EXPECT_FLOAT_EQ(v.content->list_top, 144 + 34 + 8 + 34 + 18);
+  window(1400, 700, 96);
+  v = app::layout_view(state, &english);
+  for (const app::AddButton& b : v.content->add_buttons) EXPECT_FLOAT_EQ(b.rect.y, 144);
+  EXPECT_FLOAT_EQ(v.content->list_top, 196);
+}
+
+TEST_F(ViewLayoutTest, WelcomeButtonStaysInTheColumnInEveryLanguage) {
+  state.store.bundles.clear();
+  for (const lang::Language& language : lang::languages()) {
+    LanguageMeasure measure(language.code);
+    for (float width = 300; width <= 1400; width += 4) {
+      window(width, 700, 96);
+      const app::ViewLayout v = app::layout_view(state, &measure);
+      ASSERT_TRUE(v.welcome);
+      SCOPED_TRACE(testing::Message() << language.code << " at " << width << " px");
+      EXPECT_GE(v.welcome->create.x, v.content_left);
+      EXPECT_LE(v.welcome->create.right(), v.content_left + v.content_width);
+    }
+  }
 }
 
 }  // namespace

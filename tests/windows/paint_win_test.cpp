@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "../host/fake_platform.h"
 #include "app/app_state.h"
+#include "app/icon_worker_win.h"
 #include "app/layout.h"
 #include "app/paint_win.h"
 #include "base/utf.h"
@@ -119,12 +121,59 @@ TEST_F(PaintView, SidebarRowsAndContentColumnInTheLightTheme) {
   // Open buttons are filled with the accent colour (sampled left of the label).
   EXPECT_TRUE(colour_at(px, plain.open.x + 3, plain.open.y + plain.open.h / 2, 0x16A34A));
   EXPECT_TRUE(colour_at(px, v.content->open.x + 3, v.content->open.y + 20, 0x16A34A));
-  // The item row is drawn, its icon came from the shell.
+  // The item row is drawn; its shell icon is asked for, not fetched by the frame.
   const app::ItemRow& row = v.content->rows.at(0);
   EXPECT_TRUE(colour_at(px, row.rect.x + 3, row.rect.y + row.rect.h / 2, 0xFFFFFF));
-  const auto icon = icons.find(bundle::item_key(own_path()));
-  ASSERT_NE(icon, icons.end());
+  ASSERT_EQ(icons.wanted.size(), 1u);
+  EXPECT_EQ(icons.wanted[0].key, bundle::item_key(own_path()));
+  EXPECT_TRUE(icons.bitmaps.empty());
+}
+
+TEST_F(PaintView, ShellIconsComeFromTheWorkerAndTheKindIconStandsInUntilThen) {
+  add_bundle("b0", "Month-end", {bundle::Item{bundle::Kind::file, own_path(), {}, {}}});
+  state.selected_bundle = 0;
+  Pixels first;
+  app::ViewLayout v;
+  PAINT_OR_SKIP(first, v);
+  const app::ItemRowParts parts = app::item_row_parts(v, v.content->rows.at(0).rect, false);
+  // The kind icon's tile: #16A34A at 0.12 over the white row, at its top left
+  // inside the rounding.
+  const float tile_x = parts.tile.x + 4;
+  const float tile_y = parts.tile.y + 4;
+  EXPECT_TRUE(colour_at(first, tile_x, tile_y, 0xE3F3E9, 5));
+  ASSERT_EQ(icons.wanted.size(), 1u);
+
+  // A second frame before the answer asks nothing again.
+  const auto box = std::make_shared<app::IconMailbox>();
+  ASSERT_TRUE(app::start_icon_worker(window.handle(), WM_APP + 40, icons, box));
+  EXPECT_TRUE(icons.wanted.empty());
+  Pixels again;
+  PAINT_OR_SKIP(again, v);
+  EXPECT_TRUE(icons.wanted.empty());
+
+  // The worker's thread answers in the mailbox and posts its message.
+  std::optional<std::vector<app::FetchedIcon>> fetched;
+  for (int i = 0; i < 200 && !fetched; ++i) {
+    fetched = box->take();
+    if (!fetched) Sleep(50);
+  }
+  ASSERT_TRUE(fetched) << "the icon worker did not answer within 10 s";
+  MSG message{};
+  EXPECT_TRUE(PeekMessageW(&message, window.handle(), WM_APP + 40, WM_APP + 40, PM_REMOVE));
+  ASSERT_EQ(fetched->size(), 1u);
+  EXPECT_TRUE(fetched->front().icon);
+  app::store_fetched_icons(icons, *gfx, std::move(*fetched));
+  const auto icon = icons.bitmaps.find(bundle::item_key(own_path()));
+  ASSERT_NE(icon, icons.bitmaps.end());
   EXPECT_TRUE(icon->second);
+  EXPECT_TRUE(icons.asked.empty());
+
+  // Now the shell's icon is drawn where the tile was, and nothing is asked.
+  Pixels last;
+  PAINT_OR_SKIP(last, v);
+  EXPECT_FALSE(colour_at(last, tile_x, tile_y, 0xE3F3E9, 5));
+  EXPECT_TRUE(icons.wanted.empty());
+  EXPECT_FALSE(app::start_icon_worker(window.handle(), WM_APP + 40, icons, box));
 }
 
 TEST_F(PaintView, DarkThemeUsesTheDarkPalette) {
@@ -149,10 +198,21 @@ TEST_F(PaintView, WebAddressesGetNoShellIconAndMissingTargetsAPill) {
   app::ViewLayout v;
   PAINT_OR_SKIP(px, v);
 
-  const auto web = icons.find(bundle::item_key("https://example.com/"));
-  ASSERT_NE(web, icons.end());
-  EXPECT_FALSE(web->second);
-  EXPECT_NE(icons.find(bundle::item_key(gone)), icons.end());  // cached either way, never asked again
+  // Only the file is asked for; its fetch finds none and is never asked again.
+  ASSERT_EQ(icons.wanted.size(), 1u);
+  EXPECT_EQ(icons.wanted[0].key, bundle::item_key(gone));
+  std::vector<app::FetchedIcon> fetched = app::fetch_shell_icons(icons.wanted);
+  icons.wanted.clear();
+  ASSERT_EQ(fetched.size(), 1u);
+  EXPECT_FALSE(fetched[0].icon);
+  app::store_fetched_icons(icons, *gfx, std::move(fetched));
+  const auto none = icons.bitmaps.find(bundle::item_key(gone));
+  ASSERT_NE(none, icons.bitmaps.end());
+  EXPECT_FALSE(none->second);
+  app::ViewLayout again;
+  Pixels px2;
+  PAINT_OR_SKIP(px2, again);
+  EXPECT_TRUE(icons.wanted.empty());
 
   // The pill: #DC2626 at 0.12 over the white row, sampled at its left end.
   const app::ItemRowParts parts = app::item_row_parts(v, v.content->rows.at(1).rect, true);
