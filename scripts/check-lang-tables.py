@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 107 keys below, in this order, no duplicates.
+  - exactly the 109 keys below, in this order, no duplicates.
 
 Each value must be non-empty, without leading or trailing white space, carry
 exactly the placeholders of its key ("{0}", "{1}", ...), keep the key names,
@@ -150,6 +150,8 @@ KEYS = [
     "The update information could not be read",
     "Downloading update… {0}%",
     "The update couldn't be started ({0})",
+    "Too much text to add (over {0} MiB)",
+    "Too large to export (over {0} MiB): it couldn't be imported again",
 ]
 
 # Values that may equal their English key, per language. None today: every
@@ -337,8 +339,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 107 or len(set(KEYS)) != 107:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 107")
+    if len(KEYS) != 109 or len(set(KEYS)) != 109:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 109")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0
