@@ -19,6 +19,8 @@ inline constexpr UINT kMsgEditorFinished = WM_APP + 5;
 inline constexpr UINT kMsgSearchKey = WM_APP + 6;
 // wparam: the update installer's bytes received so far.
 inline constexpr UINT kMsgDownloadProgress = WM_APP + 7;
+// A drop was copied into the state slot's queue of drops (one per message).
+inline constexpr UINT kMsgDropped = WM_APP + 8;
 
 inline constexpr WPARAM kEditCancelled = 0;
 inline constexpr WPARAM kEditCommitted = 1;

@@ -19,7 +19,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -212,6 +214,20 @@ LRESULT on_copy_data(MainWindow& main, const Message& m) {
   return TRUE;
 }
 
+// The oldest drop still waiting for its message.
+std::optional<Dropped> take_dropped() {
+  std::deque<Dropped>& dropped = state_slot().dropped;
+  if (dropped.empty()) return std::nullopt;
+  Dropped first = std::move(dropped.front());
+  dropped.pop_front();
+  return first;
+}
+
+LRESULT on_dropped(MainWindow& main, const Message&) {
+  if (auto dropped = take_dropped()) drop(main.state, dropped->x, dropped->y, dropped->payload);
+  return 0;
+}
+
 LRESULT on_search_changed(MainWindow& main, const Message& m) {
   on_search_text_changed(main.state, read_text(reinterpret_cast<HWND>(m.lparam)));
   return 0;
@@ -299,6 +315,7 @@ LRESULT on_destroy(const Message& m) {
     slot.main.reset();
   }
   slot.deferred = {};
+  slot.dropped.clear();
   slot.destroyed = true;
   PostQuitMessage(0);
   return 0;
@@ -350,6 +367,11 @@ LRESULT check_theme_later(DeferredWork& work, const Message&) {
 LRESULT keep_hand_over(DeferredWork& work, const Message& m) {
   if (auto path = hand_over_path(m.lparam)) work.hand_overs.push_back(std::move(*path));
   return TRUE;
+}
+
+LRESULT keep_drop(DeferredWork& work, const Message&) {
+  if (auto dropped = take_dropped()) work.drops.push_back(std::move(*dropped));
+  return 0;
 }
 
 LRESULT keep_dpi_change(DeferredWork& work, const Message& m) {
@@ -455,6 +477,8 @@ std::span<const MessageRow> message_table() {
 
       // A second start's bundle file; the sender waits for the answer.
       {WM_COPYDATA, nullptr, nullptr, on_copy_data, keep_hand_over, nothing_after, true},
+      // A drop, posted by the drop target so that the drag source is not held up.
+      {kMsgDropped, nullptr, nullptr, on_dropped, keep_drop, nothing_after, true},
 
       // The fields and the workers: each comes once.
       {WM_COMMAND, from_search_box, nullptr, on_search_changed, repost, nothing_after},
@@ -520,13 +544,15 @@ void run_deferred(HWND window) {
       if (work.theme_check) follow_system_theme(*main);
       if (work.dpi_change) apply_dpi(*main, work.dpi_change->dpi);
       for (const std::string& path : work.hand_overs) import_files(main->state, {path});
+      for (const Dropped& dropped : work.drops) drop(main->state, dropped.x, dropped.y, dropped.payload);
     }
     // Moving the window sends WM_SIZE and more back here, so it waits until the state is free.
     if (work.dpi_change) move_to(window, work.dpi_change->suggested);
   }
 }
 
-// Drops reach the state between messages, like any handler.
+// The highlight follows the drag at once; a drop is queued and done from the
+// window's messages, like a hand-over.
 class WindowDropHandler final : public winshell::DropHandler {
  public:
   bool drag_over(float x, float y) override {
@@ -537,12 +563,13 @@ class WindowDropHandler final : public winshell::DropHandler {
     Borrow borrow;
     if (borrow.get()) app::drag_leave(borrow.get()->state);
   }
-  void drop(float x, float y, const detect::DropPayload& payload) override {
-    {
-      Borrow borrow;
-      if (borrow.get()) app::drop(borrow.get()->state, x, y, payload);
-    }
-    if (MainWindow* main = state_slot().main.get()) run_deferred(main->window);
+  bool drop(HWND window, float x, float y, detect::DropPayload payload) override {
+    StateSlot& slot = state_slot();
+    if (slot.destroyed) return false;
+    slot.dropped.push_back({x, y, std::move(payload)});
+    if (PostMessageW(window, kMsgDropped, 0, 0)) return true;
+    slot.dropped.pop_back();
+    return false;
   }
 };
 
@@ -563,6 +590,10 @@ bool register_main_window_class(HINSTANCE instance) {
 }
 
 bool register_drop_target(HWND window) { return winshell::register_drop_target(window, g_drop_handler); }
+
+Microsoft::WRL::ComPtr<IDropTarget> make_drop_target(HWND window) {
+  return winshell::make_drop_target(window, g_drop_handler);
+}
 
 void install_main_window(std::unique_ptr<MainWindow> main) {
   HWND window = main->window;
