@@ -19,8 +19,11 @@ inline constexpr UINT kMsgEditorFinished = WM_APP + 5;
 inline constexpr UINT kMsgSearchKey = WM_APP + 6;
 // wparam: the update installer's bytes received so far.
 inline constexpr UINT kMsgDownloadProgress = WM_APP + 7;
-// A drop was copied into the state slot's queue of drops (one per message).
+// Drops were copied into the state slot's queue; the message takes them all.
 inline constexpr UINT kMsgDropped = WM_APP + 8;
+// The timer that posts kMsgDropped once the drag's own calls are answered;
+// apart from the app::TimerId values.
+inline constexpr UINT_PTR kDropTimerId = 0x100;
 
 inline constexpr WPARAM kEditCancelled = 0;
 inline constexpr WPARAM kEditCommitted = 1;

@@ -55,6 +55,9 @@
 namespace app {
 namespace {
 
+// How long a drop waits for the drag source's last calls before its work starts.
+constexpr UINT kDropPauseMs = 200;
+
 // Kept work may keep more (an import inside an import's modal loop); a few
 // rounds settle it, and what is left waits for the next message.
 constexpr int kDeferredRounds = 4;
@@ -214,17 +217,10 @@ LRESULT on_copy_data(MainWindow& main, const Message& m) {
   return TRUE;
 }
 
-// The oldest drop still waiting for its message.
-std::optional<Dropped> take_dropped() {
-  std::deque<Dropped>& dropped = state_slot().dropped;
-  if (dropped.empty()) return std::nullopt;
-  Dropped first = std::move(dropped.front());
-  dropped.pop_front();
-  return first;
-}
-
 LRESULT on_dropped(MainWindow& main, const Message&) {
-  if (auto dropped = take_dropped()) drop(main.state, dropped->x, dropped->y, dropped->payload);
+  // Taken first: a drop that comes while these are done waits for its own message.
+  const std::deque<Dropped> dropped = std::exchange(state_slot().dropped, {});
+  for (const Dropped& one : dropped) drop(main.state, one.x, one.y, one.payload);
   return 0;
 }
 
@@ -337,6 +333,12 @@ LRESULT inline_field_left(const Message& m) {
   return 0;
 }
 
+LRESULT post_drops(const Message& m) {
+  KillTimer(m.window, m.wparam);
+  PostMessageW(m.window, kMsgDropped, 0, 0);
+  return 0;
+}
+
 LRESULT session_may_end(const Message&) {
   // Nothing here is worth keeping a sign-out for: the edit and the placement
   // are kept when the session does end.
@@ -369,8 +371,8 @@ LRESULT keep_hand_over(DeferredWork& work, const Message& m) {
   return TRUE;
 }
 
-LRESULT keep_drop(DeferredWork& work, const Message&) {
-  if (auto dropped = take_dropped()) work.drops.push_back(std::move(*dropped));
+LRESULT keep_drops(DeferredWork& work, const Message&) {
+  for (Dropped& dropped : std::exchange(state_slot().dropped, {})) work.drops.push_back(std::move(dropped));
   return 0;
 }
 
@@ -437,6 +439,7 @@ bool inline_field_lost_focus(const Message& m) {
 bool toast_timer_fired(const Message& m) { return is_timer(m, TimerId::toast); }
 bool jump_list_timer_fired(const Message& m) { return is_timer(m, TimerId::jump_list); }
 bool daily_update_timer_fired(const Message& m) { return is_timer(m, TimerId::daily_update); }
+bool drop_timer_fired(const Message& m) { return m.wparam == kDropTimerId; }
 
 // Registered messages (RegisterWindowMessageW) get their ids when the table is
 // first made, on the UI thread.
@@ -449,6 +452,7 @@ std::span<const MessageRow> message_table() {
       {WM_CTLCOLOREDIT, nullptr, field_colours},
       {WM_COMMAND, inline_field_lost_focus, inline_field_left},
       {WM_QUERYENDSESSION, nullptr, session_may_end},
+      {WM_TIMER, drop_timer_fired, post_drops},
 
       // The frame and the window.
       {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, nothing_after, true},
@@ -477,8 +481,8 @@ std::span<const MessageRow> message_table() {
 
       // A second start's bundle file; the sender waits for the answer.
       {WM_COPYDATA, nullptr, nullptr, on_copy_data, keep_hand_over, nothing_after, true},
-      // A drop, posted by the drop target so that the drag source is not held up.
-      {kMsgDropped, nullptr, nullptr, on_dropped, keep_drop, nothing_after, true},
+      // Drops, taken by the drop target without work so that the drag source is not held up.
+      {kMsgDropped, nullptr, nullptr, on_dropped, keep_drops, nothing_after, true},
 
       // The fields and the workers: each comes once.
       {WM_COMMAND, from_search_box, nullptr, on_search_changed, repost, nothing_after},
@@ -567,7 +571,12 @@ class WindowDropHandler final : public winshell::DropHandler {
     StateSlot& slot = state_slot();
     if (slot.destroyed) return false;
     slot.dropped.push_back({x, y, std::move(payload)});
-    if (PostMessageW(window, kMsgDropped, 0, 0)) return true;
+    // The source is not done when Drop returns: OLE still releases the
+    // target through a call into this thread, and the source waits for it.
+    // The work starts from a timer, which comes only when no posted message
+    // (such as that call) waits, and not before the source has had time to
+    // make it.
+    if (SetTimer(window, kDropTimerId, kDropPauseMs, nullptr)) return true;
     slot.dropped.pop_back();
     return false;
   }

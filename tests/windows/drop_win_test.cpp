@@ -214,10 +214,15 @@ class WindowDrop : public testing::Test {
     }
   }
   static app::MainWindow& main() { return *app::state_slot().main; }
-  // Dispatches what is waiting for the window, as any message loop does.
-  void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  // Dispatches the window's messages, as any message loop does, until
+  // `done` or two seconds have passed.
+  template <class Done>
+  void pump_until(Done done) {
+    for (int round = 0; round < 200 && !done(); ++round) {
+      MSG msg;
+      while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      if (!done()) Sleep(10);
+    }
   }
   DWORD drop(IDataObject& data, DWORD allowed) {
     POINT screen{300, 300};
@@ -245,8 +250,10 @@ TEST_F(WindowDrop, ADropReturnsBeforeItsWorkAndOneMadeWhileTheStateIsInUseIsKept
     // Drop has returned and nothing has been done yet.
     EXPECT_EQ(handler.get()->state.store.bundles.size(), 1u);
     EXPECT_TRUE(saved().empty());
-    pump();  // its message arrives while the state is still in use
+    // Its message arrives while the state is still in use.
+    pump_until([] { return !app::state_slot().deferred.drops.empty(); });
     EXPECT_EQ(app::state_slot().deferred.drops.size(), 1u);
+    EXPECT_TRUE(app::state_slot().dropped.empty());
     EXPECT_EQ(handler.get()->state.store.bundles.size(), 1u);
   }
   app::with_main_window([](app::MainWindow&) {});  // what the end of any message does
@@ -261,13 +268,14 @@ TEST_F(WindowDrop, TheEffectFollowsTheSourceAndARefusedTextOnlySaysWhy) {
   TextData address(L"https://example.com/linked");
   EXPECT_EQ(drop(address, DROPEFFECT_LINK), static_cast<DWORD>(DROPEFFECT_LINK));
   EXPECT_EQ(drop(address, DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_NONE));
-  pump();
+  pump_until([] { return main().state.store.bundles.size() > 1; });
   ASSERT_EQ(main().state.store.bundles.size(), 2u);
   EXPECT_EQ(main().state.store.bundles[1].items.size(), 1u);
 
   TextData long_text(std::wstring(detect::kMaxInputTextBytes + 1, L'x'));
   EXPECT_EQ(drop(long_text, DROPEFFECT_COPY), static_cast<DWORD>(DROPEFFECT_NONE));
-  pump();
+  main().state.toast.reset();
+  pump_until([] { return main().state.toast.has_value(); });
   EXPECT_EQ(main().state.store.bundles.size(), 2u);
   ASSERT_TRUE(main().state.toast);
   EXPECT_NE(main().state.toast->text.find("1 MiB"), std::string::npos) << main().state.toast->text;
