@@ -138,10 +138,11 @@ TEST(OversizedText, TextUpToTheLimitIsReadAndLongerTextIsRefused) {
   EXPECT_FALSE(winshell::read_global_text(no_nul.get()));
 }
 
-// A data object that offers one Unicode text, as a browser or an editor does.
+// A data object that offers one text, as a browser or an editor does: Unicode
+// unless told otherwise.
 class TextData final : public IDataObject {
  public:
-  explicit TextData(std::wstring text) : text_(std::move(text)) {}
+  explicit TextData(std::wstring text, CLIPFORMAT format = CF_UNICODETEXT) : text_(std::move(text)), format_(format) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     *out = riid == IID_IUnknown || riid == IID_IDataObject ? static_cast<IDataObject*>(this) : nullptr;
     return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
@@ -159,7 +160,7 @@ class TextData final : public IDataObject {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
-    return wanted->cfFormat == CF_UNICODETEXT && (wanted->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    return wanted->cfFormat == format_ && (wanted->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
   }
   HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
@@ -171,6 +172,7 @@ class TextData final : public IDataObject {
 
  private:
   std::wstring text_;
+  CLIPFORMAT format_;
   ULONG refs_ = 1;
 };
 
@@ -203,6 +205,7 @@ class WindowDrop : public testing::Test {
     main->state.dpi = 96;
     main->state.store_path = temp.path("bundles.json");
     main->state.store.bundles = {bundle::Bundle{"b1", "Inbox", {}}};
+    main->apply_client_size(880, 560);  // as on WM_SIZE, which came before there was a state
     app::install_main_window(std::move(main));
     target = app::make_drop_target(window);
   }
@@ -224,9 +227,19 @@ class WindowDrop : public testing::Test {
       if (!done()) Sleep(10);
     }
   }
-  DWORD drop(IDataObject& data, DWORD allowed) {
-    POINT screen{300, 300};
+  // The middle of the sidebar's first row, "Inbox", on the screen.
+  static POINTL on_screen(HWND window) {
+    POINT screen{52, 145};
     ClientToScreen(window, &screen);
+    return {screen.x, screen.y};
+  }
+  DWORD enter(IDataObject& data, DWORD allowed) {
+    DWORD effect = allowed;
+    EXPECT_EQ(target->DragEnter(&data, 0, on_screen(window), &effect), S_OK);
+    return effect;
+  }
+  DWORD drop(IDataObject& data, DWORD allowed) {
+    const POINTL screen = on_screen(window);
     DWORD effect = allowed;
     EXPECT_EQ(target->Drop(&data, 0, POINTL{screen.x, screen.y}, &effect), S_OK);
     return effect;
@@ -248,19 +261,19 @@ TEST_F(WindowDrop, ADropReturnsBeforeItsWorkAndOneMadeWhileTheStateIsInUseIsKept
     ASSERT_TRUE(handler.get());
     EXPECT_EQ(drop(address, DROPEFFECT_COPY | DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_COPY));
     // Drop has returned and nothing has been done yet.
-    EXPECT_EQ(handler.get()->state.store.bundles.size(), 1u);
+    EXPECT_TRUE(handler.get()->state.store.bundles[0].items.empty());
     EXPECT_TRUE(saved().empty());
     // Its message arrives while the state is still in use.
     pump_until([] { return !app::state_slot().deferred.drops.empty(); });
     EXPECT_EQ(app::state_slot().deferred.drops.size(), 1u);
     EXPECT_TRUE(app::state_slot().dropped.empty());
-    EXPECT_EQ(handler.get()->state.store.bundles.size(), 1u);
+    EXPECT_TRUE(handler.get()->state.store.bundles[0].items.empty());
   }
   app::with_main_window([](app::MainWindow&) {});  // what the end of any message does
   EXPECT_TRUE(app::state_slot().deferred.empty());
-  ASSERT_EQ(main().state.store.bundles.size(), 2u);
-  ASSERT_EQ(main().state.store.bundles[1].items.size(), 1u);
-  EXPECT_EQ(main().state.store.bundles[1].items[0].target, "https://example.com/dropped");
+  ASSERT_EQ(main().state.store.bundles.size(), 1u);
+  ASSERT_EQ(main().state.store.bundles[0].items.size(), 1u);
+  EXPECT_EQ(main().state.store.bundles[0].items[0].target, "https://example.com/dropped");
   EXPECT_NE(saved().find("https://example.com/dropped"), std::string::npos);
 }
 
@@ -268,18 +281,33 @@ TEST_F(WindowDrop, TheEffectFollowsTheSourceAndARefusedTextOnlySaysWhy) {
   TextData address(L"https://example.com/linked");
   EXPECT_EQ(drop(address, DROPEFFECT_LINK), static_cast<DWORD>(DROPEFFECT_LINK));
   EXPECT_EQ(drop(address, DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_NONE));
-  pump_until([] { return main().state.store.bundles.size() > 1; });
-  ASSERT_EQ(main().state.store.bundles.size(), 2u);
-  EXPECT_EQ(main().state.store.bundles[1].items.size(), 1u);
+  pump_until([] { return !main().state.store.bundles[0].items.empty(); });
+  EXPECT_EQ(main().state.store.bundles[0].items.size(), 1u);
 
   TextData long_text(std::wstring(detect::kMaxInputTextBytes + 1, L'x'));
   EXPECT_EQ(drop(long_text, DROPEFFECT_COPY), static_cast<DWORD>(DROPEFFECT_NONE));
   main().state.toast.reset();
   pump_until([] { return main().state.toast.has_value(); });
-  EXPECT_EQ(main().state.store.bundles.size(), 2u);
+  EXPECT_EQ(main().state.store.bundles[0].items.size(), 1u);
   ASSERT_TRUE(main().state.toast);
   EXPECT_NE(main().state.toast->text.find("1 MiB"), std::string::npos) << main().state.toast->text;
   EXPECT_TRUE(app::state_slot().dropped.empty());
+}
+
+TEST_F(WindowDrop, NothingIsOutlinedForADragTheWindowCannotTake) {
+  TextData ansi_only(L"https://example.com/a", CF_TEXT), address(L"https://example.com/a");
+  EXPECT_EQ(enter(ansi_only, DROPEFFECT_COPY), static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_FALSE(main().state.drop_target);
+  EXPECT_EQ(enter(address, DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_FALSE(main().state.drop_target);
+  EXPECT_EQ(enter(address, DROPEFFECT_MOVE | DROPEFFECT_LINK), static_cast<DWORD>(DROPEFFECT_LINK));
+  EXPECT_TRUE(main().state.drop_target);
+  // Over the same point, a source that stops offering anything takes the outline away.
+  DWORD effect = DROPEFFECT_MOVE;
+  EXPECT_EQ(target->DragOver(0, on_screen(window), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_FALSE(main().state.drop_target);
+  EXPECT_EQ(target->DragLeave(), S_OK);
 }
 
 }  // namespace
