@@ -582,7 +582,7 @@ class WindowDropHandler final : public winshell::DropHandler {
   }
 };
 
-WindowDropHandler g_drop_handler;  // holds nothing: every call borrows the state
+WindowDropHandler g_drop_handler;  // holds nothing: its calls borrow the state or queue in the state slot
 
 }  // namespace
 
