@@ -21,6 +21,11 @@ inline constexpr UINT kMsgSearchKey = WM_APP + 6;
 inline constexpr UINT kMsgDownloadProgress = WM_APP + 7;
 // The icon worker's icons are in the window's mailbox.
 inline constexpr UINT kMsgIconsFetched = WM_APP + 8;
+// Drops were copied into the state slot's queue; the message takes them all.
+inline constexpr UINT kMsgDropped = WM_APP + 9;
+// The timer that posts kMsgDropped once the drag's own calls are answered;
+// apart from the app::TimerId values.
+inline constexpr UINT_PTR kDropTimerId = 0x100;
 
 inline constexpr WPARAM kEditCancelled = 0;
 inline constexpr WPARAM kEditCommitted = 1;

@@ -6,14 +6,24 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "detect/detect.h"
+
 namespace app {
 
 struct MainWindow;
+
+// What was dropped at a client point, copied out of the drag's data.
+struct Dropped {
+  float x = 0;
+  float y = 0;
+  detect::DropPayload payload;
+};
 
 // Work that arrived while the state was in use, done once it is free.
 struct DeferredWork {
@@ -29,13 +39,16 @@ struct DeferredWork {
   };
   std::vector<Posted> reposts;          // value-only messages, posted again
   std::vector<std::string> hand_overs;  // bundle files handed over by a second start
+  std::vector<Dropped> drops;           // drops whose message came while the state was in use
   std::optional<DpiChange> dpi_change;  // the last one wins: it says where the window is now
   bool repaint = false;
   bool theme_check = false;
   bool session_ended = false;  // the running edit is committed (the placement was saved at once)
 
   // True when what is kept needs the state, not only the window.
-  bool needs_state() const { return !hand_overs.empty() || dpi_change || theme_check || session_ended; }
+  bool needs_state() const {
+    return !hand_overs.empty() || !drops.empty() || dpi_change || theme_check || session_ended;
+  }
   bool empty() const { return reposts.empty() && !repaint && !needs_state(); }
 };
 
@@ -48,6 +61,8 @@ struct StateSlot {
   bool destroyed = false;  // the window is gone; nothing is kept for later
   int holders = 0;      // handlers on the stack holding it (in use or lent out)
   DeferredWork deferred;
+  // Drops taken by the drop target, each waiting for its kMsgDropped.
+  std::deque<Dropped> dropped;
 };
 
 // The UI thread's slot.

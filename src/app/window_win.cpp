@@ -19,7 +19,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -52,6 +54,9 @@
 
 namespace app {
 namespace {
+
+// How long a drop waits for the drag source's last calls before its work starts.
+constexpr UINT kDropPauseMs = 200;
 
 // Kept work may keep more (an import inside an import's modal loop); a few
 // rounds settle it, and what is left waits for the next message.
@@ -221,6 +226,13 @@ LRESULT on_copy_data(MainWindow& main, const Message& m) {
   return TRUE;
 }
 
+LRESULT on_dropped(MainWindow& main, const Message&) {
+  // Taken first: a drop that comes while these are done waits for its own message.
+  const std::deque<Dropped> dropped = std::exchange(state_slot().dropped, {});
+  for (const Dropped& one : dropped) drop(main.state, one.x, one.y, one.payload);
+  return 0;
+}
+
 LRESULT on_search_changed(MainWindow& main, const Message& m) {
   on_search_text_changed(main.state, read_text(reinterpret_cast<HWND>(m.lparam)));
   return 0;
@@ -313,6 +325,7 @@ LRESULT on_destroy(const Message& m) {
     slot.main.reset();
   }
   slot.deferred = {};
+  slot.dropped.clear();
   slot.destroyed = true;
   PostQuitMessage(0);
   return 0;
@@ -331,6 +344,12 @@ LRESULT field_colours(const Message& m) {
 LRESULT inline_field_left(const Message& m) {
   // Leaving the inline field keeps its text; the edit ends from the queue.
   PostMessageW(m.window, kMsgEditorFinished, kEditCommitted, m.lparam);
+  return 0;
+}
+
+LRESULT post_drops(const Message& m) {
+  KillTimer(m.window, m.wparam);
+  PostMessageW(m.window, kMsgDropped, 0, 0);
   return 0;
 }
 
@@ -364,6 +383,11 @@ LRESULT check_theme_later(DeferredWork& work, const Message&) {
 LRESULT keep_hand_over(DeferredWork& work, const Message& m) {
   if (auto path = take_hand_over(m.lparam)) work.hand_overs.push_back(std::move(*path));
   return TRUE;
+}
+
+LRESULT keep_drops(DeferredWork& work, const Message&) {
+  for (Dropped& dropped : std::exchange(state_slot().dropped, {})) work.drops.push_back(std::move(dropped));
+  return 0;
 }
 
 LRESULT keep_dpi_change(DeferredWork& work, const Message& m) {
@@ -429,6 +453,7 @@ bool inline_field_lost_focus(const Message& m) {
 bool toast_timer_fired(const Message& m) { return is_timer(m, TimerId::toast); }
 bool jump_list_timer_fired(const Message& m) { return is_timer(m, TimerId::jump_list); }
 bool daily_update_timer_fired(const Message& m) { return is_timer(m, TimerId::daily_update); }
+bool drop_timer_fired(const Message& m) { return m.wparam == kDropTimerId; }
 
 // Registered messages (RegisterWindowMessageW) get their ids when the table is
 // first made, on the UI thread.
@@ -441,6 +466,7 @@ std::span<const MessageRow> message_table() {
       {WM_CTLCOLOREDIT, nullptr, field_colours},
       {WM_COMMAND, inline_field_lost_focus, inline_field_left},
       {WM_QUERYENDSESSION, nullptr, session_may_end},
+      {WM_TIMER, drop_timer_fired, post_drops},
 
       // The frame and the window.
       {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, nothing_after, true},
@@ -469,6 +495,8 @@ std::span<const MessageRow> message_table() {
 
       // A second start's bundle file; the sender waits for the answer.
       {WM_COPYDATA, nullptr, nullptr, on_copy_data, keep_hand_over, nothing_after, true},
+      // Drops, taken by the drop target without work so that the drag source is not held up.
+      {kMsgDropped, nullptr, nullptr, on_dropped, keep_drops, nothing_after, true},
 
       // The fields and the workers: each comes once.
       {WM_COMMAND, from_search_box, nullptr, on_search_changed, repost, nothing_after},
@@ -535,13 +563,15 @@ void run_deferred(HWND window) {
       if (work.theme_check) follow_system_theme(*main);
       if (work.dpi_change) apply_dpi(*main, work.dpi_change->dpi);
       for (const std::string& path : work.hand_overs) import_files(main->state, {path});
+      for (const Dropped& dropped : work.drops) drop(main->state, dropped.x, dropped.y, dropped.payload);
     }
     // Moving the window sends WM_SIZE and more back here, so it waits until the state is free.
     if (work.dpi_change) move_to(window, work.dpi_change->suggested);
   }
 }
 
-// Drops reach the state between messages, like any handler.
+// The highlight follows the drag at once; a drop is queued and done from the
+// window's messages, like a hand-over.
 class WindowDropHandler final : public winshell::DropHandler {
  public:
   bool drag_over(float x, float y) override {
@@ -552,16 +582,22 @@ class WindowDropHandler final : public winshell::DropHandler {
     Borrow borrow;
     if (borrow.get()) app::drag_leave(borrow.get()->state);
   }
-  void drop(float x, float y, const detect::DropPayload& payload) override {
-    {
-      Borrow borrow;
-      if (borrow.get()) app::drop(borrow.get()->state, x, y, payload);
-    }
-    if (MainWindow* main = state_slot().main.get()) run_deferred(main->window);
+  bool drop(HWND window, float x, float y, detect::DropPayload payload) override {
+    StateSlot& slot = state_slot();
+    if (slot.destroyed) return false;
+    slot.dropped.push_back({x, y, std::move(payload)});
+    // The source is not done when Drop returns: OLE still releases the
+    // target through a call into this thread, and the source waits for it.
+    // The work starts from a timer, which comes only when no posted message
+    // (such as that call) waits, and not before the source has had time to
+    // make it.
+    if (SetTimer(window, kDropTimerId, kDropPauseMs, nullptr)) return true;
+    slot.dropped.pop_back();
+    return false;
   }
 };
 
-WindowDropHandler g_drop_handler;  // holds nothing: every call borrows the state
+WindowDropHandler g_drop_handler;  // holds nothing: its calls borrow the state or queue in the state slot
 
 }  // namespace
 
@@ -578,6 +614,10 @@ bool register_main_window_class(HINSTANCE instance) {
 }
 
 bool register_drop_target(HWND window) { return winshell::register_drop_target(window, g_drop_handler); }
+
+Microsoft::WRL::ComPtr<IDropTarget> make_drop_target(HWND window) {
+  return winshell::make_drop_target(window, g_drop_handler);
+}
 
 void install_main_window(std::unique_ptr<MainWindow> main) {
   HWND window = main->window;

@@ -4,6 +4,8 @@
 // (window_win.cpp; its rendering context is in render_context_win.cpp).
 
 #include <windows.h>
+#include <ole2.h>
+#include <wrl/client.h>
 
 #include <functional>
 #include <memory>
@@ -153,6 +155,8 @@ void install_main_window(std::unique_ptr<MainWindow> main);
 // Lets files and web addresses be dropped on the window (OLE initialised);
 // false when that failed. WM_DESTROY ends it.
 bool register_drop_target(HWND window);
+// The same drop target, unregistered, for a caller that drives it itself.
+Microsoft::WRL::ComPtr<IDropTarget> make_drop_target(HWND window);
 
 // Runs `work` with the installed window's state unless a handler holds it.
 void with_main_window(const std::function<void(MainWindow&)>& work);

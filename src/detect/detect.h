@@ -2,6 +2,7 @@
 // Turning what the user hands the window (dropped or pasted paths, free text,
 // a typed web address) into items.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,10 +11,15 @@
 
 namespace detect {
 
+// Dropped or pasted text longer than this (in UTF-8 bytes) is refused whole:
+// no one means a megabyte of paths or addresses, and a cut would split a line.
+inline constexpr std::size_t kMaxInputTextBytes = 1024 * 1024;
+
 // What a drop or a paste delivers.
 struct DropPayload {
   std::vector<std::string> paths;  // file-system paths from the shell's file list
   std::string text;                // free text, possibly several lines
+  bool text_too_large = false;     // the text was longer than kMaxInputTextBytes and was not read
 };
 
 // One item per recognised line, in line order; other lines are dropped.

@@ -1,6 +1,8 @@
 #include "winshell/clipboard_win.h"
 
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "base/handle_win.h"
 #include "winshell/drop_target_win.h"
@@ -38,7 +40,12 @@ detect::DropPayload read_clipboard(HWND owner) {
   }
   if (payload.paths.empty() && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
     if (HANDLE text = GetClipboardData(CF_UNICODETEXT)) {
-      payload.text = read_global_text(text);
+      std::optional<std::string> read = read_global_text(text);
+      if (read) {
+        payload.text = std::move(*read);
+      } else {
+        payload.text_too_large = true;
+      }
     } else {
       trace_last_error("GetClipboardData(CF_UNICODETEXT)");
     }

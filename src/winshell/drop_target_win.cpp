@@ -1,10 +1,14 @@
 #include "winshell/drop_target_win.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cwchar>
+#include <utility>
 
 #include "base/handle_win.h"
 #include "base/unicode.h"
@@ -71,13 +75,19 @@ class DropTarget final : public IDropTarget {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) override {
-    const POINT client = to_client(point);
-    detect::DropPayload payload;
-    if (data) payload = read_data_object(*data);
-    const bool usable = !payload.paths.empty() || !base::trim(payload.text).empty();
-    if (effect) *effect = usable ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    // The source (File Explorer, a browser) is stuck until this returns, so
+    // only the data is copied here; the window does the work from its queue.
     handler_.drag_leave();
-    if (usable) handler_.drop(static_cast<float>(client.x), static_cast<float>(client.y), payload);
+    const DWORD offered = data && effect ? drop_effect_for(*effect) : DROPEFFECT_NONE;
+    detect::DropPayload payload;
+    if (offered != DROPEFFECT_NONE) payload = read_data_object(*data);
+    const bool refused = payload.text_too_large;
+    const bool usable = refused || !payload.paths.empty() || !base::trim(payload.text).empty();
+    const POINT client = to_client(point);
+    const bool kept = usable && handler_.drop(window_, static_cast<float>(client.x), static_cast<float>(client.y),
+                                              std::move(payload));
+    // Refused text is still handed on, for the window to say why.
+    if (effect) *effect = kept && !refused ? offered : DROPEFFECT_NONE;
     return S_OK;
   }
 
@@ -88,10 +98,18 @@ class DropTarget final : public IDropTarget {
     return client;
   }
   HRESULT answer(POINTL point, DWORD* effect) {
-    const POINT client = to_client(point);
-    // The highlight follows the pointer whether or not the data is usable.
-    const bool here = handler_.drag_over(static_cast<float>(client.x), static_cast<float>(client.y));
-    if (effect) *effect = accept_ && here ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    const DWORD offered = accept_ && effect ? drop_effect_for(*effect) : DROPEFFECT_NONE;
+    // A drag the window cannot take outlines nothing.
+    if (offered == DROPEFFECT_NONE) {
+      handler_.drag_leave();
+    } else {
+      const POINT client = to_client(point);
+      if (!handler_.drag_over(static_cast<float>(client.x), static_cast<float>(client.y))) {
+        if (effect) *effect = DROPEFFECT_NONE;
+        return S_OK;
+      }
+    }
+    if (effect) *effect = offered;
     return S_OK;
   }
 
@@ -103,7 +121,42 @@ class DropTarget final : public IDropTarget {
 
 }  // namespace
 
+DWORD drop_effect_for(DWORD allowed) {
+  if (allowed & DROPEFFECT_COPY) return DROPEFFECT_COPY;
+  if (allowed & DROPEFFECT_LINK) return DROPEFFECT_LINK;
+  return DROPEFFECT_NONE;
+}
+
 std::vector<std::string> read_drop_paths(HDROP drop) {
+  // The block comes from another program: DragQueryFileW trusts its offset
+  // and reads names until an empty one, so both are checked against the
+  // block's size before it is asked.
+  {
+    const base::GlobalMemoryLock lock(drop);
+    const auto* bytes = static_cast<const unsigned char*>(lock.data());
+    if (!bytes) {
+      trace_last_error("GlobalLock");
+      return {};
+    }
+    const std::size_t size = lock.size();
+    if (size < sizeof(DROPFILES)) return {};
+    DROPFILES header;
+    std::memcpy(&header, bytes, sizeof header);
+    if (header.pFiles < sizeof(DROPFILES) || header.pFiles >= size) return {};
+    const std::size_t unit = header.fWide ? sizeof(wchar_t) : 1;
+    const std::size_t units = (size - header.pFiles) / unit;
+    bool ended = false;
+    bool previous_nul = false;
+    for (std::size_t i = 0; i < units && !ended; ++i) {
+      const unsigned char* at = bytes + header.pFiles + i * unit;
+      const bool nul = unit == 1 ? *at == 0 : (at[0] == 0 && at[1] == 0);
+      // The list ends with an empty name: a NUL right after a NUL (even an
+      // empty list has two, as the shell reads a name before it looks further).
+      ended = nul && previous_nul;
+      previous_nul = nul;
+    }
+    if (!ended) return {};
+  }
   std::vector<std::string> paths;
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
@@ -116,15 +169,21 @@ std::vector<std::string> read_drop_paths(HDROP drop) {
   return paths;
 }
 
-std::string read_global_text(HGLOBAL memory) {
+std::optional<std::string> read_global_text(HGLOBAL memory) {
   const base::GlobalMemoryLock lock(memory);
   const auto* units = static_cast<const wchar_t*>(lock.data());
   if (!units) {
     trace_last_error("GlobalLock");
-    return {};
+    return std::string();
   }
   const std::size_t capacity = lock.size() / sizeof(wchar_t);
-  return base::narrow(std::wstring_view(units, wcsnlen(units, capacity)));
+  // Every UTF-16 unit is at least one UTF-8 byte, so a longer text is refused
+  // before anything is converted; a shorter one is measured once converted.
+  const std::size_t length = wcsnlen(units, std::min(capacity, detect::kMaxInputTextBytes + 1));
+  if (length > detect::kMaxInputTextBytes) return std::nullopt;
+  std::string text = base::narrow(std::wstring_view(units, length));
+  if (text.size() > detect::kMaxInputTextBytes) return std::nullopt;
+  return text;
 }
 
 bool offers_droppable_data(IDataObject& data) {
@@ -141,18 +200,28 @@ detect::DropPayload read_data_object(IDataObject& data) {
   for (const CLIPFORMAT format : {url_format(), static_cast<CLIPFORMAT>(CF_UNICODETEXT)}) {
     const base::StgMedium text = global_data(data, format);
     if (HGLOBAL memory = text.global()) {
-      payload.text = read_global_text(memory);
+      std::optional<std::string> read = read_global_text(memory);
+      if (!read) {
+        payload.text_too_large = true;
+        break;
+      }
+      payload.text = std::move(*read);
       if (!base::trim(payload.text).empty()) break;
     }
   }
   return payload;
 }
 
+ComPtr<IDropTarget> make_drop_target(HWND window, DropHandler& handler) {
+  ComPtr<IDropTarget> target;
+  target.Attach(new DropTarget(window, handler));
+  return target;
+}
+
 bool register_drop_target(HWND window, DropHandler& handler) {
   // The target is made with one reference, which this owner holds; OLE takes
   // its own while the window is registered.
-  ComPtr<DropTarget> target;
-  target.Attach(new DropTarget(window, handler));
+  const ComPtr<IDropTarget> target = make_drop_target(window, handler);
   return !failed("RegisterDragDrop", RegisterDragDrop(window, target.Get()));
 }
 

@@ -352,3 +352,35 @@ def test_a_drop_on_a_window_without_bundles_makes_a_bundle(ctx):
     assert made["items"] == [{"kind": "file", "target": ctx.folder_win + "\\notes.txt"}]
     assert harness.reg_query(KEY, "Selected") == made["id"]
     close_by_keyboard(window, g, process)
+
+
+@harness.time_limit(240)
+def test_a_drop_lets_go_of_the_source_before_a_large_import_is_saved(ctx):
+    # A bundle file near the import limit: reading, checking and saving it
+    # takes the window a while, and File Explorer must not wait for that.
+    count = 60000
+    bundle = {"id": "b9", "name": "Large import",
+              "items": [{"kind": "url", "target": "https://example.com/page/%06d?%s" % (n, "q" * 140)}
+                        for n in range(count)]}
+    large = ctx.folder / "large.tolvik"
+    large.write_text(json.dumps({"format": "tolvik", "version": 1, "bundle": bundle}, indent=2), encoding="utf-8")
+    assert 8 * 1024 * 1024 < large.stat().st_size < 16 * 1024 * 1024
+    write_store(ctx, [{"id": "b1", "name": "Inbox", "items": []}])
+    process = ctx.start()
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96, bundles=1)
+
+    snapshot = ctx.folder / "store-when-let-go.json"
+    assert drop(ctx, window, g.row_point(0, dx=40), "files", ctx.folder_win + "\\large.tolvik",
+                "snapshot", ctx.store_win, ctx.folder_win + "\\store-when-let-go.json") == "copy"
+    # The store as it was when the window let go of the source's data, as its
+    # Drop returned: the import had not been saved yet.
+    when_let_go = json.loads(snapshot.read_text(encoding="utf-8"))["bundles"]
+    assert [b["name"] for b in when_let_go] == ["Inbox"], [(b["name"], len(b["items"])) for b in when_let_go]
+
+    harness.wait_for(lambda: len(saved(ctx)) == 2, timeout=120, interval=0.5, what="the large import")
+    imported = saved(ctx)[1]
+    assert imported["name"] == "Large import"
+    assert len(imported["items"]) == count
+    assert imported["items"][-1]["target"] == bundle["items"][-1]["target"]
+    close_by_keyboard(window, g, process)

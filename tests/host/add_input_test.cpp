@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/selection.h"
 #include "bundle/export_file.h"
+#include "bundle/limits.h"
 #include "fake_platform.h"
 #include "store_fixture.h"
 
@@ -84,6 +85,40 @@ TEST_F(AddInput, PasteUsesTheSelectedBundleAndNeedsSomethingUsable) {
   app::paste(state, {{}, "https://a.bc"});
   EXPECT_EQ(state.store.bundles.size(), 1u);
   EXPECT_EQ(state.store.bundles[0].items.size(), 1u);
+}
+
+TEST_F(AddInput, TextOverTheLimitIsRefusedWithAToastWhetherDroppedOrPasted) {
+  detect::DropPayload refused;
+  refused.text_too_large = true;
+  app::add_input(state, 0, refused);
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Too much text to add (over 1 MiB)");
+  EXPECT_TRUE(state.store.bundles[0].items.empty());
+  EXPECT_FALSE(store_file_exists());
+
+  state.toast.reset();
+  app::select_bundle(state, 0);
+  app::paste(state, refused);
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Too much text to add (over 1 MiB)");
+  EXPECT_EQ(state.store.bundles.size(), 1u);
+  EXPECT_TRUE(state.store.bundles[0].items.empty());
+}
+
+TEST_F(AddInput, PathsAndLinesLongerThanWindowsTakesAreLeftOut) {
+  const std::string too_long = "C:\\" + std::string(bundle::kMaxTargetUnits, 'a');
+  app::add_input(state, 0, {{too_long, "C:\\short.txt"}, ""});
+  ASSERT_EQ(state.store.bundles[0].items.size(), 1u);
+  EXPECT_EQ(state.store.bundles[0].items[0].target, "C:\\short.txt");
+
+  // Pasted or dropped text: the overlong line goes, the others stay; a text of
+  // nothing but overlong lines adds nothing.
+  app::add_input(state, 0, {{}, "https://example.com/" + std::string(40000, 'q') + "\nhttps://example.org/fine"});
+  ASSERT_EQ(state.store.bundles[0].items.size(), 2u);
+  EXPECT_EQ(state.store.bundles[0].items[1].target, "https://example.org/fine");
+  app::add_input(state, 0, {{}, too_long});
+  EXPECT_EQ(state.toast->text, "That isn't a path or a web address");
+  EXPECT_EQ(state.store.bundles[0].items.size(), 2u);
 }
 
 }  // namespace

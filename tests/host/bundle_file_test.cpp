@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -101,6 +102,40 @@ TEST_F(ExportBundle, AFailedWriteIsReported) {
   EXPECT_GT(state.toast->text.size(), prefix.size());
   EXPECT_FALSE(fs::exists(dir / "blocker" / "r.tolvik"));
   EXPECT_FALSE(store_file_exists());
+}
+
+TEST_F(ExportBundle, ABundleWhoseFileCouldNotBeImportedIsRefusedBeforeTheDialog) {
+  // Each item is within the limits; together they are one byte more than an
+  // import reads.
+  bundle::Bundle big{"b2", "Big", {}};
+  for (std::size_t i = 0; i < bundle::kExportFileMaxBytes / 30100; ++i) {
+    big.items.push_back(file_item("C:\\" + std::to_string(i) + std::string(30000, 'a')));
+  }
+  std::size_t missing = bundle::kExportFileMaxBytes + 1 - bundle::serialize_exported(big).size();
+  for (bundle::Item& item : big.items) {
+    const std::size_t more = std::min<std::size_t>(missing, 2000);
+    item.target += std::string(more, 'b');
+    missing -= more;
+  }
+  ASSERT_EQ(bundle::serialize_exported(big).size(), bundle::kExportFileMaxBytes + 1);
+  state.store.bundles.push_back(big);
+  platform.save_answer = (dir / "big.tolvik").string();
+  app::export_bundle(state, 2);
+  EXPECT_TRUE(platform.dialogs.empty());
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Too large to export (over 16 MiB): it couldn't be imported again");
+  EXPECT_FALSE(fs::exists(dir / "big.tolvik"));
+
+  // One byte less fits, and the file it writes imports again.
+  big.items.back().target.pop_back();
+  ASSERT_EQ(bundle::serialize_exported(big).size(), bundle::kExportFileMaxBytes);
+  state.store.bundles[2] = big;
+  app::export_bundle(state, 2);
+  ASSERT_EQ(platform.dialogs.size(), 1u);
+  EXPECT_EQ(state.toast->text, kExported);
+  app::import_files(state, {*platform.save_answer});
+  ASSERT_EQ(state.store.bundles.size(), 4u);
+  EXPECT_EQ(state.store.bundles[3].items.size(), big.items.size());
 }
 
 TEST_F(ExportBundle, OutOfRangeAsksNothing) {

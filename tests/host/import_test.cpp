@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "bundle/export_file.h"
+#include "bundle/limits.h"
 #include "bundle/store_file.h"
 #include "fake_platform.h"
 #include "store_fixture.h"
@@ -100,6 +101,33 @@ TEST_F(ImportFiles, AFileOfExactlyTheLimitImports) {
   app::import_files(state, {write("full.tolvik", text)});
   ASSERT_EQ(state.store.bundles.size(), 2u);
   EXPECT_EQ(state.store.bundles[1].name, "Trip");
+}
+
+TEST_F(ImportFiles, AHostileFileHasItsNamesCutAndItsOverlongItemsLeftOut) {
+  // Names in three-byte characters: the cut counts characters, not bytes.
+  std::string korean_name;
+  for (int i = 0; i < 300; ++i) korean_name += "월";
+  bundle::Item named = file_item("C:\\kept.txt");
+  named.name = korean_name;
+  const std::string at_limit = "C:\\" + std::string(bundle::kMaxTargetUnits - 3, 'a');
+  bundle::Item long_args = testing_support::app_item("C:\\tool.exe", std::string(bundle::kMaxTargetUnits + 1, 'z'));
+  const bundle::Bundle hostile{"x", korean_name, {named, file_item(at_limit + "b"), file_item(at_limit), long_args,
+                                                   testing_support::url_item("https://example.com/" +
+                                                                             std::string(40000, 'q'))}};
+  app::import_files(state, {write("hostile.tolvik", bundle::serialize_exported(hostile))});
+
+  ASSERT_EQ(state.store.bundles.size(), 2u);
+  const bundle::Bundle& added = state.store.bundles[1];
+  std::string expected_name;
+  for (std::size_t i = 0; i < bundle::kMaxNameChars; ++i) expected_name += "월";
+  EXPECT_EQ(added.name, expected_name);
+  ASSERT_EQ(added.items.size(), 2u);
+  EXPECT_EQ(added.items[0].target, "C:\\kept.txt");
+  EXPECT_EQ(added.items[0].name, expected_name);
+  EXPECT_EQ(added.items[1].target, at_limit);
+  // What is saved is what was kept, so no later start reads the rest again.
+  EXPECT_EQ(saved(), bundle::serialize_store(state.store));
+  EXPECT_EQ(saved().find("zzzz"), std::string::npos);
 }
 
 TEST_F(ImportFiles, AnEmptyListShowsNothing) {

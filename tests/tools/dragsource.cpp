@@ -1,7 +1,7 @@
 // dragsource.exe: another program that drags data onto tolvik with OLE, for
 // the end-to-end tests of dropping.
 //
-//   dragsource [window] [files PATH...] [url TEXT] [text TEXT]
+//   dragsource [window] [files PATH...] [url TEXT] [text TEXT] [snapshot FROM TO]
 //
 // Builds a data object holding a file list (CF_HDROP), a
 // "UniformResourceLocatorW" text and/or a CF_UNICODETEXT text, then calls
@@ -9,7 +9,10 @@
 // button is held; or, with "window", when the left button is pressed in a
 // small window titled "dragsource" at the screen's top-left corner, as a drag
 // from File Explorer starts: the drag then follows the mouse and drops where
-// the button is released. Prints the effect ("copy" or "none") and exits 0;
+// the button is released. With "snapshot", FROM is copied to TO as soon as
+// DoDragDrop has returned (an empty TO when FROM is missing): what the target
+// had written by the time it let the source go. Prints the effect ("copy" or
+// "none") and exits 0;
 // 1 when OLE fails, 2 when the window saw no press within 60 s, 64 on a usage
 // error.
 
@@ -54,6 +57,12 @@ HGLOBAL file_list_block(const std::vector<std::wstring>& paths) {
 class DataObject final : public IDataObject {
  public:
   void add(CLIPFORMAT format, HGLOBAL memory) { entries_.push_back({format, memory}); }
+  // Copies `from` to `to` when the target lets go of the data it read: the
+  // first release after a GetData, which comes as the target's Drop returns.
+  void snapshot_when_let_go(std::wstring from, std::wstring to) {
+    snapshot_from_ = std::move(from);
+    snapshot_to_ = std::move(to);
+  }
   ~DataObject() {
     for (const Entry& entry : entries_) GlobalFree(entry.memory);
   }
@@ -69,6 +78,12 @@ class DataObject final : public IDataObject {
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override {
+    if (read_ && !snapshot_to_.empty()) {
+      if (!CopyFileW(snapshot_from_.c_str(), snapshot_to_.c_str(), FALSE)) {
+        CloseHandle(CreateFileW(snapshot_to_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      }
+      snapshot_to_.clear();
+    }
     const ULONG left = --references_;
     if (left == 0) delete this;
     return left;
@@ -76,6 +91,7 @@ class DataObject final : public IDataObject {
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
     const Entry* entry = find(format);
     if (!entry) return DV_E_FORMATETC;
+    read_ = true;
     medium->tymed = TYMED_HGLOBAL;
     medium->pUnkForRelease = nullptr;
     medium->hGlobal = GlobalSize(entry->memory) ? copy(entry->memory) : nullptr;
@@ -121,6 +137,8 @@ class DataObject final : public IDataObject {
 
   std::vector<Entry> entries_;
   ULONG references_ = 1;
+  bool read_ = false;
+  std::wstring snapshot_from_, snapshot_to_;
 };
 
 class DropSource final : public IDropSource {
@@ -180,6 +198,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<std::wstring> files;
   bool any = false;
   bool from_window = false;
+  std::wstring snapshot_from, snapshot_to;
   for (int i = 1; i < argc; ++i) {
     if (i == 1 && std::wstring(argv[i]) == L"window") {
       from_window = true;
@@ -187,7 +206,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring word = argv[i];
     if (word == L"files") {
-      while (i + 1 < argc && std::wstring(argv[i + 1]) != L"url" && std::wstring(argv[i + 1]) != L"text") {
+      while (i + 1 < argc && std::wstring(argv[i + 1]) != L"url" && std::wstring(argv[i + 1]) != L"text" &&
+             std::wstring(argv[i + 1]) != L"snapshot") {
         files.push_back(argv[++i]);
       }
       data->add(CF_HDROP, file_list_block(files));
@@ -195,8 +215,12 @@ int wmain(int argc, wchar_t** argv) {
       data->add(static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"UniformResourceLocatorW")), text_block(argv[++i]));
     } else if (word == L"text" && i + 1 < argc) {
       data->add(CF_UNICODETEXT, text_block(argv[++i]));
+    } else if (word == L"snapshot" && i + 2 < argc) {
+      snapshot_from = argv[++i];
+      snapshot_to = argv[++i];
+      continue;
     } else {
-      std::fprintf(stderr, "usage: dragsource [files PATH...] [url TEXT] [text TEXT]\n");
+      std::fprintf(stderr, "usage: dragsource [window] [files PATH...] [url TEXT] [text TEXT] [snapshot FROM TO]\n");
       data->Release();
       return 64;
     }
@@ -214,6 +238,9 @@ int wmain(int argc, wchar_t** argv) {
   DropSource source;
   DWORD effect = DROPEFFECT_NONE;
   const HRESULT hr = DoDragDrop(data, &source, DROPEFFECT_COPY, &effect);
+  if (!snapshot_to.empty() && !CopyFileW(snapshot_from.c_str(), snapshot_to.c_str(), FALSE)) {
+    CloseHandle(CreateFileW(snapshot_to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  }
   data->Release();
   std::printf("%s\n", hr == DRAGDROP_S_DROP && effect == DROPEFFECT_COPY ? "copy" : "none");
   std::fflush(stdout);

@@ -11,6 +11,7 @@
 #include "base/unicode.h"
 #include "base/win_path.h"
 #include "bundle/export_file.h"
+#include "bundle/limits.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -51,6 +52,7 @@ void import_files(AppState& state, const std::vector<std::string>& paths) {
       continue;
     }
     imported->id = bundle::new_bundle_id();
+    bundle::apply_limits(*imported);
     std::erase_if(imported->items, [](const bundle::Item& item) { return base::trim(item.target).empty(); });
     // Someone else made it: what would start code is asked about before it first does.
     mark_for_review(*imported);
