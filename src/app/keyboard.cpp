@@ -9,6 +9,7 @@
 #include "app/edit/search.h"
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/scroll.h"
 #include "app/selection.h"
 
 namespace app {
@@ -16,6 +17,9 @@ namespace {
 
 // The context menu from the keyboard: the selected item's, else the selected bundle's.
 void open_context_menu(AppState& state) {
+  // The menu opens at the selected row, so a row scrolled away comes back
+  // first; the menu would open outside the window otherwise.
+  if (state.selected_item) scroll_item_into_view(state, *state.selected_item);
   const ViewLayout layout = layout_view(state, state.platform.text_measure());
   if (state.selected_item) {
     const auto row = item_row_rect(layout, *state.selected_item);

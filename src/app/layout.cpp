@@ -518,6 +518,16 @@ std::optional<RectF> edit_control_rect(const ViewLayout& layout, const AppState&
                std::max(kFieldMinWidthPx, box->w - 2 * kFieldInset * scale), height};
 }
 
+RectF edit_field_clip(const ViewLayout& layout, const AppState& state) {
+  const RectF view{0, 0, layout.width, layout.height};
+  if (!state.edit || !layout.content ||
+      (state.edit->mode != EditMode::item_name && state.edit->mode != EditMode::item_args)) {
+    return view;
+  }
+  const float top = layout.content->list_top - kItemListOverlap * layout.scale;
+  return {view.x, top, view.w, std::max(0.0f, view.h - top)};
+}
+
 std::optional<RectF> search_control_rect(const ViewLayout& layout) {
   if (!layout.search_box) return std::nullopt;
   const float scale = layout.scale;

@@ -175,6 +175,10 @@ std::size_t place_while_dragging(std::size_t position, std::size_t dragged, std:
 std::optional<gfx::RectF> edit_field_rect(const ViewLayout& layout, const AppState& state);
 // Where the native inline field goes inside that box.
 std::optional<gfx::RectF> edit_control_rect(const ViewLayout& layout, const AppState& state);
+// The part of the view the native inline field may show in: an item's name
+// or arguments only within the item list, below the header that rows scroll
+// under; any other field within the whole view.
+gfx::RectF edit_field_clip(const ViewLayout& layout, const AppState& state);
 // Where the native search box goes in compact mode; none otherwise.
 std::optional<gfx::RectF> search_control_rect(const ViewLayout& layout);
 

@@ -35,7 +35,10 @@ void MainWindow::layout_edits() {
     }
   }
   if (inline_field && state.edit) {
-    if (const auto rect = edit_control_rect(layout, state)) place_edit(inline_field, *rect);
+    if (const auto rect = edit_control_rect(layout, state)) {
+      place_edit(inline_field, *rect);
+      clip_edit(inline_field, edit_field_clip(layout, state));
+    }
   }
 }
 

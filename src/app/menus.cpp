@@ -105,6 +105,8 @@ std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
 }
 
 void show_settings_menu(AppState& state, float x, float y) {
+  // No edit runs under a menu: its commands read the bundles as typed.
+  end_edit(state, true);
   const std::vector<MenuEntry> menu =
       settings_menu(state.platform.read_setting_text("Language"), state.platform.read_setting_number("AutoUpdate"),
                     state.update);
@@ -162,6 +164,9 @@ std::vector<MenuEntry> item_menu_entries(bundle::Kind kind) {
 }
 
 void show_item_menu(AppState& state, std::size_t index, float x, float y) {
+  // "Open just this" must start the app with the arguments being typed; a
+  // commit only renames or appends, so `index` still names the same item.
+  end_edit(state, true);
   const bundle::Bundle* selected = state.selected();
   if (!selected || index >= selected->items.size()) return;
   // The menu runs a modal loop: copy what the commands need.

@@ -13,7 +13,7 @@ inline constexpr UINT kMsgOpenFinished = WM_APP + 1;
 inline constexpr UINT kMsgUpdateChecked = WM_APP + 2;
 inline constexpr UINT kMsgDownloadFinished = WM_APP + 3;
 inline constexpr UINT kMsgTargetsChecked = WM_APP + 4;
-// wparam: kEditCommitted or kEditCancelled; lparam: the field that ended.
+// wparam: kEditCommitted, kEditCancelled or kEditFocusLeft; lparam: the field.
 inline constexpr UINT kMsgEditorFinished = WM_APP + 5;
 // wparam: a SearchKey.
 inline constexpr UINT kMsgSearchKey = WM_APP + 6;
@@ -29,6 +29,8 @@ inline constexpr UINT_PTR kDropTimerId = 0x100;
 
 inline constexpr WPARAM kEditCancelled = 0;
 inline constexpr WPARAM kEditCommitted = 1;
+// The field lost the keyboard focus.
+inline constexpr WPARAM kEditFocusLeft = 2;
 
 // A search-box key as kMsgSearchKey carries it, and back.
 inline WPARAM search_key(SearchKey key) { return static_cast<WPARAM>(key); }

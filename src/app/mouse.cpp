@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/act/bundle_changes.h"
 #include "app/act/bundle_menu.h"
+#include "app/act/edit_support.h"
 #include "app/act/open.h"
 #include "app/act/undo.h"
 #include "app/app_state.h"
@@ -37,35 +39,54 @@ bool same_target(Region pressed, Region released) {
   return pressed.kind == released.kind && (!indexed(pressed.kind) || pressed.index == released.index);
 }
 
-void add_chosen_paths(AppState& state, const std::vector<std::string>& paths) {
-  if (paths.empty() || !state.selected_bundle) return;
+// The bundle an add button was clicked for. The dialog it opens runs a modal
+// loop in which the selection may change (a hand-over selects the imported
+// bundle), so the bundle is kept by its id and found again afterwards.
+std::optional<std::string> clicked_bundle(const AppState& state) {
+  const bundle::Bundle* selected = state.selected();
+  return selected ? std::optional<std::string>(selected->id) : std::nullopt;
+}
+
+void add_to(AppState& state, const std::string& bundle_id, std::vector<bundle::Item> items) {
+  const std::optional<std::size_t> position = find_bundle(state, bundle_id);
+  if (!position || items.empty()) return;
+  add_items(state, position, std::move(items));
+}
+
+void add_chosen_paths(AppState& state, const std::string& bundle_id, const std::vector<std::string>& paths) {
   std::vector<bundle::Item> items;
   items.reserve(paths.size());
   for (const std::string& path : paths) items.push_back(detect::item_from_path(path));
-  add_items(state, state.selected_bundle, std::move(items));
+  add_to(state, bundle_id, std::move(items));
 }
 
 void add_files(AppState& state) {
+  const std::optional<std::string> bundle_id = clicked_bundle(state);
+  if (!bundle_id) return;
   const std::vector<std::string> paths =
       state.platform.open_files_dialog(lang::text("묶음에 넣을 파일", "Files to add to the bundle"),
                                        {{std::string(lang::text("모든 파일", "All files")), "*.*"}}, StartFolder::none);
-  add_chosen_paths(state, paths);
+  add_chosen_paths(state, *bundle_id, paths);
 }
 
 void add_folder(AppState& state) {
+  const std::optional<std::string> bundle_id = clicked_bundle(state);
+  if (!bundle_id) return;
   const auto folder = state.platform.pick_folder_dialog(lang::text("묶음에 넣을 폴더", "Folder to add to the bundle"));
-  if (!folder || !state.selected_bundle) return;
-  add_items(state, state.selected_bundle, {bundle::Item{bundle::Kind::folder, *folder, {}, {}}});
+  if (!folder) return;
+  add_to(state, *bundle_id, {bundle::Item{bundle::Kind::folder, *folder, {}, {}}});
 }
 
 void add_app(AppState& state) {
+  const std::optional<std::string> bundle_id = clicked_bundle(state);
+  if (!bundle_id) return;
   const std::vector<std::string> paths = state.platform.open_files_dialog(
       lang::text("묶음에 넣을 앱 (프로그램이나 바로 가기)", "App to add (a program or a shortcut)"),
       {{std::string(lang::text("프로그램 (*.exe, *.lnk)", "Programs (*.exe, *.lnk)")),
         "*.exe;*.lnk;*.bat;*.cmd;*.appref-ms"},
        {std::string(lang::text("모든 파일", "All files")), "*.*"}},
       StartFolder::common_programs);
-  add_chosen_paths(state, paths);
+  add_chosen_paths(state, *bundle_id, paths);
 }
 
 void begin_web_address_entry(AppState& state) {
@@ -114,6 +135,9 @@ void on_mouse_move(AppState& state, float x, float y, bool left_button_down) {
 }
 
 void on_left_button_down(AppState& state, float x, float y) {
+  // A click anywhere in the view ends the running edit, before the click
+  // acts; the field's lost focus does not, as it may have gone elsewhere.
+  end_edit(state, true);
   state.platform.focus_window();
   state.platform.capture_pointer();
   state.pressed = {region_at(state, x, y), x, y};

@@ -142,11 +142,10 @@ void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bu
   const float scale = f.scale;
   const bool renaming = f.state.edit && f.state.edit->mode == EditMode::bundle_name &&
                         f.state.edit->bundle_id == bundle.id;
-  if (renaming) {
-    field_box(f, content.title, 6 * scale);
-  } else {
-    f.gfx.draw_text(bundle.name, content.title_text, f.palette.text, TextFormat::title);
-  }
+  // The name is drawn under the rename field too: where the field is not
+  // drawn over it (Wine), the view still shows which bundle is being renamed.
+  if (renaming) field_box(f, content.title, 6 * scale);
+  f.gfx.draw_text(bundle.name, content.title_text, f.palette.text, TextFormat::title);
 
   f.gfx.fill_rounded(content.more, 9 * scale,
                      f.palette.text_muted.with_alpha(f.hovered(RegionKind::more) ? 0.20f : 0.10f));

@@ -112,7 +112,10 @@ bool WinPlatform::open_edit_field(const ActiveEdit& edit, std::string_view initi
   set_text(field, initial_text);
   SendMessageW(field, EM_SETSEL, 0, -1);
   owner_.inline_field = field;
-  owner_.layout_edits();
+  // A frame of the edit is drawn before the field is shown: once it is, the
+  // window's frames leave out the part under it, and that part would go on
+  // showing the view from before (another bundle's title, under Wine).
+  owner_.paint();
   ShowWindow(field, SW_SHOW);
   SetFocus(field);
   return true;

@@ -2,6 +2,8 @@
 // Scroll requests of the editing operations; the view clamps them to its
 // maxima when it lays itself out.
 
+#include <cstddef>
+
 namespace app {
 
 struct AppState;
@@ -10,5 +12,8 @@ struct AppState;
 void scroll_items_to_end(AppState& state);
 // Keeps the item list's offset within [0, its maximum].
 void clamp_item_scroll(AppState& state);
+// Scrolls the item list so that the selected bundle's item at `index` is
+// wholly in view below the header.
+void scroll_item_into_view(AppState& state, std::size_t index);
 
 }  // namespace app

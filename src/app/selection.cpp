@@ -11,9 +11,9 @@ namespace app {
 
 void select_bundle(AppState& state, std::optional<std::size_t> index) {
   if (!index || index != state.selected_bundle) {
-    // An edit of the old bundle's items or web addresses ends first (its
-    // commit may itself select a bundle); a bundle-name edit keeps running.
-    if (state.edit && state.edit->mode != EditMode::bundle_name) end_edit(state, true);
+    // A running edit belongs to the bundle on show: it is committed before
+    // another one takes its place (its commit may itself select a bundle).
+    end_edit(state, true);
     cancel_item_drag(state);
     state.selected_bundle = index && *index < state.store.bundles.size() ? index : std::nullopt;
     state.selected_item.reset();

@@ -270,8 +270,20 @@ LRESULT on_icons_fetched(MainWindow& main, const Message&) {
   return 0;
 }
 
+// Whether the keyboard focus is outside this window (in another program, or
+// nowhere while another program is in front).
+bool focus_outside(HWND window) {
+  HWND focus = GetFocus();
+  return !focus || (focus != window && !IsChild(window, focus));
+}
+
 LRESULT on_editor_finished(MainWindow& main, const Message& m) {
-  if (main.state.edit && reinterpret_cast<HWND>(m.lparam) == main.inline_field) {
+  if (!main.state.edit || reinterpret_cast<HWND>(m.lparam) != main.inline_field) return 0;
+  if (m.wparam == kEditFocusLeft) {
+    // Asked once the focus has settled: while the field loses it, where it
+    // goes is not yet known.
+    on_edit_field_left(main.state, focus_outside(m.window));
+  } else {
     end_edit(main.state, m.wparam == kEditCommitted);
   }
   return 0;
@@ -342,8 +354,9 @@ LRESULT field_colours(const Message& m) {
 }
 
 LRESULT inline_field_left(const Message& m) {
-  // Leaving the inline field keeps its text; the edit ends from the queue.
-  PostMessageW(m.window, kMsgEditorFinished, kEditCommitted, m.lparam);
+  // Leaving the inline field keeps its text; what it does to the edit is
+  // decided from the queue.
+  PostMessageW(m.window, kMsgEditorFinished, kEditFocusLeft, m.lparam);
   return 0;
 }
 
@@ -351,6 +364,18 @@ LRESULT post_drops(const Message& m) {
   KillTimer(m.window, m.wparam);
   PostMessageW(m.window, kMsgDropped, 0, 0);
   return 0;
+}
+
+LRESULT focus_field_on_activate(const Message& m) {
+  // Windows gives an activated window the focus itself; an entry left open
+  // while the user was in another program gets it back instead. Only the
+  // field's handle is read.
+  const LRESULT result = DefWindowProcW(m.window, m.id, m.wparam, m.lparam);
+  const MainWindow* main = state_slot().main.get();
+  if (LOWORD(m.wparam) != WA_INACTIVE && !HIWORD(m.wparam) && main && main->inline_field) {
+    SetFocus(main->inline_field);
+  }
+  return result;
 }
 
 LRESULT session_may_end(const Message&) {
@@ -467,6 +492,7 @@ std::span<const MessageRow> message_table() {
       {WM_COMMAND, inline_field_lost_focus, inline_field_left},
       {WM_QUERYENDSESSION, nullptr, session_may_end},
       {WM_TIMER, drop_timer_fired, post_drops},
+      {WM_ACTIVATE, nullptr, focus_field_on_activate},
 
       // The frame and the window.
       {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, nothing_after, true},

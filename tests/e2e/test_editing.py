@@ -122,3 +122,52 @@ def test_ctrl_n_adds_a_new_bundle_with_a_unique_name(ctx):
     assert bundles[1]["items"] == []
     harness.wait_for(lambda: harness.reg_query(KEY, "Selected") == bundles[1]["id"], what="selection")
     assert close_window(ctx, process) == 0
+
+
+def dark_ink(image, xs, ys):
+    """How many pixels in the box are the title text's near-black."""
+    return sum(1 for x in xs for y in ys if max(image.getpixel((x, y))) < 80)
+
+
+def test_ctrl_n_among_twenty_bundles_shows_the_new_row_and_draws_its_name_under_the_field(ctx):
+    from test_window import LIGHT, WIDTH, HEIGHT, Geometry, Window, blend, close_to
+    bundles = [{"id": "b%02d" % i, "name": "Bundle %02d" % i, "items": []} for i in range(1, 21)]
+    # The bundle selected before has a name that fills the title line, the new one a short name.
+    bundles[2]["name"] = "Quarterly returns, receipts, statements and letters"
+    write_store(ctx, bundles)
+    harness.reg_add(KEY, "Selected", "REG_SZ", "b03")
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96, bundles=21)
+    title_ys = range(int(g.T + 18 + 6), int(g.T + 18 + 32))
+    near = range(int(g.X), int(g.X + 110))         # where "New bundle" is written
+    far = range(int(g.X + 200), int(g.X + 400))    # only the long name reaches here
+    tint = blend(LIGHT["accent"], 0.10, LIGHT["surface_alt"])
+    rows_column = [(int(12 * g.s + 6), y) for y in range(int(g.L), g.H - 1)]
+
+    def selected_row_shown(image):
+        return any(close_to(image.getpixel(point), tint) for point in rows_column)
+
+    before = window.shot("before")
+    assert selected_row_shown(before) and dark_ink(before, far, title_ys) > 0, "the long name's title"
+
+    window.key("ctrl+n")
+    harness.wait_for(lambda: len(saved_bundles(ctx)) == 21, what="the new bundle")
+    seen = {}
+
+    def drawn():
+        image = window.shot("after")
+        seen.update(row=selected_row_shown(image), near=dark_ink(image, near, title_ys),
+                    far=dark_ink(image, far, title_ys))
+        return seen["row"] and seen["near"] > 0 and seen["far"] == 0
+    try:
+        harness.wait_for(drawn, timeout=10, interval=0.5, what="the new bundle's row and title")
+    except TimeoutError:
+        raise AssertionError("after Ctrl+N: selected row shown %(row)s, ink of the new name %(near)d, "
+                             "ink where only the old name reaches %(far)d" % seen)
+
+    # The field under the drawn name takes what is typed.
+    harness.xdotool("type", "--delay", 40, "Taxes")
+    window.key("Return")
+    harness.wait_for(lambda: saved_bundles(ctx)[20]["name"] == "Taxes", what="the typed name")
+    assert close_window(ctx, process) == 0

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/act/undo.h"
 #include "app/edit/edit.h"
 #include "store_fixture.h"
 
@@ -200,14 +201,14 @@ TEST_F(RemoveItem, RemovingTheOnlyItemLeavesNoneSelected) {
   expect_saved();
 }
 
-TEST_F(RemoveItem, ARunningEditIsDroppedNotCommitted) {
+TEST_F(RemoveItem, ARunningRenameOfTheBundleIsCommitted) {
   app::begin_rename_bundle(state);
   ASSERT_TRUE(state.edit);
   platform.edit_field_text = "Typed";
   app::remove_item(state, 0);
   EXPECT_FALSE(state.edit);
   EXPECT_FALSE(platform.edit_field);
-  EXPECT_EQ(state.store.bundles[0].name, "Work");
+  EXPECT_EQ(state.store.bundles[0].name, "Typed");
 }
 
 TEST_F(RemoveItem, OutOfRangeOrNoSelectionDoesNothing) {
@@ -275,13 +276,19 @@ TEST_F(DeleteBundle, DeletingTheOnlyBundleLeavesNothingSelected) {
   expect_saved();
 }
 
-TEST_F(DeleteBundle, ARunningEditIsDropped) {
+TEST_F(DeleteBundle, ARunningRenameIsDroppedOnlyWithItsBundle) {
   state.selected_bundle = 0;
   app::begin_rename_bundle(state);
   platform.edit_field_text = "Typed";
   app::delete_bundle(state, 2);
   EXPECT_FALSE(state.edit);
-  EXPECT_EQ(state.store.bundles[0].name, "A");
+  EXPECT_EQ(state.store.bundles[0].name, "Typed");
+  app::begin_rename_bundle(state);
+  platform.edit_field_text = "Gone";
+  app::delete_bundle(state, 0);
+  EXPECT_FALSE(state.edit);
+  app::undo(state);
+  EXPECT_EQ(state.store.bundles[0].name, "Typed");
 }
 
 TEST_F(DeleteBundle, OutOfRangeDoesNothing) {

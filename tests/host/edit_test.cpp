@@ -84,7 +84,7 @@ TEST_F(InlineEdit, WebAddressForABundleDeletedMeanwhileMakesANewOne) {
   EXPECT_EQ(state.store.bundles[2].name, "New bundle");
 }
 
-TEST_F(InlineEdit, SelectingAnotherBundleCommitsItemEditsButKeepsANameEdit) {
+TEST_F(InlineEdit, SelectingAnotherBundleCommitsTheRunningEdit) {
   app::begin_edit(state, {app::EditMode::web_address, "b1"}, "", "");
   platform.edit_field_text = "https://a.bc";
   app::select_bundle(state, 1);
@@ -94,8 +94,10 @@ TEST_F(InlineEdit, SelectingAnotherBundleCommitsItemEditsButKeepsANameEdit) {
   EXPECT_EQ(state.selected_bundle, 1u);
 
   app::begin_edit(state, {app::EditMode::bundle_name, "b2"}, "Home", "");
+  platform.edit_field_text = "House";
   app::select_bundle(state, 0);
-  EXPECT_TRUE(state.edit);
+  EXPECT_FALSE(state.edit);
+  EXPECT_EQ(state.store.bundles[1].name, "House");
 }
 
 }  // namespace

@@ -57,10 +57,10 @@ void add_items(AppState& state, std::optional<std::size_t> target, std::vector<b
   const std::string name = bundles[index].name;
 
   save_store(state);
-  // Selecting another bundle ends an item or web-address edit, and committing a
-  // web address adds items and selects in turn; end it first so that the
-  // bundle just added to is the one left selected.
-  if (state.edit && state.edit->mode != EditMode::bundle_name && state.selected_bundle != index) {
+  // Selecting another bundle ends the running edit, and committing a web
+  // address adds items and selects in turn; end it first so that the bundle
+  // just added to is the one left selected.
+  if (state.edit && state.selected_bundle != index) {
     end_edit(state, true);
   }
   // Selecting starts the check of the targets only when the selection changes;

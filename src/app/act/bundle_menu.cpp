@@ -8,6 +8,7 @@
 #include "app/act/open.h"
 #include "app/act/shell_commands.h"
 #include "app/app_state.h"
+#include "app/edit/edit.h"
 #include "app/selection.h"
 #include "lang/lang.h"
 
@@ -65,6 +66,9 @@ std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle) {
 }
 
 void show_bundle_menu(AppState& state, std::size_t index, float x, float y) {
+  // The commands act on what the user typed so far (a name, arguments); a
+  // commit only renames or appends, so `index` still names the same bundle.
+  end_edit(state, true);
   if (index >= state.store.bundles.size()) return;
   // The menu runs a modal loop; the bundle is found again by its id afterwards.
   const std::string id = state.store.bundles[index].id;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "app/act/bundle_changes.h"
@@ -11,10 +12,30 @@
 #include "lang/lang.h"
 
 namespace app {
+namespace {
+
+bool edits_item(const ActiveEdit& edit, std::string_view bundle_id, std::size_t index) {
+  return edit.bundle_id == bundle_id && edit.item == index &&
+         (edit.mode == EditMode::item_name || edit.mode == EditMode::item_args);
+}
+
+// Ends the running edit before something goes: an edit of what goes is
+// dropped with it; any other is committed, since the items after a removed
+// one move up and would take its text.
+void end_edit_before_removing(AppState& state, bool edits_what_goes) { end_edit(state, !edits_what_goes); }
+
+}  // namespace
 
 void remove_item(AppState& state, std::size_t index) {
   if (!state.selected() || index >= state.selected()->items.size()) return;
-  end_edit(state, false);
+  const std::string bundle_id = state.selected()->id;
+  const std::string target = state.selected()->items[index].target;
+  end_edit_before_removing(state, state.edit && edits_item(*state.edit, bundle_id, index));
+  // A commit renames or appends; the item is checked again all the same.
+  if (!state.selected() || state.selected()->id != bundle_id || index >= state.selected()->items.size() ||
+      state.selected()->items[index].target != target) {
+    return;
+  }
 
   bundle::Bundle& owner = state.store.bundles[*state.selected_bundle];
   bundle::Item removed = std::move(owner.items[index]);
@@ -34,7 +55,9 @@ void remove_item(AppState& state, std::size_t index) {
 
 void delete_bundle(AppState& state, std::size_t index) {
   if (index >= state.store.bundles.size()) return;
-  end_edit(state, false);
+  const std::string id = state.store.bundles[index].id;
+  end_edit_before_removing(state, state.edit && state.edit->bundle_id == id);
+  if (index >= state.store.bundles.size() || state.store.bundles[index].id != id) return;
 
   std::vector<bundle::Bundle>& bundles = state.store.bundles;
   bundle::Bundle deleted = std::move(bundles[index]);

@@ -63,4 +63,10 @@ void end_edit(AppState& state, bool commit) {
   state.redraw();
 }
 
+void on_edit_field_left(AppState& state, bool to_another_program) {
+  if (!state.edit) return;
+  if (to_another_program && state.edit->mode == EditMode::web_address) return;
+  end_edit(state, true);
+}
+
 }  // namespace app

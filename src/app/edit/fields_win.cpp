@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/messages_win.h"
+#include "base/handle_win.h"
 #include "base/utf.h"
 
 namespace app {
@@ -91,6 +92,30 @@ void place_edit(HWND control, const gfx::RectF& rect) {
   // only costs a round trip (and under Wine waits for ever).
   SetWindowPos(control, nullptr, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+void clip_edit(HWND control, const gfx::RectF& clip) {
+  RECT placed{};
+  GetWindowRect(control, &placed);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&placed), 2);
+  const RECT allowed{static_cast<LONG>(std::lround(clip.x)), static_cast<LONG>(std::lround(clip.y)),
+                     static_cast<LONG>(std::lround(clip.x + clip.w)), static_cast<LONG>(std::lround(clip.y + clip.h))};
+  RECT shown{};
+  IntersectRect(&shown, &placed, &allowed);
+  OffsetRect(&shown, -placed.left, -placed.top);
+  if (IsRectEmpty(&shown)) SetRectEmpty(&shown);
+  RECT now{};
+  const int kind = GetWindowRgnBox(control, &now);
+  const RECT all{0, 0, placed.right - placed.left, placed.bottom - placed.top};
+  const bool whole = EqualRect(&shown, &all);
+  if ((kind == ERROR && whole) || (kind != ERROR && EqualRect(&now, &shown))) return;
+  if (whole) {
+    SetWindowRgn(control, nullptr, TRUE);
+    return;
+  }
+  base::UniqueGdiObject region(CreateRectRgnIndirect(&shown));
+  // The window owns the region once it has taken it.
+  if (region && SetWindowRgn(control, static_cast<HRGN>(region.get()), TRUE)) region.release();
 }
 
 }  // namespace app

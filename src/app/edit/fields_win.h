@@ -25,5 +25,8 @@ void set_text(HWND control, std::string_view text);
 
 // Moves the control to `rect` (client pixels, rounded) without activating it.
 void place_edit(HWND control, const gfx::RectF& rect);
+// Shows only the part of the control inside `clip` (client pixels); none of
+// it when they do not meet. The control keeps its size and the focus.
+void clip_edit(HWND control, const gfx::RectF& clip);
 
 }  // namespace app

@@ -29,7 +29,13 @@ void open_search(AppState& state) {
 }
 
 void on_search_text_changed(AppState& state, std::string_view text) {
-  state.search_text = std::string(base::trim(text));
+  // The box reports its own emptying by the program (a new bundle, Esc) only
+  // once the handler that emptied it has returned, by then the program has
+  // cleared the search and scrolled to what it shows: the same text changes
+  // nothing.
+  const std::string_view trimmed = base::trim(text);
+  if (trimmed == state.search_text) return;
+  state.search_text = std::string(trimmed);
   state.sidebar_scroll = 0;
   keep_selection_visible(state);
   state.redraw();

@@ -15,7 +15,8 @@ enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3 };
 void open_search(AppState& state);
 
 // The box's text changed: keep it trimmed, scroll the list to its top and
-// select the first visible bundle when the selection is not visible.
+// select the first visible bundle when the selection is not visible. A text
+// that trims to the search already in place changes nothing.
 void on_search_text_changed(AppState& state, std::string_view text);
 
 void on_search_key(AppState& state, SearchKey key);
