@@ -195,8 +195,9 @@ def test_the_registered_open_command_hands_a_bundle_file_to_the_running_tolvik(c
     assert command == program + " " + placeholder, command
     second = ctx.run_program([harness.wine_path(bundle)], exe=places.exe_unix, timeout=30)
     assert second.code == 0, second
-    # The hand-over returns once the running tolvik has imported the file.
-    assert saved_names(places) == ["Daily", "Quarterly"]
+    # The hand-over returns once the running tolvik has the path; the import
+    # is saved right after.
+    harness.wait_for(lambda: saved_names(places) == ["Daily", "Quarterly"], what="the handed-over bundle saved")
     assert running.running()
     assert len(tolvik_windows()) == 1, tolvik_windows()
     assert harness.close_with_alt_f4(running) == 0

@@ -3,6 +3,7 @@
 import json
 import re
 import subprocess
+import time
 
 import harness
 
@@ -263,7 +264,12 @@ def test_a_second_start_hands_its_first_bundle_file_to_the_running_instance(ctx)
     two = export_file(ctx, "two.tolvik", {"id": "y", "name": "Not handed over", "items": []})
     second = ctx.run_program([harness.wine_path(one), harness.wine_path(two)], timeout=30)
     assert second.code == 0
-    # The hand-over waits until the running instance has imported the file.
+    # The hand-over returns once the running instance has the path; the
+    # import is saved right after, and only the first file is handed over.
+    def saved_names():
+        return [b["name"] for b in json.loads(ctx.store.read_text(encoding="utf-8"))["bundles"]]
+    harness.wait_for(lambda: saved_names() == ["Daily", "Handed over"], what="the handed-over bundle saved")
+    time.sleep(1)
     saved = json.loads(ctx.store.read_text(encoding="utf-8"))
     assert [b["name"] for b in saved["bundles"]] == ["Daily", "Handed over"]
     assert first.running()
