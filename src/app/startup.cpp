@@ -132,7 +132,11 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
     remember_review(store_path, *found, asked);
   }
   const OpenResult result = open_items(found->items, opener);
-  if (result.missing.empty() && result.failed.empty() && !found->items.empty()) return std::nullopt;
+  const bool all_went_well = std::all_of(result.items.begin(), result.items.end(), [](const ItemOutcome& outcome) {
+    return outcome.state == ItemState::opened || outcome.state == ItemState::brought_to_front ||
+           outcome.state == ItemState::skipped;
+  });
+  if (all_went_well && !found->items.empty()) return std::nullopt;
   return found->name + "\n\n" + open_summary(found->items, result);
 }
 

@@ -15,6 +15,30 @@ enum class Kind : std::uint8_t { app, file, folder, url };
 std::string_view kind_name(Kind kind);
 std::optional<Kind> kind_from_name(std::string_view name);
 
+// What an item does when it is already running (apps and folders).
+enum class IfRunning : std::uint8_t { start_another, focus, skip };
+// The show command an item is started with.
+enum class WindowState : std::uint8_t { normal, minimized, maximized };
+
+inline constexpr double kMaxDelaySeconds = 600;
+inline constexpr double kMaxWaitSeconds = 600;
+// The wait a newly ticked "wait until its window is ready" starts with.
+inline constexpr double kDefaultWaitSeconds = 30;
+
+// How an item is opened. Every member is stored only while it differs from
+// its default, so older versions skip them and plain items keep their form.
+struct ItemOptions {
+  double delay = 0;  // seconds before it starts, 0-600; 0: the usual short gap
+  double wait = 0;   // seconds to wait for its window before the next item; 0: no wait
+  IfRunning if_running = IfRunning::start_another;
+  WindowState window = WindowState::normal;
+  bool admin = false;      // apps: started elevated
+  std::string dir;         // apps: the folder it starts in; empty: the app's own folder
+  bool keep_open = false;  // left alone when the bundle is closed
+
+  bool operator==(const ItemOptions&) const = default;
+};
+
 struct Item {
   Kind kind = Kind::file;
   std::string target;  // a file-system path, or a web address / other URI for url
@@ -25,6 +49,7 @@ struct Item {
   // it is first started. Stored only while set ("unreviewed": true), so older
   // versions skip it and stores without imports keep their exact form.
   bool unreviewed = false;
+  ItemOptions options;
 
   bool operator==(const Item&) const = default;
 };

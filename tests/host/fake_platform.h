@@ -287,13 +287,28 @@ class FakeOpener final : public app::Opener {
     events.push_back("exists:" + target);
     return existing.count(target) > 0;
   }
-  base::Status start(const bundle::Item& item) override {
+  app::StartOutcome start(const bundle::Item& item) override {
     events.push_back("start:" + item.target);
-    if (failing.count(item.target)) return base::fail("The system cannot find the file specified.");
+    if (failing.count(item.target)) return {base::fail("The system cannot find the file specified."), std::nullopt};
     return {};
   }
-  void wait_between_starts() override { events.push_back("wait"); }
+  bool pause(double seconds) override {
+    events.push_back(seconds == 0.15 ? std::string("wait") : "wait:" + std::to_string(seconds));
+    return true;
+  }
+  bool stop_requested() override { return false; }
+  bool already_running(const bundle::Item&, bool) override { return false; }
+  app::WaitResult wait_for_window(const app::StartedProcess&, double) override { return app::WaitResult::ready; }
+  app::OpenResult start_elevated(const std::vector<bundle::Item>&) override { return {}; }
+  void progress(std::size_t, std::size_t) override {}
 };
+
+// An opening's result from the state of each item, in list order.
+inline app::OpenResult result_of(std::initializer_list<app::ItemState> states) {
+  app::OpenResult result;
+  for (app::ItemState state : states) result.items.push_back({state, {}});
+  return result;
+}
 
 inline bundle::Item app_item(std::string target, std::string args = {}) {
   return bundle::Item{bundle::Kind::app, std::move(target), std::move(args), {}};

@@ -12,6 +12,8 @@ using testing_support::app_item;
 using testing_support::FakeOpener;
 using testing_support::FakePlatform;
 using testing_support::file_item;
+using testing_support::result_of;
+using app::ItemState;
 using testing_support::url_item;
 
 TEST(OpenItems, SpacesStartsButNotBeforeTheFirstOrForMissingItems) {
@@ -24,9 +26,9 @@ TEST(OpenItems, SpacesStartsButNotBeforeTheFirstOrForMissingItems) {
   EXPECT_EQ(opener.events, (std::vector<std::string>{"exists:C:\\missing.txt", "exists:C:\\a.exe", "start:C:\\a.exe",
                                                      "exists:C:\\gone", "wait", "start:https://a.bc",
                                                      "exists:C:\\c.txt", "wait", "start:C:\\c.txt"}));
-  EXPECT_EQ(result.opened, 3u);
-  EXPECT_EQ(result.missing, (std::vector<std::size_t>{0, 2}));
-  EXPECT_TRUE(result.failed.empty());
+  EXPECT_EQ(result.count(ItemState::opened), 3u);
+  EXPECT_EQ(result.positions(ItemState::not_found), (std::vector<std::size_t>{0, 2}));
+  EXPECT_EQ(result.count(ItemState::failed), 0u);
 }
 
 TEST(OpenItems, WebAddressesAreNeverCheckedAndCountAsFailedWhenTheirStartFails) {
@@ -34,8 +36,8 @@ TEST(OpenItems, WebAddressesAreNeverCheckedAndCountAsFailedWhenTheirStartFails) 
   opener.failing = {"https://broken"};
   const app::OpenResult result = app::open_items({url_item("https://broken")}, opener);
   EXPECT_EQ(opener.events, (std::vector<std::string>{"start:https://broken"}));
-  EXPECT_EQ(result.failed, (std::vector<std::size_t>{0}));
-  EXPECT_TRUE(result.missing.empty());
+  EXPECT_EQ(result.positions(ItemState::failed), (std::vector<std::size_t>{0}));
+  EXPECT_EQ(result.items[0].reason, "The system cannot find the file specified.");
 }
 
 TEST(OpenItems, AFailedStartStillWaitsBeforeTheNextStart) {
@@ -44,8 +46,8 @@ TEST(OpenItems, AFailedStartStillWaitsBeforeTheNextStart) {
   opener.failing = {"a"};
   const app::OpenResult result = app::open_items({file_item("a"), file_item("b")}, opener);
   EXPECT_EQ(opener.events, (std::vector<std::string>{"exists:a", "start:a", "exists:b", "wait", "start:b"}));
-  EXPECT_EQ(result.failed, (std::vector<std::size_t>{0}));
-  EXPECT_EQ(result.opened, 1u);
+  EXPECT_EQ(result.positions(ItemState::failed), (std::vector<std::size_t>{0}));
+  EXPECT_EQ(result.count(ItemState::opened), 1u);
 }
 
 TEST(OpenSummary, Texts) {
@@ -58,13 +60,18 @@ TEST(OpenSummary, Texts) {
   };
   const Case cases[] = {
       {{}, {}, "This bundle has no items"},
-      {{file_item("D:\\Work\\")}, {{0}, {}, 0}, "1 not found (Work)"},
-      {six, {{0, 1, 2, 3, 4}, {}, 1}, "Opened 1 \u00B7 5 not found (one.txt, two.txt and 3 more)"},
-      {{app_item("C:\\a.exe"), app_item("C:\\b.exe")}, {{}, {0, 1}, 0}, "2 couldn't be opened (a, b)"},
-      {{url_item("https://x.y")}, {{}, {}, 1}, "Opened 1"},
-      {{url_item("https://x.y"), file_item("C:\\f")}, {{1}, {0}, 0}, "1 not found (f) \u00B7 1 couldn't be opened (x.y)"},
+      {{file_item("D:\\Work\\")}, result_of({ItemState::not_found}), "1 not found (Work)"},
+      {six,
+       result_of({ItemState::not_found, ItemState::not_found, ItemState::not_found, ItemState::not_found,
+                  ItemState::not_found, ItemState::opened}),
+       "Opened 1 \u00B7 5 not found (one.txt, two.txt and 3 more)"},
+      {{app_item("C:\\a.exe"), app_item("C:\\b.exe")}, result_of({ItemState::failed, ItemState::failed}),
+       "2 couldn't be opened (a, b)"},
+      {{url_item("https://x.y")}, result_of({ItemState::opened}), "Opened 1"},
+      {{url_item("https://x.y"), file_item("C:\\f")}, result_of({ItemState::failed, ItemState::not_found}),
+       "1 not found (f) \u00B7 1 couldn't be opened (x.y)"},
       // Nothing opened, nothing missing, nothing failed still reports the count.
-      {{url_item("https://x.y")}, {{}, {}, 0}, "Opened 0"},
+      {{url_item("https://x.y")}, result_of({ItemState::skipped}), "Opened 0"},
   };
   for (const Case& c : cases) EXPECT_EQ(app::open_summary(c.items, c.result), c.expected);
 }
@@ -121,7 +128,7 @@ TEST_F(OpenBundleTest, FinishingUpdatesMissingMarksAndShowsTheSummary) {
   app::open_bundle(state, 0);
   const std::vector<bundle::Item> items = {file_item("C:\\Gone\\\\"), file_item("C:\\Was-Missing"),
                                            url_item("https://a.bc")};
-  app::finish_open(state, app::OpenOutcome{items, "b1", app::OpenResult{{0}, {}, 2}});
+  app::finish_open(state, app::OpenOutcome{items, "b1", result_of({ItemState::not_found, ItemState::opened, ItemState::opened})});
   EXPECT_FALSE(state.opening);
   EXPECT_EQ(state.missing_targets, (std::unordered_set<std::string>{"c:\\gone"}));
   ASSERT_TRUE(state.toast);
@@ -153,7 +160,7 @@ namespace {
 
 TEST_F(OpenBundleTest, FinishingDropsTheIconsOfTheOpenedItemsButNotOfWebAddresses) {
   const std::vector<bundle::Item> items = {file_item("C:\\A\\"), url_item("https://a.bc"), file_item("D:\\b.txt")};
-  app::finish_open(state, app::OpenOutcome{items, "b1", app::OpenResult{{1}, {}, 2}});
+  app::finish_open(state, app::OpenOutcome{items, "b1", result_of({ItemState::opened, ItemState::not_found, ItemState::opened})});
   EXPECT_EQ(platform.forgotten_icons, (std::vector<std::string>{"c:\\a", "d:\\b.txt"}));
 }
 

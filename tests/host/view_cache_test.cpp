@@ -119,7 +119,8 @@ TEST_F(MissingCountTest, FollowsTheOpeningOfABundleAndOfOneItem) {
   EXPECT_EQ(missing_in_selected(), 1u);
   app::OpenOutcome outcome;
   outcome.items = state.store.bundles[0].items;
-  outcome.result.missing = {1};  // C:\1 was found after all, C:\2 is gone
+  outcome.result = testing_support::result_of(
+      {app::ItemState::opened, app::ItemState::not_found});  // C:\1 was found after all, C:\2 is gone
   state.opening = "a";
   app::finish_open(state, outcome);
   EXPECT_EQ(missing_in_selected(), 1u);

@@ -4,6 +4,18 @@
 //
 //   {"cmdline":"...","argv":["...",...],"cwd":"..."}
 //
+// The line also holds its process id, the time (milliseconds since 1970),
+// the show command it was given (-1: none) and whether its token is elevated.
+//
+// Arguments beginning with --recorder- make it stand in for a real program:
+//   --recorder-window=MS      after MS milliseconds show a top-level window
+//                             (its title: "recorder <pid>"), log
+//                             {"event":"window",...,"shown":"normal|minimized|maximized"}
+//                             and run until the window is asked to close, logging
+//                             {"event":"close",...} when it is
+//   --recorder-exit-after=MS  show nothing and end after MS milliseconds, like
+//                             a launcher that hands over to another process
+//
 // The log is %TOLVIK_RECORDER_LOG% when set, else recorder.log beside the exe.
 // UTF-16 is turned into UTF-8 by hand so that nothing is lost: an unpaired
 // surrogate is written as a \uXXXX escape instead of being replaced.
@@ -11,6 +23,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <string>
 #include <string_view>
 
@@ -125,9 +138,99 @@ struct ArgvOwner {
   ~ArgvOwner() { LocalFree(value); }
 };
 
+unsigned long long now_ms() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return (ticks - 116444736000000000ULL) / 10000;
+}
+
+bool token_elevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const bool ok = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
+  CloseHandle(token);
+  return ok && elevation.TokenIsElevated != 0;
+}
+
+std::string event_head(const char* event) {
+  return std::string("{\"event\":\"") + event + "\",\"pid\":" + std::to_string(GetCurrentProcessId()) +
+         ",\"time\":" + std::to_string(now_ms());
+}
+
+// Several recorders may write at nearly the same time: open for appending
+// with full sharing and write the line in one call, retrying briefly while
+// another one holds the file.
+bool append_line(const std::string& line) {
+  std::wstring path = log_path();
+  Handle file;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    file.value = CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file.value != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) {
+      break;
+    }
+    Sleep(20);
+  }
+  if (file.value == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  DWORD written = 0;
+  return WriteFile(file.value, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+         written == line.size();
+}
+
+// The number after `prefix` in an argument, or -1.
+long option_value(const wchar_t* arg, std::wstring_view prefix) {
+  std::wstring_view text(arg);
+  if (!text.starts_with(prefix)) return -1;
+  return wcstol(arg + prefix.size(), nullptr, 10);
+}
+
+LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CLOSE) {
+    append_line(event_head("close") + "}\n");
+    DestroyWindow(window);
+    return 0;
+  }
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+int run_window(HINSTANCE instance, long delay_ms) {
+  Sleep(static_cast<DWORD>(delay_ms));
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = window_proc;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  window_class.lpszClassName = L"TolvikRecorderWindow";
+  RegisterClassW(&window_class);
+  const std::wstring title = L"recorder " + std::to_wstring(GetCurrentProcessId());
+  HWND window = CreateWindowExW(0, window_class.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, nullptr);
+  if (!window) return 1;
+  // SW_SHOWDEFAULT takes the show command the starting program asked for.
+  ShowWindow(window, SW_SHOWDEFAULT);
+  const char* shown = IsIconic(window) ? "minimized" : IsZoomed(window) ? "maximized" : "normal";
+  append_line(event_head("window") + ",\"shown\":\"" + shown + "\"}\n");
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const wchar_t* command_line = GetCommandLineW();
 
   std::string line = "{\"cmdline\":";
@@ -143,29 +246,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   line += "],\"cwd\":";
   append_json_string(line, current_directory());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  GetStartupInfoW(&startup);
+  const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+  line += ",\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"time\":" + std::to_string(now_ms()) +
+          ",\"show\":" + std::to_string(show) + ",\"elevated\":" + (token_elevated() ? "true" : "false");
   line += "}\n";
+  if (!append_line(line)) {
+    return 1;
+  }
 
-  // Several recorders may start at nearly the same time: open for appending
-  // with full sharing and write the line in one call, retrying briefly while
-  // another one holds the file.
-  std::wstring path = log_path();
-  Handle file;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    file.value = CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file.value != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) {
-      break;
+  for (int i = 1; argv.value != nullptr && i < argc; ++i) {
+    if (const long ms = option_value(argv.value[i], L"--recorder-window="); ms >= 0) {
+      return run_window(instance, ms);
     }
-    Sleep(20);
-  }
-  if (file.value == INVALID_HANDLE_VALUE) {
-    return 1;
-  }
-  DWORD written = 0;
-  if (!WriteFile(file.value, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
-      written != line.size()) {
-    return 1;
+    if (const long ms = option_value(argv.value[i], L"--recorder-exit-after="); ms >= 0) {
+      Sleep(static_cast<DWORD>(ms));
+      return 0;
+    }
   }
   return 0;
 }

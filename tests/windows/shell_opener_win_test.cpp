@@ -99,8 +99,8 @@ TEST_F(ShellOpenerTest, OpenItemsStartsEachPresentItemInOrder) {
                                            {bundle::Kind::file, "C:\\missing-for-tolvik.txt", "", ""},
                                            {bundle::Kind::app, exe, "second", ""}};
   const app::OpenResult result = app::open_items(items, opener);
-  EXPECT_EQ(result.opened, 2u);
-  EXPECT_EQ(result.missing, (std::vector<std::size_t>{1}));
+  EXPECT_EQ(result.count(app::ItemState::opened), 2u);
+  EXPECT_EQ(result.positions(app::ItemState::not_found), (std::vector<std::size_t>{1}));
   const auto lines = wait_for_lines(2);
   ASSERT_EQ(lines.size(), 2u);
   // 150 ms apart, so they arrive in the bundle's order.

@@ -9,6 +9,7 @@
 #include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
+#include "base/environment.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -29,24 +30,157 @@ std::string name_list(const std::vector<bundle::Item>& items, const std::vector<
 
 }  // namespace
 
-OpenResult open_items(const std::vector<bundle::Item>& items, Opener& opener) {
-  OpenResult result;
-  bool started_any = false;
+std::vector<std::size_t> OpenResult::positions(ItemState state) const {
+  std::vector<std::size_t> found;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const bundle::Item& item = items[i];
-    if (item.kind != bundle::Kind::url && !opener.target_exists(item.target)) {
-      result.missing.push_back(i);
-      continue;
+    if (items[i].state == state) found.push_back(i);
+  }
+  return found;
+}
+
+std::size_t OpenResult::count(ItemState state) const {
+  return static_cast<std::size_t>(
+      std::count_if(items.begin(), items.end(), [state](const ItemOutcome& o) { return o.state == state; }));
+}
+
+bundle::Item expanded_item(const bundle::Item& item) {
+  bundle::Item expanded = item;
+  if (item.kind != bundle::Kind::url) expanded.target = base::expand_variables(item.target);
+  if (!item.options.dir.empty()) expanded.options.dir = base::expand_variables(item.options.dir);
+  return expanded;
+}
+
+namespace {
+
+// The gap before the first item is none and between starts 150 ms, unless
+// the item asks for a delay of its own.
+constexpr double kGapSeconds = 0.15;
+
+bool runs_elevated(const bundle::Item& item) { return item.kind == bundle::Kind::app && item.options.admin; }
+
+bool can_already_run(const bundle::Item& item) {
+  return item.kind == bundle::Kind::app || item.kind == bundle::Kind::folder;
+}
+
+bool waits_for_window(const bundle::Item& item) {
+  return (item.kind == bundle::Kind::app || item.kind == bundle::Kind::file) && item.options.wait > 0;
+}
+
+class Opening {
+ public:
+  Opening(const std::vector<bundle::Item>& items, Opener& opener, bool expand)
+      : items_(items), opener_(opener), expand_(expand) {
+    result_.items.resize(items.size());
+  }
+
+  OpenResult run() {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (result_.items[i].state != ItemState::not_reached) continue;  // answered by the elevated helper
+      if (opener_.stop_requested() || !open_one(i)) {
+        stop_from(i);
+        break;
+      }
     }
-    if (started_any) opener.wait_between_starts();
-    started_any = true;
-    if (opener.start(item)) {
-      ++result.opened;
-    } else {
-      result.failed.push_back(i);
+    return std::move(result_);
+  }
+
+ private:
+  bundle::Item prepared(std::size_t i) const { return expand_ ? expanded_item(items_[i]) : items_[i]; }
+
+  void finish(std::size_t i, ItemState state, std::string reason = {}) {
+    result_.items[i] = ItemOutcome{state, std::move(reason)};
+    opener_.progress(++done_, items_.size());
+  }
+
+  // False when Stop was pressed before this item started.
+  bool open_one(std::size_t i) {
+    const bundle::Item item = prepared(i);
+    if (item.kind != bundle::Kind::url && !opener_.target_exists(item.target)) {
+      finish(i, ItemState::not_found);
+      return true;
+    }
+    if (!runs_elevated(item) && can_already_run(item) && item.options.if_running != bundle::IfRunning::start_another) {
+      const bool focus = item.options.if_running == bundle::IfRunning::focus;
+      if (opener_.already_running(item, focus)) {
+        finish(i, focus ? ItemState::brought_to_front : ItemState::skipped);
+        return true;
+      }
+    }
+    const double gap = item.options.delay > 0 ? item.options.delay : (started_any_ ? kGapSeconds : 0);
+    if (gap > 0 && !opener_.pause(gap)) return false;
+    started_any_ = true;
+    if (runs_elevated(item)) return open_elevated_from(i);
+
+    StartOutcome started = opener_.start(item);
+    if (!started.status) {
+      finish(i, ItemState::failed, started.status.error().text);
+      return true;
+    }
+    ItemState state = ItemState::opened;
+    bool go_on = true;
+    if (started.process) {
+      started.process->position = i;
+      result_.processes.push_back(*started.process);
+      if (waits_for_window(item)) {
+        switch (opener_.wait_for_window(*started.process, item.options.wait)) {
+          case WaitResult::timed_out: state = ItemState::timed_out; break;
+          case WaitResult::stopped: go_on = false; break;
+          case WaitResult::ready:
+          case WaitResult::ended: break;
+        }
+      }
+    }
+    finish(i, state);
+    return go_on;
+  }
+
+  // Every elevated app from `first` on goes to one helper; the first one's
+  // delay has been waited for here already.
+  bool open_elevated_from(std::size_t first) {
+    std::vector<std::size_t> positions;
+    std::vector<bundle::Item> batch;
+    for (std::size_t i = first; i < items_.size(); ++i) {
+      if (!runs_elevated(items_[i]) || result_.items[i].state != ItemState::not_reached) continue;
+      positions.push_back(i);
+      batch.push_back(prepared(i));
+    }
+    batch.front().options.delay = 0;
+    OpenResult answered = opener_.start_elevated(batch);
+    answered.items.resize(batch.size());
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+      ItemOutcome outcome = std::move(answered.items[k]);
+      // The helper never reached these: the user stopped it, or it ended.
+      if (outcome.state == ItemState::not_reached) outcome.state = ItemState::stopped;
+      result_.items[positions[k]] = std::move(outcome);
+      opener_.progress(++done_, items_.size());
+    }
+    for (StartedProcess process : answered.processes) {
+      if (process.position >= positions.size()) continue;
+      process.position = positions[process.position];
+      process.elevated = true;
+      result_.processes.push_back(std::move(process));
+    }
+    return !opener_.stop_requested();
+  }
+
+  void stop_from(std::size_t first) {
+    for (std::size_t i = first; i < items_.size(); ++i) {
+      if (result_.items[i].state == ItemState::not_reached) result_.items[i].state = ItemState::stopped;
     }
   }
-  return result;
+
+  const std::vector<bundle::Item>& items_;
+  Opener& opener_;
+  const bool expand_;
+  OpenResult result_;
+  std::size_t done_ = 0;
+  bool started_any_ = false;
+};
+
+}  // namespace
+
+OpenResult open_items(const std::vector<bundle::Item>& items, Opener& opener, bool expand) {
+  return Opening(items, opener, expand).run();
 }
 
 std::string open_summary(const std::vector<bundle::Item>& items, const OpenResult& result) {
@@ -56,16 +190,23 @@ std::string open_summary(const std::vector<bundle::Item>& items, const OpenResul
     if (!summary.empty()) summary += " \u00B7 ";
     summary += part;
   };
-  if (result.opened > 0 || (result.missing.empty() && result.failed.empty())) {
-    add_part(lang::fill(lang::text("{0}개 열었습니다", "Opened {0}"), {std::to_string(result.opened)}));
+  const std::size_t opened = result.count(ItemState::opened) + result.count(ItemState::brought_to_front);
+  const std::vector<std::size_t> missing = result.positions(ItemState::not_found);
+  std::vector<std::size_t> failed;
+  for (std::size_t i = 0; i < result.items.size(); ++i) {
+    const ItemState state = result.items[i].state;
+    if (state == ItemState::failed || state == ItemState::declined || state == ItemState::timed_out) failed.push_back(i);
   }
-  if (!result.missing.empty()) {
+  if (opened > 0 || (missing.empty() && failed.empty())) {
+    add_part(lang::fill(lang::text("{0}개 열었습니다", "Opened {0}"), {std::to_string(opened)}));
+  }
+  if (!missing.empty()) {
     add_part(lang::fill(lang::text("{0}개는 찾을 수 없습니다 ({1})", "{0} not found ({1})"),
-                        {std::to_string(result.missing.size()), name_list(items, result.missing)}));
+                        {std::to_string(missing.size()), name_list(items, missing)}));
   }
-  if (!result.failed.empty()) {
+  if (!failed.empty()) {
     add_part(lang::fill(lang::text("{0}개는 열지 못했습니다 ({1})", "{0} couldn't be opened ({1})"),
-                        {std::to_string(result.failed.size()), name_list(items, result.failed)}));
+                        {std::to_string(failed.size()), name_list(items, failed)}));
   }
   return summary;
 }
@@ -108,8 +249,8 @@ void finish_open(AppState& state, const OpenOutcome& outcome) {
     const bundle::Item& item = outcome.items[i];
     if (item.kind == bundle::Kind::url) continue;
     std::string key = bundle::item_key(item.target);
-    const bool missing = std::find(outcome.result.missing.begin(), outcome.result.missing.end(), i) !=
-                         outcome.result.missing.end();
+    const bool missing =
+        i < outcome.result.items.size() && outcome.result.items[i].state == ItemState::not_found;
     if (missing) {
       state.missing_targets.insert(key);
     } else {

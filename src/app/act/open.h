@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/act/opener.h"
 #include "app/mailbox.h"
 #include "base/result.h"
 #include "bundle/model.h"
@@ -14,26 +15,18 @@ namespace app {
 
 struct AppState;
 
-struct OpenResult {
-  std::vector<std::size_t> missing;  // positions whose target did not exist
-  std::vector<std::size_t> failed;   // positions whose start failed
-  std::size_t opened = 0;
+// Blocking: checks and starts each item in list order, with its options: its
+// delay (else 150 ms between starts, none before the first), what to do when it
+// already runs, the wait for its window. The first "run as administrator" app
+// hands every such app of the list to one elevated helper and the opening
+// goes on once that has answered. Stop leaves the rest stopped. Targets and
+// "start in" folders are expanded first unless `expand` is false (the helper
+// gets them expanded already, by the account that asked).
+OpenResult open_items(const std::vector<bundle::Item>& items, Opener& opener, bool expand = true);
 
-  bool operator==(const OpenResult&) const = default;
-};
-
-// What opening needs from the system; the shell on Windows, a fake in tests.
-class Opener {
- public:
-  virtual ~Opener() = default;
-  virtual bool target_exists(const std::string& target) = 0;
-  virtual base::Status start(const bundle::Item& item) = 0;
-  // The pause before every start but the first.
-  virtual void wait_between_starts() = 0;
-};
-
-// Blocking: checks and starts each item in list order.
-OpenResult open_items(const std::vector<bundle::Item>& items, Opener& opener);
+// An item as it is opened: environment variables in its target (not a web
+// address's) and its "start in" folder expanded; arguments stay as written.
+bundle::Item expanded_item(const bundle::Item& item);
 
 // "Opened 2 · 1 not found (report)" and its translations.
 std::string open_summary(const std::vector<bundle::Item>& items, const OpenResult& result);

@@ -44,18 +44,28 @@ void open_with_default_verb(const std::string& path) {
 
 bool ShellOpener::target_exists(const std::string& target) { return base::path_exists(target); }
 
-base::Status ShellOpener::start(const bundle::Item& item) { return start_item_with_shell(item); }
+StartOutcome ShellOpener::start(const bundle::Item& item) { return {start_item_with_shell(item), std::nullopt}; }
 
-void ShellOpener::wait_between_starts() {
+OpenResult ShellOpener::start_elevated(const std::vector<bundle::Item>& items) {
+  OpenResult result;
+  for (const bundle::Item& item : items) {
+    base::Status started = start_item_with_shell(item);
+    result.items.push_back(started ? ItemOutcome{ItemState::opened, {}} : ItemOutcome{ItemState::failed, started.error().text});
+  }
+  return result;
+}
+
+bool ShellOpener::pause(double seconds) {
   base::UniqueHandle timer(
       CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
   LARGE_INTEGER due;
-  due.QuadPart = -1500000;  // 150 ms, relative, in 100 ns units
+  due.QuadPart = -static_cast<LONGLONG>(seconds * 1e7);  // relative, in 100 ns units
   if (timer && SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE) &&
       WaitForSingleObject(timer.get(), INFINITE) == WAIT_OBJECT_0) {
-    return;
+    return true;
   }
-  Sleep(150);
+  Sleep(static_cast<DWORD>(seconds * 1000));
+  return true;
 }
 
 }  // namespace app

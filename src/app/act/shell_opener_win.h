@@ -15,9 +15,13 @@ void open_with_default_verb(const std::string& path);
 class ShellOpener final : public Opener {
  public:
   bool target_exists(const std::string& target) override;
-  base::Status start(const bundle::Item& item) override;
-  // 150 ms on a high-resolution waitable timer, Sleep(150) when that fails.
-  void wait_between_starts() override;
+  bool pause(double seconds) override;
+  bool stop_requested() override { return false; }
+  bool already_running(const bundle::Item&, bool) override { return false; }
+  StartOutcome start(const bundle::Item& item) override;
+  WaitResult wait_for_window(const StartedProcess&, double) override { return WaitResult::ready; }
+  OpenResult start_elevated(const std::vector<bundle::Item>& items) override;
+  void progress(std::size_t, std::size_t) override {}
 };
 
 }  // namespace app
