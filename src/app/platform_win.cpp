@@ -222,7 +222,7 @@ void WinPlatform::forget_icon(const std::string& item_key) { owner_.icons.forget
 
 bool WinPlatform::target_exists(const std::string& target) { return base::path_exists(target); }
 
-base::Status WinPlatform::start_item(const bundle::Item& item) { return start_item_with_shell(item); }
+base::Status WinPlatform::start_item(const bundle::Item& item) { return start_item_with_shell(item).status; }
 
 bool WinPlatform::is_directory(const std::string& path) { return base::is_directory(path); }
 

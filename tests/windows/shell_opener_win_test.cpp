@@ -56,7 +56,7 @@ struct ShellOpenerTest : ::testing::Test {
 
 TEST_F(ShellOpenerTest, AppStartsWithItsArgumentsInItsOwnFolder) {
   const bundle::Item item{bundle::Kind::app, base::narrow(recorder.wstring()), "-x \"two words\" 한국어", ""};
-  base::Status started = app::start_item_with_shell(item);
+  base::Status started = app::start_item_with_shell(item).status;
   ASSERT_TRUE(started) << started.error().text;
 
   const auto lines = wait_for_lines(1);
@@ -72,7 +72,7 @@ TEST_F(ShellOpenerTest, AppStartsWithItsArgumentsInItsOwnFolder) {
 
 TEST_F(ShellOpenerTest, AppWithoutArgumentsGetsNoParameters) {
   const bundle::Item item{bundle::Kind::app, base::narrow(recorder.wstring()), "", ""};
-  ASSERT_TRUE(app::start_item_with_shell(item));
+  ASSERT_TRUE(app::start_item_with_shell(item).status);
   const auto lines = wait_for_lines(1);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0]["argv"].size(), 1u);
@@ -80,7 +80,7 @@ TEST_F(ShellOpenerTest, AppWithoutArgumentsGetsNoParameters) {
 
 TEST_F(ShellOpenerTest, AMissingTargetFailsWithTheSystemText) {
   const bundle::Item item{bundle::Kind::file, "C:\\no\\such\\file-for-tolvik.txt", "", ""};
-  base::Status started = app::start_item_with_shell(item);
+  base::Status started = app::start_item_with_shell(item).status;
   ASSERT_FALSE(started);
   EXPECT_FALSE(started.error().text.empty());
 }

@@ -265,17 +265,19 @@ void finish_open(AppState& state, const OpenOutcome& outcome) {
 void open_single_item(AppState& state, std::size_t index) {
   const bundle::Bundle* selected = state.selected();
   if (!selected || index >= selected->items.size()) return;
-  const bundle::Item item = selected->items[index];
+  const bundle::Item stored = selected->items[index];
+  const bundle::Item item = expanded_item(stored);
   if (item.kind != bundle::Kind::url && !state.platform.target_exists(item.target)) {
-    state.missing_targets.insert(bundle::item_key(item.target));
+    // The view marks and names the target as written.
+    state.missing_targets.insert(bundle::item_key(stored.target));
     state.view_cache.missing_changed();
-    show_toast(state, lang::fill(lang::text("찾을 수 없습니다: {0}", "Not found: {0}"), {item.target}));
+    show_toast(state, lang::fill(lang::text("찾을 수 없습니다: {0}", "Not found: {0}"), {stored.target}));
     return;
   }
   if (!confirm_start(state, selected->id, index)) return;
   base::Status started = state.platform.start_item(item);
   if (!started) {
-    show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {bundle::item_label(item)}) +
+    show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {bundle::item_label(stored)}) +
                           " (" + started.error().text + ")");
   }
 }

@@ -15,27 +15,60 @@
 
 namespace app {
 
-base::Status start_item_with_shell(const bundle::Item& item) {
+namespace {
+
+int show_command(bundle::WindowState window) {
+  switch (window) {
+    case bundle::WindowState::minimized: return SW_SHOWMINNOACTIVE;
+    case bundle::WindowState::maximized: return SW_SHOWMAXIMIZED;
+    case bundle::WindowState::normal: break;
+  }
+  return SW_SHOWNORMAL;
+}
+
+// What identifies the process later: its id, creation time and program file.
+std::optional<StartedProcess> describe(HANDLE process) {
+  StartedProcess described;
+  described.id = GetProcessId(process);
+  FILETIME created, exited, kernel, user;
+  if (described.id == 0 || !GetProcessTimes(process, &created, &exited, &kernel, &user)) return std::nullopt;
+  described.created = (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+  std::wstring image(1024, L'\0');
+  DWORD size = static_cast<DWORD>(image.size());
+  if (QueryFullProcessImageNameW(process, 0, image.data(), &size)) {
+    image.resize(size);
+    described.image = base::narrow(image);
+  }
+  return described;
+}
+
+}  // namespace
+
+StartOutcome start_item_with_shell(const bundle::Item& item) {
   const std::wstring file = base::widen(item.target);
   std::wstring parameters;
   std::wstring directory;
   static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the record the shell expects on x64");
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
   info.lpFile = file.c_str();
-  info.nShow = SW_SHOWNORMAL;
+  info.nShow = show_command(item.options.window);
   if (item.kind == bundle::Kind::app) {
     if (!item.args.empty()) {
       parameters = base::widen(item.args);
       info.lpParameters = parameters.c_str();
     }
-    // The folder that holds the app: "C:\\app.exe" starts in "C:\\".
-    directory = base::widen(base::win_path::parent(item.target));
+    // The chosen folder, else the folder that holds the app: "C:\\app.exe" starts in "C:\\".
+    directory = base::widen(item.options.dir.empty() ? base::win_path::parent(item.target) : item.options.dir);
     if (!directory.empty()) info.lpDirectory = directory.c_str();
   }
-  if (ShellExecuteExW(&info)) return {};
-  return base::fail(base::system_error_text(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError()))));
+  if (!ShellExecuteExW(&info)) {
+    return {base::fail(base::system_error_text(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(GetLastError())))),
+            std::nullopt};
+  }
+  base::UniqueHandle process(info.hProcess);
+  return {{}, process ? describe(process.get()) : std::nullopt};
 }
 
 void open_with_default_verb(const std::string& path) {
@@ -44,13 +77,14 @@ void open_with_default_verb(const std::string& path) {
 
 bool ShellOpener::target_exists(const std::string& target) { return base::path_exists(target); }
 
-StartOutcome ShellOpener::start(const bundle::Item& item) { return {start_item_with_shell(item), std::nullopt}; }
+StartOutcome ShellOpener::start(const bundle::Item& item) { return start_item_with_shell(item); }
 
 OpenResult ShellOpener::start_elevated(const std::vector<bundle::Item>& items) {
   OpenResult result;
   for (const bundle::Item& item : items) {
-    base::Status started = start_item_with_shell(item);
-    result.items.push_back(started ? ItemOutcome{ItemState::opened, {}} : ItemOutcome{ItemState::failed, started.error().text});
+    StartOutcome started = start_item_with_shell(item);
+    result.items.push_back(started.status ? ItemOutcome{ItemState::opened, {}}
+                                          : ItemOutcome{ItemState::failed, started.status.error().text});
   }
   return result;
 }
