@@ -5,7 +5,8 @@
 //   {"cmdline":"...","argv":["...",...],"cwd":"..."}
 //
 // The line also holds its process id, the time (milliseconds since 1970),
-// the show command it was given (-1: none) and whether its token is elevated.
+// the show command it was given (-1: none), whether its token is elevated and
+// the process id of the program that started it ("parent").
 //
 // Arguments beginning with --recorder- make it stand in for a real program:
 //   --recorder-window=MS      after MS milliseconds show a top-level window
@@ -22,6 +23,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <string>
@@ -155,6 +157,23 @@ bool token_elevated() {
   return ok && elevation.TokenIsElevated != 0;
 }
 
+// The id of the process that started this one, as the system recorded it; 0 when unknown.
+unsigned long parent_process_id() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  unsigned long parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) {
+      parent = entry.th32ParentProcessID;
+      break;
+    }
+  }
+  CloseHandle(snapshot);
+  return parent;
+}
+
 std::string event_head(const char* event) {
   return std::string("{\"event\":\"") + event + "\",\"pid\":" + std::to_string(GetCurrentProcessId()) +
          ",\"time\":" + std::to_string(now_ms());
@@ -251,7 +270,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   GetStartupInfoW(&startup);
   const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
   line += ",\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"time\":" + std::to_string(now_ms()) +
-          ",\"show\":" + std::to_string(show) + ",\"elevated\":" + (token_elevated() ? "true" : "false");
+          ",\"show\":" + std::to_string(show) + ",\"elevated\":" + (token_elevated() ? "true" : "false") +
+          ",\"parent\":" + std::to_string(parent_process_id());
   line += "}\n";
   if (!append_line(line)) {
     return 1;

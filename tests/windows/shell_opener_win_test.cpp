@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "base/handle_win.h"
 #include "base/utf.h"
 
 namespace {
@@ -106,6 +108,98 @@ TEST_F(ShellOpenerTest, OpenItemsStartsEachPresentItemInOrder) {
   // 150 ms apart, so they arrive in the bundle's order.
   EXPECT_EQ(lines[0]["argv"][1], "first");
   EXPECT_EQ(lines[1]["argv"][1], "second");
+}
+
+}  // namespace
+
+namespace {
+
+// A recorder that stays until it is ended, for the checks of what runs.
+struct RunningRecorder {
+  base::UniqueHandle process;
+  ~RunningRecorder() {
+    if (process) {
+      TerminateProcess(process.get(), 0);
+      WaitForSingleObject(process.get(), 5000);
+    }
+  }
+};
+
+std::vector<nlohmann::json> window_events(const std::vector<nlohmann::json>& lines) {
+  std::vector<nlohmann::json> found;
+  for (const auto& line : lines) {
+    if (line.value("event", "") == "window") found.push_back(line);
+  }
+  return found;
+}
+
+TEST_F(ShellOpenerTest, TheNextItemStartsAfterTheWindowOfTheOneItWaitsFor) {
+  app::ShellOpener opener;
+  const std::string exe = base::narrow(recorder.wstring());
+  bundle::Item server{bundle::Kind::app, exe, "server --recorder-window=700", ""};
+  server.options.wait = 30;
+  const std::vector<bundle::Item> items = {server, {bundle::Kind::app, exe, "client", ""}};
+  const app::OpenResult result = app::open_items(items, opener);
+  RunningRecorder running{base::UniqueHandle(
+      OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, result.processes.at(0).id))};
+  EXPECT_EQ(result.count(app::ItemState::opened), 2u);
+  const auto lines = wait_for_lines(3);
+  ASSERT_EQ(lines.size(), 3u);
+  const auto windows = window_events(lines);
+  ASSERT_EQ(windows.size(), 1u);
+  const auto& client = lines.back();
+  ASSERT_EQ(client["argv"][1], "client");
+  EXPECT_GE(client["time"].get<std::uint64_t>(), windows[0]["time"].get<std::uint64_t>());
+}
+
+TEST_F(ShellOpenerTest, ALauncherThatEndsWithoutAWindowEndsTheWaitWithoutAFailure) {
+  app::ShellOpener opener;
+  bundle::Item launcher{bundle::Kind::app, base::narrow(recorder.wstring()), "--recorder-exit-after=300", ""};
+  launcher.options.wait = 60;
+  const app::StartOutcome started = opener.start(launcher);
+  ASSERT_TRUE(started.status);
+  ASSERT_TRUE(started.process);
+  EXPECT_EQ(opener.wait_for_window(*started.process, 60), app::WaitResult::ended);
+}
+
+TEST_F(ShellOpenerTest, AWindowThatComesTooLateTimesOut) {
+  app::ShellOpener opener;
+  bundle::Item slow{bundle::Kind::app, base::narrow(recorder.wstring()), "--recorder-window=20000", ""};
+  slow.options.wait = 1;
+  const app::OpenResult result = app::open_items({slow}, opener);
+  ASSERT_EQ(result.processes.size(), 1u);
+  RunningRecorder running{base::UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                                                         result.processes[0].id))};
+  EXPECT_EQ(result.items.at(0).state, app::ItemState::timed_out);
+}
+
+TEST_F(ShellOpenerTest, AlreadyRunningFindsTheProgramByItsPathInAnyForm) {
+  app::ShellOpener first;
+  const std::string exe = base::narrow(recorder.wstring());
+  const app::StartOutcome started = first.start({bundle::Kind::app, exe, "--recorder-window=0", ""});
+  ASSERT_TRUE(started.process);
+  RunningRecorder running{base::UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, started.process->id))};
+  ASSERT_EQ(first.wait_for_window(*started.process, 30), app::WaitResult::ready);
+
+  // Another letter case and forward slashes name the same file.
+  std::string other_form = exe;
+  for (char& c : other_form) c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  app::ShellOpener opener;
+  EXPECT_TRUE(opener.already_running({bundle::Kind::app, other_form, "", ""}, false));
+  const fs::path probe = test_exe_folder() / "tools" / "probe.exe";
+  EXPECT_FALSE(opener.already_running({bundle::Kind::app, base::narrow(probe.wstring()), "", ""}, false));
+}
+
+TEST_F(ShellOpenerTest, PauseReturnsAtOnceOnceStopWasPressed) {
+  base::UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  app::ShellOpener opener(stop.get());
+  EXPECT_FALSE(opener.stop_requested());
+  EXPECT_TRUE(opener.pause(0.05));
+  SetEvent(stop.get());
+  EXPECT_TRUE(opener.stop_requested());
+  const ULONGLONG before = GetTickCount64();
+  EXPECT_FALSE(opener.pause(600));
+  EXPECT_LT(GetTickCount64() - before, 60000u) << "a stopped pause does not wait out its time";
 }
 
 }  // namespace
