@@ -222,7 +222,7 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-int run_window(HINSTANCE instance, long delay_ms) {
+int run_window(HINSTANCE instance, long delay_ms, int show) {
   Sleep(static_cast<DWORD>(delay_ms));
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = window_proc;
@@ -235,8 +235,9 @@ int run_window(HINSTANCE instance, long delay_ms) {
   HWND window = CreateWindowExW(0, window_class.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
-  // SW_SHOWDEFAULT takes the show command the starting program asked for.
-  ShowWindow(window, SW_SHOWDEFAULT);
+  // As programs do: the show command WinMain was given, which is the one the
+  // starting program asked for (Wine does not apply it to SW_SHOWDEFAULT).
+  ShowWindow(window, show);
   const char* shown = IsIconic(window) ? "minimized" : IsZoomed(window) ? "maximized" : "normal";
   append_line(event_head("window") + ",\"shown\":\"" + shown + "\"}\n");
   MSG message;
@@ -249,7 +250,7 @@ int run_window(HINSTANCE instance, long delay_ms) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   const wchar_t* command_line = GetCommandLineW();
 
   std::string line = "{\"cmdline\":";
@@ -279,7 +280,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   for (int i = 1; argv.value != nullptr && i < argc; ++i) {
     if (const long ms = option_value(argv.value[i], L"--recorder-window="); ms >= 0) {
-      return run_window(instance, ms);
+      return run_window(instance, ms, show_command);
     }
     if (const long ms = option_value(argv.value[i], L"--recorder-exit-after="); ms >= 0) {
       Sleep(static_cast<DWORD>(ms));
