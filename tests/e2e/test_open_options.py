@@ -7,10 +7,11 @@ runs the same opening as the window's Open button. Order and waits are
 checked from the log as order and lower bounds, never as time limits."""
 
 import glob
+import hashlib
 import json
 
 import harness
-from test_startup import recorder_item, write_store
+from test_startup import read_message_box, recorder_item, write_store
 
 OLDER_RECORDER_EXE = harness.TOOLS / "recorder_older.exe"
 
@@ -148,3 +149,23 @@ def test_administrator_items_start_from_one_elevated_helper_in_their_order(ctx):
     left = glob.glob(str(harness.drive_c() / "users" / "*" / "**" / "Temp" / "tolvik" / "elevated-*"),
                      recursive=True)
     assert left == [], left
+
+
+def test_the_helper_starts_only_the_file_whose_digest_it_was_given(ctx):
+    items = ctx.folder / "elevated-test.json"
+    items.write_text(json.dumps({"format": "tolvik-elevated", "items": [recorder_item(ctx, "planted")]}),
+                     encoding="utf-8")
+    items_win = ctx.folder_win + "\\elevated-test.json"
+    # A file changed after the opening took its digest: a plain message, nothing started, no answer.
+    process = ctx.start(["--run-elevated", items_win, "0" * 64])
+    text = read_message_box(ctx)
+    assert process.wait(30) == 1
+    assert text == "Couldn't read the items to start as administrator.\n\n%s\n" % items_win, text
+    assert ctx.recorded() == [] and not (ctx.folder / "elevated-test.json.answer").exists()
+
+    digest = hashlib.sha256(items.read_bytes()).hexdigest()
+    assert ctx.run(["--run-elevated", items_win, digest]) == 0
+    assert list(by_first_argument(ctx, 1)) == ["planted"]
+    answer = json.loads((ctx.folder / "elevated-test.json.answer").read_text(encoding="utf-8"))
+    assert [i["state"] for i in answer["items"]] == ["opened"], answer
+    assert [p["id"] for p in answer["processes"]] == [starts(ctx)[0]["pid"]], answer
