@@ -169,3 +169,4 @@ def test_the_helper_starts_only_the_file_whose_digest_it_was_given(ctx):
     answer = json.loads((ctx.folder / "elevated-test.json.answer").read_text(encoding="utf-8"))
     assert [i["state"] for i in answer["items"]] == ["opened"], answer
     assert [p["id"] for p in answer["processes"]] == [starts(ctx)[0]["pid"]], answer
+

@@ -13,6 +13,7 @@
 
 #include "base/handle_win.h"
 #include "base/utf.h"
+#include "winshell/explorer_windows_win.h"
 
 namespace {
 
@@ -200,6 +201,35 @@ TEST_F(ShellOpenerTest, PauseReturnsAtOnceOnceStopWasPressed) {
   const ULONGLONG before = GetTickCount64();
   EXPECT_FALSE(opener.pause(600));
   EXPECT_LT(GetTickCount64() - before, 60000u) << "a stopped pause does not wait out its time";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShellOpenerTest, AFolderRunsWhileAFileExplorerWindowShowsItInAnyForm) {
+  base::OleScope ole;
+  const fs::path folder = fs::temp_directory_path() / "tolvik shown folder";
+  fs::create_directories(folder);
+  const std::string target = base::narrow(folder.wstring());
+  app::ShellOpener opener;
+  ASSERT_FALSE(opener.already_running({bundle::Kind::folder, target, "", ""}, false));
+  ASSERT_TRUE(opener.start({bundle::Kind::folder, target, "", ""}).status);
+  std::vector<winshell::ExplorerWindow> shown;
+  for (int attempt = 0; attempt < 50 && shown.empty(); ++attempt) {
+    Sleep(100);
+    shown = winshell::explorer_windows();
+  }
+  if (shown.empty()) {
+    // The window is Wine's own; it goes with the test.
+    if (HWND window = FindWindowW(nullptr, folder.filename().wstring().c_str())) PostMessageW(window, WM_CLOSE, 0, 0);
+    GTEST_SKIP() << "Wine's ShellWindows lists no File Explorer windows, so a shown folder cannot be found here";
+  }
+  std::string other_form = target + "\\";
+  for (char& c : other_form) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(opener.already_running({bundle::Kind::folder, other_form, "", ""}, true));
+  EXPECT_EQ(GetForegroundWindow(), shown.front().window);
+  PostMessageW(shown.front().window, WM_CLOSE, 0, 0);
 }
 
 }  // namespace
