@@ -7,10 +7,15 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
+#include "app/act/elevated_handoff.h"
+#include "app/act/elevated_helper_win.h"
+#include "app/updater/digest.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
 #include "winshell/explorer_windows_win.h"
@@ -230,6 +235,46 @@ TEST_F(ShellOpenerTest, AFolderRunsWhileAFileExplorerWindowShowsItInAnyForm) {
   EXPECT_TRUE(opener.already_running({bundle::Kind::folder, other_form, "", ""}, true));
   EXPECT_EQ(GetForegroundWindow(), shown.front().window);
   PostMessageW(shown.front().window, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The helper's side in this process: the opening's Stop reaches it through
+// the named event, it starts nothing more and still answers.
+TEST_F(ShellOpenerTest, TheElevatedHelperStopsWhenTheOpeningIsStoppedAndStillAnswers) {
+  const std::string exe = base::narrow(recorder.wstring());
+  bundle::Item slow{bundle::Kind::app, exe, "slow --recorder-window=20000", ""};
+  slow.options.wait = 120;
+  const std::string text = app::serialize_elevated_items({slow, {bundle::Kind::app, exe, "never", ""}});
+  const fs::path items = fs::temp_directory_path() / "tolvik-helper-stop-test.json";
+  const fs::path answer = base::widen(app::elevated_answer_path(base::narrow(items.wstring())));
+  fs::remove(answer);
+  std::ofstream(items, std::ios::binary) << text;
+  const std::wstring event_name = L"Local\\tolvik-helper-stop-test-" + std::to_wstring(GetCurrentProcessId());
+  base::UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
+  const app::ElevatedRun run{base::narrow(items.wstring()), *app::sha256_hex(text), base::narrow(event_name)};
+
+  std::thread helper([&] { EXPECT_EQ(app::run_elevated_helper(run), 0); });
+  const auto lines = wait_for_lines(1);
+  SetEvent(stop.get());
+  helper.join();
+  ASSERT_EQ(lines.size(), 1u);
+  base::UniqueHandle started(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, lines[0]["pid"].get<DWORD>()));
+  RunningRecorder running{std::move(started)};
+
+  std::ifstream in(answer, std::ios::binary);
+  const std::string answered((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  auto read = app::parse_elevated_answer(answered, 2);
+  ASSERT_TRUE(read) << read.error().text;
+  EXPECT_EQ(read->items.at(0).state, app::ItemState::opened);
+  EXPECT_EQ(read->items.at(1).state, app::ItemState::stopped);
+  ASSERT_EQ(read->processes.size(), 1u);
+  EXPECT_EQ(read->processes[0].id, lines[0]["pid"].get<DWORD>());
+  fs::remove(items);
+  fs::remove(answer);
 }
 
 }  // namespace
