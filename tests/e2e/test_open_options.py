@@ -63,34 +63,25 @@ def test_the_next_item_waits_for_the_window_and_then_for_its_own_delay(ctx):
 
 
 @harness.time_limit(90)
-def test_an_app_that_already_runs_comes_to_the_front_instead_of_a_second_copy(ctx):
+def test_an_app_that_already_runs_comes_to_the_front_or_is_skipped_not_started_again(ctx):
     write_store(ctx, [{"id": "b1", "name": "Editor", "items": [item(ctx, "first --recorder-window=0")]},
-                      {"id": "b2", "name": "Again", "items": [item(ctx, "again", if_running="focus")]}])
+                      {"id": "b2", "name": "Again", "items": [item(ctx, "again", if_running="focus")]},
+                      {"id": "b3", "name": "Skip", "items": [item(ctx, "skipped", if_running="skip"),
+                                                             item(ctx, "after --recorder-exit-after=0")]}])
     open_bundle(ctx, "b1")
     harness.wait_for(lambda: len(windows(ctx)) == 1, timeout=20, what="the first recorder's window")
     first = windows(ctx)[0]["pid"]
     # Another program's window in front of it.
     ctx.start(["--recorder-window=0"], exe=OLDER_RECORDER_EXE)
     harness.wait_for(lambda: len(windows(ctx)) == 2, timeout=20, what="the other program's window")
-    other = windows(ctx)[1]["pid"]
-    harness.wait_for(lambda: foreground(ctx) == "recorder %d" % other, what="the other program in front")
+    harness.wait_for(lambda: foreground(ctx) == "recorder %d" % windows(ctx)[1]["pid"], what="the other in front")
 
     open_bundle(ctx, "b2")
     harness.wait_for(lambda: foreground(ctx) == "recorder %d" % first, what="the running recorder in front")
+    open_bundle(ctx, "b3")
+    by_first_argument(ctx, 3)
     recorder_starts = [r for r in starts(ctx) if r["argv"][0].lower().endswith("\\recorder.exe")]
-    assert [r["argv"][1] for r in recorder_starts] == ["first"], starts(ctx)
-
-
-def test_skip_leaves_a_running_app_alone_and_opens_the_rest(ctx):
-    write_store(ctx, [{"id": "b1", "name": "Editor", "items": [item(ctx, "first --recorder-window=0")]},
-                      {"id": "b2", "name": "Again", "items": [
-                          item(ctx, "again", if_running="skip"),
-                          {"kind": "app", "target": harness.wine_path(OLDER_RECORDER_EXE), "args": "other"}]}])
-    open_bundle(ctx, "b1")
-    harness.wait_for(lambda: len(windows(ctx)) == 1, timeout=20, what="the first recorder's window")
-    open_bundle(ctx, "b2")
-    started = by_first_argument(ctx, 2)
-    assert sorted(started) == ["first", "other"], starts(ctx)
+    assert [r["argv"][1] for r in recorder_starts] == ["first", "after"], starts(ctx)
 
 
 @harness.time_limit(90)

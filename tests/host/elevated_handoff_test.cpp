@@ -4,22 +4,16 @@
 
 namespace {
 
-bundle::Item admin_app(std::string target, std::string args) {
-  bundle::Item item{bundle::Kind::app, std::move(target), std::move(args), ""};
-  item.options.admin = true;
-  return item;
-}
-
 TEST(ElevatedHandoff, ItemsTravelWithEveryOptionButAdministrator) {
-  bundle::Item first = admin_app("C:\\Tools\\server.exe", "--port 8080 \"two words\"");
-  first.name = "Server";
+  bundle::Item first{bundle::Kind::app, "C:\\Tools\\server.exe", "--port 8080 \"two words\"", "Server"};
   first.options.delay = 1.5;
   first.options.wait = 30;
   first.options.if_running = bundle::IfRunning::focus;
   first.options.window = bundle::WindowState::minimized;
   first.options.dir = "C:\\Work\\한국어";
   first.options.keep_open = true;
-  bundle::Item second = admin_app("C:\\Tools\\client.exe", "");
+  bundle::Item second{bundle::Kind::app, "C:\\Tools\\client.exe", "", ""};
+  first.options.admin = second.options.admin = true;
   second.options.if_running = bundle::IfRunning::skip;
   second.options.window = bundle::WindowState::maximized;
 
@@ -35,7 +29,6 @@ TEST(ElevatedHandoff, OtherFilesAndBrokenItemsAreRefused) {
   EXPECT_FALSE(app::parse_elevated_items(R"({"format":"tolvik","version":1,"bundle":{}})"));
   EXPECT_FALSE(app::parse_elevated_items(R"({"format":"tolvik-elevated","items":[]})"));
   EXPECT_FALSE(app::parse_elevated_items(R"({"format":"tolvik-elevated","items":[{"kind":"app"}]})"));
-  EXPECT_FALSE(app::parse_elevated_items(R"({"format":"tolvik-elevated","items":[{"kind":"tool","target":"x"}]})"));
   EXPECT_FALSE(app::parse_elevated_items("{\"format\":\"tolvik-elevated\",\"items\":[{\"kind\":\"app\""));
   // Out of range options keep their defaults.
   auto read = app::parse_elevated_items(
