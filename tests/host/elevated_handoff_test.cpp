@@ -25,18 +25,6 @@ TEST(ElevatedHandoff, ItemsTravelWithEveryOptionButAdministrator) {
   EXPECT_EQ(*read, (std::vector<bundle::Item>{first, second}));
 }
 
-TEST(ElevatedHandoff, OtherFilesAndBrokenItemsAreRefused) {
-  EXPECT_FALSE(app::parse_elevated_items(R"({"format":"tolvik","version":1,"bundle":{}})"));
-  EXPECT_FALSE(app::parse_elevated_items(R"({"format":"tolvik-elevated","items":[]})"));
-  EXPECT_FALSE(app::parse_elevated_items(R"({"format":"tolvik-elevated","items":[{"kind":"app"}]})"));
-  EXPECT_FALSE(app::parse_elevated_items("{\"format\":\"tolvik-elevated\",\"items\":[{\"kind\":\"app\""));
-  // Out of range options keep their defaults.
-  auto read = app::parse_elevated_items(
-      R"({"format":"tolvik-elevated","items":[{"kind":"app","target":"a.exe","delay":601,"wait":-1,"window":"tiny"}]})");
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->at(0).options, bundle::ItemOptions{});
-}
-
 TEST(ElevatedHandoff, TheAnswerGivesEachItemItsOutcomeAndTheProcessesStarted) {
   app::OpenResult result;
   result.items = {{app::ItemState::opened, {}}, {app::ItemState::failed, "Access is denied."},
