@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/act/elevated_helper_win.h"
 #include "base/file.h"
 #include "base/handle_win.h"
 #include "base/system_error.h"
 #include "base/utf.h"
 #include "base/win_path.h"
-#include "app/act/elevated_helper_win.h"
 #include "winshell/explorer_windows_win.h"
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
