@@ -21,6 +21,16 @@ namespace app {
 
 StartPlan plan_start(const std::vector<std::string>& args) {
   StartPlan plan;
+  // Only the opening starts the helper, always in this one form; nothing
+  // else on such a line is acted on.
+  if (args.size() >= 2 && args[1] == "--run-elevated") {
+    if (args.size() >= 4 && !args[2].empty() && !args[3].empty()) {
+      plan.run_elevated = ElevatedRun{args[2], args[3], args.size() >= 5 ? args[4] : std::string()};
+    } else {
+      plan.run_elevated = ElevatedRun{};
+    }
+    return plan;
+  }
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--unregister") plan.unregister = true;

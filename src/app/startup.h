@@ -20,7 +20,17 @@ namespace app {
 class Opener;
 struct AppState;
 
+// "--run-elevated <file> <digest> [<stop event>]": tolvik as the elevated
+// helper of an opening, started by the opening itself.
+struct ElevatedRun {
+  std::string file;        // the items to start
+  std::string digest;      // SHA-256 of that file as the opening wrote it
+  std::string stop_event;  // the name of the event the opening's Stop sets; may be empty
+  bool operator==(const ElevatedRun&) const = default;
+};
+
 struct StartPlan {
+  std::optional<ElevatedRun> run_elevated;  // "--run-elevated" right after the program, exact, with its file and digest
   bool unregister = false;               // "--unregister" anywhere, exact
   std::optional<std::string> open_id;    // after the first "--open" (any ASCII case)
   std::vector<std::string> bundle_files; // arguments naming .tolvik files

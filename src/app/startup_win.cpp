@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 
+#include "app/act/elevated_helper_win.h"
 #include "app/act/import.h"
 #include "app/act/shell_opener_win.h"
 #include "app/hand_over_win.h"
@@ -228,6 +229,7 @@ int run_program() {
   quiet_critical_errors();
   const std::vector<std::string> args = command_line_arguments();
   const StartPlan plan = plan_start(args);
+  if (plan.run_elevated) return run_elevated_helper(*plan.run_elevated);
   if (plan.unregister) return run_unregister();
   SetCurrentProcessExplicitAppUserModelID(winshell::kAppUserModelId);
   if (plan.open_id) return run_windowless_open(*plan.open_id);

@@ -50,12 +50,23 @@ std::optional<std::string> folder_of(IDispatch& window) {
   return base::narrow(path);
 }
 
+// The top-level window of a shell window; none when it would not say.
+HWND window_of(IDispatch& window) {
+  ComPtr<IWebBrowserApp> browser;
+  SHANDLE_PTR handle = 0;
+  if (failed("IDispatch::QueryInterface(IWebBrowserApp)", window.QueryInterface(IID_PPV_ARGS(&browser))) ||
+      failed("IWebBrowserApp::get_HWND", browser->get_HWND(&handle))) {
+    return nullptr;
+  }
+  return reinterpret_cast<HWND>(handle);
+}
+
 }  // namespace
 
-std::vector<std::string> explorer_folders(IShellWindows& windows) {
-  std::vector<std::string> folders;
+std::vector<ExplorerWindow> explorer_windows(IShellWindows& windows) {
+  std::vector<ExplorerWindow> found;
   long count = 0;
-  if (failed("IShellWindows::get_Count", windows.get_Count(&count))) return folders;
+  if (failed("IShellWindows::get_Count", windows.get_Count(&count))) return found;
   for (long i = 0; i < count; ++i) {
     VARIANT index;
     VariantInit(&index);
@@ -63,18 +74,32 @@ std::vector<std::string> explorer_folders(IShellWindows& windows) {
     index.lVal = i;
     ComPtr<IDispatch> window;
     if (failed("IShellWindows::Item", windows.Item(index, &window)) || !window) continue;
-    if (auto folder = folder_of(*window.Get())) folders.push_back(std::move(*folder));
+    if (auto folder = folder_of(*window.Get())) found.push_back({std::move(*folder), window_of(*window.Get())});
   }
-  return folders;
+  return found;
 }
 
-std::vector<std::string> explorer_folders() {
+std::vector<ExplorerWindow> explorer_windows() {
   ComPtr<IShellWindows> windows;
   if (failed("CoCreateInstance(ShellWindows)",
              CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&windows)))) {
     return {};
   }
-  return explorer_folders(*windows.Get());
+  return explorer_windows(*windows.Get());
 }
+
+namespace {
+
+std::vector<std::string> folders_of(std::vector<ExplorerWindow> windows) {
+  std::vector<std::string> folders;
+  for (ExplorerWindow& window : windows) folders.push_back(std::move(window.folder));
+  return folders;
+}
+
+}  // namespace
+
+std::vector<std::string> explorer_folders(IShellWindows& windows) { return folders_of(explorer_windows(windows)); }
+
+std::vector<std::string> explorer_folders() { return folders_of(explorer_windows()); }
 
 }  // namespace winshell

@@ -31,6 +31,18 @@ TEST(StartPlan, UnregisterIsCaseSensitive) {
   EXPECT_FALSE(app::plan_start({"tolvik.exe", "--Unregister"}).unregister);
 }
 
+TEST(StartPlan, TheElevatedHelperTakesItsFileDigestAndStopEventAndNothingElse) {
+  const app::StartPlan plan = app::plan_start(
+      {"tolvik.exe", "--run-elevated", "C:\\Temp\\tolvik\\elevated-1.json", "ab12", "Local\\stop", "--open", "b1"});
+  ASSERT_TRUE(plan.run_elevated);
+  EXPECT_EQ(*plan.run_elevated, (app::ElevatedRun{"C:\\Temp\\tolvik\\elevated-1.json", "ab12", "Local\\stop"}));
+  EXPECT_FALSE(plan.open_id);
+  // Without its digest the helper gets nothing to read, and refuses.
+  EXPECT_EQ(app::plan_start({"tolvik.exe", "--run-elevated", "items.json"}).run_elevated, app::ElevatedRun{});
+  // Only right after the program: elsewhere it is no request for the helper.
+  EXPECT_FALSE(app::plan_start({"tolvik.exe", "--open", "--run-elevated", "f", "d"}).run_elevated);
+}
+
 TEST(StartPlan, NothingRecognised) {
   const app::StartPlan plan = app::plan_start({"C:\\Program Files\\tolvik\\tolvik.exe", "notes.txt", "folder.tolvik\\"});
   EXPECT_FALSE(plan.open_id);

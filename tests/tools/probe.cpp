@@ -52,6 +52,8 @@
 //       Opens the file the way Explorer does on a double click (ShellExecuteExW,
 //       default verb) and waits until the shell has started its program. Exit
 //       1, with the error code printed, when the shell cannot open it.
+//   probe foreground         prints the foreground window's title and the id of
+//       its process ("<title>\t<pid>"); exit 1 when no window is in front.
 //
 // Exit code 64 means a usage error.
 
@@ -597,6 +599,17 @@ int command_shellopen(const std::wstring& path) {
   return 1;
 }
 
+int command_foreground() {
+  HWND window = GetForegroundWindow();
+  if (window == nullptr) return 1;
+  wchar_t title[512] = {};
+  GetWindowTextW(window, title, 512);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  println(std::wstring(title) + L"\t" + std::to_wstring(process));
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -634,6 +647,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"regread" && argc == 4) {
     return command_regread(argv[2], argv[3]);
+  }
+  if (command == L"foreground" && argc == 2) {
+    return command_foreground();
   }
   if (command == L"langid" && argc == 2) {
     return command_langid();

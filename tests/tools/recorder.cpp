@@ -5,7 +5,8 @@
 //   {"cmdline":"...","argv":["...",...],"cwd":"..."}
 //
 // The line also holds its process id, the time (milliseconds since 1970),
-// the show command it was given (-1: none) and whether its token is elevated.
+// the show command it was given (-1: none), whether its token is elevated and
+// the process id of the program that started it ("parent").
 //
 // Arguments beginning with --recorder- make it stand in for a real program:
 //   --recorder-window=MS      after MS milliseconds show a top-level window
@@ -22,6 +23,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <string>
@@ -155,6 +157,23 @@ bool token_elevated() {
   return ok && elevation.TokenIsElevated != 0;
 }
 
+// The id of the process that started this one, as the system recorded it; 0 when unknown.
+unsigned long parent_process_id() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  unsigned long parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) {
+      parent = entry.th32ParentProcessID;
+      break;
+    }
+  }
+  CloseHandle(snapshot);
+  return parent;
+}
+
 std::string event_head(const char* event) {
   return std::string("{\"event\":\"") + event + "\",\"pid\":" + std::to_string(GetCurrentProcessId()) +
          ",\"time\":" + std::to_string(now_ms());
@@ -203,7 +222,7 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-int run_window(HINSTANCE instance, long delay_ms) {
+int run_window(HINSTANCE instance, long delay_ms, int show) {
   Sleep(static_cast<DWORD>(delay_ms));
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = window_proc;
@@ -216,8 +235,9 @@ int run_window(HINSTANCE instance, long delay_ms) {
   HWND window = CreateWindowExW(0, window_class.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
-  // SW_SHOWDEFAULT takes the show command the starting program asked for.
-  ShowWindow(window, SW_SHOWDEFAULT);
+  // As programs do: the show command WinMain was given, which is the one the
+  // starting program asked for (Wine does not apply it to SW_SHOWDEFAULT).
+  ShowWindow(window, show);
   const char* shown = IsIconic(window) ? "minimized" : IsZoomed(window) ? "maximized" : "normal";
   append_line(event_head("window") + ",\"shown\":\"" + shown + "\"}\n");
   MSG message;
@@ -230,7 +250,7 @@ int run_window(HINSTANCE instance, long delay_ms) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   const wchar_t* command_line = GetCommandLineW();
 
   std::string line = "{\"cmdline\":";
@@ -251,7 +271,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   GetStartupInfoW(&startup);
   const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
   line += ",\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"time\":" + std::to_string(now_ms()) +
-          ",\"show\":" + std::to_string(show) + ",\"elevated\":" + (token_elevated() ? "true" : "false");
+          ",\"show\":" + std::to_string(show) + ",\"elevated\":" + (token_elevated() ? "true" : "false") +
+          ",\"parent\":" + std::to_string(parent_process_id());
   line += "}\n";
   if (!append_line(line)) {
     return 1;
@@ -259,7 +280,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   for (int i = 1; argv.value != nullptr && i < argc; ++i) {
     if (const long ms = option_value(argv.value[i], L"--recorder-window="); ms >= 0) {
-      return run_window(instance, ms);
+      return run_window(instance, ms, show_command);
     }
     if (const long ms = option_value(argv.value[i], L"--recorder-exit-after="); ms >= 0) {
       Sleep(static_cast<DWORD>(ms));

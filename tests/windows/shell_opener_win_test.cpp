@@ -4,13 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
+#include "app/act/elevated_handoff.h"
+#include "app/act/elevated_helper_win.h"
+#include "app/updater/digest.h"
+#include "base/handle_win.h"
 #include "base/utf.h"
+#include "winshell/explorer_windows_win.h"
 
 namespace {
 
@@ -106,6 +114,107 @@ TEST_F(ShellOpenerTest, OpenItemsStartsEachPresentItemInOrder) {
   // 150 ms apart, so they arrive in the bundle's order.
   EXPECT_EQ(lines[0]["argv"][1], "first");
   EXPECT_EQ(lines[1]["argv"][1], "second");
+}
+
+}  // namespace
+
+namespace {
+
+// Ends a recorder this test started (one with a window runs until closed).
+struct Ended {
+  explicit Ended(std::uint32_t id) : process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {}
+  ~Ended() { TerminateProcess(process.get(), 0), WaitForSingleObject(process.get(), 5000); }
+  base::UniqueHandle process;
+};
+
+TEST_F(ShellOpenerTest, AWaitEndsWhenTheWindowShowsTheLauncherEndsOrTimeIsUp) {
+  app::ShellOpener opener;
+  const std::string exe = base::narrow(recorder.wstring());
+  const auto wait = [&](const char* args, double seconds) {
+    const app::StartOutcome started = opener.start({bundle::Kind::app, exe, args, ""});
+    if (!started.process) return app::WaitResult::stopped;
+    Ended ended(started.process->id);
+    return opener.wait_for_window(*started.process, seconds);
+  };
+  EXPECT_EQ(wait("--recorder-window=300", 60), app::WaitResult::ready);
+  EXPECT_EQ(wait("--recorder-exit-after=300", 60), app::WaitResult::ended);
+  EXPECT_EQ(wait("--recorder-window=20000", 1), app::WaitResult::timed_out);
+}
+
+TEST_F(ShellOpenerTest, AlreadyRunningFindsTheProgramByItsPathInAnyForm) {
+  app::ShellOpener opener;
+  const std::string exe = base::narrow(recorder.wstring());
+  const app::StartOutcome started = opener.start({bundle::Kind::app, exe, "--recorder-window=0", ""});
+  ASSERT_TRUE(started.process);
+  Ended ended(started.process->id);
+  std::string other_form = exe;  // another letter case, forward slashes
+  for (char& c : other_form) c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(opener.already_running({bundle::Kind::app, other_form, "", ""}, false));
+  const fs::path probe = test_exe_folder() / "tools" / "probe.exe";
+  EXPECT_FALSE(opener.already_running({bundle::Kind::app, base::narrow(probe.wstring()), "", ""}, false));
+}
+
+TEST_F(ShellOpenerTest, PauseReturnsAtOnceOnceStopWasPressed) {
+  base::UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  app::ShellOpener opener(stop.get());
+  EXPECT_TRUE(opener.pause(0.05));
+  SetEvent(stop.get());
+  EXPECT_TRUE(opener.stop_requested());
+  EXPECT_FALSE(opener.pause(600));  // a stopped pause does not wait out its time
+}
+
+TEST_F(ShellOpenerTest, AFolderRunsWhileAFileExplorerWindowShowsItInAnyForm) {
+  base::OleScope ole;
+  const fs::path folder = fs::temp_directory_path() / "tolvik shown folder";
+  fs::create_directories(folder);
+  const std::string target = base::narrow(folder.wstring());
+  app::ShellOpener opener;
+  ASSERT_FALSE(opener.already_running({bundle::Kind::folder, target, "", ""}, false));
+  ASSERT_TRUE(opener.start({bundle::Kind::folder, target, "", ""}).status);
+  std::vector<winshell::ExplorerWindow> shown;
+  for (int attempt = 0; attempt < 50 && shown.empty(); ++attempt) Sleep(100), shown = winshell::explorer_windows();
+  if (shown.empty()) {
+    // The window is Wine's own; it goes with the test.
+    if (HWND window = FindWindowW(nullptr, folder.filename().wstring().c_str())) PostMessageW(window, WM_CLOSE, 0, 0);
+    GTEST_SKIP() << "Wine's ShellWindows lists no File Explorer windows, so a shown folder cannot be found here";
+  }
+  std::string other_form = target + "\\";
+  for (char& c : other_form) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(opener.already_running({bundle::Kind::folder, other_form, "", ""}, true));
+  EXPECT_EQ(GetForegroundWindow(), shown.front().window);
+  PostMessageW(shown.front().window, WM_CLOSE, 0, 0);
+}
+
+// The helper's side in this process: the opening's Stop reaches it through
+// the named event, it starts nothing more and still answers.
+TEST_F(ShellOpenerTest, TheElevatedHelperStopsWhenTheOpeningIsStoppedAndStillAnswers) {
+  const std::string exe = base::narrow(recorder.wstring());
+  bundle::Item slow{bundle::Kind::app, exe, "slow --recorder-window=20000", ""};
+  slow.options.wait = 120;
+  const std::string text = app::serialize_elevated_items({slow, {bundle::Kind::app, exe, "never", ""}});
+  const std::string items = base::narrow((fs::temp_directory_path() / "tolvik-helper-stop-test.json").wstring());
+  const fs::path answer = base::widen(app::elevated_answer_path(items));
+  fs::remove(answer);
+  std::ofstream(fs::path(base::widen(items)), std::ios::binary) << text;
+  const std::wstring event_name = L"Local\\tolvik-helper-stop-test-" + std::to_wstring(GetCurrentProcessId());
+  base::UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
+
+  std::thread helper([&] {
+    EXPECT_EQ(app::run_elevated_helper({items, *app::sha256_hex(text), base::narrow(event_name)}), 0);
+  });
+  const auto lines = wait_for_lines(1);
+  SetEvent(stop.get());
+  helper.join();
+  ASSERT_EQ(lines.size(), 1u);
+  Ended ended(lines[0]["pid"].get<std::uint32_t>());
+  std::ifstream in(answer, std::ios::binary);
+  auto read = app::parse_elevated_answer(std::string(std::istreambuf_iterator<char>(in), {}), 2);
+  ASSERT_TRUE(read) << read.error().text;
+  EXPECT_EQ(read->items, (std::vector<app::ItemOutcome>{{app::ItemState::opened, {}}, {app::ItemState::stopped, {}}}));
+  ASSERT_EQ(read->processes.size(), 1u);
+  EXPECT_EQ(read->processes[0].id, lines[0]["pid"].get<std::uint32_t>());
+  in.close();
+  fs::remove(items), fs::remove(answer);
 }
 
 }  // namespace
