@@ -4,6 +4,7 @@
 #include <exdisp.h>
 #include <shobjidl.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,10 @@ std::vector<std::string> explorer_folders(IShellWindows& windows);
 
 // The same for the shell's own list of windows; empty when there is none.
 std::vector<std::string> explorer_folders();
+
+// Closes (IWebBrowser2::Quit) each window in `windows` that shows the folder
+// at `path` (the same folder when `same_folder` says so); how many it closed.
+std::size_t close_explorer_windows(IShellWindows& windows, const std::string& path,
+                                   bool (*same_folder)(const std::string&, const std::string&));
 
 }  // namespace winshell
