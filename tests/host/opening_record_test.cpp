@@ -102,6 +102,7 @@ TEST(OpeningRecord, MembersOfTheWrongKindAreSkipped) {
 struct FakeCloser final : app::Closer {
   std::map<std::uint32_t, app::LiveProcess> live;
   std::map<std::string, std::size_t> folder_windows;
+  bool folder_list = true;  // false: no list of File Explorer windows, as on Wine
   std::vector<std::string> calls;
 
   std::optional<app::LiveProcess> running(std::uint32_t id) override {
@@ -112,8 +113,9 @@ struct FakeCloser final : app::Closer {
     calls.push_back("close " + std::to_string(id));
     return 1;
   }
-  std::size_t close_folder_windows(const std::string& path) override {
+  std::optional<std::size_t> close_folder_windows(const std::string& path) override {
     calls.push_back("folder " + path);
+    if (!folder_list) return std::nullopt;
     return folder_windows[path];
   }
 };
@@ -164,6 +166,22 @@ TEST(CloseOpening, AReusedProcessIdIsNeverTouched) {
   EXPECT_EQ(closer.calls, (std::vector<std::string>{"folder /home/ann\\Docs"}));
   EXPECT_EQ(app::close_summary(record, states),
             "2 had already ended (a, Docs) \u00B7 2 not started by tolvik (a.example, running)");
+}
+
+TEST(CloseOpening, WithoutAListOfFolderWindowsTheFoldersOwnProcessIsAsked) {
+  Opening opening;
+  opening.result.processes.push_back({1, 22, 6000, "C:\\windows\\explorer.exe", false});
+  const app::OpeningRecord record = app::make_record(opening.items, opening.result, kNow);
+  FakeCloser closer;
+  closer.folder_list = false;
+  closer.live[22] = {6000, "C:\\windows\\explorer.exe"};
+  EXPECT_EQ(app::close_opening(record, closer)[1], CloseState::closed);
+  EXPECT_EQ(closer.calls, (std::vector<std::string>{"folder /home/ann\\Docs", "close 22"}));
+  // With the list, the process is left alone: it may hold other folders' windows.
+  closer.folder_list = true;
+  closer.calls.clear();
+  EXPECT_EQ(app::close_opening(record, closer)[1], CloseState::ended);
+  EXPECT_EQ(closer.calls, (std::vector<std::string>{"folder /home/ann\\Docs"}));
 }
 
 TEST(CloseOpening, CommandLineNamesTheBundleByIdOrName) {

@@ -247,19 +247,27 @@ CloseState close_item(const OpeningRecord& record, const RecordedItem& item, Clo
   if (item.state == ItemState::brought_to_front || item.state == ItemState::skipped) return CloseState::not_started;
   if (!has_started(item.state)) return CloseState::nothing;
   if (item.keep_open) return CloseState::kept_open;
-  for (const StartedProcess& process : record.processes) {
-    if (process.position != item.position) continue;
-    if (process.elevated) return CloseState::elevated;
-    const std::optional<LiveProcess> live = closer.running(process.id);
-    if (!live || !same_process(process, *live)) return CloseState::ended;
-    return closer.close_windows(process.id) > 0 ? CloseState::closed : CloseState::no_window;
+  auto at_item = [&item](const auto& entry) { return entry.position == item.position; };
+  const auto process = std::find_if(record.processes.begin(), record.processes.end(), at_item);
+  const auto folder = std::find_if(record.folders.begin(), record.folders.end(), at_item);
+  // A folder's window is found by its path: a File Explorer process may hold
+  // other windows than the one this opening made.
+  if (folder != record.folders.end()) {
+    if (const std::optional<std::size_t> closed = closer.close_folder_windows(folder->path)) {
+      return *closed > 0 ? CloseState::closed : CloseState::ended;
+    }
+    // No list of File Explorer windows: the process the shell started for
+    // this folder, when it started one, holds just its window.
+    if (process == record.processes.end()) return CloseState::no_window;
   }
-  for (const RecordedFolder& folder : record.folders) {
-    if (folder.position != item.position) continue;
-    return closer.close_folder_windows(folder.path) > 0 ? CloseState::closed : CloseState::ended;
+  if (process == record.processes.end()) {
+    // A document handed to a program that already ran, or a web address.
+    return CloseState::not_started;
   }
-  // A document handed to a program that already ran, or a web address.
-  return CloseState::not_started;
+  if (process->elevated) return CloseState::elevated;
+  const std::optional<LiveProcess> live = closer.running(process->id);
+  if (!live || !same_process(*process, *live)) return CloseState::ended;
+  return closer.close_windows(process->id) > 0 ? CloseState::closed : CloseState::no_window;
 }
 
 std::string label_list(const OpeningRecord& record, const std::vector<CloseState>& states, CloseState wanted) {

@@ -112,8 +112,9 @@ class Closer {
   virtual std::optional<LiveProcess> running(std::uint32_t id) = 0;
   // Asks every visible top-level window of the process to close; how many.
   virtual std::size_t close_windows(std::uint32_t id) = 0;
-  // Closes the File Explorer windows that show the folder; how many.
-  virtual std::size_t close_folder_windows(const std::string& path) = 0;
+  // Closes the File Explorer windows that show the folder; how many, or
+  // nothing when the system keeps no list of them (Wine).
+  virtual std::optional<std::size_t> close_folder_windows(const std::string& path) = 0;
 };
 
 enum class CloseState : std::uint8_t {

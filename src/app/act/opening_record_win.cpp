@@ -71,11 +71,11 @@ class SystemCloser final : public Closer {
     return asked;
   }
 
-  std::size_t close_folder_windows(const std::string& path) override {
+  std::optional<std::size_t> close_folder_windows(const std::string& path) override {
     if (!shell_windows_ &&
         winshell::failed("CoCreateInstance(ShellWindows)",
                          CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&shell_windows_)))) {
-      return 0;
+      return std::nullopt;
     }
     return winshell::close_explorer_windows(*shell_windows_.Get(), path, same_folder);
   }
