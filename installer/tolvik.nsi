@@ -34,7 +34,8 @@
 ;
 ; The uninstaller (uninstall.exe; /S for silent) runs tolvik.exe --unregister
 ; (settings key and jump list), removes the files, the shortcut, the file type
-; and its entry, and leaves the user's bundles in %APPDATA%\tolvik.
+; and its entry and %LOCALAPPDATA%\tolvik (the record of what openings started),
+; and leaves the user's bundles in %APPDATA%\tolvik.
 
 Unicode true
 Target amd64-unicode
@@ -480,6 +481,9 @@ Section "Uninstall"
   Delete "$INSTDIR\tolvik.exe.old"
   RMDir "$INSTDIR"
   Delete "${SHORTCUT}"
+  ; What the program keeps for itself beside the user's data: the record
+  ; of what each opening started, which only Close reads.
+  RMDir /r "$LOCALAPPDATA\tolvik"
 
   ; The file type, where it is still ours.
   ReadRegStr $0 HKCU "Software\Classes\.tolvik" ""

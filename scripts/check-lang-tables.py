@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 112 keys below, in this order, no duplicates, then the forms
+  - exactly the 120 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
@@ -156,6 +156,14 @@ KEYS = [
     "Too large to export (over {0} MiB): it couldn't be imported again",
     "The administrator helper didn't answer",
     "Couldn't read the items to start as administrator.",
+    "Close",
+    "Closed {0}",
+    "{0} had already ended ({1})",
+    "{0} run as administrator, left open ({1})",
+    "{0} not started by tolvik ({1})",
+    "{0} with no window to close ({1})",
+    "Nothing “{0}” opened is left to close",
+    "Couldn't close: {0}",
 ]
 
 # Counts with a noun ("{0} items") take the form their language's plural rule
@@ -359,8 +367,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 112 or len(set(KEYS)) != 112:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 112")
+    if len(KEYS) != 120 or len(set(KEYS)) != 120:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 120")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/act/opening_record.h"
 #include "app/edit/inline_field_state.h"
 #include "app/updater/manifest.h"
 #include "base/file_type.h"
@@ -108,6 +109,9 @@ class Platform {
   // Background work: each result comes back through its mailbox and a message.
   virtual void start_target_check(std::vector<std::string> targets) = 0;
   virtual base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) = 0;
+  // Closes what the bundle's last opening started (opening_record.h); lets
+  // other messages run meanwhile (File Explorer windows are asked through COM).
+  virtual CloseReport close_last_opening(const std::string& bundle_id) = 0;
 
   // The native inline field: shows it for `edit` with its text selected and
   // the focus; false when it cannot be created.

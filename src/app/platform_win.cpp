@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
 #include "app/edit/fields_win.h"
 #include "app/program_names_win.h"
@@ -102,6 +103,10 @@ base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<b
   if (!thread) return base::fail(thread.error().text);
   owner_.open_worker = std::move(thread).value();
   return {};
+}
+
+CloseReport WinPlatform::close_last_opening(const std::string& bundle_id) {
+  return app::close_last_opening(bundle_id);
 }
 
 bool WinPlatform::open_edit_field(const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) {

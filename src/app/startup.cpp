@@ -6,6 +6,7 @@
 
 #include "app/act/edit_support.h"
 #include "app/act/open.h"
+#include "app/act/opening_record.h"
 #include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/selection.h"
@@ -36,6 +37,9 @@ StartPlan plan_start(const std::vector<std::string>& args) {
     if (arg == "--unregister") plan.unregister = true;
     if (!plan.open_id && base::ascii_iequals(arg, "--open")) {
       plan.open_id = i + 1 < args.size() ? args[i + 1] : std::string();
+    }
+    if (!plan.close_id && base::ascii_iequals(arg, "--close")) {
+      plan.close_id = i + 1 < args.size() ? args[i + 1] : std::string();
     }
     if (arg.rfind("--", 0) != 0 && detect::path_extension(arg) == "tolvik") plan.bundle_files.push_back(arg);
   }
@@ -125,7 +129,8 @@ void remember_review(const std::string& store_path, const bundle::Bundle& shown,
 }  // namespace
 
 std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
-                                           Opener& opener, const AskYesNo& ask, const std::string& store_path) {
+                                           Opener& opener, const AskYesNo& ask, const std::string& store_path,
+                                           const RecordOpening& record) {
   if (!loaded) {
     return std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) + "\n\n" +
            loaded.error().text;
@@ -142,12 +147,34 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
     remember_review(store_path, *found, asked);
   }
   const OpenResult result = open_items(found->items, opener);
+  if (record) record(found->id, found->items, result);
   const bool all_went_well = std::all_of(result.items.begin(), result.items.end(), [](const ItemOutcome& outcome) {
     return outcome.state == ItemState::opened || outcome.state == ItemState::brought_to_front ||
            outcome.state == ItemState::skipped;
   });
   if (all_went_well && !found->items.empty()) return std::nullopt;
   return found->name + "\n\n" + open_summary(found->items, result);
+}
+
+std::string bundle_id_to_close(const base::Result<bundle::Store>& loaded, std::string_view id) {
+  if (loaded) {
+    if (const bundle::Bundle* found = find_bundle_to_open(*loaded, id)) return found->id;
+  }
+  return std::string(id);
+}
+
+std::optional<std::string> windowless_close_message(std::string_view bundle_name, const CloseReport& report) {
+  switch (report.kind) {
+    case CloseReport::Kind::nothing_recorded:
+      return std::nullopt;
+    case CloseReport::Kind::unreadable:
+      return lang::fill(lang::text("닫지 못했습니다: {0}", "Couldn't close: {0}"), {bundle_name}) + "\n\n" +
+             report.text;
+    case CloseReport::Kind::closed:
+      break;
+  }
+  if (!report.left_something) return std::nullopt;
+  return std::string(bundle_name) + "\n\n" + report.text;
 }
 
 std::optional<std::uint64_t> parse_unix_seconds(std::string_view text) {

@@ -19,6 +19,8 @@ namespace app {
 
 class Opener;
 struct AppState;
+struct CloseReport;
+struct OpenResult;
 
 // "--run-elevated <file> <digest> [<stop event>]": tolvik as the elevated
 // helper of an opening, started by the opening itself.
@@ -33,6 +35,7 @@ struct StartPlan {
   std::optional<ElevatedRun> run_elevated;  // "--run-elevated" right after the program, exact, with its file and digest
   bool unregister = false;               // "--unregister" anywhere, exact
   std::optional<std::string> open_id;    // after the first "--open" (any ASCII case)
+  std::optional<std::string> close_id;   // after the first "--close" (any ASCII case)
   std::vector<std::string> bundle_files; // arguments naming .tolvik files
 };
 
@@ -94,13 +97,26 @@ const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::strin
 // The window-less open's yes/no question, a top-level box: true for Yes.
 using AskYesNo = std::function<bool(const std::string& text)>;
 
+// Keeps what an opening started, for a later Close.
+using RecordOpening =
+    std::function<void(const std::string& bundle_id, const std::vector<bundle::Item>& items, const OpenResult& result)>;
+
 // Runs the window-less open; returns the message box text, or nothing when
 // everything opened or the user chose not to start what came from a file.
 // A bundle with items still to be reviewed asks first; a Yes is written to
 // the store file at `store_path`, read afresh so that changes the window made
-// meanwhile are kept.
+// meanwhile are kept. The opening is handed to `record` when given.
 std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
-                                           Opener& opener, const AskYesNo& ask, const std::string& store_path);
+                                           Opener& opener, const AskYesNo& ask, const std::string& store_path,
+                                           const RecordOpening& record = {});
+
+// The bundle id `--close` acts on: the id of the bundle find_bundle_to_open
+// finds, else the argument itself (a record may outlive its bundle, or the
+// store may be unreadable).
+std::string bundle_id_to_close(const base::Result<bundle::Store>& loaded, std::string_view id);
+// The window-less close's message box text: nothing when everything was
+// closed or nothing was recorded.
+std::optional<std::string> windowless_close_message(std::string_view bundle_name, const CloseReport& report);
 
 // "LastUpdateCheck": unsigned decimal seconds, one leading "+" allowed.
 std::optional<std::uint64_t> parse_unix_seconds(std::string_view text);

@@ -9,6 +9,7 @@
 
 #include "app/act/elevated_helper_win.h"
 #include "app/act/import.h"
+#include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
 #include "app/hand_over_win.h"
 #include "app/messages_win.h"
@@ -64,7 +65,22 @@ int run_windowless_open(const std::string& id) {
   base::ComScope com(COINIT_APARTMENTTHREADED);
   ShellOpener opener;
   const std::string path = bundle::store_path();
-  if (auto message = windowless_open(bundle::load_store(path), id, opener, ask_yes_no, path)) show_message(*message);
+  const RecordOpening record = [](const std::string& bundle_id, const std::vector<bundle::Item>& items,
+                                   const OpenResult& result) { record_opening(bundle_id, items, result); };
+  if (auto message = windowless_open(bundle::load_store(path), id, opener, ask_yes_no, path, record)) {
+    show_message(*message);
+  }
+  return 0;
+}
+
+// Always here, whether a window runs or not: closing needs only the record.
+int run_windowless_close(const std::string& id) {
+  base::ComScope com(COINIT_APARTMENTTHREADED);
+  const auto loaded = bundle::load_store(bundle::store_path());
+  const std::string bundle_id = bundle_id_to_close(loaded, id);
+  const bundle::Bundle* found = loaded ? find_bundle_to_open(*loaded, bundle_id) : nullptr;
+  const CloseReport report = close_last_opening(bundle_id);
+  if (auto message = windowless_close_message(found ? found->name : bundle_id, report)) show_message(*message);
   return 0;
 }
 
@@ -233,6 +249,7 @@ int run_program() {
   if (plan.unregister) return run_unregister();
   SetCurrentProcessExplicitAppUserModelID(winshell::kAppUserModelId);
   if (plan.open_id) return run_windowless_open(*plan.open_id);
+  if (plan.close_id) return run_windowless_close(*plan.close_id);
   return run_window(plan);
 }
 

@@ -38,6 +38,7 @@ class WinPlatform final : public Platform {
   double monotonic_seconds() override;
   void start_target_check(std::vector<std::string> targets) override;
   base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) override;
+  CloseReport close_last_opening(const std::string& bundle_id) override;
   bool open_edit_field(const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) override;
   std::string close_edit_field() override;
   void clear_search_box() override;

@@ -4,6 +4,7 @@
 #include <process.h>
 
 #include "app/act/open.h"
+#include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
 #include "app/messages_win.h"
 #include "app/targets.h"
@@ -29,6 +30,7 @@ unsigned __stdcall run_open_job(void* param) {
   base::OleScope ole;  // the shell may load extensions that need it
   ShellOpener opener;
   OpenResult result = open_items(job->items, opener);
+  record_opening(job->bundle_id, job->items, result);
   open_results().put(OpenOutcome{std::move(job->items), std::move(job->bundle_id), std::move(result)});
   PostMessageW(job->window, kMsgOpenFinished, 0, 0);
   return 0;

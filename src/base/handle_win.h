@@ -285,4 +285,26 @@ class OleScope {
   bool ok_;
 };
 
+// A named mutex, owned from a successful wait until ReleaseMutex.
+class HeldMutex {
+ public:
+  // Waits up to `timeout_ms` for the mutex of that name (created when none
+  // exists); held() tells whether it was won (an abandoned one counts).
+  HeldMutex(const wchar_t* name, DWORD timeout_ms) : mutex_(CreateMutexW(nullptr, FALSE, name)) {
+    if (!mutex_) return;
+    const DWORD waited = WaitForSingleObject(mutex_.get(), timeout_ms);
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  HeldMutex(const HeldMutex&) = delete;
+  HeldMutex& operator=(const HeldMutex&) = delete;
+  ~HeldMutex() {
+    if (held_) ReleaseMutex(mutex_.get());
+  }
+  bool held() const { return held_; }
+
+ private:
+  UniqueHandle mutex_;
+  bool held_ = false;
+};
+
 }  // namespace base

@@ -79,6 +79,33 @@ std::vector<ExplorerWindow> explorer_windows(IShellWindows& windows) {
   return found;
 }
 
+std::size_t close_explorer_windows(IShellWindows& windows, const std::string& path,
+                                   bool (*same_folder)(const std::string&, const std::string&)) {
+  // Collected first: each window that quits leaves the list and moves the
+  // indices of those after it.
+  std::vector<ComPtr<IWebBrowser2>> matching;
+  long count = 0;
+  if (failed("IShellWindows::get_Count", windows.get_Count(&count))) return 0;
+  for (long i = 0; i < count; ++i) {
+    VARIANT index;
+    VariantInit(&index);
+    index.vt = VT_I4;
+    index.lVal = i;
+    ComPtr<IDispatch> window;
+    if (failed("IShellWindows::Item", windows.Item(index, &window)) || !window) continue;
+    const std::optional<std::string> folder = folder_of(*window.Get());
+    if (!folder || !same_folder(*folder, path)) continue;
+    ComPtr<IWebBrowser2> browser;
+    if (failed("IDispatch::QueryInterface(IWebBrowser2)", window.As(&browser))) continue;
+    matching.push_back(std::move(browser));
+  }
+  std::size_t closed = 0;
+  for (const ComPtr<IWebBrowser2>& browser : matching) {
+    if (!failed("IWebBrowser2::Quit", browser->Quit())) ++closed;
+  }
+  return closed;
+}
+
 std::vector<ExplorerWindow> explorer_windows() {
   ComPtr<IShellWindows> windows;
   if (failed("CoCreateInstance(ShellWindows)",

@@ -5,6 +5,7 @@
 #include <exdisp.h>
 #include <shobjidl.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,10 @@ std::vector<ExplorerWindow> explorer_windows();
 // Only their folders.
 std::vector<std::string> explorer_folders(IShellWindows& windows);
 std::vector<std::string> explorer_folders();
+
+// Closes (IWebBrowser2::Quit) each window in `windows` that shows the folder
+// at `path` (the same folder when `same_folder` says so); how many it closed.
+std::size_t close_explorer_windows(IShellWindows& windows, const std::string& path,
+                                   bool (*same_folder)(const std::string&, const std::string&));
 
 }  // namespace winshell

@@ -67,11 +67,13 @@ class Places:
         self.uninstaller = self.folder + "\\uninstall.exe"
         self.shortcut = roaming + "\\Microsoft\\Windows\\Start Menu\\Programs\\tolvik.lnk"
         self.data = roaming + "\\tolvik"
+        self.local_data = local + "\\tolvik"
         self.folder_unix = harness.unix_path(self.folder)
         self.exe_unix = self.folder_unix / "tolvik.exe"
         self.shortcut_unix = harness.unix_path(self.shortcut)
         self.data_unix = harness.unix_path(self.data)
         self.store_unix = self.data_unix / "bundles.json"
+        self.local_data_unix = harness.unix_path(self.local_data)
 
 
 def not_installed(ctx):
@@ -438,6 +440,9 @@ def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundle
     kept_aside = places.data_unix / "bundles.broken-1700000000.json"
     kept_aside.write_text("{", encoding="utf-8")
     data_before = {p.name: p.read_bytes() for p in places.data_unix.iterdir()}
+    # What the last openings started, kept by the program for Close.
+    places.local_data_unix.mkdir(parents=True, exist_ok=True)
+    (places.local_data_unix / "opened.json").write_text('{"b1": {}}', encoding="utf-8")
     harness.reg_add(KEY, "Language", "REG_SZ", "ko")
     harness.reg_add(KEY, "Selected", "REG_SZ", "b1")
 
@@ -451,6 +456,7 @@ def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundle
 
     assert not places.folder_unix.exists()
     assert not places.shortcut_unix.exists()
+    assert not places.local_data_unix.exists()
     assert not key_exists(EXTENSION_KEY) and not key_exists(PROG_ID_KEY)
     assert not key_exists(KEY)
     assert {p.name: p.read_bytes() for p in places.data_unix.iterdir()} == data_before

@@ -28,6 +28,8 @@ class FakePlatform final : public app::Platform {
     std::vector<bundle::Item> items;
   };
   std::vector<OpenRequest> open_requests;
+  std::vector<std::string> close_requests;
+  app::CloseReport close_report;
   bool fail_open_worker = false;
   std::set<std::string> existing;  // targets that exist
   std::vector<bundle::Item> started;
@@ -51,6 +53,10 @@ class FakePlatform final : public app::Platform {
     if (fail_open_worker) return base::fail("no thread");
     open_requests.push_back({std::move(bundle_id), std::move(items)});
     return {};
+  }
+  app::CloseReport close_last_opening(const std::string& bundle_id) override {
+    close_requests.push_back(bundle_id);
+    return close_report;
   }
   bool target_exists(const std::string& target) override { return existing.count(target) > 0; }
   base::Status start_item(const bundle::Item& item) override {

@@ -306,8 +306,8 @@ TEST_F(MenuTest, BundleMenuEntriesAndIds) {
   app::show_bundle_menu(state, 3, 5, 6);  // no such bundle: no menu
   ASSERT_EQ(platform.menus.size(), 2u);
   const auto& empty = platform.menus[0].entries;
-  EXPECT_EQ(shape(empty), "-++|++|+|+");
-  EXPECT_EQ(shape(platform.menus[1].entries), "+++|++|+|+");
+  EXPECT_EQ(shape(empty), "--++|++|+|+");  // Open and Close greyed
+  EXPECT_EQ(shape(platform.menus[1].entries), "++++|++|+|+");
   ASSERT_TRUE(entry_for(empty, app::BundleCommand::export_file));
   EXPECT_EQ(entry_for(empty, app::BundleCommand::export_file)->label, "Export… (to share)");
   ASSERT_TRUE(entry_for(empty, app::BundleCommand::remove));
@@ -320,6 +320,10 @@ TEST_F(MenuTest, BundleMenuCommands) {
   bundle_choice(2, app::BundleCommand::open);
   ASSERT_EQ(platform.open_requests.size(), 1u);
   EXPECT_EQ(platform.open_requests[0].bundle_id, "b3");
+  bundle_choice(2, app::BundleCommand::close);  // never opened: nothing recorded
+  EXPECT_EQ(platform.close_requests, (std::vector<std::string>{"b3"}));
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Nothing “Trip” opened is left to close");
   bundle_choice(2, app::BundleCommand::rename);
   EXPECT_EQ(state.selected_bundle, 2u);
   EXPECT_EQ(state.edit, (app::ActiveEdit{app::EditMode::bundle_name, "b3", 0}));

@@ -54,6 +54,10 @@
 //       1, with the error code printed, when the shell cannot open it.
 //   probe foreground         prints the foreground window's title and the id of
 //       its process ("<title>\t<pid>"); exit 1 when no window is in front.
+//   probe shellwindows
+//       Prints one line per window in the shell's window list (IShellWindows):
+//       its address (IWebBrowser2::get_LocationURL, "file:///..." for a
+//       folder). Exit 1 when the shell has no window list.
 //
 // Exit code 64 means a usage error.
 
@@ -62,6 +66,7 @@
 #include <propkey.h>
 #include <propvarutil.h>
 #include <shellapi.h>
+#include <exdisp.h>
 #include <shlobj.h>
 #include <wrl/client.h>
 
@@ -610,6 +615,27 @@ int command_foreground() {
   return 0;
 }
 
+int command_shellwindows() {
+  ComScope com;
+  Microsoft::WRL::ComPtr<IShellWindows> windows;
+  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&windows)))) return 1;
+  long count = 0;
+  if (FAILED(windows->get_Count(&count))) return 1;
+  for (long i = 0; i < count; ++i) {
+    VARIANT index;
+    VariantInit(&index);
+    index.vt = VT_I4;
+    index.lVal = i;
+    Microsoft::WRL::ComPtr<IDispatch> window;
+    Microsoft::WRL::ComPtr<IWebBrowser2> browser;
+    if (FAILED(windows->Item(index, &window)) || !window || FAILED(window.As(&browser))) continue;
+    BSTR address = nullptr;
+    if (SUCCEEDED(browser->get_LocationURL(&address)) && address != nullptr) println(address);
+    SysFreeString(address);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -680,6 +706,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"version" && argc == 3) {
     return command_version(argv[2]);
   }
+  if (command == L"shellwindows" && argc == 2) return command_shellwindows();
   if (command == L"shellopen" && argc == 3) {
     return command_shellopen(argv[2]);
   }

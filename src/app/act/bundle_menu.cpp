@@ -5,6 +5,7 @@
 #include "app/act/bundle_changes.h"
 #include "app/act/bundle_file.h"
 #include "app/act/edit_support.h"
+#include "app/act/close_bundle.h"
 #include "app/act/open.h"
 #include "app/act/shell_commands.h"
 #include "app/app_state.h"
@@ -19,6 +20,9 @@ void run_bundle_command(AppState& state, std::size_t index, BundleCommand comman
   switch (command) {
     case BundleCommand::open:
       if (!state.store.bundles[index].items.empty()) open_bundle(state, index);
+      break;
+    case BundleCommand::close:
+      close_bundle(state, index);
       break;
     case BundleCommand::rename:
       select_bundle(state, index);
@@ -50,6 +54,7 @@ std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle) {
   using enum BundleCommand;
   return {
       MenuEntry::command(open, std::string(lang::text("열기", "Open")), bundle && !bundle->items.empty()),
+      MenuEntry::command(close, std::string(lang::text("닫기", "Close")), bundle && !bundle->items.empty()),
       MenuEntry::command(rename, std::string(lang::text("이름 바꾸기 (F2)", "Rename (F2)"))),
       MenuEntry::command(duplicate, std::string(lang::text("복제", "Duplicate"))),
       MenuEntry::line(),

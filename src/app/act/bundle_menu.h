@@ -20,6 +20,7 @@ enum class BundleCommand : int {
   explorer_folders,
   export_file,
   remove,
+  close,  // listed after open
 };
 
 std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle);
