@@ -102,8 +102,8 @@ class DluMeasure {
   explicit DluMeasure(const DialogFont& font) : dc_(CreateCompatibleDC(nullptr)) {
     if (!dc_) return;
     font_ = base::UniqueGdiObject(CreateFontW(-MulDiv(font.points, 96, 72), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
-                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                              DEFAULT_QUALITY, DEFAULT_PITCH, font.face.c_str()));
+                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH, font.face.c_str()));
     if (font_) SelectObject(dc_.get(), font_.get());
     // The average character width of the font: how Windows sizes a dialog unit.
     static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -114,8 +114,8 @@ class DluMeasure {
   short width(std::string_view text) const {
     const std::wstring wide = base::widen(text);
     RECT rect{0, 0, 0, 0};
-    if (!dc_ || DrawTextW(dc_.get(), wide.c_str(), static_cast<int>(wide.size()), &rect,
-                          DT_CALCRECT | DT_SINGLELINE) == 0) {
+    if (!dc_ ||
+        DrawTextW(dc_.get(), wide.c_str(), static_cast<int>(wide.size()), &rect, DT_CALCRECT | DT_SINGLELINE) == 0) {
       return static_cast<short>(wide.size() * 4);
     }
     return static_cast<short>(MulDiv(rect.right - rect.left, 4, base_x_) + 2);
@@ -133,8 +133,8 @@ class TemplateWriter {
  public:
   TemplateWriter(std::string_view title, const DialogFont& font, short cx, short cy) {
     const DWORD style = DS_SETFONT | DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    add(1);       // dlgVer
-    add(0xFFFF);  // signature: the extended template
+    add(1);        // dlgVer
+    add(0xFFFF);   // signature: the extended template
     add_dword(0);  // help id
     add_dword(0);  // extended style
     add_dword(style);
@@ -150,8 +150,8 @@ class TemplateWriter {
 
   void control(WORD atom, WORD id, DWORD style, short x, short y, short cx, short cy, std::string_view text = {}) {
     while (words_.size() % 2 != 0) add(0);  // each entry starts on a DWORD
-    add_dword(0);  // help id
-    add_dword(0);  // extended style
+    add_dword(0);                           // help id
+    add_dword(0);                           // extended style
     add_dword(WS_CHILD | WS_VISIBLE | style);
     add(static_cast<WORD>(x)), add(static_cast<WORD>(y)), add(static_cast<WORD>(cx)), add(static_cast<WORD>(cy));
     add_dword(id);
@@ -250,7 +250,8 @@ void theme_controls(HWND dialog, DialogRun& run) {
   run.back_brush = base::UniqueGdiObject(CreateSolidBrush(run.back));
   run.field_brush = base::UniqueGdiObject(CreateSolidBrush(run.field));
   set_dark_title_bar(dialog, true);
-  for (int id : {IDOK, IDCANCEL, static_cast<int>(kBrowse)}) SetWindowTheme(GetDlgItem(dialog, id), L"DarkMode_Explorer", nullptr);
+  for (int id : {IDOK, IDCANCEL, static_cast<int>(kBrowse)})
+    SetWindowTheme(GetDlgItem(dialog, id), L"DarkMode_Explorer", nullptr);
   for (int id : {kWaitCheck, kAdminCheck, kKeepCheck}) SetWindowTheme(GetDlgItem(dialog, id), L"", L"");
   for (int id : {kDelayEdit, kWaitEdit, kDirEdit, kRunningCombo, kWindowCombo}) {
     SetWindowTheme(GetDlgItem(dialog, id), L"DarkMode_CFD", nullptr);
@@ -394,8 +395,8 @@ TemplateWriter layout(const Texts& t, const DialogFont& font) {
     for (const std::string& choice : *list) choices = std::max(choices, measure.width(choice));
   }
   const short browse_width = std::max<short>(50, static_cast<short>(measure.width(t.browse) + 12));
-  const short button_width =
-      std::max({short{50}, static_cast<short>(measure.width(t.ok) + 12), static_cast<short>(measure.width(t.cancel) + 12)});
+  const short button_width = std::max(
+      {short{50}, static_cast<short>(measure.width(t.ok) + 12), static_cast<short>(measure.width(t.cancel) + 12)});
   const short unit = measure.width(t.seconds);
   const short field_x = kMargin + labels + kGap;
   short fields = std::max({static_cast<short>(choices + 24), static_cast<short>(kNumberWidth + kGap + unit),

@@ -134,8 +134,8 @@ void apply_item_options(AppState& state, std::string_view bundle_id, std::size_t
   bundle::Item* item = item_at(state, bundle_id, index, target);
   if (!item || item->options == options) return;
   ChangedOptions undo{std::string(bundle_id), index, item->target, std::exchange(item->options, options)};
-  std::string text =
-      lang::fill(lang::text("‘{0}’ 항목의 옵션을 바꿨습니다", "Changed the options of “{0}”"), {bundle::item_label(*item)});
+  std::string text = lang::fill(lang::text("‘{0}’ 항목의 옵션을 바꿨습니다", "Changed the options of “{0}”"),
+                                {bundle::item_label(*item)});
   save_store(state);
   show_undo_toast(state, std::move(undo), std::move(text));
 }
