@@ -76,6 +76,7 @@ class BenchPlatform final : public app::Platform {
   int show_menu(float, float, const std::vector<app::MenuEntry>&) override { return 0; }
   void show_information(std::string_view, std::string_view) override {}
   bool ask_yes_no(std::string_view) override { return false; }
+  std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item&) override { return std::nullopt; }
   std::optional<std::string> read_setting_text(std::string_view) override { return std::nullopt; }
   std::optional<std::uint32_t> read_setting_number(std::string_view) override { return std::nullopt; }
   base::Status write_setting_number(std::string_view, std::uint32_t) override { return {}; }

@@ -11,14 +11,14 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 120 keys below, in this order, no duplicates, then the forms
+  - exactly the 143 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
 exactly the placeholders of its key ("{0}", "{1}", ...), keep the key names,
 file patterns and product names that its key contains, keep a trailing
 ellipsis, follow the quotation-mark style of its language, and differ from
-the English key (ALLOWED_SAME lists the exceptions; there are none today).
+the English key (ALLOWED_SAME lists the exceptions).
 
 Usage: scripts/check-lang-tables.py [LANG_DIR]   (default: lang/ of the repo)
 Exit status 0 when every table passes, 1 otherwise.
@@ -164,6 +164,29 @@ KEYS = [
     "{0} with no window to close ({1})",
     "Nothing “{0}” opened is left to close",
     "Couldn't close: {0}",
+    "Options…",
+    "Options for “{0}”",
+    "Wait &before starting it:",
+    "seconds",
+    "Wait until its window is &ready",
+    "&Up to:",
+    "If it is &already running:",
+    "Start another",
+    "Bring it to the front",
+    "Skip it",
+    "&Window:",
+    "Normal",
+    "Minimized",
+    "Maximized",
+    "Run as a&dministrator",
+    "&Start in:",
+    "Br&owse…",
+    "&Keep it open when the bundle is closed",
+    "OK",
+    "Cancel",
+    "Enter a number of seconds from {0} to {1}",
+    "Choose the folder it starts in",
+    "Changed the options of “{0}”",
 ]
 
 # Counts with a noun ("{0} items") take the form their language's plural rule
@@ -181,9 +204,11 @@ PLURAL_FORMS = {
 def table_keys(lang):
     return KEYS + [f"{key} ({form})" for key in COUNTED_KEYS for form in PLURAL_FORMS[lang]]
 
-# Values that may equal their English key, per language. None today: every
-# text is translated, and the site key maps to the language's own page.
+# Values that may equal their English key, per language: only the dialog
+# button that these languages' own Windows label "OK" as well.
 ALLOWED_SAME = {lang: set() for lang in LANGS}
+for _lang in ["ja", "fr", "de", "pt"]:
+    ALLOWED_SAME[_lang].add("OK")
 
 # Parts of a key that the translation keeps verbatim wherever the key has them:
 # key names, file patterns, paths, the product and brand names.
@@ -367,8 +392,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 120 or len(set(KEYS)) != 120:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 120")
+    if len(KEYS) != 143 or len(set(KEYS)) != 143:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 143")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

@@ -6,6 +6,7 @@
 #include "app/act/bundle_changes.h"
 #include "app/act/bundle_file.h"
 #include "app/act/edit_support.h"
+#include "app/act/item_options.h"
 #include "app/act/open.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
@@ -158,6 +159,7 @@ std::vector<MenuEntry> item_menu_entries(bundle::Kind kind) {
       MenuEntry::command(rename, std::string(lang::text("이름 바꾸기", "Rename"))),
       MenuEntry::command(arguments, std::string(lang::text("실행할 때 넘길 인수…", "Arguments…")),
                          kind == bundle::Kind::app),
+      MenuEntry::command(options, std::string(lang::text("옵션…", "Options…"))),
       MenuEntry::line(),
       MenuEntry::command(remove, std::string(lang::text("묶음에서 빼기 (Del)", "Remove from bundle (Del)"))),
   };
@@ -192,6 +194,9 @@ void show_item_menu(AppState& state, std::size_t index, float x, float y) {
     case ItemCommand::arguments:
       begin_item_edit(state, bundle_id, index, item,
                       chosen == ItemCommand::rename ? EditMode::item_name : EditMode::item_args);
+      break;
+    case ItemCommand::options:
+      edit_item_options(state, bundle_id, index, item);
       break;
     case ItemCommand::remove:
       if (find_bundle(state, bundle_id) == state.selected_bundle) remove_item(state, index);

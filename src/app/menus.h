@@ -32,7 +32,7 @@ enum class SettingsCommand : int {
 };
 
 // What the item menu's entries do.
-enum class ItemCommand : int { open_just_this = 1, open_location, rename, arguments, remove };
+enum class ItemCommand : int { open_just_this = 1, open_location, rename, arguments, options, remove };
 
 // The settings menu for the stored "Language" and "AutoUpdate" values; while
 // an installer downloads, its progress stands in place of "Check for updates".

@@ -102,6 +102,9 @@ class Platform {
   // A warning with Yes and No, owned by the window, No the default: true for
   // Yes; false as well when the window went away meanwhile.
   virtual bool ask_yes_no(std::string_view text) = 0;
+  // The item's "Options…" dialog, owned by the window: the options chosen
+  // with OK; none when cancelled or when the window went away meanwhile.
+  virtual std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item& item) = 0;
 
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;

@@ -16,6 +16,7 @@
 #include "app/edit/fields_win.h"
 #include "app/program_names_win.h"
 #include "app/maker.h"
+#include "app/options_dialog_win.h"
 #include "app/settings_win.h"
 #include "app/state_slot_win.h"
 #include "app/updater/installer_win.h"
@@ -221,6 +222,16 @@ bool WinPlatform::ask_yes_no(std::string_view text) {
   // No is the default button: Enter alone must not start what someone else chose.
   const int answer = MessageBoxW(window_, wide_text.c_str(), kWindowTitle, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2);
   return lend.state_alive() && answer == IDYES;
+}
+
+std::optional<bundle::ItemOptions> WinPlatform::edit_item_options(const bundle::Item& item) {
+  // The dialog's own copy: the state may change under its modal loop.
+  const bundle::Item shown = item;
+  const bool dark = owner_.state.dark;
+  Lend lend;
+  std::optional<bundle::ItemOptions> chosen = show_options_dialog(window_, shown, dark);
+  if (!lend.state_alive()) return std::nullopt;
+  return chosen;
 }
 
 void WinPlatform::forget_icon(const std::string& item_key) { owner_.icons.forget(item_key); }

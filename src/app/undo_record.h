@@ -1,5 +1,6 @@
 #pragma once
-// The one-step undo record: the last removed item or deleted bundle. It
+// The one-step undo record: the last removed item, deleted bundle or changed
+// item options. It
 // outlives its toast and is never saved; app/act/undo.h takes it back.
 
 #include <cstddef>
@@ -21,6 +22,14 @@ struct DeletedBundle {
   std::size_t index = 0;
 };
 
-using Undo = std::variant<RemovedItem, DeletedBundle>;
+// The options an item had before "Options…" changed them.
+struct ChangedOptions {
+  std::string bundle_id;
+  std::size_t index = 0;
+  std::string target;
+  bundle::ItemOptions before;
+};
+
+using Undo = std::variant<RemovedItem, DeletedBundle, ChangedOptions>;
 
 }  // namespace app

@@ -57,6 +57,7 @@ class WinPlatform final : public Platform {
   int show_menu(float x, float y, const std::vector<MenuEntry>& entries) override;
   void show_information(std::string_view text, std::string_view caption) override;
   bool ask_yes_no(std::string_view text) override;
+  std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item& item) override;
   void forget_icon(const std::string& item_key) override;
   bool target_exists(const std::string& target) override;
   base::Status start_item(const bundle::Item& item) override;

@@ -221,9 +221,9 @@ def test_item_menu_greys_what_a_web_address_lacks_sets_arguments_and_removes(ctx
     g = Geometry(WIDTH, HEIGHT, 96)
     before = saved(ctx)
 
-    # Open just this, Open file location, Rename, Arguments…, Remove from bundle (Del).
+    # Open just this, Open file location, Rename, Arguments…, Options…, Remove from bundle (Del).
     window.click(g.item_point(2), button=3)
-    assert entry_states(ctx, wait_menu()[0], 5) == [True, False, True, False, True]
+    assert entry_states(ctx, wait_menu()[0], 6) == [True, False, True, False, True, True]
     # Return on the greyed "Arguments…" opens no field: what is typed next goes nowhere.
     keys("Down", "Down", "Down", "Down", "Return")
     time.sleep(0.5)
@@ -235,7 +235,7 @@ def test_item_menu_greys_what_a_web_address_lacks_sets_arguments_and_removes(ctx
     assert saved(ctx) == before
 
     window.click(g.item_point(0), button=3)
-    assert entry_states(ctx, wait_menu()[0], 5) == [True] * 5
+    assert entry_states(ctx, wait_menu()[0], 6) == [True] * 6
     choose("Down", "Down", "Down", "Down", "Return")
     time.sleep(0.5)
     harness.xdotool("type", "--delay", 40, "--", "-v two")

@@ -179,6 +179,18 @@ class FakePlatform final : public app::Platform {
     return yes;
   }
 
+  // The options dialog records the item it showed and answers
+  // `options_answer` (none: cancelled), running `during_options` as its
+  // modal loop would.
+  std::vector<bundle::Item> options_shown;
+  std::optional<bundle::ItemOptions> options_answer;
+  std::function<void()> during_options;
+  std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item& item) override {
+    options_shown.push_back(item);
+    if (during_options) during_options();
+    return options_answer;
+  }
+
   std::map<std::string, std::uint32_t> numbers;
   std::optional<std::string> read_setting_text(std::string_view name) override {
     const auto found = settings.find(std::string(name));

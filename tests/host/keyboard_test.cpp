@@ -113,7 +113,7 @@ TEST_F(KeyboardTest, AppsKeyOpensTheItemMenuOrElseTheBundleMenu) {
   state.selected_item = 0;
   app::handle_key(state, app::Key::apps, false);
   ASSERT_EQ(platform.menus.size(), 2u);
-  EXPECT_EQ(platform.menus[1].entries.size(), 7u);
+  EXPECT_EQ(platform.menus[1].entries.size(), 8u);
   EXPECT_EQ(platform.menus[1].entries[0].label, "Open just this");
 }
 

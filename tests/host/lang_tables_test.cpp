@@ -32,7 +32,7 @@ std::vector<std::string> count_form_keys(std::string_view code) {
   return keys;
 }
 
-constexpr std::size_t kCommonKeys = 120;
+constexpr std::size_t kCommonKeys = 143;
 
 std::multiset<std::string> placeholders(const std::string& text) {
   static const std::regex pattern(R"(\{[0-9]+\})");
@@ -87,7 +87,11 @@ TEST(LangTables, SameKeysInTheSameOrderWithTheirPlaceholders) {
     for (std::size_t i = 0; i < table.size(); ++i) {
       EXPECT_EQ(table[i].first, expected[i].first) << code << " member " << i;
       EXPECT_FALSE(table[i].second.empty()) << code << ": " << table[i].first;
-      EXPECT_NE(table[i].second, table[i].first) << code << ": untranslated";
+      // The dialogs' OK button is called so by these languages' Windows as well.
+      const bool same_allowed = table[i].first == "OK" && (code == "de" || code == "fr" || code == "ja" || code == "pt");
+      if (!same_allowed) {
+        EXPECT_NE(table[i].second, table[i].first) << code << ": untranslated";
+      }
       EXPECT_EQ(placeholders(table[i].second), placeholders(table[i].first)) << code << ": " << table[i].first;
     }
   }

@@ -184,7 +184,7 @@ TEST_F(MenuTest, OtherSettingsCommands) {
 // --- item menu ---
 
 TEST_F(MenuTest, ItemMenuGreysByKindAndSelectsTheItem) {
-  const char* expected[] = {"++|++|+", "++|+-|+", "+-|+-|+", "++|+-|+"};  // app, file, web address, folder
+  const char* expected[] = {"++|+++|+", "++|+-+|+", "+-|+-+|+", "++|+-+|+"};  // app, file, web address, folder
   for (std::size_t i = 0; i < 4; ++i) {
     app::show_item_menu(state, i, 5, 6);
     ASSERT_EQ(platform.menus.size(), i + 1);
@@ -192,6 +192,7 @@ TEST_F(MenuTest, ItemMenuGreysByKindAndSelectsTheItem) {
     EXPECT_EQ(shape(platform.menus[i].entries), expected[i]) << i;
   }
   EXPECT_EQ(platform.menus[0].entries[4].label, "Arguments…");
+  EXPECT_EQ(platform.menus[0].entries[5].label, "Options…");
   app::show_item_menu(state, 4, 5, 6);  // past the end: no menu
   EXPECT_EQ(platform.menus.size(), 4u);
   expect_no_effect();

@@ -11,6 +11,12 @@
 //       message text, then one line with its buttons' labels joined by "|".
 //       Presses nothing: the test answers it with the keyboard. Exit 0 when
 //       found, 2 on timeout.
+//   probe controls <caption> <timeout_ms>
+//       Waits for a "#32770" dialog with that caption and prints one line per
+//       control in tab order: its class, "on" or "off" (enabled), its check
+//       state for a button (0, 1, 2; "-" otherwise), its id, the control that
+//       has the focus marked "*", then its text (a combo box's: the chosen
+//       entry), fields separated by tabs. Exit 0 when found, 2 on timeout.
 //   probe copydata <class> <dwData> <text>
 //       SendMessageW(WM_COPYDATA) to the window of that class with the text as
 //       UTF-16 plus one NUL; prints the LRESULT. Exit 1 when there is no window.
@@ -128,6 +134,7 @@ void fail_usage() {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   const char text[] =
       "usage: probe msgbox <caption> <timeout_ms> [button_id] | msgtext <caption> <timeout_ms>"
+      " | controls <caption> <timeout_ms>"
       " | copydata <class> <dwData> <text>"
       " | close <class> | send <class> <message> <wparam> <lparam> | find <class>"
       " | client <class> | regread <subkey> <value> | langid"
@@ -288,6 +295,48 @@ int command_msgbox(const std::wstring& caption, DWORD timeout_ms, int button_id)
   // WM_COMMAND reaches the dialog procedure whether or not the dialog has the
   // focus, unlike a simulated click.
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  return 0;
+}
+
+BOOL CALLBACK collect_controls(HWND child, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+  return TRUE;
+}
+
+int command_controls(const std::wstring& caption, DWORD timeout_ms) {
+  HWND dialog = wait_for_dialog(caption, timeout_ms, false);
+  if (dialog == nullptr) {
+    return 2;
+  }
+  // The focus of another process's window: the dialog's thread's input state.
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof(gui);
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+  std::vector<HWND> controls;
+  EnumChildWindows(dialog, collect_controls, reinterpret_cast<LPARAM>(&controls));
+  for (HWND control : controls) {
+    if (GetParent(control) != dialog) continue;  // a combo box's own edit or list
+    const std::wstring name = class_name(control);
+    std::wstring check = L"-";
+    std::wstring text = window_text(control);
+    if (_wcsicmp(name.c_str(), L"Button") == 0) {
+      check = std::to_wstring(SendMessageW(control, BM_GETCHECK, 0, 0));
+    } else if (_wcsicmp(name.c_str(), L"ComboBox") == 0) {
+      const LRESULT chosen = SendMessageW(control, CB_GETCURSEL, 0, 0);
+      text.clear();
+      if (chosen != CB_ERR) {
+        const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, chosen, 0);
+        if (length > 0) {
+          text.assign(static_cast<size_t>(length) + 1, L'\0');
+          SendMessageW(control, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(text.data()));
+          text.resize(static_cast<size_t>(length));
+        }
+      }
+    }
+    const bool focused = gui.hwndFocus == control || (gui.hwndFocus != nullptr && IsChild(control, gui.hwndFocus));
+    println(name + L"\t" + (IsWindowEnabled(control) ? L"on" : L"off") + L"\t" + check + L"\t" +
+            std::to_wstring(GetDlgCtrlID(control)) + (focused ? L"*" : L"") + L"\t" + text);
+  }
   return 0;
 }
 
@@ -655,6 +704,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"msgtext" && argc == 4 && parse_number(argv[3], number)) {
     return command_msgtext(argv[2], static_cast<DWORD>(number));
+  }
+  if (command == L"controls" && argc == 4 && parse_number(argv[3], number)) {
+    return command_controls(argv[2], static_cast<DWORD>(number));
   }
   if (command == L"copydata" && argc == 5 && parse_number(argv[3], number)) {
     return command_copydata(argv[2], static_cast<ULONG_PTR>(number), argv[4]);

@@ -43,6 +43,27 @@ void restore(AppState& state, RemovedItem removed) {
   show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
 }
 
+// The item may have moved since: it is the one at its old position, else
+// the first of its bundle with the same target.
+void restore(AppState& state, ChangedOptions changed) {
+  const std::optional<std::size_t> position = find_bundle(state, changed.bundle_id);
+  if (!position) return;
+  std::vector<bundle::Item>& items = state.store.bundles[*position].items;
+  std::size_t at = changed.index;
+  if (at >= items.size() || items[at].target != changed.target) {
+    const auto same = std::find_if(items.begin(), items.end(),
+                                   [&changed](const bundle::Item& item) { return item.target == changed.target; });
+    if (same == items.end()) return;
+    at = static_cast<std::size_t>(same - items.begin());
+  }
+  items[at].options = std::move(changed.before);
+
+  save_store(state);
+  select_bundle(state, *position);
+  state.selected_item = at;
+  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+}
+
 }  // namespace
 
 void undo(AppState& state) {
