@@ -108,6 +108,9 @@ class Platform {
   // Background work: each result comes back through its mailbox and a message.
   virtual void start_target_check(std::vector<std::string> targets) = 0;
   virtual base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) = 0;
+  // Asks the running opening worker to start nothing more; it still answers
+  // with its outcome.
+  virtual void stop_opening() = 0;
 
   // The native inline field: shows it for `edit` with its text selected and
   // the focus; false when it cannot be created.

@@ -98,10 +98,18 @@ void WinPlatform::start_target_check(std::vector<std::string> targets) {
 }
 
 base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) {
-  auto thread = app::start_open_worker(window_, std::move(bundle_id), std::move(items));
+  // A manual-reset event: once set it stays set for every wait of the opening.
+  base::UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!stop) return base::fail(base::system_error_text(GetLastError()));
+  auto thread = app::start_open_worker(window_, std::move(bundle_id), std::move(items), stop.get());
   if (!thread) return base::fail(thread.error().text);
   owner_.open_worker = std::move(thread).value();
+  owner_.open_stop = std::move(stop);
   return {};
+}
+
+void WinPlatform::stop_opening() {
+  if (owner_.open_stop) SetEvent(owner_.open_stop.get());
 }
 
 bool WinPlatform::open_edit_field(const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) {

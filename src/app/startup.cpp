@@ -137,7 +137,10 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
            outcome.state == ItemState::skipped;
   });
   if (all_went_well && !found->items.empty()) return std::nullopt;
-  return found->name + "\n\n" + open_summary(found->items, result);
+  std::string message = found->name + "\n\n" + open_summary(found->items, result);
+  // A message box has room for the system's reasons, which the summary leaves out.
+  if (std::string details = failure_details(found->items, result); !details.empty()) message += "\n\n" + details;
+  return message;
 }
 
 std::optional<std::uint64_t> parse_unix_seconds(std::string_view text) {

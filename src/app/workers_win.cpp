@@ -9,6 +9,7 @@
 #include "app/targets.h"
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/system_error.h"
 
 namespace app {
 namespace {
@@ -17,6 +18,7 @@ struct OpenJob {
   HWND window;
   std::string bundle_id;
   std::vector<bundle::Item> items;
+  base::UniqueHandle stop;  // the worker's own handle of the window's stop event
 };
 
 struct TargetJob {
@@ -27,7 +29,10 @@ struct TargetJob {
 unsigned __stdcall run_open_job(void* param) {
   std::unique_ptr<OpenJob> job(static_cast<OpenJob*>(param));
   base::OleScope ole;  // the shell may load extensions that need it
-  ShellOpener opener;
+  const HWND window = job->window;
+  ShellOpener opener(job->stop.get(), [window](std::size_t done, std::size_t total) {
+    PostMessageW(window, kMsgOpenProgress, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
+  });
   OpenResult result = open_items(job->items, opener);
   open_results().put(OpenOutcome{std::move(job->items), std::move(job->bundle_id), std::move(result)});
   PostMessageW(job->window, kMsgOpenFinished, 0, 0);
@@ -62,8 +67,14 @@ base::Result<base::UniqueHandle> start_thread(unsigned(__stdcall* body)(void*), 
 }  // namespace
 
 base::Result<base::UniqueHandle> start_open_worker(HWND window, std::string bundle_id,
-                                                   std::vector<bundle::Item> items) {
-  return start_thread(run_open_job, std::make_unique<OpenJob>(OpenJob{window, std::move(bundle_id), std::move(items)}),
+                                                   std::vector<bundle::Item> items, HANDLE stop) {
+  HANDLE own = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    return base::fail(base::last_error_text());
+  }
+  return start_thread(run_open_job,
+                      std::make_unique<OpenJob>(
+                          OpenJob{window, std::move(bundle_id), std::move(items), base::UniqueHandle(own)}),
                       kWorkerStack);
 }
 

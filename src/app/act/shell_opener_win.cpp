@@ -94,12 +94,17 @@ bool ShellOpener::pause(double seconds) {
       CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
   LARGE_INTEGER due;
   due.QuadPart = -static_cast<LONGLONG>(seconds * 1e7);  // relative, in 100 ns units
-  if (timer && SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE) &&
-      WaitForSingleObject(timer.get(), INFINITE) == WAIT_OBJECT_0) {
+  if (timer && SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) {
+    const HANDLE waits[] = {timer.get(), stop_};
+    const DWORD woke = WaitForMultipleObjects(stop_ ? 2 : 1, waits, FALSE, INFINITE);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke == WAIT_OBJECT_0 + 1) return false;
+  }
+  if (!stop_) {
+    Sleep(static_cast<DWORD>(seconds * 1000));
     return true;
   }
-  Sleep(static_cast<DWORD>(seconds * 1000));
-  return true;
+  return WaitForSingleObject(stop_, static_cast<DWORD>(seconds * 1000)) != WAIT_OBJECT_0;
 }
 
 }  // namespace app

@@ -28,7 +28,7 @@ class ShellOpener final : public Opener {
 
   bool target_exists(const std::string& target) override;
   bool pause(double seconds) override;
-  bool stop_requested() override { return false; }
+  bool stop_requested() override { return stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0; }
   bool already_running(const bundle::Item&, bool) override { return false; }
   StartOutcome start(const bundle::Item& item) override;
   WaitResult wait_for_window(const StartedProcess&, double) override { return WaitResult::ready; }
