@@ -8,9 +8,13 @@ namespace bundle {
 
 std::string serialize_exported(const Bundle& bundle) {
   // The receiver decides for itself what to ask about; a mark never travels,
-  // so a bundle exported and imported again is asked about again.
+  // so a bundle exported and imported again is asked about again. Nor does
+  // "run as administrator": a shared file never makes anything run elevated.
   Bundle shared = bundle;
-  for (Item& item : shared.items) item.unreviewed = false;
+  for (Item& item : shared.items) {
+    item.unreviewed = false;
+    item.options.admin = false;
+  }
   std::string out;
   json::ObjectWriter object(out, 0);
   object.text("format", "tolvik");
@@ -24,6 +28,8 @@ base::Result<Bundle> parse_exported(std::string_view text) {
   auto record = json::read_exported(json::without_byte_order_marks(text));
   if (!record) return base::fail_with(record.error());
   if (record->format != "tolvik") return base::fail("The file's format is not \"tolvik\".");
+  // Whichever program wrote the file, elevation is the receiver's own choice.
+  for (Item& item : record->bundle.items) item.options.admin = false;
   return std::move(record->bundle);
 }
 

@@ -1,5 +1,8 @@
 #include "bundle/json_writer.h"
 
+#include <charconv>
+#include <system_error>
+
 #include "base/utf.h"
 
 namespace bundle::json {
@@ -52,6 +55,13 @@ void ObjectWriter::text(std::string_view key, std::string_view value) {
 void ObjectWriter::number(std::string_view key, std::uint32_t value) {
   begin_member(key);
   out_ += std::to_string(value);
+}
+
+void ObjectWriter::real(std::string_view key, double value) {
+  begin_member(key);
+  char digits[32];
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+  out_.append(digits, error == std::errc{} ? end : digits);
 }
 
 void ObjectWriter::boolean(std::string_view key, bool value) {

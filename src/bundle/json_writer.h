@@ -19,6 +19,8 @@ class ObjectWriter {
 
   void text(std::string_view key, std::string_view value);
   void number(std::string_view key, std::uint32_t value);
+  // A finite double in its shortest form that reads back the same ("2", "0.5").
+  void real(std::string_view key, double value);
   void boolean(std::string_view key, bool value);
   // A member whose value `write(out, depth)` writes, `depth` being the
   // member's own level (an object written there ends in line with the key).

@@ -13,6 +13,26 @@ namespace bundle {
 namespace {
 
 constexpr std::array<std::string_view, 4> kKindNames = {"app", "file", "folder", "url"};
+constexpr std::array<std::string_view, 3> kIfRunningNames = {"start", "focus", "skip"};
+constexpr std::array<std::string_view, 3> kWindowNames = {"normal", "minimized", "maximized"};
+
+template <class Enum, std::size_t N>
+std::optional<Enum> from_name(const std::array<std::string_view, N>& names, std::string_view name) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (names[i] == name) return static_cast<Enum>(i);
+  }
+  return std::nullopt;
+}
+
+// "Microsoft.WindowsCalculator_8wekyb3d8bbwe!App" shows as
+// "Microsoft.WindowsCalculator": the package's name without its publisher.
+std::string packaged_app_label(std::string_view id) {
+  std::string_view shown = id.substr(0, id.find('!'));
+  if (const std::size_t underscore = shown.rfind('_'); underscore != std::string_view::npos && underscore > 0) {
+    shown = shown.substr(0, underscore);
+  }
+  return std::string(shown.empty() ? id : shown);
+}
 
 std::string url_label(std::string_view target) {
   std::string_view rest = target;
@@ -49,16 +69,33 @@ void append_hex(std::string& out, std::uint64_t value, int min_digits) {
 
 std::string_view kind_name(Kind kind) { return kKindNames[static_cast<std::size_t>(kind)]; }
 
-std::optional<Kind> kind_from_name(std::string_view name) {
-  for (std::size_t i = 0; i < kKindNames.size(); ++i) {
-    if (kKindNames[i] == name) return static_cast<Kind>(i);
-  }
-  return std::nullopt;
+std::optional<Kind> kind_from_name(std::string_view name) { return from_name<Kind>(kKindNames, name); }
+
+std::string_view if_running_name(IfRunning value) { return kIfRunningNames[static_cast<std::size_t>(value)]; }
+
+std::optional<IfRunning> if_running_from_name(std::string_view name) {
+  return from_name<IfRunning>(kIfRunningNames, name);
+}
+
+std::string_view window_state_name(WindowState value) { return kWindowNames[static_cast<std::size_t>(value)]; }
+
+std::optional<WindowState> window_state_from_name(std::string_view name) {
+  return from_name<WindowState>(kWindowNames, name);
+}
+
+bool is_packaged_app(std::string_view target) {
+  return target.size() > kAppsFolderPrefix.size() &&
+         base::ascii_lower(target.substr(0, kAppsFolderPrefix.size())) == base::ascii_lower(kAppsFolderPrefix);
+}
+
+std::string_view packaged_app_id(std::string_view target) {
+  return is_packaged_app(target) ? target.substr(kAppsFolderPrefix.size()) : std::string_view();
 }
 
 std::string item_label(const Item& item) {
   if (const std::string_view name = base::trim(item.name); !name.empty()) return std::string(name);
   if (item.kind == Kind::url) return url_label(item.target);
+  if (item.kind == Kind::app && is_packaged_app(item.target)) return packaged_app_label(packaged_app_id(item.target));
   return path_label(item.kind, item.target);
 }
 

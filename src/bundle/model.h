@@ -20,6 +20,13 @@ enum class IfRunning : std::uint8_t { start_another, focus, skip };
 // The show command an item is started with.
 enum class WindowState : std::uint8_t { normal, minimized, maximized };
 
+// The stored words: "focus", "skip"; "minimized", "maximized". The defaults
+// have names too ("start", "normal") but are never written.
+std::string_view if_running_name(IfRunning value);
+std::optional<IfRunning> if_running_from_name(std::string_view name);
+std::string_view window_state_name(WindowState value);
+std::optional<WindowState> window_state_from_name(std::string_view name);
+
 inline constexpr double kMaxDelaySeconds = 600;
 inline constexpr double kMaxWaitSeconds = 600;
 // The wait a newly ticked "wait until its window is ready" starts with.
@@ -68,6 +75,13 @@ struct Store {
 
   bool operator==(const Store&) const = default;
 };
+
+// A packaged (Store) app: "shell:AppsFolder\\<AppUserModelID>", the prefix in
+// any ASCII case. The shell opens it; it has no file to check for.
+inline constexpr std::string_view kAppsFolderPrefix = "shell:AppsFolder\\";
+bool is_packaged_app(std::string_view target);
+// The AppUserModelID of such a target; empty for any other.
+std::string_view packaged_app_id(std::string_view target);
 
 // The text shown for an item and used in summaries.
 std::string item_label(const Item& item);

@@ -39,12 +39,26 @@ bool repair_ids(Store& store) {
   return repaired;
 }
 
+// Only what differs from the default, so plain items keep the form older
+// versions wrote and read.
+void serialize_options(const ItemOptions& options, json::ObjectWriter& object) {
+  const ItemOptions defaults;
+  if (options.delay != defaults.delay) object.real("delay", options.delay);
+  if (options.wait != defaults.wait) object.real("wait", options.wait);
+  if (options.if_running != defaults.if_running) object.text("if_running", if_running_name(options.if_running));
+  if (options.window != defaults.window) object.text("window", window_state_name(options.window));
+  if (options.admin) object.boolean("admin", true);
+  if (!options.dir.empty()) object.text("dir", options.dir);
+  if (options.keep_open) object.boolean("keep_open", true);
+}
+
 void serialize_item(const Item& item, std::string& out, int depth) {
   json::ObjectWriter object(out, depth);
   object.text("kind", kind_name(item.kind));
   object.text("target", item.target);
   if (!item.args.empty()) object.text("args", item.args);
   if (!item.name.empty()) object.text("name", item.name);
+  serialize_options(item.options, object);
   if (item.unreviewed) object.boolean("unreviewed", true);
   object.close();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bundle/json_positions.h"
+#include "bundle/limits.h"
 
 namespace bundle::json {
 namespace {
@@ -33,6 +34,15 @@ enum class Role : std::uint8_t {
   args,
   item_name,
   unreviewed,
+  // The item's options: a value of the wrong type or out of range leaves the
+  // default, so a file another tool wrote never costs the user the store.
+  delay,
+  wait,
+  if_running,
+  window,
+  admin,
+  dir,
+  keep_open,
   exported,
   format,
   exported_version,
@@ -57,7 +67,14 @@ constexpr Field kItemFields[] = {{"kind", Role::kind, true},
                                  {"target", Role::target, true},
                                  {"args", Role::args, false},
                                  {"name", Role::item_name, false},
-                                 {"unreviewed", Role::unreviewed, false}};
+                                 {"unreviewed", Role::unreviewed, false},
+                                 {"delay", Role::delay, false},
+                                 {"wait", Role::wait, false},
+                                 {"if_running", Role::if_running, false},
+                                 {"window", Role::window, false},
+                                 {"admin", Role::admin, false},
+                                 {"dir", Role::dir, false},
+                                 {"keep_open", Role::keep_open, false}};
 constexpr Field kExportedFields[] = {
     {"format", Role::format, true}, {"version", Role::exported_version, true}, {"bundle", Role::bundle, true}};
 
@@ -65,6 +82,8 @@ constexpr Record kStoreRecord{"the store", kStoreFields, std::size(kStoreFields)
 constexpr Record kBundleRecord{"a bundle", kBundleFields, std::size(kBundleFields)};
 constexpr Record kItemRecord{"an item", kItemFields, std::size(kItemFields)};
 constexpr Record kExportedRecord{"an exported bundle", kExportedFields, std::size(kExportedFields)};
+
+bool is_option(Role role) { return role >= Role::delay && role <= Role::keep_open; }
 
 std::string_view expected(Role role) {
   switch (role) {
@@ -101,6 +120,8 @@ class Reader {
       item_->unreviewed = value;
       return true;
     }
+    if (role == Role::admin) item_->options.admin = value;
+    if (role == Role::keep_open) item_->options.keep_open = value;
     return role == Role::skip || wrong_type(role, "a boolean", at);
   }
 
@@ -116,6 +137,7 @@ class Reader {
       store_.version = static_cast<std::uint32_t>(value);
       return true;
     }
+    if (role == Role::delay || role == Role::wait) return seconds(role, static_cast<double>(value));
     return role == Role::exported_version || role == Role::skip || wrong_type(role, "a number", at);
   }
 
@@ -132,11 +154,12 @@ class Reader {
     return role == Role::exported_version || role == Role::skip || wrong_type(role, "a number", at);
   }
 
-  bool number_float(Json::number_float_t, const Json::string_t&) {
+  bool number_float(Json::number_float_t value, const Json::string_t&) {
     if (skip_depth_ > 0) return true;
     const std::size_t at = number_offset();
     Role role;
     if (!take_role(role, at)) return false;
+    if (role == Role::delay || role == Role::wait) return seconds(role, value);
     return role == Role::exported_version || role == Role::skip || wrong_type(role, "a floating-point number", at);
   }
 
@@ -153,6 +176,15 @@ class Reader {
       case Role::args: item_->args = std::move(value); return true;
       case Role::item_name: item_->name = std::move(value); return true;
       case Role::format: format_ = std::move(value); return true;
+      case Role::if_running:
+        if (const auto choice = if_running_from_name(value)) item_->options.if_running = *choice;
+        return true;
+      case Role::window:
+        if (const auto choice = window_state_from_name(value)) item_->options.window = *choice;
+        return true;
+      case Role::dir:
+        if (utf16_length(value) <= kMaxTargetUnits) item_->options.dir = std::move(value);
+        return true;
       case Role::kind:
         if (const auto kind = kind_from_name(value)) {
           item_->kind = *kind;
@@ -188,7 +220,12 @@ class Reader {
         if (array) return open_list(Role::item);
         break;
       case Role::skip: skip_depth_ = 1; return true;
-      default: break;
+      default:
+        if (is_option(role)) {
+          skip_depth_ = 1;
+          return true;
+        }
+        break;
     }
     return wrong_type(role, array ? "an array" : "an object", at);
   }
@@ -257,7 +294,16 @@ class Reader {
     return false;
   }
 
+  // Seconds within their range are taken; anything else leaves the default.
+  bool seconds(Role role, double value) {
+    if (role == Role::delay && value >= 0 && value <= kMaxDelaySeconds) item_->options.delay = value;
+    // A wait below a second cannot be told from none; 0 says none.
+    if (role == Role::wait && (value == 0 || (value >= 1 && value <= kMaxWaitSeconds))) item_->options.wait = value;
+    return true;
+  }
+
   bool wrong_type(Role role, std::string_view found, std::size_t at) {
+    if (is_option(role)) return true;
     return fail_at(at, "invalid type: found " + std::string(found) + ", expected " + std::string(expected(role)));
   }
 
