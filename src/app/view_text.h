@@ -18,7 +18,6 @@ inline std::string item_count(std::size_t count) {
   return lang::count_text(count, "항목 {0}개", "{0} item", "{0} items");
 }
 inline std::string_view open() { return lang::text("열기", "Open"); }
-inline std::string_view opening() { return lang::text("여는 중…", "Opening…"); }
 // The Open button of the bundle being opened: clicking it stops the opening.
 inline std::string stop_progress(std::size_t done, std::size_t total) {
   return lang::fill(lang::text("중지 · {0}/{1}", "Stop · {0}/{1}"), {std::to_string(done), std::to_string(total)});
