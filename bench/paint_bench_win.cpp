@@ -101,8 +101,11 @@ class BenchPlatform final : public app::Platform {
   void bring_to_front() override {}
   double monotonic_seconds() override { return now(); }
   void start_target_check(std::vector<std::string>) override {}
-  base::Status start_open_worker(std::string, std::vector<bundle::Item>) override { return {}; }
+  base::Status start_open_worker(std::string, std::vector<bundle::Item>, std::vector<std::size_t>) override {
+    return {};
+  }
   app::CloseReport close_last_opening(const std::string&) override { return {}; }
+  void stop_opening() override {}
   bool open_edit_field(const app::ActiveEdit&, std::string_view, std::string_view) override { return false; }
   std::string close_edit_field() override { return {}; }
   void clear_search_box() override {}

@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "app/edit/inline_field_state.h"
 #include "app/platform.h"
@@ -18,6 +21,31 @@
 #include "bundle/model.h"
 
 namespace app {
+
+// The bundle being opened and how far its opening has come.
+struct OpeningProgress {
+  std::string bundle_id;
+  std::size_t done = 0;   // items through so far
+  std::size_t total = 0;  // items handed to the worker
+  bool stopping = false;  // Stop was pressed; the worker ends after the item it is on
+};
+
+// Why an item of the last opening did not open, shown on its row until the
+// bundle opens again. A missing target has the "Not found" mark instead.
+struct OpenFailure {
+  enum class Why : std::uint8_t { failed, declined, timed_out } why = Why::failed;
+  std::string text;  // the system's text when failed
+};
+// Bundle id and item key (bundle::item_key of the stored target): an edit
+// made meanwhile can move or remove the item, never mark another.
+using OpenFailureKey = std::pair<std::string, std::string>;
+
+// What the toast's Retry button opens again: the items of one bundle whose
+// item keys are listed, in the bundle's order.
+struct RetryRecord {
+  std::string bundle_id;
+  std::vector<std::string> item_keys;
+};
 
 // Why the store file must not be written over for now.
 struct StoreHold {
@@ -66,8 +94,12 @@ struct AppState {
   std::optional<Toast> toast;
   // What the toast's Undo button (and Ctrl+Z) restores.
   std::optional<Undo> undo;
-  // The id of the bundle being opened; while set no other bundle opens.
-  std::optional<std::string> opening;
+  // The bundle being opened; while set no other bundle opens.
+  std::optional<OpeningProgress> opening;
+  // The failure marks of the items of each bundle's last opening.
+  std::map<OpenFailureKey, OpenFailure> open_failures;
+  // What the toast's Retry button opens again.
+  std::optional<RetryRecord> retry;
   // The update being offered or downloaded; a second offer waits for none.
   UpdateStage update;
   // Item keys (bundle::item_key) of targets found not to exist.

@@ -16,7 +16,7 @@ const SidebarRow* sidebar_row_at(const ViewLayout& layout, const AppState& state
 }  // namespace
 
 Region hit_test(const ViewLayout& layout, const AppState& state, float x, float y) {
-  if (layout.toast && layout.toast->undo && layout.toast->undo->contains(x, y)) return {RegionKind::undo, 0};
+  if (layout.toast && layout.toast->action && layout.toast->action->contains(x, y)) return {RegionKind::toast_action, 0};
   if (layout.settings.contains(x, y)) return {RegionKind::settings_menu, 0};
   if (y < layout.top) return {};
 

@@ -48,7 +48,7 @@ void handle_key(AppState& state, Key key, bool ctrl) {
   }
   switch (key) {
     case Key::enter:
-      if (state.selected()) open_bundle(state, *state.selected_bundle);
+      if (state.selected()) open_or_stop(state, *state.selected_bundle);
       break;
     case Key::escape:
       state.selected_item.reset();

@@ -205,14 +205,26 @@ void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
                          label_width(measure, view_text::open(), TextFormat::body_bold) + kRowOpenPadding * scale)
               : kRowOpenFallbackWidth * scale;
   const float open_height = px(kRowOpenHeight * scale);
+  // The row of the bundle being opened shows its progress, widened when that needs it.
+  const OpeningProgress* opening = state.opening ? &*state.opening : nullptr;
   for_rows_between(list_top - view.sidebar_scroll, view.row_pitch, row_height, view.visible_count,
                    list_top - kBundleListOverlap * scale, view.height, [&](std::size_t position, float top) {
                      SidebarRow row;
                      row.visible = position;
                      row.bundle = filtering ? (*filtered)[position] : position;
                      row.rect = {kSidebarInset * scale, top, inner_width, row_height};
-                     row.open = {row.rect.right() - kRowOpenRightInset * scale - open_width,
-                                 top + px((row_height - open_height) / 2), open_width, open_height};
+                     float width = open_width;
+                     if (opening && opening->bundle_id == state.store.bundles[row.bundle].id) {
+                       row.open_label = view_text::row_progress(opening->done, opening->total);
+                       if (measure) {
+                         width = std::max(width, label_width(measure, row.open_label, TextFormat::body_bold) +
+                                                     kRowOpenPadding * scale);
+                       }
+                     } else {
+                       row.open_label = view_text::open();
+                     }
+                     row.open = {row.rect.right() - kRowOpenRightInset * scale - width,
+                                 top + px((row_height - open_height) / 2), width, open_height};
                      const float text_x = row.rect.x + kRowTextLeft * scale;
                      const float text_width = std::max(0.0f, row.open.x - kRowTextGap * scale - text_x);
                      row.name = {text_x, top + kRowNameTop * scale, text_width, kRowNameHeight * scale};
@@ -285,8 +297,11 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
   const float button = px(kHeaderButtonSize * scale);
 
   content.more = {left + width - button, title_top, button, button};
-  const bool opening = state.opening && *state.opening == bundle->id;
-  content.open_label = opening ? view_text::opening() : view_text::open();
+  const bool opening = state.opening && state.opening->bundle_id == bundle->id;
+  content.stops = opening;
+  content.open_label = !opening                 ? std::string(view_text::open())
+                       : state.opening->stopping ? std::string(view_text::stopping())
+                                                 : view_text::stop_progress(state.opening->done, state.opening->total);
   content.open_label_width = label_width(measure, content.open_label, TextFormat::body_bold);
   // Open never reaches left of the column, however long its label (which
   // then ends in an ellipsis).
@@ -436,7 +451,10 @@ std::optional<RectF> item_row_rect(const ViewLayout& layout, std::size_t positio
   return RectF{layout.content_left, top, layout.content_width, px(kItemRowHeight * layout.scale)};
 }
 
-ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
+namespace {
+
+// The parts of an item row with a pill `pill_width` wide (0: none).
+ItemRowParts row_parts(const ViewLayout& layout, RectF row, float pill_width) {
   const float scale = layout.scale;
   ItemRowParts parts;
   parts.grip = {row.x + kGripLeft * scale, row.y, kGripWidth * scale, row.h};
@@ -448,8 +466,7 @@ ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
   const float remove = px(kRemoveButtonSize * scale);
   parts.remove = {row.right() - kRemoveRightInset * scale - remove, row.y + px((row.h - remove) / 2), remove, remove};
   float text_right = parts.remove.x - kItemPartGap * scale;
-  if (missing) {
-    const float pill_width = layout.missing_pill_width;
+  if (pill_width > 0) {
     const RectF box{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - kPillHeight * scale) / 2,
                     pill_width, kPillHeight * scale};
     parts.pill = NotFoundPill{
@@ -466,6 +483,16 @@ ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
   parts.first_line = {text_x, row.y + kItemFirstLineTop * scale, text_width, kItemFirstLineHeight * scale};
   parts.second_line = {text_x, row.y + kItemSecondLineTop * scale, text_width, kItemSecondLineHeight * scale};
   return parts;
+}
+
+}  // namespace
+
+ItemRowParts item_row_parts(const ViewLayout& layout, RectF row, bool missing) {
+  return row_parts(layout, row, missing ? layout.missing_pill_width : 0);
+}
+
+ItemRowParts item_row_parts_with_pill(const ViewLayout& layout, RectF row, float label_width) {
+  return row_parts(layout, row, label_width > 0 ? label_width + (kPillTextLeft + kPillTextRight) * layout.scale : 0);
 }
 
 std::size_t item_drop_index(const ViewLayout& layout, float pointer_y, float grab_offset) {

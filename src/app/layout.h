@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +32,7 @@ struct SidebarRow {
   std::size_t visible = 0;  // position in the visible (filtered) list
   gfx::RectF rect;
   gfx::RectF open;   // the row's Open button
+  std::string open_label;  // "Open", or the progress "3/7" while this bundle opens
   gfx::RectF name;   // first line: the bundle name
   gfx::RectF count;  // second line: "{0} items"
 };
@@ -80,7 +82,8 @@ struct ContentLayout {
   gfx::RectF title_text;       // where the name is drawn
   gfx::RectF more;
   gfx::RectF open;
-  std::string_view open_label;  // "Open", or "Opening…" while this bundle opens
+  std::string open_label;  // "Open", or "Stop · 3/7" while this bundle opens
+  bool stops = false;      // the button stops the running opening
   float open_label_width = 0;
   gfx::RectF subtitle;  // the line of counts and the rename hint
   std::vector<AddButton> add_buttons;  // empty without text measurement
@@ -159,8 +162,10 @@ void clamp_scrolls(AppState& state, const ViewLayout& layout);
 // The row of the item at `position` at its own place (not where a drag moves it);
 // none without a selected bundle or past the last item.
 std::optional<gfx::RectF> item_row_rect(const ViewLayout& layout, std::size_t position);
-// The parts of an item row at `row`.
+// The parts of an item row at `row`, with the "Not found" pill when missing.
 ItemRowParts item_row_parts(const ViewLayout& layout, gfx::RectF row, bool missing);
+// The same with a pill around a label `label_width` wide (0: no pill).
+ItemRowParts item_row_parts_with_pill(const ViewLayout& layout, gfx::RectF row, float label_width);
 
 // The position an item dragged with the pointer at `pointer_y` would drop at:
 // round((pointer y − grab offset + content scroll − list top) / item pitch),

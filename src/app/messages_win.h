@@ -23,6 +23,9 @@ inline constexpr UINT kMsgDownloadProgress = WM_APP + 7;
 inline constexpr UINT kMsgIconsFetched = WM_APP + 8;
 // Drops were copied into the state slot's queue; the message takes them all.
 inline constexpr UINT kMsgDropped = WM_APP + 9;
+// The opening worker is through another item: wparam items done, lparam of
+// how many.
+inline constexpr UINT kMsgOpenProgress = WM_APP + 10;
 // The timer that posts kMsgDropped once the drag's own calls are answered;
 // apart from the app::TimerId values.
 inline constexpr UINT_PTR kDropTimerId = 0x100;

@@ -10,7 +10,6 @@
 #include "app/act/bundle_menu.h"
 #include "app/act/edit_support.h"
 #include "app/act/open.h"
-#include "app/act/undo.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "app/hit_test.h"
@@ -233,13 +232,13 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
       break;
     case RegionKind::bundle_open:
       select_bundle(state, pressed.index);
-      open_bundle(state, pressed.index);
+      open_or_stop(state, pressed.index);
       break;
     case RegionKind::title:
       begin_rename_bundle(state);
       break;
     case RegionKind::open:
-      if (state.selected_bundle) open_bundle(state, *state.selected_bundle);
+      if (state.selected_bundle) open_or_stop(state, *state.selected_bundle);
       break;
     case RegionKind::more:
       if (state.selected_bundle) show_bundle_menu(state, *state.selected_bundle, x, y);
@@ -263,8 +262,8 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
     case RegionKind::item_remove:
       remove_item(state, pressed.index);
       break;
-    case RegionKind::undo:
-      undo(state);
+    case RegionKind::toast_action:
+      run_toast_action(state);
       break;
   }
 }

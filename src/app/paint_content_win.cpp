@@ -39,6 +39,15 @@ void want_icons(const Frame& f, const bundle::Bundle& bundle) {
   }
 }
 
+std::string_view failure_label(const OpenFailure& failure) {
+  switch (failure.why) {
+    case OpenFailure::Why::declined: return view_text::consent_declined();
+    case OpenFailure::Why::timed_out: return view_text::timed_out_waiting();
+    case OpenFailure::Why::failed: break;
+  }
+  return view_text::could_not_open();
+}
+
 // The running inline edit of this item's name or arguments, if any.
 std::optional<EditMode> item_edit(const Frame& f, const bundle::Bundle& bundle, std::size_t item) {
   const auto& edit = f.state.edit;
@@ -52,11 +61,17 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
   const bundle::Item& item = bundle.items[row.item];
   const std::string key = bundle::item_key(item.target);
   const bool missing = f.state.missing_targets.count(key) > 0;
+  const auto found_failure = missing ? f.state.open_failures.end() : f.state.open_failures.find({bundle.id, key});
+  const OpenFailure* failure = found_failure != f.state.open_failures.end() ? &found_failure->second : nullptr;
+  const std::string_view mark = missing ? view_text::not_found() : failure ? failure_label(*failure) : "";
   const bool selected = f.state.selected_item == row.item;
   const bool hovered = f.hovered(RegionKind::item_row, row.item) || f.hovered(RegionKind::item_remove, row.item);
   const float scale = f.scale;
   const float radius = 10 * scale;
-  const ItemRowParts parts = item_row_parts(f.layout, row.rect, missing);
+  const ItemRowParts parts = missing   ? item_row_parts(f.layout, row.rect, true)
+                             : failure ? item_row_parts_with_pill(f.layout, row.rect,
+                                                                  f.gfx.line_width(mark, TextFormat::caption))
+                                       : item_row_parts(f.layout, row.rect, false);
 
   // The dragged row floats over the others, so its fill is opaque under the tint.
   f.gfx.fill_rounded(row.rect, radius, f.palette.surface_alt);
@@ -93,7 +108,7 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
     const NotFoundPill& pill = *parts.pill;
     f.gfx.fill_rounded(pill.box, pill.radius, gfx::kMissingRed.with_alpha(0.12f));
     f.gfx.draw_icon(gfx::icon_warning, pill.icon, pill.icon_size, gfx::kMissingRed);
-    f.gfx.draw_text(view_text::not_found(), pill.text, gfx::kMissingRed, TextFormat::caption);
+    f.gfx.draw_text(mark, pill.text, gfx::kMissingRed, TextFormat::caption);
   }
 
   // A line being edited shows the field's box; the native field lies over it.
@@ -107,7 +122,10 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
     f.gfx.draw_text(bundle::item_label(item), parts.first_line,
                     missing ? f.palette.text.with_alpha(0.6f) : f.palette.text, TextFormat::body_bold);
   }
-  if (!editing_args) {
+  if (!editing_args && failure && !failure->text.empty()) {
+    // Until the next opening the system's reason stands where the target is.
+    f.gfx.draw_text(failure->text, parts.second_line, gfx::kMissingRed, TextFormat::caption);
+  } else if (!editing_args) {
     std::string second = item.target;
     if (item.kind == bundle::Kind::app && !item.args.empty()) second += "  " + item.args;
     f.gfx.draw_text(second, parts.second_line, f.palette.text_muted, TextFormat::caption);
@@ -152,8 +170,8 @@ void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bu
   f.gfx.draw_icon(gfx::icon_more, content.more, 20 * scale, f.palette.text);
 
   f.gfx.fill_rounded(content.open, 9 * scale, f.palette.accent.with_alpha(f.hovered(RegionKind::open) ? 0.85f : 1.0f));
-  icon_and_label(f, content.open, gfx::icon_open, 18 * scale, content.open_label, content.open_label_width, 28 * scale,
-                 gfx::kWhite);
+  icon_and_label(f, content.open, content.stops ? gfx::icon_stop : gfx::icon_open, 18 * scale, content.open_label,
+                 content.open_label_width, 28 * scale, gfx::kWhite);
 
   paint_subtitle(f, content, bundle);
 

@@ -40,11 +40,9 @@ void paint_sidebar_row(const Frame& f, const SidebarRow& row) {
   f.gfx.draw_text(view_text::item_count(bundle.items.size()), row.count,
                   f.palette.text_muted, TextFormat::caption);
 
-  const bool opening = f.state.opening && *f.state.opening == bundle.id;
   const float alpha = f.hovered(RegionKind::bundle_open, row.bundle) ? 0.85f : 1.0f;
   f.gfx.fill_rounded(row.open, 8 * f.scale, f.palette.accent.with_alpha(alpha));
-  f.gfx.draw_text(opening ? view_text::kRowOpening : view_text::open(), row.open, gfx::kWhite, TextFormat::body_bold,
-                  true);
+  f.gfx.draw_text(row.open_label, row.open, gfx::kWhite, TextFormat::body_bold, true);
 }
 
 void paint_sidebar(const Frame& f) {
@@ -111,10 +109,10 @@ void paint_toast(const Frame& f) {
   const ToastLayout& toast = *f.layout.toast;
   f.gfx.fill_rounded(toast.bar, 8 * f.scale, gfx::kToastBar);
   f.gfx.draw_text(f.state.toast->text, toast.text, gfx::kWhite, TextFormat::body, toast.text_centred);
-  if (toast.undo) {
-    const float alpha = f.hovered(RegionKind::undo) ? 0.20f : 0.10f;
-    f.gfx.fill_rounded(*toast.undo, 6 * f.scale, gfx::kWhite.with_alpha(alpha));
-    f.gfx.draw_text(view_text::undo(), *toast.undo, gfx::kUndoGreen, TextFormat::body_bold, true);
+  if (toast.action) {
+    const float alpha = f.hovered(RegionKind::toast_action) ? 0.20f : 0.10f;
+    f.gfx.fill_rounded(*toast.action, 6 * f.scale, gfx::kWhite.with_alpha(alpha));
+    f.gfx.draw_text(toast.action_label, *toast.action, gfx::kUndoGreen, TextFormat::body_bold, true);
   }
 }
 

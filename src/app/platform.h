@@ -111,10 +111,16 @@ class Platform {
 
   // Background work: each result comes back through its mailbox and a message.
   virtual void start_target_check(std::vector<std::string> targets) = 0;
-  virtual base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) = 0;
+  // `positions`: each item's position in the bundle when only some of its
+  // items open (Retry, one item); empty when the whole bundle opens.
+  virtual base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items,
+                                         std::vector<std::size_t> positions) = 0;
   // Closes what the bundle's last opening started (opening_record.h); lets
   // other messages run meanwhile (File Explorer windows are asked through COM).
   virtual CloseReport close_last_opening(const std::string& bundle_id) = 0;
+  // Asks the running opening worker to start nothing more; it still answers
+  // with its outcome.
+  virtual void stop_opening() = 0;
 
   // The native inline field: shows it for `edit` with its text selected and
   // the focus; false when it cannot be created.

@@ -99,15 +99,24 @@ void WinPlatform::start_target_check(std::vector<std::string> targets) {
   start_target_check_worker(window_, std::move(targets));
 }
 
-base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) {
-  auto thread = app::start_open_worker(window_, std::move(bundle_id), std::move(items));
+base::Status WinPlatform::start_open_worker(std::string bundle_id, std::vector<bundle::Item> items,
+                                            std::vector<std::size_t> positions) {
+  // A manual-reset event: once set it stays set for every wait of the opening.
+  base::UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!stop) return base::fail(base::system_error_text(GetLastError()));
+  auto thread = app::start_open_worker(window_, std::move(bundle_id), std::move(items), std::move(positions), stop.get());
   if (!thread) return base::fail(thread.error().text);
   owner_.open_worker = std::move(thread).value();
+  owner_.open_stop = std::move(stop);
   return {};
 }
 
 CloseReport WinPlatform::close_last_opening(const std::string& bundle_id) {
   return app::close_last_opening(bundle_id);
+}
+
+void WinPlatform::stop_opening() {
+  if (owner_.open_stop) SetEvent(owner_.open_stop.get());
 }
 
 bool WinPlatform::open_edit_field(const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) {

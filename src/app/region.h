@@ -20,7 +20,7 @@ enum class RegionKind : int {
   add_web_address = 11,
   item_row = 12,
   item_remove = 13,
-  undo = 14,
+  toast_action = 14,  // the toast's Undo or Retry button
   create_first_bundle = 15,
 };
 

@@ -153,7 +153,10 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
            outcome.state == ItemState::skipped;
   });
   if (all_went_well && !found->items.empty()) return std::nullopt;
-  return found->name + "\n\n" + open_summary(found->items, result);
+  std::string message = found->name + "\n\n" + open_summary(found->items, result);
+  // A message box has room for the system's reasons, which the summary leaves out.
+  if (std::string details = failure_details(found->items, result); !details.empty()) message += "\n\n" + details;
+  return message;
 }
 
 std::string bundle_id_to_close(const base::Result<bundle::Store>& loaded, std::string_view id) {

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/act/open.h"
+#include "app/act/undo.h"
 #include "app/app_state.h"
 
 namespace app {
@@ -15,25 +17,37 @@ std::string with_save_failure(const AppState& state, std::string text) {
   return *state.save_failure + " · " + text;
 }
 
-void raise(AppState& state, std::string text, bool has_undo) {
-  state.toast = Toast{with_save_failure(state, std::move(text)), state.platform.monotonic_seconds(), has_undo};
-  state.platform.set_timer(TimerId::toast, has_undo ? kToastUndoMs : kToastPlainMs);
+unsigned shown_ms(ToastAction action) { return action == ToastAction::none ? kToastPlainMs : kToastActionMs; }
+
+void raise(AppState& state, std::string text, ToastAction action) {
+  state.toast = Toast{with_save_failure(state, std::move(text)), state.platform.monotonic_seconds(), action};
+  state.platform.set_timer(TimerId::toast, shown_ms(action));
   state.redraw();
 }
 
 }  // namespace
 
-void show_toast(AppState& state, std::string text) { raise(state, std::move(text), false); }
+void show_toast(AppState& state, std::string text) { raise(state, std::move(text), ToastAction::none); }
 
 void show_undo_toast(AppState& state, Undo undo, std::string text) {
   state.undo = std::move(undo);
-  raise(state, std::move(text), true);
+  raise(state, std::move(text), ToastAction::undo);
+}
+
+void show_retry_toast(AppState& state, std::string text) { raise(state, std::move(text), ToastAction::retry); }
+
+void run_toast_action(AppState& state) {
+  if (!state.toast) return;
+  switch (state.toast->action) {
+    case ToastAction::undo: undo(state); break;
+    case ToastAction::retry: retry_open(state); break;
+    case ToastAction::none: break;
+  }
 }
 
 void toast_timer(AppState& state) {
   if (!state.toast) return;
-  const unsigned shown_ms = state.toast->has_undo ? kToastUndoMs : kToastPlainMs;
-  const double limit = shown_ms / 1000.0 - kToastTimerSlackSeconds;
+  const double limit = shown_ms(state.toast->action) / 1000.0 - kToastTimerSlackSeconds;
   if (state.platform.monotonic_seconds() - state.toast->shown_at >= limit) {
     state.toast.reset();
     state.redraw();

@@ -16,8 +16,12 @@ std::optional<ToastLayout> toast_layout(const AppState& state, gfx::TextMeasure*
   const float W = state.client_width;
   const float H = state.client_height;
 
+  const ToastAction action = state.toast->action;
+  const std::string_view label = action == ToastAction::undo    ? view_text::undo()
+                                 : action == ToastAction::retry ? view_text::retry()
+                                                                : std::string_view();
   const float undo_width =
-      state.toast->has_undo ? measure->line_width(view_text::undo(), gfx::TextFormat::body_bold) + 28 * s : 0;
+      action != ToastAction::none ? measure->line_width(label, gfx::TextFormat::body_bold) + 28 * s : 0;
   const float text_width = measure->line_width(state.toast->text, gfx::TextFormat::body);
   // Never wider than the window less 16s on each side (nor narrower than nothing).
   const float w = std::max(0.0f, std::min(36 * s + text_width + undo_width, W - 32 * s));
@@ -26,9 +30,10 @@ std::optional<ToastLayout> toast_layout(const AppState& state, gfx::TextMeasure*
 
   ToastLayout layout;
   layout.bar = {x, y, w, 40 * s};
-  if (state.toast->has_undo) {
+  if (action != ToastAction::none) {
     const gfx::RectF undo{x + w - undo_width - 6 * s, y + 5 * s, undo_width, 30 * s};
-    layout.undo = undo;
+    layout.action = undo;
+    layout.action_label = label;
     layout.text = {x + 18 * s, y, std::max(0.0f, (undo.x - x) - 22 * s), 40 * s};
     layout.text_centred = false;
   } else {

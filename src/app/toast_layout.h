@@ -1,8 +1,9 @@
 #pragma once
 // Where the toast is drawn: a bar at the bottom centre of the window with an
-// optional Undo button at its right end.
+// optional button (Undo, Retry) at its right end.
 
 #include <optional>
+#include <string_view>
 
 #include "gfx/geometry.h"
 
@@ -16,9 +17,10 @@ struct AppState;
 
 struct ToastLayout {
   gfx::RectF bar;
-  gfx::RectF text;                // centred without Undo, left-aligned with it
+  gfx::RectF text;                  // centred without a button, left-aligned with one
   bool text_centred = true;
-  std::optional<gfx::RectF> undo;  // the Undo button (hit kind 14)
+  std::optional<gfx::RectF> action;  // the button (hit kind 14)
+  std::string_view action_label;     // "Undo" or "Retry"
 };
 
 // None without a toast, or without text measurement (no rendering context).

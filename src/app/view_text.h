@@ -12,15 +12,22 @@ namespace app::view_text {
 
 // Shown in every language.
 inline constexpr std::string_view kProductName = "tolvik";
-// A bundle row's Open button while that bundle is being opened.
-inline constexpr std::string_view kRowOpening = "\u2026";
 
 inline std::string_view new_bundle() { return lang::text("새 묶음", "New bundle"); }
 inline std::string item_count(std::size_t count) {
   return lang::count_text(count, "항목 {0}개", "{0} item", "{0} items");
 }
 inline std::string_view open() { return lang::text("열기", "Open"); }
-inline std::string_view opening() { return lang::text("여는 중…", "Opening…"); }
+// The Open button of the bundle being opened: clicking it stops the opening.
+inline std::string stop_progress(std::size_t done, std::size_t total) {
+  return lang::fill(lang::text("중지 · {0}/{1}", "Stop · {0}/{1}"), {std::to_string(done), std::to_string(total)});
+}
+// The same once Stop was pressed, until the item being opened is through.
+inline std::string_view stopping() { return lang::text("멈추는 중…", "Stopping…"); }
+// A bundle row's Open button while that bundle opens.
+inline std::string row_progress(std::size_t done, std::size_t total) {
+  return std::to_string(done) + "/" + std::to_string(total);
+}
 inline std::string_view no_bundles_yet() { return lang::text("아직 묶음이 없습니다", "No bundles yet"); }
 inline std::string_view no_bundle_matches() {
   return lang::text("‘{0}’ 와 맞는 묶음이 없습니다", "No bundle matches “{0}”");
@@ -44,6 +51,10 @@ inline std::string_view drop_web_addresses() {
                     "Drag web addresses from your browser, or paste them with Ctrl+V");
 }
 inline std::string_view not_found() { return lang::text("찾을 수 없음", "Not found"); }
+// The marks of items the last opening could not open.
+inline std::string_view could_not_open() { return lang::text("열지 못함", "Couldn't open"); }
+inline std::string_view consent_declined() { return lang::text("승인 거부됨", "Consent declined"); }
+inline std::string_view timed_out_waiting() { return lang::text("기다리다 시간 초과", "Timed out waiting"); }
 inline std::string_view welcome_title() {
   return lang::text("업무에 필요한 것 한 번에 열기", "Open everything a task needs in one click");
 }
@@ -61,5 +72,6 @@ inline std::string_view welcome_drop_hint() {
 }
 inline std::string_view choose_a_bundle() { return lang::text("왼쪽에서 묶음을 고르세요", "Choose a bundle on the left"); }
 inline std::string_view undo() { return lang::text("되돌리기", "Undo"); }
+inline std::string_view retry() { return lang::text("다시 시도", "Retry"); }
 
 }  // namespace app::view_text

@@ -260,6 +260,11 @@ LRESULT on_open_finished(MainWindow& main, const Message&) {
   return 0;
 }
 
+LRESULT on_open_progress(MainWindow& main, const Message& m) {
+  open_progress(main.state, static_cast<std::size_t>(m.wparam), static_cast<std::size_t>(m.lparam));
+  return 0;
+}
+
 LRESULT on_targets_checked(MainWindow& main, const Message&) {
   if (auto checked = target_checks().take()) apply_target_check(main.state, *checked);
   return 0;
@@ -529,6 +534,7 @@ std::span<const MessageRow> message_table() {
       {kMsgEditorFinished, nullptr, nullptr, on_editor_finished, repost, nothing_after},
       {kMsgSearchKey, nullptr, nullptr, on_search_key, repost, nothing_after},
       {kMsgOpenFinished, nullptr, nullptr, on_open_finished, repost, nothing_after},
+      {kMsgOpenProgress, nullptr, nullptr, on_open_progress, repost, nothing_after},
       {kMsgTargetsChecked, nullptr, nullptr, on_targets_checked, repost, nothing_after},
       {kMsgIconsFetched, nullptr, nullptr, on_icons_fetched, repost, nothing_after},
       {kMsgUpdateChecked, nullptr, nullptr, on_update_checked, repost, nothing_after},

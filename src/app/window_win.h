@@ -37,8 +37,10 @@ class WinPlatform final : public Platform {
   void set_timer(TimerId id, unsigned milliseconds) override;
   double monotonic_seconds() override;
   void start_target_check(std::vector<std::string> targets) override;
-  base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) override;
+  base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items,
+                                 std::vector<std::size_t> positions) override;
   CloseReport close_last_opening(const std::string& bundle_id) override;
+  void stop_opening() override;
   bool open_edit_field(const ActiveEdit& edit, std::string_view initial_text, std::string_view cue) override;
   std::string close_edit_field() override;
   void clear_search_box() override;
@@ -141,8 +143,10 @@ struct MainWindow {
   // The two EDIT controls (children of the window, destroyed with it).
   HWND search_box = nullptr;
   HWND inline_field = nullptr;
-  // The thread of the last opening started.
+  // The thread of the last opening started, and the event that stops it
+  // (the worker holds a duplicate of its own).
   base::UniqueHandle open_worker;
+  base::UniqueHandle open_stop;
   // The update's download on the taskbar button.
   winshell::TaskbarProgress taskbar_progress;
 };

@@ -10,6 +10,7 @@
 #include "app/targets.h"
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/system_error.h"
 
 namespace app {
 namespace {
@@ -18,6 +19,8 @@ struct OpenJob {
   HWND window;
   std::string bundle_id;
   std::vector<bundle::Item> items;
+  std::vector<std::size_t> positions;  // in the bundle, when only some of its items open
+  base::UniqueHandle stop;  // the worker's own handle of the window's stop event
 };
 
 struct TargetJob {
@@ -28,9 +31,12 @@ struct TargetJob {
 unsigned __stdcall run_open_job(void* param) {
   std::unique_ptr<OpenJob> job(static_cast<OpenJob*>(param));
   base::OleScope ole;  // the shell may load extensions that need it
-  ShellOpener opener;
+  const HWND window = job->window;
+  ShellOpener opener(job->stop.get(), [window](std::size_t done, std::size_t total) {
+    PostMessageW(window, kMsgOpenProgress, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
+  });
   OpenResult result = open_items(job->items, opener);
-  record_opening(job->bundle_id, job->items, result);
+  record_opening(job->bundle_id, job->items, result, job->positions);
   open_results().put(OpenOutcome{std::move(job->items), std::move(job->bundle_id), std::move(result)});
   PostMessageW(job->window, kMsgOpenFinished, 0, 0);
   return 0;
@@ -64,8 +70,15 @@ base::Result<base::UniqueHandle> start_thread(unsigned(__stdcall* body)(void*), 
 }  // namespace
 
 base::Result<base::UniqueHandle> start_open_worker(HWND window, std::string bundle_id,
-                                                   std::vector<bundle::Item> items) {
-  return start_thread(run_open_job, std::make_unique<OpenJob>(OpenJob{window, std::move(bundle_id), std::move(items)}),
+                                                   std::vector<bundle::Item> items,
+                                                   std::vector<std::size_t> positions, HANDLE stop) {
+  HANDLE own = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), stop, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    return base::fail(base::last_error_text());
+  }
+  return start_thread(run_open_job,
+                      std::make_unique<OpenJob>(
+                          OpenJob{window, std::move(bundle_id), std::move(items), std::move(positions), base::UniqueHandle(own)}),
                       kWorkerStack);
 }
 

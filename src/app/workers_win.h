@@ -14,9 +14,12 @@
 
 namespace app {
 
-// The opening worker's thread, for waiting until the bundle has opened.
+// The opening worker's thread, for waiting until the bundle has opened. It
+// posts kMsgOpenProgress after each item and starts nothing more once `stop`
+// (a manual-reset event, duplicated for the worker) is set.
 base::Result<base::UniqueHandle> start_open_worker(HWND window, std::string bundle_id,
-                                                   std::vector<bundle::Item> items);
+                                                   std::vector<bundle::Item> items,
+                                                   std::vector<std::size_t> positions, HANDLE stop);
 void start_target_check_worker(HWND window, std::vector<std::string> targets);
 
 // The stack the workers that start other programs reserve.

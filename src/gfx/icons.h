@@ -28,6 +28,8 @@ inline constexpr char icon_search[] = "C 8.5 8.5 6 M 13 13 L 17.5 17.5";
 inline constexpr char icon_open[] =
     "M 11.5 2.5 L 17.5 2.5 L 17.5 8.5 M 17.5 2.5 L 9.5 10.5 M 15 12 L 15 15.5 A 1.5 13.5 17 L 4.5 17 "
     "A 1.5 3 15.5 L 3 6.5 A 1.5 4.5 5 L 8 5";
+// The Open button while its bundle opens: clicking it stops the opening.
+inline constexpr char icon_stop[] = "M 5.5 5.5 L 14.5 5.5 L 14.5 14.5 L 5.5 14.5 Z";
 inline constexpr char icon_more[] = "D 4.5 10 D 10 10 D 15.5 10";
 inline constexpr char icon_menu[] = "M 3 5 L 17 5 M 3 10 L 17 10 M 3 15 L 17 15";
 

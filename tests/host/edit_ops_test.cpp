@@ -33,7 +33,7 @@ TEST_F(AddItems, EqualLinesInOnePasteAreAddedOnce) {
   EXPECT_EQ(targets(0), Strings{"C:\\a.txt"});
   ASSERT_TRUE(state.toast);
   EXPECT_EQ(state.toast->text, "Added 1 to “Work” (skipped ones already there)");
-  EXPECT_FALSE(state.toast->has_undo);
+  EXPECT_FALSE(state.toast->has_undo());
   EXPECT_TRUE(platform.timer_set(app::TimerId::toast, 4000));
   expect_saved();
 }
@@ -175,7 +175,7 @@ TEST_F(RemoveItem, TheNextItemMovesUpAndIsSelected) {
   EXPECT_EQ(state.selected_item, 1u);
   ASSERT_TRUE(state.toast);
   EXPECT_EQ(state.toast->text, "Removed “Notes”");
-  EXPECT_TRUE(state.toast->has_undo);
+  EXPECT_TRUE(state.toast->has_undo());
   EXPECT_TRUE(platform.timer_set(app::TimerId::toast, 7000));
   ASSERT_TRUE(state.undo);
   const auto* record = std::get_if<app::RemovedItem>(&*state.undo);
@@ -228,7 +228,7 @@ TEST_F(RemoveItem, AFailedSaveKeepsTheRemovalAndStaysInTheUndoToast) {
   ASSERT_EQ(toasts.size(), 2u);
   EXPECT_EQ(toasts[0].rfind("Couldn't save: ", 0), 0u);
   EXPECT_EQ(toasts[1], toasts[0] + " · Removed “a”");
-  EXPECT_TRUE(state.toast->has_undo);
+  EXPECT_TRUE(state.toast->has_undo());
   EXPECT_TRUE(state.undo);
 }
 
@@ -248,7 +248,7 @@ TEST_F(DeleteBundle, DeletingTheLastSelectsTheNewLast) {
   EXPECT_EQ(platform.settings["Selected"], "b2");
   ASSERT_TRUE(state.toast);
   EXPECT_EQ(state.toast->text, "Deleted “C”");
-  EXPECT_TRUE(state.toast->has_undo);
+  EXPECT_TRUE(state.toast->has_undo());
   const auto* record = std::get_if<app::DeletedBundle>(&*state.undo);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->bundle, (bundle::Bundle{"b3", "C", {}}));
@@ -322,7 +322,7 @@ TEST_F(DuplicateBundle, CopiesAreNumberedAndPlacedRightAfterTheOriginal) {
   EXPECT_EQ(names(), (Strings{"Report", "Report copy", "Other"}));
   EXPECT_EQ(state.selected_bundle, 1u);
   EXPECT_EQ(state.toast->text, "Bundle duplicated");
-  EXPECT_FALSE(state.toast->has_undo);
+  EXPECT_FALSE(state.toast->has_undo());
   expect_saved();
 
   app::duplicate_bundle(state, 0);

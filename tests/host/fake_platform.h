@@ -26,11 +26,13 @@ class FakePlatform final : public app::Platform {
   struct OpenRequest {
     std::string bundle_id;
     std::vector<bundle::Item> items;
+    std::vector<std::size_t> positions;
   };
   std::vector<OpenRequest> open_requests;
   std::vector<std::string> close_requests;
   app::CloseReport close_report;
   bool fail_open_worker = false;
+  int stops = 0;  // stop_opening calls
   std::set<std::string> existing;  // targets that exist
   std::vector<bundle::Item> started;
   std::set<std::string> failing_starts;
@@ -49,15 +51,17 @@ class FakePlatform final : public app::Platform {
   }
   double monotonic_seconds() override { return now; }
   void start_target_check(std::vector<std::string> targets) override { target_checks.push_back(std::move(targets)); }
-  base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items) override {
+  base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items,
+                                 std::vector<std::size_t> positions) override {
     if (fail_open_worker) return base::fail("no thread");
-    open_requests.push_back({std::move(bundle_id), std::move(items)});
+    open_requests.push_back({std::move(bundle_id), std::move(items), std::move(positions)});
     return {};
   }
   app::CloseReport close_last_opening(const std::string& bundle_id) override {
     close_requests.push_back(bundle_id);
     return close_report;
   }
+  void stop_opening() override { ++stops; }
   bool target_exists(const std::string& target) override { return existing.count(target) > 0; }
   base::Status start_item(const bundle::Item& item) override {
     started.push_back(item);
@@ -306,6 +310,7 @@ class FakeOpener final : public app::Opener {
     return existing.count(target) > 0;
   }
   app::StartOutcome start(const bundle::Item& item) override {
+    ++starts;
     events.push_back("start:" + item.target);
     if (failing.count(item.target)) return {base::fail("The system cannot find the file specified."), std::nullopt};
     return {};
@@ -314,11 +319,17 @@ class FakeOpener final : public app::Opener {
     events.push_back(seconds == 0.15 ? std::string("wait") : "wait:" + std::to_string(seconds));
     return true;
   }
-  bool stop_requested() override { return false; }
+  // Stop is pressed once this many items have started.
+  std::optional<std::size_t> stop_after_starts;
+  std::size_t starts = 0;
+  bool stop_requested() override { return stop_after_starts && starts >= *stop_after_starts; }
   bool already_running(const bundle::Item&, bool) override { return false; }
   app::WaitResult wait_for_window(const app::StartedProcess&, double) override { return app::WaitResult::ready; }
   app::OpenResult start_elevated(const std::vector<bundle::Item>&) override { return {}; }
-  void progress(std::size_t, std::size_t) override {}
+  std::vector<std::string> progress_reports;  // "done/total"
+  void progress(std::size_t done, std::size_t total) override {
+    progress_reports.push_back(std::to_string(done) + "/" + std::to_string(total));
+  }
 };
 
 // An opening's result from the state of each item, in list order.

@@ -117,24 +117,24 @@ INSTANTIATE_TEST_SUITE_P(Dpi, HitTestAtDpi, ::testing::Values(96u, 144u));
 TEST_F(HitTest, ToastUndoComesBeforeEverything) {
   bundles(1, 30);
   state.selected_bundle = 0;
-  state.toast = app::Toast{"Removed “x”", 0, true};
+  state.toast = app::Toast{"Removed “x”", 0, app::ToastAction::undo};
   const app::ViewLayout v = layout();
-  ASSERT_TRUE(v.toast && v.toast->undo);
-  const gfx::RectF undo = *v.toast->undo;
+  ASSERT_TRUE(v.toast && v.toast->action);
+  const gfx::RectF undo = *v.toast->action;
   const float x = undo.x + undo.w / 2, y = undo.y + undo.h / 2;
   // An item row lies under the toast...
   state.toast.reset();
   EXPECT_EQ(app::hit_test(layout(), state, x, y).kind, RegionKind::item_row);
   // ...but the Undo button wins; the rest of the bar is no region of its own.
-  state.toast = app::Toast{"Removed “x”", 0, true};
-  EXPECT_EQ(app::hit_test(v, state, x, y), (Region{RegionKind::undo, 0}));
+  state.toast = app::Toast{"Removed “x”", 0, app::ToastAction::undo};
+  EXPECT_EQ(app::hit_test(v, state, x, y), (Region{RegionKind::toast_action, 0}));
   EXPECT_EQ(app::hit_test(v, state, v.toast->bar.x + 4, y).kind, RegionKind::item_row);
 }
 
 TEST_F(HitTest, PlainToastHasNoHitRegion) {
   bundles(1, 30);
   state.selected_bundle = 0;
-  state.toast = app::Toast{"Opened 3 items", 0, false};
+  state.toast = app::Toast{"Opened 3 items", 0, app::ToastAction::none};
   const app::ViewLayout v = layout();
   ASSERT_TRUE(v.toast);
   EXPECT_EQ(app::hit_test(v, state, v.toast->bar.x + v.toast->bar.w / 2, v.toast->bar.y + 20).kind,

@@ -103,7 +103,7 @@ TEST_F(ItemOptionsEdit, OkSavesTheOptionsAndUndoTakesThemBack) {
   expect_saved();
   ASSERT_TRUE(state.toast);
   EXPECT_EQ(state.toast->text, "Changed the options of “tool”");
-  EXPECT_TRUE(state.toast->has_undo);
+  EXPECT_TRUE(state.toast->has_undo());
 
   app::undo(state);
   EXPECT_EQ(options(0), bundle::ItemOptions{});

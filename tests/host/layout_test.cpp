@@ -297,15 +297,25 @@ TEST_F(ViewLayoutTest, ContentColumnOfTheSelectedBundle) {
   EXPECT_FALSE(c.drop_zone);
 }
 
-TEST_F(ViewLayoutTest, OpenButtonWidensForOpeningOnlyForThatBundle) {
+TEST_F(ViewLayoutTest, OpenButtonsShowTheProgressAndStopOnlyForTheBundleBeingOpened) {
   bundles(2, 1);
   state.selected_bundle = 0;
-  state.opening = "b1";
+  state.opening = app::OpeningProgress{"b1", 1, 4};
   EXPECT_EQ(layout().content->open_label, app::view_text::open());
-  state.opening = "b0";
+  EXPECT_FALSE(layout().content->stops);
+  state.opening = app::OpeningProgress{"b0", 12, 17};
   const app::ViewLayout v = layout();
-  EXPECT_EQ(v.content->open_label, app::view_text::opening());
-  EXPECT_FLOAT_EQ(v.content->open.w, std::max(96.0f, FakeMeasure::width(app::view_text::opening()) + 62));
+  EXPECT_EQ(v.content->open_label, "Stop \u00B7 12/17");
+  EXPECT_TRUE(v.content->stops);
+  EXPECT_FLOAT_EQ(v.content->open.w, std::max(96.0f, FakeMeasure::width("Stop \u00B7 12/17") + 62));
+  ASSERT_EQ(v.rows.size(), 2u);
+  EXPECT_EQ(v.rows[0].open_label, "12/17");
+  EXPECT_EQ(v.rows[1].open_label, app::view_text::open());
+  // The row's button widens for a long count and keeps its right edge.
+  EXPECT_FLOAT_EQ(v.rows[0].open.w, std::max(v.rows[1].open.w, FakeMeasure::width("12/17") + 30));
+  EXPECT_FLOAT_EQ(v.rows[0].open.right(), v.rows[1].open.right());
+  state.opening->stopping = true;
+  EXPECT_EQ(layout().content->open_label, app::view_text::stopping());
 }
 
 TEST_F(ViewLayoutTest, WebAddressEntryOpensBetweenAddBarAndItems) {
@@ -367,7 +377,7 @@ TEST_F(ViewLayoutTest, BundlesWithoutSelectionShowNeitherColumnNorWelcome) {
 TEST_F(ViewLayoutTest, WithoutTextMeasureFixedWidthsAreUsed) {
   bundles(1, 1);
   state.selected_bundle = 0;
-  state.toast = app::Toast{"Saved", 0, true};
+  state.toast = app::Toast{"Saved", 0, app::ToastAction::undo};
   const app::ViewLayout v = fallback_layout();
   EXPECT_FALSE(v.measured);
   EXPECT_FLOAT_EQ(v.rows[0].open.w, 60);

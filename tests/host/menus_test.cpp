@@ -267,7 +267,7 @@ TEST_F(MenuTest, RemoveAndOpenNeedTheirBundleStillSelected) {
   item_choice(1, app::ItemCommand::remove);
   EXPECT_EQ(targets(0), (std::vector<std::string>{"C:\\Tools\\tool.exe", "https://a.bc/", "D:\\Docs"}));
   ASSERT_TRUE(state.toast);
-  EXPECT_TRUE(state.toast->has_undo);
+  EXPECT_TRUE(state.toast->has_undo());
   expect_saved();
 }
 

@@ -157,7 +157,7 @@ TEST_F(Mouse, RemoveButtonRemovesWithUndo) {
   app::on_left_button_up(state, centre_x(remove), centre_y(remove));
   EXPECT_EQ(state.store.bundles[0].items.size(), 2u);
   ASSERT_TRUE(state.toast);
-  EXPECT_TRUE(state.toast->has_undo);
+  EXPECT_TRUE(state.toast->has_undo());
   EXPECT_TRUE(state.undo);
 }
 

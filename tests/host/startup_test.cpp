@@ -10,6 +10,7 @@
 
 namespace {
 
+using testing_support::app_item;
 using testing_support::FakeOpener;
 using testing_support::FakePlatform;
 using testing_support::file_item;
@@ -154,7 +155,8 @@ TEST(FindBundleToOpen, ExactIdWinsThenNameInAnyLetterCase) {
 
 TEST(WindowlessOpen, Messages) {
   FakeOpener opener;
-  opener.existing = {"C:\\here.txt"};
+  opener.existing = {"C:\\here.txt", "C:\\fails.exe"};
+  opener.failing = {"C:\\fails.exe"};
   // None of these bundles came from a file, so nothing is asked.
   auto open = [&opener](const base::Result<bundle::Store>& loaded, std::string_view id) {
     return app::windowless_open(loaded, id, opener, [](const std::string& text) {
@@ -166,6 +168,12 @@ TEST(WindowlessOpen, Messages) {
 
   EXPECT_EQ(open(store, "b4"), std::nullopt);
   EXPECT_EQ(open(store, "b1"), "Month-end ΣΑΣ\n\n1 not found (missing.txt)");
+  // The system's reason for each failure follows the summary.
+  bundle::Store failing = sample_store();
+  failing.bundles[0].items.push_back(app_item("C:\\fails.exe"));
+  EXPECT_EQ(open(base::Result<bundle::Store>(failing), "b1"),
+            "Month-end ΣΑΣ\n\n1 not found (missing.txt) \u00B7 1 couldn't be opened (fails)\n\n"
+            "fails: The system cannot find the file specified.");
   EXPECT_EQ(open(store, "b3"), "work\n\nThis bundle has no items");
   EXPECT_EQ(open(store, ""),
             "Couldn't find the bundle “”. It may have been deleted, or the shortcut was made on another PC.");

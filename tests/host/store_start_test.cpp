@@ -88,7 +88,7 @@ TEST_F(StoreStart, AFailedSaveStaysInEveryToastUntilASaveSucceeds) {
   state.selected_bundle = 0;
   app::remove_item(state, 0);
   EXPECT_EQ(state.toast->text.rfind("Couldn't save: ", 0), 0u) << state.toast->text;
-  EXPECT_TRUE(state.toast->has_undo);
+  EXPECT_TRUE(state.toast->has_undo());
 
   state.store_path = good_path;
   app::undo(state);

@@ -40,7 +40,7 @@ TEST_F(Undo, OnlyTheLastRemovalComesBackAndOnlyOnce) {
   EXPECT_EQ(state.selected_item, 0u);
   ASSERT_TRUE(state.toast);
   EXPECT_EQ(state.toast->text, "Undone");
-  EXPECT_FALSE(state.toast->has_undo);
+  EXPECT_FALSE(state.toast->has_undo());
   EXPECT_FALSE(state.undo);
   expect_saved();
 
@@ -118,7 +118,7 @@ TEST_F(Undo, ADeletedBundleReturnsWholeAtItsOldPlace) {
   EXPECT_EQ(platform.settings["Selected"], "b2");
   ASSERT_TRUE(state.toast);
   EXPECT_EQ(state.toast->text, "Restored “B”");
-  EXPECT_FALSE(state.toast->has_undo);
+  EXPECT_FALSE(state.toast->has_undo());
   EXPECT_FALSE(state.undo);
   expect_saved();
 }

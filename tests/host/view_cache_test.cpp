@@ -121,7 +121,7 @@ TEST_F(MissingCountTest, FollowsTheOpeningOfABundleAndOfOneItem) {
   outcome.items = state.store.bundles[0].items;
   outcome.result = testing_support::result_of(
       {app::ItemState::opened, app::ItemState::not_found});  // C:\1 was found after all, C:\2 is gone
-  state.opening = "a";
+  state.opening = app::OpeningProgress{"a", 0, 2};
   app::finish_open(state, outcome);
   EXPECT_EQ(missing_in_selected(), 1u);
   EXPECT_TRUE(state.missing_targets.count(bundle::item_key("C:\\2")));

@@ -279,7 +279,7 @@ TEST_F(PaintView, DraggedItemLeavesAnEmptyPlace) {
 }
 
 TEST_F(PaintView, WelcomeWithoutBundlesAndToastOnTop) {
-  state.toast = app::Toast{"Removed “Month-end”", 0, true};
+  state.toast = app::Toast{"Removed “Month-end”", 0, app::ToastAction::undo};
   state.hover = app::Region{app::RegionKind::create_first_bundle, 0};
   Pixels px;
   app::ViewLayout v;
@@ -287,11 +287,11 @@ TEST_F(PaintView, WelcomeWithoutBundlesAndToastOnTop) {
   ASSERT_TRUE(v.welcome);
   // Hovered: the accent at 0.85 over the background.
   EXPECT_TRUE(colour_at(px, v.welcome->create.x + 3, v.welcome->create.y + 21, 0x37AF64, 5));
-  ASSERT_TRUE(v.toast && v.toast->undo);
+  ASSERT_TRUE(v.toast && v.toast->action);
   // #111214 at 0.94 over the background, and the Undo button a little lighter.
   EXPECT_TRUE(colour_at(px, v.toast->bar.x + 4, v.toast->bar.y + 20, 0x1F2022, 4));
   const int bar = px.r(whole(v.toast->bar.x + 4), whole(v.toast->bar.y + 20));
-  const int undo = px.r(whole(v.toast->undo->x + 2), whole(v.toast->undo->y + 15));
+  const int undo = px.r(whole(v.toast->action->x + 2), whole(v.toast->action->y + 15));
   EXPECT_GT(undo, bar + 10);
 }
 

@@ -190,14 +190,18 @@ std::string open_summary(const std::vector<bundle::Item>& items, const OpenResul
     if (!summary.empty()) summary += " \u00B7 ";
     summary += part;
   };
+  auto count_part = [&](ItemState state, std::string_view text) {
+    if (const std::size_t n = result.count(state)) add_part(lang::fill(text, {std::to_string(n)}));
+  };
+  // Brought to the front counts as opened: it is there for the user, as asked.
   const std::size_t opened = result.count(ItemState::opened) + result.count(ItemState::brought_to_front);
   const std::vector<std::size_t> missing = result.positions(ItemState::not_found);
-  std::vector<std::size_t> failed;
-  for (std::size_t i = 0; i < result.items.size(); ++i) {
-    const ItemState state = result.items[i].state;
-    if (state == ItemState::failed || state == ItemState::declined || state == ItemState::timed_out) failed.push_back(i);
-  }
-  if (opened > 0 || (missing.empty() && failed.empty())) {
+  const std::vector<std::size_t> failed = result.positions(ItemState::failed);
+  const bool says_more = std::any_of(result.items.begin(), result.items.end(), [](const ItemOutcome& o) {
+    return o.state != ItemState::opened && o.state != ItemState::brought_to_front && o.state != ItemState::not_reached;
+  });
+  // "Opened 0" only when there is nothing else to say.
+  if (opened > 0 || !says_more) {
     add_part(lang::fill(lang::text("{0}개 열었습니다", "Opened {0}"), {std::to_string(opened)}));
   }
   if (!missing.empty()) {
@@ -208,13 +212,57 @@ std::string open_summary(const std::vector<bundle::Item>& items, const OpenResul
     add_part(lang::fill(lang::text("{0}개는 열지 못했습니다 ({1})", "{0} couldn't be opened ({1})"),
                         {std::to_string(failed.size()), name_list(items, failed)}));
   }
+  count_part(ItemState::declined, lang::text("{0}개는 관리자 승인을 거부해 열지 않았습니다", "{0} not opened, consent declined"));
+  count_part(ItemState::timed_out, lang::text("{0}개는 창을 기다리다 시간이 다 됐습니다", "{0} timed out waiting"));
+  count_part(ItemState::stopped, lang::text("{0}개는 멈췄습니다", "{0} stopped"));
+  count_part(ItemState::skipped, lang::text("{0}개는 이미 실행 중이라 건너뛰었습니다", "{0} skipped, already running"));
   return summary;
+}
+
+std::string failure_details(const std::vector<bundle::Item>& items, const OpenResult& result) {
+  std::string details;
+  for (const std::size_t i : result.positions(ItemState::failed)) {
+    if (i >= items.size()) continue;
+    if (!details.empty()) details += '\n';
+    details += bundle::item_label(items[i]) + ": " + result.items[i].reason;
+  }
+  return details;
 }
 
 Mailbox<OpenOutcome>& open_results() {
   static Mailbox<OpenOutcome> mailbox;
   return mailbox;
 }
+
+namespace {
+
+// Hands `items` of the bundle `bundle_id` to the opening worker; the bundle's
+// Open button shows the progress until the worker answers. `positions`: where
+// the items are in the bundle when only some of them open; empty for all.
+void start_opening(AppState& state, const std::string& bundle_id, std::vector<bundle::Item> items,
+                   std::string_view name, std::vector<std::size_t> positions = {}) {
+  state.opening = OpeningProgress{bundle_id, 0, items.size(), false};
+  base::Status started = state.platform.start_open_worker(bundle_id, std::move(items), std::move(positions));
+  if (!started) {
+    // Without a worker nothing will ever clear the opening state.
+    state.opening.reset();
+    show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {std::string(name)}) +
+                          " (" + started.error().text + ")");
+    return;
+  }
+  state.redraw();
+}
+
+std::optional<OpenFailure> failure_of(const ItemOutcome& outcome) {
+  switch (outcome.state) {
+    case ItemState::failed: return OpenFailure{OpenFailure::Why::failed, outcome.reason};
+    case ItemState::declined: return OpenFailure{OpenFailure::Why::declined, {}};
+    case ItemState::timed_out: return OpenFailure{OpenFailure::Why::timed_out, {}};
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
 
 void open_bundle(AppState& state, std::size_t index) {
   if (index >= state.store.bundles.size() || state.opening) return;
@@ -231,27 +279,50 @@ void open_bundle(AppState& state, std::size_t index) {
   const std::optional<std::size_t> position = find_bundle(state, id);
   if (!position || state.opening) return;
   const bundle::Bundle& b = state.store.bundles[*position];
-  state.opening = b.id;
-  base::Status started = state.platform.start_open_worker(b.id, b.items);
-  if (!started) {
-    // Without a worker nothing will ever clear the opening state.
-    state.opening.reset();
-    show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {b.name}) + " (" +
-                          started.error().text + ")");
+  const std::string name = b.name;
+  start_opening(state, b.id, b.items, name);
+}
+
+void open_or_stop(AppState& state, std::size_t index) {
+  if (index < state.store.bundles.size() && state.opening &&
+      state.opening->bundle_id == state.store.bundles[index].id) {
+    stop_opening(state);
     return;
   }
+  open_bundle(state, index);
+}
+
+void stop_opening(AppState& state) {
+  if (!state.opening || state.opening->stopping) return;
+  state.opening->stopping = true;
+  state.platform.stop_opening();
+  state.redraw();
+}
+
+void open_progress(AppState& state, std::size_t done, std::size_t total) {
+  // Reports can arrive out of order when one waited for the state.
+  if (!state.opening || total != state.opening->total || done <= state.opening->done) return;
+  state.opening->done = std::min(done, total);
   state.redraw();
 }
 
 void finish_open(AppState& state, const OpenOutcome& outcome) {
   state.opening.reset();
+  RetryRecord retry{outcome.bundle_id, {}};
   for (std::size_t i = 0; i < outcome.items.size(); ++i) {
     const bundle::Item& item = outcome.items[i];
-    if (item.kind == bundle::Kind::url) continue;
+    const ItemOutcome none;
+    const ItemOutcome& result = i < outcome.result.items.size() ? outcome.result.items[i] : none;
     std::string key = bundle::item_key(item.target);
-    const bool missing =
-        i < outcome.result.items.size() && outcome.result.items[i].state == ItemState::not_found;
-    if (missing) {
+    std::optional<OpenFailure> failure = failure_of(result);
+    if (failure || result.state == ItemState::not_found) retry.item_keys.push_back(key);
+    if (failure) {
+      state.open_failures[{outcome.bundle_id, key}] = std::move(*failure);
+    } else {
+      state.open_failures.erase({outcome.bundle_id, key});
+    }
+    if (item.kind == bundle::Kind::url) continue;
+    if (result.state == ItemState::not_found) {
       state.missing_targets.insert(key);
     } else {
       state.missing_targets.erase(key);
@@ -259,7 +330,40 @@ void finish_open(AppState& state, const OpenOutcome& outcome) {
     state.platform.forget_icon(key);
   }
   state.view_cache.missing_changed();
-  show_toast(state, open_summary(outcome.items, outcome.result));
+  std::string summary = open_summary(outcome.items, outcome.result);
+  if (retry.item_keys.empty()) {
+    show_toast(state, std::move(summary));
+    return;
+  }
+  state.retry = std::move(retry);
+  show_retry_toast(state, std::move(summary));
+}
+
+void retry_open(AppState& state) {
+  if (!state.retry || state.opening) return;
+  const RetryRecord retry = *state.retry;
+  // Committing a running edit may change the bundles, so the bundle is found after it.
+  end_edit(state, true);
+  const std::optional<std::size_t> position = find_bundle(state, retry.bundle_id);
+  if (!position) return;
+  std::vector<bundle::Item> items;
+  std::vector<std::size_t> positions;
+  {
+    const bundle::Bundle& b = state.store.bundles[*position];
+    for (std::size_t i = 0; i < b.items.size(); ++i) {
+      const std::string key = bundle::item_key(b.items[i].target);
+      if (std::find(retry.item_keys.begin(), retry.item_keys.end(), key) != retry.item_keys.end()) {
+        items.push_back(b.items[i]);
+        positions.push_back(i);
+      }
+    }
+  }
+  // Removed meanwhile: nothing is left to try again.
+  if (items.empty() || state.opening) return;
+  state.retry.reset();
+  state.toast.reset();
+  const std::string name = state.store.bundles[*position].name;
+  start_opening(state, retry.bundle_id, std::move(items), name, std::move(positions));
 }
 
 void open_single_item(AppState& state, std::size_t index) {
@@ -274,7 +378,14 @@ void open_single_item(AppState& state, std::size_t index) {
     show_toast(state, lang::fill(lang::text("찾을 수 없습니다: {0}", "Not found: {0}"), {stored.target}));
     return;
   }
-  if (!confirm_start(state, selected->id, index)) return;
+  const std::string bundle_id = selected->id;
+  if (!confirm_start(state, bundle_id, index)) return;
+  if (stored.kind == bundle::Kind::app && stored.options.admin) {
+    // Only the worker can hand it to the elevated helper; one opening at a time.
+    if (state.opening) return;
+    start_opening(state, bundle_id, {stored}, bundle::item_label(stored), {index});
+    return;
+  }
   base::Status started = state.platform.start_item(item);
   if (!started) {
     show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {bundle::item_label(stored)}) +

@@ -28,8 +28,12 @@ OpenResult open_items(const std::vector<bundle::Item>& items, Opener& opener, bo
 // address's) and its "start in" folder expanded; arguments stay as written.
 bundle::Item expanded_item(const bundle::Item& item);
 
-// "Opened 2 · 1 not found (report)" and its translations.
+// "Opened 2 · 1 not found (report)" and its translations: what opened, then
+// what went wrong, most important first, then what was stopped or skipped.
 std::string open_summary(const std::vector<bundle::Item>& items, const OpenResult& result);
+// One line per item that failed to start, with the system's text:
+// "report.xlsx: Access is denied."; empty when none did.
+std::string failure_details(const std::vector<bundle::Item>& items, const OpenResult& result);
 
 // What the opening worker hands back to the window.
 struct OpenOutcome {
@@ -41,9 +45,21 @@ Mailbox<OpenOutcome>& open_results();
 
 // UI thread: starts the opening worker for the bundle at a store position.
 void open_bundle(AppState& state, std::size_t index);
-// UI thread, on "open finished": missing marks and the summary toast.
+// UI thread: the bundle's Open button (and Enter): opens it, or asks its
+// running opening to stop.
+void open_or_stop(AppState& state, std::size_t index);
+// UI thread: asks the running opening to start nothing more.
+void stop_opening(AppState& state);
+// UI thread, after each item of the running opening.
+void open_progress(AppState& state, std::size_t done, std::size_t total);
+// UI thread, on "open finished": the missing and failure marks of the opened
+// items, and the summary toast, with Retry when something failed.
 void finish_open(AppState& state, const OpenOutcome& outcome);
-// UI thread: opens one item of the selected bundle directly.
+// UI thread: the toast's Retry: opens again the items the last opening could
+// not, as they are in the bundle now.
+void retry_open(AppState& state);
+// UI thread: opens one item of the selected bundle directly; one that runs
+// as administrator goes through the opening worker and its helper.
 void open_single_item(AppState& state, std::size_t index);
 
 }  // namespace app
