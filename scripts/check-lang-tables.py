@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 110 keys below, in this order, no duplicates, then the forms
+  - exactly the 117 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
@@ -154,6 +154,13 @@ KEYS = [
     "Couldn't save the setting:",
     "Too much text to add (over {0} MiB)",
     "Too large to export (over {0} MiB): it couldn't be imported again",
+    "Browse for a program…",
+    "Choose an installed app…",
+    "Installed apps",
+    "Choose the app to add:",
+    "No installed apps were found",
+    "Add",
+    "Cancel",
 ]
 
 # Counts with a noun ("{0} items") take the form their language's plural rule
@@ -357,8 +364,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 110 or len(set(KEYS)) != 110:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 110")
+    if len(KEYS) != 117 or len(set(KEYS)) != 117:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 117")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

@@ -83,6 +83,10 @@ bool is_packaged_app(std::string_view target);
 // The AppUserModelID of such a target; empty for any other.
 std::string_view packaged_app_id(std::string_view target);
 
+// Whether the item names something the file system can be asked about: any
+// kind but url, and not a packaged app.
+bool has_file_target(const Item& item);
+
 // The text shown for an item and used in summaries.
 std::string item_label(const Item& item);
 

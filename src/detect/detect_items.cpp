@@ -102,6 +102,7 @@ std::optional<bundle::Item> item_from_line(std::string_view raw) {
     return item;
   }
 
+  if (bundle::is_packaged_app(line) && !has_control_character(line)) return bundle::Item{bundle::Kind::app, std::string(line), {}, {}};
   if (looks_like_path(line)) return item_from_path(line);
   return std::nullopt;  // relative paths, a bare "C:", words, numbers
 }

@@ -3,6 +3,7 @@
 #include "base/win_path.h"
 #include "detect/detect.h"
 #include "detect/internet_shortcut.h"
+#include "detect/packaged_app.h"
 #include "detect/path.h"
 
 namespace detect {
@@ -12,6 +13,10 @@ bundle::Item item_from_path(std::string_view path) {
   // checks below use that same text so they describe what is stored.
   item.target = base::is_valid_utf8(path) ? std::string(path) : base::sanitize_utf8(path);
   const std::string& target = item.target;
+  if (bundle::is_packaged_app(target)) {
+    item.kind = bundle::Kind::app;
+    return item;
+  }
   const std::optional<std::string> extension = path_extension(target);
 
   if (extension == "url") {
@@ -34,6 +39,7 @@ bundle::Item item_from_path(std::string_view path) {
     item.kind = bundle::Kind::folder;
   } else if (extension && is_app_extension(*extension)) {
     item.kind = bundle::Kind::app;  // a .lnk stays a .lnk: shortcuts are not resolved
+    if (auto packaged = packaged_app_target(target)) item.target = std::move(*packaged);
   } else {
     item.kind = bundle::Kind::file;
   }

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/act/bundle_changes.h"
+#include "app/selection.h"
+#include "app/targets.h"
+#include "base/file.h"
+#include "store_fixture.h"
+
+namespace {
+
+using testing_support::app_item;
+using testing_support::file_item;
+using Strings = std::vector<std::string>;
+
+// A variable of this process's environment for the length of one test.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
+  ~ScopedVariable() { ::unsetenv(name_); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+};
+
+struct VariablePaths : testing_support::StoreFixture {};
+
+TEST_F(VariablePaths, TheCheckLooksAtTheExpandedPathAndReportsTheTargetAsWritten) {
+  std::ofstream(temp.file("plan.txt")) << "x";
+  const ScopedVariable set("TOLVIK_TEST_WORK", temp.path());
+  const Strings targets = {"%TOLVIK_TEST_WORK%/plan.txt", "%TOLVIK_TEST_UNSET%/plan.txt", "%TOLVIK_TEST_WORK%/gone.txt"};
+  const app::TargetCheck result = app::check_target_list(targets, base::path_exists);
+  EXPECT_EQ(result, (app::TargetCheck{{targets[0], true}, {targets[1], false}, {targets[2], false}}));
+
+  app::apply_target_check(state, result);
+  EXPECT_EQ(state.missing_targets,
+            (std::unordered_set<std::string>{"%tolvik_test_unset%/plan.txt", "%tolvik_test_work%/gone.txt"}));
+}
+
+TEST_F(VariablePaths, PackagedAppsAndAddressesAreNeverChecked) {
+  state.store.bundles = {{"b1", "Work",
+                          {app_item("shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe!App"),
+                           app_item("SHELL:appsfolder\\Contoso.App_abc!Main"), file_item("%TOLVIK_TEST_WORK%\\a.txt"),
+                           testing_support::url_item("https://a.example/%20x")}}};
+  app::select_bundle(state, 0);
+  ASSERT_FALSE(platform.target_checks.empty());
+  EXPECT_EQ(platform.target_checks.back(), Strings{"%TOLVIK_TEST_WORK%\\a.txt"});
+}
+
+TEST_F(VariablePaths, TheDuplicateCheckComparesWhatTheVariablesName) {
+  const ScopedVariable set("TOLVIK_TEST_WORK", "C:\\Users\\Ana");
+  state.store.bundles = {{"b1", "Work", {file_item("C:\\users\\ana\\plan.xlsx")}}};
+  app::add_items(state, 0, {file_item("%TOLVIK_TEST_WORK%\\Plan.xlsx"), file_item("%TOLVIK_TEST_UNSET%\\plan.xlsx")});
+  // The one that names the same file is left out; the other is kept as written.
+  EXPECT_EQ(targets(0), (Strings{"C:\\users\\ana\\plan.xlsx", "%TOLVIK_TEST_UNSET%\\plan.xlsx"}));
+}
+
+}  // namespace
