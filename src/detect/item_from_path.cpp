@@ -1,3 +1,4 @@
+#include "base/environment.h"
 #include "base/file.h"
 #include "base/utf.h"
 #include "base/win_path.h"
@@ -18,10 +19,12 @@ bundle::Item item_from_path(std::string_view path) {
     return item;
   }
   const std::optional<std::string> extension = path_extension(target);
+  // A path written with a variable is kept so, and classified by what it names here.
+  const std::string here = base::expand_variables(target);
 
   if (extension == "url") {
     // An unreadable, oversized or address-less shortcut is classified like any other path.
-    if (auto bytes = base::read_file(target, kInternetShortcutMaxBytes)) {
+    if (auto bytes = base::read_file(here, kInternetShortcutMaxBytes)) {
       if (auto address = internet_shortcut_address(*bytes)) {
         item.kind = bundle::Kind::url;
         item.name = path_stem(target);
@@ -31,9 +34,9 @@ bundle::Item item_from_path(std::string_view path) {
     }
   }
 
-  if (base::is_directory(target)) {
+  if (base::is_directory(here)) {
     item.kind = bundle::Kind::folder;
-  } else if (base::win_path::ends_with_separator(target) && !base::path_exists(target)) {
+  } else if (base::win_path::ends_with_separator(target) && !base::path_exists(here)) {
     item.kind = bundle::Kind::folder;
   } else if (base::win_path::is_drive_root(target)) {
     item.kind = bundle::Kind::folder;

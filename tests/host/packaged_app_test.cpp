@@ -1,6 +1,7 @@
 #include "detect/packaged_app.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -74,6 +75,19 @@ TEST_F(PackagedApp, OnlyAPackageFullNameBelowWindowsAppsCounts) {
   std::ofstream(plain / "AppxManifest.xml") << kManifest;
   const std::string path = (plain / "App" / "Notes.exe").string();
   EXPECT_EQ(detect::item_from_path(path).target, path);
+}
+
+TEST(PackagedAppText, PastedPathsFromAVariableAreKeptAsWritten) {
+  testing_support::TempDir temp;
+  ::setenv("TOLVIK_TEST_FOLDER", temp.path().c_str(), 1);
+  EXPECT_EQ(detect::detect_items("%TOLVIK_TEST_FOLDER%"),
+            (std::vector<bundle::Item>{{Kind::folder, "%TOLVIK_TEST_FOLDER%", "", ""}}));
+  ::unsetenv("TOLVIK_TEST_FOLDER");
+  const auto items = detect::detect_items("%USERPROFILE%\\Documents\\plan.xlsx\n%OneDrive%\\Tools\\t.exe\n%OneDrive%\n"
+                                          "%not a var%\\x.txt\n100%\n%%\\x.txt\n");
+  EXPECT_EQ(items, (std::vector<bundle::Item>{{Kind::file, "%USERPROFILE%\\Documents\\plan.xlsx", "", ""},
+                                              {Kind::app, "%OneDrive%\\Tools\\t.exe", "", ""},
+                                              {Kind::file, "%OneDrive%", "", ""}}));
 }
 
 TEST(PackagedAppText, TypedOrPastedAppsFolderTargetsAreApps) {
