@@ -76,7 +76,7 @@ struct Store {
   bool operator==(const Store&) const = default;
 };
 
-// A packaged (Store) app: "shell:AppsFolder\\<AppUserModelID>", the prefix in
+// A packaged (Store) app: "shell:AppsFolder\<AppUserModelID>", the prefix in
 // any ASCII case. The shell opens it; it has no file to check for.
 inline constexpr std::string_view kAppsFolderPrefix = "shell:AppsFolder\\";
 bool is_packaged_app(std::string_view target);

@@ -15,7 +15,7 @@ namespace winshell {
 base::UniqueIcon shell_icon(std::string_view path, bool as_folder, bool by_type_only);
 
 // The large icon of a shell item named by its parsing name
-// ("shell:AppsFolder\\<AppUserModelID>": a packaged app's own icon), or none.
+// ("shell:AppsFolder\<AppUserModelID>": a packaged app's own icon), or none.
 // COM must be initialized on the calling thread.
 base::UniqueIcon shell_item_icon(std::string_view parsing_name);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/act/bundle_changes.h"
+#include "app/act/open.h"
 #include "app/selection.h"
 #include "app/targets.h"
 #include "base/file.h"
@@ -51,6 +52,23 @@ TEST_F(VariablePaths, PackagedAppsAndAddressesAreNeverChecked) {
   app::select_bundle(state, 0);
   ASSERT_FALSE(platform.target_checks.empty());
   EXPECT_EQ(platform.target_checks.back(), Strings{"%TOLVIK_TEST_WORK%\\a.txt"});
+}
+
+TEST_F(VariablePaths, APackagedAppIsStartedWithoutAskingWhetherItExists) {
+  testing_support::FakeOpener opener;
+  const bundle::Item calculator = app_item("shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe!App");
+  const app::OpenResult result = app::open_items({calculator, file_item("%TOLVIK_TEST_UNSET%\\a.txt")}, opener);
+  EXPECT_EQ(opener.events, (Strings{"start:" + calculator.target, "exists:%TOLVIK_TEST_UNSET%\\a.txt"}));
+  EXPECT_EQ(result.items[0].state, app::ItemState::opened);
+  EXPECT_EQ(result.items[1].state, app::ItemState::not_found);
+
+  // "Open just this" as well: the platform knows no such file, yet it starts.
+  state.store.bundles = {{"b1", "Work", {calculator}}};
+  app::select_bundle(state, 0);
+  app::open_single_item(state, 0);
+  ASSERT_EQ(platform.started.size(), 1u);
+  EXPECT_EQ(platform.started[0].target, calculator.target);
+  EXPECT_TRUE(state.missing_targets.empty());
 }
 
 TEST_F(VariablePaths, TheDuplicateCheckComparesWhatTheVariablesName) {
