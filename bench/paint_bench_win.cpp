@@ -114,6 +114,8 @@ class BenchPlatform final : public app::Platform {
     return {};
   }
   std::optional<std::string> pick_folder_dialog(std::string_view) override { return std::nullopt; }
+  std::vector<app::InstalledApp> installed_apps() override { return {}; }
+  std::optional<std::size_t> choose_installed_app(const std::vector<app::InstalledApp>&) override { return std::nullopt; }
   std::optional<std::string> save_file_dialog(std::string_view, const std::vector<app::FileFilter>&, std::string_view,
                                               std::string_view) override {
     return std::nullopt;

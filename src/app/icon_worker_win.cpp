@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/workers_win.h"
+#include "base/environment.h"
 #include "gfx/gfx_win.h"
 #include "winshell/shell_icon_win.h"
 
@@ -13,12 +14,15 @@ std::vector<FetchedIcon> fetch_shell_icons(const std::vector<IconRequest>& reque
   fetched.reserve(requests.size());
   for (const IconRequest& request : requests) {
     base::UniqueIcon icon;
-    if (request.kind != bundle::Kind::url) {
+    if (request.kind == bundle::Kind::app && bundle::is_packaged_app(request.target)) {
+      icon = winshell::shell_item_icon(request.target);
+    } else if (request.kind != bundle::Kind::url) {
+      // The icon of what the target names on this PC.
+      const std::string target = base::expand_variables(request.target);
       const bool folder = request.kind == bundle::Kind::folder;
-      icon = winshell::is_network_path(request.target)
-                 ? winshell::shell_icon(folder ? std::string_view("folder") : std::string_view(request.target),
-                                        folder, true)
-                 : winshell::shell_icon(request.target, folder, false);
+      icon = winshell::is_network_path(target)
+                 ? winshell::shell_icon(folder ? std::string_view("folder") : std::string_view(target), folder, true)
+                 : winshell::shell_icon(target, folder, false);
     }
     fetched.push_back({request.key, std::move(icon)});
   }

@@ -12,6 +12,7 @@
 #include "app/edit/edit.h"
 #include "app/maker.h"
 #include "app/updater/update_check.h"
+#include "base/environment.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -206,7 +207,13 @@ void show_item_menu(AppState& state, std::size_t index, float x, float y) {
   }
 }
 
-void reveal_in_explorer(AppState& state, bundle::Kind kind, const std::string& target) {
+void reveal_in_explorer(AppState& state, bundle::Kind kind, const std::string& stored) {
+  // A packaged app's place is the Applications folder, which lists it.
+  if (bundle::is_packaged_app(stored)) {
+    state.platform.start_explorer("shell:AppsFolder");
+    return;
+  }
+  const std::string target = base::expand_variables(stored);
   if (kind == bundle::Kind::folder && state.platform.is_directory(target)) {
     state.platform.open_folder(target);
     return;

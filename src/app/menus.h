@@ -49,7 +49,8 @@ std::vector<MenuEntry> item_menu_entries(bundle::Kind kind);
 // The item menu for item `index` of the selected bundle.
 void show_item_menu(AppState& state, std::size_t index, float x, float y);
 
-// "Open file location": the folder itself, or explorer.exe selecting the target.
+// "Open file location": the folder itself, or explorer.exe selecting the
+// target (as its variables expand); a packaged app's is the Applications folder.
 void reveal_in_explorer(AppState& state, bundle::Kind kind, const std::string& target);
 // explorer.exe's raw argument /select,"<target>"; none for a target that holds
 // a quotation mark, which could otherwise end the argument and add others.

@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "app/hit_test.h"
+#include "app/installed_apps.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/selection.h"
@@ -74,18 +75,6 @@ void add_folder(AppState& state) {
   const auto folder = state.platform.pick_folder_dialog(lang::text("묶음에 넣을 폴더", "Folder to add to the bundle"));
   if (!folder) return;
   add_to(state, *bundle_id, {bundle::Item{bundle::Kind::folder, *folder, {}, {}}});
-}
-
-void add_app(AppState& state) {
-  const std::optional<std::string> bundle_id = clicked_bundle(state);
-  if (!bundle_id) return;
-  const std::vector<std::string> paths = state.platform.open_files_dialog(
-      lang::text("묶음에 넣을 앱 (프로그램이나 바로 가기)", "App to add (a program or a shortcut)"),
-      {{std::string(lang::text("프로그램 (*.exe, *.lnk)", "Programs (*.exe, *.lnk)")),
-        "*.exe;*.lnk;*.bat;*.cmd;*.appref-ms"},
-       {std::string(lang::text("모든 파일", "All files")), "*.*"}},
-      StartFolder::common_programs);
-  add_chosen_paths(state, *bundle_id, paths);
 }
 
 void begin_web_address_entry(AppState& state) {
@@ -250,7 +239,7 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
       add_folder(state);
       break;
     case RegionKind::add_app:
-      add_app(state);
+      add_app(state, x, y);
       break;
     case RegionKind::add_web_address:
       begin_web_address_entry(state);

@@ -12,6 +12,7 @@
 
 #include "app/act/opening_record.h"
 #include "app/edit/inline_field_state.h"
+#include "app/installed_apps.h"
 #include "app/updater/manifest.h"
 #include "base/file_type.h"
 #include "base/result.h"
@@ -135,6 +136,10 @@ class Platform {
   virtual std::vector<std::string> open_files_dialog(std::string_view title, const std::vector<FileFilter>& filters,
                                                      StartFolder start) = 0;
   virtual std::optional<std::string> pick_folder_dialog(std::string_view title) = 0;
+  // The items of the system's Applications folder, and the list they are
+  // picked from (a modal dialog): the position picked, none when cancelled.
+  virtual std::vector<InstalledApp> installed_apps() = 0;
+  virtual std::optional<std::size_t> choose_installed_app(const std::vector<InstalledApp>& apps) = 0;
   virtual std::optional<std::string> save_file_dialog(std::string_view title, const std::vector<FileFilter>& filters,
                                                       std::string_view default_extension,
                                                       std::string_view initial_name) = 0;

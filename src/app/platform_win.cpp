@@ -14,6 +14,7 @@
 #include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
 #include "app/edit/fields_win.h"
+#include "app/installed_apps_dialog_win.h"
 #include "app/program_names_win.h"
 #include "app/maker.h"
 #include "app/options_dialog_win.h"
@@ -29,6 +30,7 @@
 #include "base/system_error.h"
 #include "base/utf.h"
 #include "lang/lang.h"
+#include "winshell/apps_folder_win.h"
 #include "winshell/dialogs_win.h"
 #include "winshell/explorer_windows_win.h"
 #include "winshell/shell_link_win.h"
@@ -167,6 +169,22 @@ std::optional<std::string> WinPlatform::pick_folder_dialog(std::string_view titl
   std::optional<std::string> folder = winshell::pick_folder_dialog(window_, title);
   if (!lend.state_alive()) return std::nullopt;
   return folder;
+}
+
+std::vector<InstalledApp> WinPlatform::installed_apps() {
+  std::vector<InstalledApp> apps;
+  for (winshell::AppsFolderEntry& entry : winshell::apps_folder_entries()) {
+    apps.push_back({std::move(entry.name), std::move(entry.parsing_name), entry.icon});
+  }
+  return apps;
+}
+
+std::optional<std::size_t> WinPlatform::choose_installed_app(const std::vector<InstalledApp>& apps) {
+  const bool dark = owner_.state.dark;
+  Lend lend;
+  std::optional<std::size_t> picked = run_installed_apps_dialog(window_, apps, dark);
+  if (!lend.state_alive()) return std::nullopt;
+  return picked;
 }
 
 std::optional<std::string> WinPlatform::save_file_dialog(std::string_view title, const std::vector<FileFilter>& filters,

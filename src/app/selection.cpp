@@ -67,7 +67,7 @@ void check_targets(AppState& state) {
   if (!selected) return;
   std::vector<std::string> targets;
   for (const bundle::Item& item : selected->items) {
-    if (item.kind != bundle::Kind::url) targets.push_back(item.target);
+    if (bundle::has_file_target(item)) targets.push_back(item.target);
   }
   state.platform.start_target_check(std::move(targets));
 }

@@ -1,6 +1,7 @@
 #include "app/targets.h"
 
 #include "app/app_state.h"
+#include "base/environment.h"
 #include "bundle/model.h"
 
 namespace app {
@@ -9,7 +10,8 @@ TargetCheck check_target_list(const std::vector<std::string>& targets,
                               const std::function<bool(const std::string&)>& exists) {
   TargetCheck result;
   result.reserve(targets.size());
-  for (const std::string& target : targets) result.emplace_back(target, exists(target));
+  // Checked as the opening finds them, reported as the view shows them.
+  for (const std::string& target : targets) result.emplace_back(target, exists(base::expand_variables(target)));
   return result;
 }
 

@@ -47,6 +47,8 @@ class WinPlatform final : public Platform {
   std::vector<std::string> open_files_dialog(std::string_view title, const std::vector<FileFilter>& filters,
                                              StartFolder start) override;
   std::optional<std::string> pick_folder_dialog(std::string_view title) override;
+  std::vector<InstalledApp> installed_apps() override;
+  std::optional<std::size_t> choose_installed_app(const std::vector<InstalledApp>& apps) override;
   std::optional<std::string> save_file_dialog(std::string_view title, const std::vector<FileFilter>& filters,
                                               std::string_view default_extension,
                                               std::string_view initial_name) override;

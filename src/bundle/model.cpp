@@ -92,6 +92,8 @@ std::string_view packaged_app_id(std::string_view target) {
   return is_packaged_app(target) ? target.substr(kAppsFolderPrefix.size()) : std::string_view();
 }
 
+bool has_file_target(const Item& item) { return item.kind != Kind::url && !is_packaged_app(item.target); }
+
 std::string item_label(const Item& item) {
   if (const std::string_view name = base::trim(item.name); !name.empty()) return std::string(name);
   if (item.kind == Kind::url) return url_label(item.target);

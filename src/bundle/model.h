@@ -76,12 +76,16 @@ struct Store {
   bool operator==(const Store&) const = default;
 };
 
-// A packaged (Store) app: "shell:AppsFolder\\<AppUserModelID>", the prefix in
+// A packaged (Store) app: "shell:AppsFolder\<AppUserModelID>", the prefix in
 // any ASCII case. The shell opens it; it has no file to check for.
 inline constexpr std::string_view kAppsFolderPrefix = "shell:AppsFolder\\";
 bool is_packaged_app(std::string_view target);
 // The AppUserModelID of such a target; empty for any other.
 std::string_view packaged_app_id(std::string_view target);
+
+// Whether the item names something the file system can be asked about: any
+// kind but url, and not a packaged app.
+bool has_file_target(const Item& item);
 
 // The text shown for an item and used in summaries.
 std::string item_label(const Item& item);

@@ -27,7 +27,8 @@ std::vector<bundle::Item> detect_items(std::string_view text);
 
 // Classifies one path meant as a path: Internet shortcuts become web
 // addresses, folders (existing, with a trailing separator, drive roots)
-// folders, the app extensions apps, everything else files.
+// folders, the app extensions apps (a program of a packaged app by its
+// AppUserModelID, "shell:AppsFolder\<id>", itself an app), everything else files.
 bundle::Item item_from_path(std::string_view path);
 
 // "%41" → "A" for every % followed by two hex digits; the bytes are then read

@@ -48,9 +48,20 @@ bool is_web_address(std::string_view line) {
   return has_scheme(line) || is_www_address(line);
 }
 
-// D:\Docs, d:/docs, or a network path \\server\share.
+// "%USERPROFILE%\Documents": a path that begins with an environment variable
+// (kept as written, expanded when used).
+bool starts_with_variable(std::string_view line) {
+  if (line.size() < 4 || line.front() != '%') return false;
+  const std::size_t end = line.find('%', 1);
+  if (end == std::string_view::npos || end == 1) return false;
+  if (contains_white_space(line.substr(1, end - 1))) return false;
+  return end + 1 == line.size() || base::win_path::is_separator(line[end + 1]);
+}
+
+// D:\Docs, d:/docs, a network path \\server\share, or one from a variable.
 bool looks_like_path(std::string_view line) {
-  return base::win_path::starts_with_drive(line) || line.starts_with(base::win_path::kUncPrefix);
+  return base::win_path::starts_with_drive(line) || line.starts_with(base::win_path::kUncPrefix) ||
+         starts_with_variable(line);
 }
 
 // U+0000 to U+001F and U+007F; in UTF-8 these bytes stand only for themselves.
@@ -102,6 +113,7 @@ std::optional<bundle::Item> item_from_line(std::string_view raw) {
     return item;
   }
 
+  if (bundle::is_packaged_app(line) && !has_control_character(line)) return bundle::Item{bundle::Kind::app, std::string(line), {}, {}};
   if (looks_like_path(line)) return item_from_path(line);
   return std::nullopt;  // relative paths, a bare "C:", words, numbers
 }

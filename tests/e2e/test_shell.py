@@ -129,6 +129,8 @@ def test_add_buttons_and_ctrl_o_put_what_the_dialogs_chose_into_the_store(ctx):
 
     # A shortcut stays the shortcut: the item's target is the .lnk, not the program.
     click(window, add_app)
+    wait_menu()
+    choose("Down", "Return")  # "Browse for a program…"
     in_dialog("App to add (a program or a shortcut)", link, ("Return",))
     harness.wait_for(lambda: len(items(ctx, 0)) == 4, timeout=15, what="the app")
     assert items(ctx, 0)[3] == {"kind": "app", "target": link}

@@ -63,6 +63,15 @@ class FakePlatform final : public app::Platform {
   }
   void stop_opening() override { ++stops; }
   bool target_exists(const std::string& target) override { return existing.count(target) > 0; }
+  // The Applications folder, and the position the user picks from the list shown.
+  std::vector<app::InstalledApp> apps_folder;
+  std::vector<std::vector<app::InstalledApp>> app_lists_shown;
+  std::optional<std::size_t> app_picked;
+  std::vector<app::InstalledApp> installed_apps() override { return apps_folder; }
+  std::optional<std::size_t> choose_installed_app(const std::vector<app::InstalledApp>& apps) override {
+    app_lists_shown.push_back(apps);
+    return app_picked;
+  }
   base::Status start_item(const bundle::Item& item) override {
     started.push_back(item);
     if (failing_starts.count(item.target)) return base::fail("Access is denied.");

@@ -210,9 +210,11 @@ TEST_F(MenuTest, OpenJustThisAndOpenFileLocation) {
   item_choice(2, app::ItemCommand::open_location);  // greyed for a web address
   app::reveal_in_explorer(state, bundle::Kind::file, "D:\\Docs");  // a directory, but not a folder item
   app::reveal_in_explorer(state, bundle::Kind::folder, "C:\\a\" /root,\"C:\\b");  // would end the argument
+  app::reveal_in_explorer(state, bundle::Kind::app, "Shell:AppsFolder\\Contoso_pub!App");  // listed there
   EXPECT_EQ(platform.shell_calls,
             (std::vector<std::string>{"explorer:/select,\"C:\\a.txt\"", "explorer:/select,\"D:\\Docs\"",
-                                      "folder:D:\\Docs", "explorer:/select,\"D:\\Docs\""}));
+                                      "folder:D:\\Docs", "explorer:/select,\"D:\\Docs\"",
+                                      "explorer:shell:AppsFolder"}));
   EXPECT_FALSE(app::explorer_select_argument("\""));
 }
 

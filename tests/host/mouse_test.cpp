@@ -136,8 +136,11 @@ TEST_F(Mouse, AddButtonsClickWithinTheButtonAndAskTheDialogs) {
 
   const gfx::RectF apps = buttons[2].rect;
   platform.open_answer.clear();  // cancelled: nothing added
+  platform.menu_choices = {1};    // "Browse for a program…" of the menu the button shows
   app::on_left_button_down(state, centre_x(apps), centre_y(apps));
   app::on_left_button_up(state, centre_x(apps), centre_y(apps));
+  ASSERT_EQ(platform.menus.size(), 1u);
+  EXPECT_EQ(platform.menus[0].entries.size(), 2u);
   ASSERT_EQ(platform.dialogs.size(), 2u);
   EXPECT_EQ(platform.dialogs[1].start, app::StartFolder::common_programs);
   ASSERT_EQ(platform.dialogs[1].filters.size(), 2u);

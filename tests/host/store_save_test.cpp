@@ -70,6 +70,11 @@ TEST(StoreSave, ExactPrettyForm) {
             "    }\n"
             "  ]\n"
             "}");
+  // A store written before items had options reads and writes back byte for byte.
+  const std::string written = bundle::serialize_store(store);
+  auto read = bundle::parse_store(written);
+  ASSERT_TRUE(read) << read.error().text;
+  EXPECT_EQ(bundle::serialize_store(*read), written);
 }
 
 TEST(StoreSave, AReviewMarkIsWrittenLastAndOnlyWhenSet) {

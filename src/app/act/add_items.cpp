@@ -8,14 +8,16 @@
 #include "app/edit/edit.h"
 #include "app/scroll.h"
 #include "app/selection.h"
+#include "base/environment.h"
 #include "lang/lang.h"
 
 namespace app {
 namespace {
 
 // What makes two items the same entry of a bundle: web addresses by their exact
-// text; paths (any kind but url) by their duplicate key (bundle::duplicate_key),
-// together with their exact arguments.
+// text; paths (any kind but url) by the duplicate key (bundle::duplicate_key)
+// of what they name on this PC (variables expanded), together with their
+// exact arguments.
 class ItemIndex {
  public:
   explicit ItemIndex(const std::vector<bundle::Item>& items) {
@@ -25,7 +27,7 @@ class ItemIndex {
   // False when an equal item is already there.
   bool insert(const bundle::Item& item) {
     if (item.kind == bundle::Kind::url) return urls_.insert(item.target).second;
-    return paths_.emplace(bundle::duplicate_key(item.target), item.args).second;
+    return paths_.emplace(bundle::duplicate_key(base::expand_variables(item.target)), item.args).second;
   }
 
  private:

@@ -58,8 +58,10 @@ constexpr double kGapSeconds = 0.15;
 
 bool runs_elevated(const bundle::Item& item) { return item.kind == bundle::Kind::app && item.options.admin; }
 
+// A packaged app has no program path of its own to look for among the
+// running processes.
 bool can_already_run(const bundle::Item& item) {
-  return item.kind == bundle::Kind::app || item.kind == bundle::Kind::folder;
+  return (item.kind == bundle::Kind::app && !bundle::is_packaged_app(item.target)) || item.kind == bundle::Kind::folder;
 }
 
 bool waits_for_window(const bundle::Item& item) {
@@ -95,7 +97,7 @@ class Opening {
   // False when Stop was pressed before this item started.
   bool open_one(std::size_t i) {
     const bundle::Item item = prepared(i);
-    if (item.kind != bundle::Kind::url && !opener_.target_exists(item.target)) {
+    if (bundle::has_file_target(item) && !opener_.target_exists(item.target)) {
       finish(i, ItemState::not_found);
       return true;
     }
@@ -371,7 +373,7 @@ void open_single_item(AppState& state, std::size_t index) {
   if (!selected || index >= selected->items.size()) return;
   const bundle::Item stored = selected->items[index];
   const bundle::Item item = expanded_item(stored);
-  if (item.kind != bundle::Kind::url && !state.platform.target_exists(item.target)) {
+  if (bundle::has_file_target(item) && !state.platform.target_exists(item.target)) {
     // The view marks and names the target as written.
     state.missing_targets.insert(bundle::item_key(stored.target));
     state.view_cache.missing_changed();

@@ -65,6 +65,9 @@ ShellStart start_with_shell(const bundle::Item& item) {
       parameters = base::widen(item.args);
       info.lpParameters = parameters.c_str();
     }
+  }
+  // A packaged app starts where its package says; the shell takes no folder for it.
+  if (item.kind == bundle::Kind::app && !bundle::is_packaged_app(item.target)) {
     // The chosen folder, else the folder that holds the app: "C:\\app.exe" starts in "C:\\".
     directory = base::widen(item.options.dir.empty() ? base::win_path::parent(item.target) : item.options.dir);
     if (!directory.empty()) info.lpDirectory = directory.c_str();
