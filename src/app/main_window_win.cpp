@@ -8,6 +8,10 @@
 namespace app {
 
 MainWindow::~MainWindow() {
+  // An opening with delays and waits can take minutes: closing the window
+  // stops it (what it started stays open) instead of leaving an invisible
+  // tolvik behind that goes on starting programs.
+  if (open_stop) SetEvent(open_stop.get());
   if (open_worker) WaitForSingleObject(open_worker.get(), INFINITE);
 }
 

@@ -93,3 +93,20 @@ def test_retry_on_the_summary_opens_only_what_failed_once_it_is_there(ctx):
     assert not close_to(window.pixel(g.pill_probe(1), image), blend((0xDC, 0x26, 0x26), 0.12, LIGHT["surface"]), 10)
     assert close_to(window.pixel(g.pill_probe(2), image), blend((0xDC, 0x26, 0x26), 0.12, LIGHT["surface"]), 10)
     assert close_window(ctx, process) == 0
+
+
+@harness.time_limit(60)
+def test_closing_the_window_during_a_long_wait_stops_the_opening_and_ends_tolvik(ctx):
+    delayed = recorder_item(ctx, "second")
+    delayed["delay"] = 120
+    write_store(ctx, [{"id": "b1", "name": "Slow", "items": [recorder_item(ctx, "first"), delayed]}])
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96, bundles=1)
+    window.click(g.row_open_probe(0))
+    assert recorded_args(ctx, 1) == ["first"]
+    # Alt+F4 while the opening waits two minutes before its second item: the
+    # process ends well before that, and the second item never starts.
+    assert close_window(ctx, process) == 0
+    time.sleep(1)
+    assert started(ctx) == ["first"], ctx.recorded()
