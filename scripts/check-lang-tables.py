@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 159 keys below, in this order, no duplicates, then the forms
+  - exactly the 158 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
@@ -47,7 +47,6 @@ KEYS = [
     "Click “Month-end closing” and its folder, the reference spreadsheet and the accounting site open together. Save the apps, documents, folders and web addresses of each task you repeat as one bundle.",
     "{0} items",
     "Open",
-    "Opening…",
     "Add files…",
     "Add folder…",
     "Add app…",
@@ -408,8 +407,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 159 or len(set(KEYS)) != 159:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 159")
+    if len(KEYS) != 158 or len(set(KEYS)) != 158:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 158")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

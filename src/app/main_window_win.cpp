@@ -8,10 +8,8 @@
 namespace app {
 
 MainWindow::~MainWindow() {
-  // An opening with delays and waits can take minutes: closing the window
-  // stops it (what it started stays open) instead of leaving an invisible
-  // tolvik behind that goes on starting programs.
-  if (open_stop) SetEvent(open_stop.get());
+  // Closing the window does not cut an opening short: what the user asked to
+  // open still opens, and the process ends once it has.
   if (open_worker) WaitForSingleObject(open_worker.get(), INFINITE);
 }
 

@@ -63,10 +63,14 @@ HWND window_of(IDispatch& window) {
 
 }  // namespace
 
-std::vector<ExplorerWindow> explorer_windows(IShellWindows& windows) {
-  std::vector<ExplorerWindow> found;
+namespace {
+
+// Calls `visit` with each window in the shell's list that shows a file-system
+// folder, and that folder.
+template <class Visit>
+void for_each_folder_window(IShellWindows& windows, Visit visit) {
   long count = 0;
-  if (failed("IShellWindows::get_Count", windows.get_Count(&count))) return found;
+  if (failed("IShellWindows::get_Count", windows.get_Count(&count))) return;
   for (long i = 0; i < count; ++i) {
     VARIANT index;
     VariantInit(&index);
@@ -74,8 +78,17 @@ std::vector<ExplorerWindow> explorer_windows(IShellWindows& windows) {
     index.lVal = i;
     ComPtr<IDispatch> window;
     if (failed("IShellWindows::Item", windows.Item(index, &window)) || !window) continue;
-    if (auto folder = folder_of(*window.Get())) found.push_back({std::move(*folder), window_of(*window.Get())});
+    if (std::optional<std::string> folder = folder_of(*window.Get())) visit(*window.Get(), std::move(*folder));
   }
+}
+
+}  // namespace
+
+std::vector<ExplorerWindow> explorer_windows(IShellWindows& windows) {
+  std::vector<ExplorerWindow> found;
+  for_each_folder_window(windows, [&found](IDispatch& window, std::string folder) {
+    found.push_back({std::move(folder), window_of(window)});
+  });
   return found;
 }
 
@@ -84,21 +97,14 @@ std::size_t close_explorer_windows(IShellWindows& windows, const std::string& pa
   // Collected first: each window that quits leaves the list and moves the
   // indices of those after it.
   std::vector<ComPtr<IWebBrowser2>> matching;
-  long count = 0;
-  if (failed("IShellWindows::get_Count", windows.get_Count(&count))) return 0;
-  for (long i = 0; i < count; ++i) {
-    VARIANT index;
-    VariantInit(&index);
-    index.vt = VT_I4;
-    index.lVal = i;
-    ComPtr<IDispatch> window;
-    if (failed("IShellWindows::Item", windows.Item(index, &window)) || !window) continue;
-    const std::optional<std::string> folder = folder_of(*window.Get());
-    if (!folder || !same_folder(*folder, path)) continue;
+  for_each_folder_window(windows, [&](IDispatch& window, const std::string& folder) {
     ComPtr<IWebBrowser2> browser;
-    if (failed("IDispatch::QueryInterface(IWebBrowser2)", window.As(&browser))) continue;
+    if (!same_folder(folder, path) ||
+        failed("IDispatch::QueryInterface(IWebBrowser2)", window.QueryInterface(IID_PPV_ARGS(&browser)))) {
+      return;
+    }
     matching.push_back(std::move(browser));
-  }
+  });
   std::size_t closed = 0;
   for (const ComPtr<IWebBrowser2>& browser : matching) {
     if (!failed("IWebBrowser2::Quit", browser->Quit())) ++closed;

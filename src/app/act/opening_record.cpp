@@ -308,22 +308,23 @@ bool close_left_something(const std::vector<CloseState>& states) {
 
 std::string close_summary(const OpeningRecord& record, const std::vector<CloseState>& states) {
   std::string summary;
-  auto add_part = [&](CloseState state, std::string_view korean, std::string_view english) {
+  // Each text is looked up where it is written, so the key checks find it.
+  auto add_part = [&](CloseState state, std::string_view text) {
     const auto count = static_cast<std::size_t>(std::count(states.begin(), states.end(), state));
     if (count == 0) return;
     if (!summary.empty()) summary += " \u00B7 ";
-    summary += lang::fill(lang::text(korean, english), {std::to_string(count), label_list(record, states, state)});
+    summary += lang::fill(text, {std::to_string(count), label_list(record, states, state)});
   };
   const auto closed = static_cast<std::size_t>(std::count(states.begin(), states.end(), CloseState::closed));
   if (closed > 0 || !close_left_something(states)) {
     summary = lang::fill(lang::text("{0}개 닫았습니다", "Closed {0}"), {std::to_string(closed)});
   }
-  add_part(CloseState::ended, "{0}개는 이미 닫혀 있었습니다 ({1})", "{0} had already ended ({1})");
-  add_part(CloseState::elevated, "{0}개는 관리자 권한이라 닫지 못했습니다 ({1})",
-           "{0} run as administrator, left open ({1})");
-  add_part(CloseState::not_started, "{0}개는 tolvik 이 시작하지 않았습니다 ({1})",
-           "{0} not started by tolvik ({1})");
-  add_part(CloseState::no_window, "{0}개는 닫을 창이 없습니다 ({1})", "{0} with no window to close ({1})");
+  add_part(CloseState::ended, lang::text("{0}개는 이미 닫혀 있었습니다 ({1})", "{0} had already ended ({1})"));
+  add_part(CloseState::elevated,
+           lang::text("{0}개는 관리자 권한이라 닫지 못했습니다 ({1})", "{0} run as administrator, left open ({1})"));
+  add_part(CloseState::not_started,
+           lang::text("{0}개는 tolvik 이 시작하지 않았습니다 ({1})", "{0} not started by tolvik ({1})"));
+  add_part(CloseState::no_window, lang::text("{0}개는 닫을 창이 없습니다 ({1})", "{0} with no window to close ({1})"));
   return summary;
 }
 
