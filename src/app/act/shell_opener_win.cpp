@@ -57,7 +57,11 @@ ShellStart start_with_shell(const bundle::Item& item) {
   static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the record the shell expects on x64");
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  // A web address has no process of its own to wait for or close: the
+  // browser may already run. Asking for one anyway makes some shells (Wine's)
+  // wait up to 30 s for the browser's launcher to take input.
+  if (item.kind != bundle::Kind::url) info.fMask |= SEE_MASK_NOCLOSEPROCESS;
   info.lpFile = file.c_str();
   info.nShow = show_command(item.options.window);
   if (item.kind == bundle::Kind::app) {
