@@ -288,6 +288,8 @@ def test_bundle_menu_from_a_right_click_and_from_the_menu_key(ctx):
 @harness.time_limit(90)
 def test_work_that_finishes_under_an_open_menu_is_not_lost(ctx):
     many = [recorder_item(ctx, "r%d" % i) for i in range(8)]
+    # A pause before the third item keeps the opening going while the menu opens.
+    many[2]["delay"] = 2
     write_store(ctx, [{"id": "b1", "name": "Many", "items": many},
                       {"id": "b2", "name": "Other", "items": []}])
     process = start_window(ctx)
