@@ -14,6 +14,10 @@ namespace bundle {
 // no file larger than this, so a wrong or endless file cannot exhaust memory.
 inline constexpr std::size_t kExportFileMaxBytes = 16 * 1024 * 1024;
 
+// The bundle without what belongs to this PC alone: its hotkey and its
+// opening at sign-in. Exports, imports and copies leave them behind.
+Bundle without_local_settings(Bundle bundle);
+
 // {"format": "tolvik", "version": 1, "bundle": {...}} in the store's pretty form.
 std::string serialize_exported(const Bundle& bundle);
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bundle/hotkey.h"
+
 namespace bundle {
 
 // Order matters where a numeric form is used: app = 0 ... url = 3.
@@ -61,10 +63,18 @@ struct Item {
   bool operator==(const Item&) const = default;
 };
 
+inline constexpr double kMaxSignInDelaySeconds = 600;
+
 struct Bundle {
   std::string id;
   std::string name;
   std::vector<Item> items;
+  // How it is reached from outside the window. Stored only while set, and
+  // never carried by an export, an import or a copy: a shared file must not
+  // take a key or start at sign-in, and two bundles never share a key.
+  std::optional<Hotkey> hotkey;
+  bool at_sign_in = false;
+  double sign_in_delay = 0;  // seconds after sign-in before it opens, 0-600
 
   bool operator==(const Bundle&) const = default;
 };

@@ -36,6 +36,16 @@ bool repair_ids(Store& store) {
     }
     seen.insert(bundle.id);
   }
+  // A key opens one bundle: a later bundle with a key already taken loses it.
+  std::vector<Hotkey> keys;
+  for (Bundle& bundle : store.bundles) {
+    if (!bundle.hotkey) continue;
+    if (std::find(keys.begin(), keys.end(), *bundle.hotkey) != keys.end()) {
+      bundle.hotkey.reset();
+    } else {
+      keys.push_back(*bundle.hotkey);
+    }
+  }
   return repaired;
 }
 
@@ -100,6 +110,9 @@ void serialize_bundle(const Bundle& bundle, std::string& out, int depth) {
   object.text("id", bundle.id);
   object.text("name", bundle.name);
   object.array("items", bundle.items, serialize_item);
+  if (bundle.hotkey) object.text("hotkey", hotkey_text(*bundle.hotkey));
+  if (bundle.at_sign_in) object.boolean("at_sign_in", true);
+  if (bundle.sign_in_delay != 0) object.real("sign_in_delay", bundle.sign_in_delay);
   object.close();
 }
 

@@ -43,6 +43,10 @@ enum class Role : std::uint8_t {
   admin,
   dir,
   keep_open,
+  // The bundle's own settings, as lenient as the item's options.
+  hotkey,
+  at_sign_in,
+  sign_in_delay,
   exported,
   format,
   exported_version,
@@ -62,7 +66,12 @@ struct Record {
 };
 
 constexpr Field kStoreFields[] = {{"version", Role::version, false}, {"bundles", Role::bundles, false}};
-constexpr Field kBundleFields[] = {{"id", Role::id, true}, {"name", Role::name, true}, {"items", Role::items, false}};
+constexpr Field kBundleFields[] = {{"id", Role::id, true},
+                                   {"name", Role::name, true},
+                                   {"items", Role::items, false},
+                                   {"hotkey", Role::hotkey, false},
+                                   {"at_sign_in", Role::at_sign_in, false},
+                                   {"sign_in_delay", Role::sign_in_delay, false}};
 constexpr Field kItemFields[] = {{"kind", Role::kind, true},
                                  {"target", Role::target, true},
                                  {"args", Role::args, false},
@@ -83,7 +92,7 @@ constexpr Record kBundleRecord{"a bundle", kBundleFields, std::size(kBundleField
 constexpr Record kItemRecord{"an item", kItemFields, std::size(kItemFields)};
 constexpr Record kExportedRecord{"an exported bundle", kExportedFields, std::size(kExportedFields)};
 
-bool is_option(Role role) { return role >= Role::delay && role <= Role::keep_open; }
+bool is_option(Role role) { return role >= Role::delay && role <= Role::sign_in_delay; }
 
 std::string_view expected(Role role) {
   switch (role) {
@@ -122,6 +131,7 @@ class Reader {
     }
     if (role == Role::admin) item_->options.admin = value;
     if (role == Role::keep_open) item_->options.keep_open = value;
+    if (role == Role::at_sign_in) bundle_->at_sign_in = value;
     return role == Role::skip || wrong_type(role, "a boolean", at);
   }
 
@@ -137,7 +147,9 @@ class Reader {
       store_.version = static_cast<std::uint32_t>(value);
       return true;
     }
-    if (role == Role::delay || role == Role::wait) return seconds(role, static_cast<double>(value));
+    if (role == Role::delay || role == Role::wait || role == Role::sign_in_delay) {
+      return seconds(role, static_cast<double>(value));
+    }
     return role == Role::exported_version || role == Role::skip || wrong_type(role, "a number", at);
   }
 
@@ -159,7 +171,7 @@ class Reader {
     const std::size_t at = number_offset();
     Role role;
     if (!take_role(role, at)) return false;
-    if (role == Role::delay || role == Role::wait) return seconds(role, value);
+    if (role == Role::delay || role == Role::wait || role == Role::sign_in_delay) return seconds(role, value);
     return role == Role::exported_version || role == Role::skip || wrong_type(role, "a floating-point number", at);
   }
 
@@ -181,6 +193,9 @@ class Reader {
         return true;
       case Role::window:
         if (const auto choice = window_state_from_name(value)) item_->options.window = *choice;
+        return true;
+      case Role::hotkey:
+        bundle_->hotkey = parse_hotkey(value);
         return true;
       case Role::dir:
         if (utf16_length(value) <= kMaxTargetUnits) item_->options.dir = std::move(value);
@@ -297,6 +312,7 @@ class Reader {
   // Seconds within their range are taken; anything else leaves the default.
   bool seconds(Role role, double value) {
     if (role == Role::delay && value >= 0 && value <= kMaxDelaySeconds) item_->options.delay = value;
+    if (role == Role::sign_in_delay && value >= 0 && value <= kMaxSignInDelaySeconds) bundle_->sign_in_delay = value;
     // A wait below a second cannot be told from none; 0 says none.
     if (role == Role::wait && (value == 0 || (value >= 1 && value <= kMaxWaitSeconds))) item_->options.wait = value;
     return true;

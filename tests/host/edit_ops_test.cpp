@@ -347,6 +347,15 @@ TEST_F(DuplicateBundle, TheCopyIsANewSelectionEvenAtTheSelectedPosition) {
   EXPECT_EQ(platform.target_checks.back(), Strings{"C:\\r.docx"});
 }
 
+TEST_F(DuplicateBundle, TheCopyTakesNeitherTheKeyNorTheSignIn) {
+  state.store.bundles[0].hotkey = bundle::Hotkey{true, true, false, 'R'};
+  state.store.bundles[0].at_sign_in = true;
+  app::duplicate_bundle(state, 0);
+  EXPECT_FALSE(state.store.bundles[1].hotkey);
+  EXPECT_FALSE(state.store.bundles[1].at_sign_in);
+  EXPECT_TRUE(state.store.bundles[0].hotkey);
+}
+
 TEST_F(DuplicateBundle, OutOfRangeDoesNothing) {
   app::duplicate_bundle(state, 2);
   EXPECT_EQ(state.store.bundles.size(), 2u);

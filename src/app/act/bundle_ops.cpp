@@ -6,6 +6,7 @@
 #include "app/act/edit_support.h"
 #include "app/act/names.h"
 #include "app/app_state.h"
+#include "bundle/export_file.h"
 #include "app/edit/edit.h"
 #include "app/selection.h"
 #include "lang/lang.h"
@@ -16,7 +17,7 @@ void duplicate_bundle(AppState& state, std::size_t index) {
   std::vector<bundle::Bundle>& bundles = state.store.bundles;
   if (index >= bundles.size()) return;
 
-  bundle::Bundle copy = bundles[index];
+  bundle::Bundle copy = bundle::without_local_settings(bundles[index]);
   copy.id = bundle::new_bundle_id();
   copy.name = unique_name(state.store, lang::fill(lang::text("{0} 사본", "{0} copy"), {bundles[index].name}));
   bundles.insert(bundles.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(copy));
