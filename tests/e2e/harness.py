@@ -156,8 +156,25 @@ def find_window(name="tolvik", timeout=10.0, visible=True):
 def close_with_alt_f4(process=None, name="tolvik"):
     """Closes the window titled name as a user does, with Alt+F4, and returns
     the process's exit code when it is given."""
-    xdotool("key", "--window", find_window(name), "alt+F4")
-    return process.wait(30) if process is not None else None
+    window = find_window(name)
+    xdotool("key", "--window", window, "alt+F4")
+    if process is None:
+        return None
+    try:
+        return process.popen.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        # Whether the key was lost or the program hangs on its way out: the
+        # screen and the window's state say which.
+        shot = REPO / "build" / "test-logs" / "e2e" / ("alt-f4-%d.png" % process.pid)
+        try:
+            screenshot("root", shot)
+        except (OSError, subprocess.SubprocessError):
+            pass
+        shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(name)],
+                               capture_output=True, text=True, timeout=10).stdout.split()
+        process.kill()
+        raise TimeoutError("%s did not exit within 30 s of Alt+F4; its window %s (screen in %s)" % (
+            process.label, "was still shown" if window in shown else "was gone", shot))
 
 def xdotool(*args):
     """Runs xdotool (keys and clicks sent to a window); raises on failure."""

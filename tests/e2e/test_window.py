@@ -151,7 +151,10 @@ class Window:
         try:
             return harness.wait_for(check, timeout=10, interval=0.4, what=what)
         except TimeoutError:
-            raise AssertionError("%s: expected %s near %s, saw %s" % (what, expected, point, seen))
+            # The whole window beside the log tells more than one pixel.
+            kept = harness.REPO / "build" / "test-logs" / "e2e" / ("%s-failed.png" % self.ctx.name)
+            harness.screenshot(self.id, kept)
+            raise AssertionError("%s: expected %s near %s, saw %s (window in %s)" % (what, expected, point, seen, kept))
 
     def click(self, point, button=1, repeat=1):
         harness.xdotool("mousemove", "--window", self.id, int(point[0]), int(point[1]))
@@ -263,7 +266,15 @@ def test_click_selects_and_double_click_opens(ctx):
     # window (below the bundles, where a click does nothing) first.
     harness.wait_for(lambda: ctx.probe("find", "Notepad").code == 0, timeout=20, what="win.ini in Notepad")
     assert ctx.probe("close", "Notepad").code == 0
+    harness.wait_for(lambda: ctx.probe("find", "Notepad").code != 0, timeout=20, what="Notepad closed")
+
+    def in_front():
+        shown = ctx.probe("foreground")
+        return shown.code == 0 and shown.out.strip().split("\t")[0] == "tolvik"
+    # The key goes to the window in front, so it must be tolvik's, as the
+    # user sees it before pressing Alt+F4.
     window.click((g.S / 2, g.H - 10))
+    harness.wait_for(in_front, timeout=10, what="tolvik in front after the click")
     assert close_window(ctx, process) == 0
 
 
