@@ -99,6 +99,8 @@ class BenchPlatform final : public app::Platform {
   }
   std::vector<std::string> explorer_folders() override { return {}; }
   void bring_to_front() override {}
+  bool sign_in_turned_off() override { return false; }
+  void keep_run_value(bool) override {}
   double monotonic_seconds() override { return now(); }
   void start_target_check(std::vector<std::string>) override {}
   base::Status start_open_worker(std::string, std::vector<bundle::Item>, std::vector<std::size_t>) override {

@@ -33,9 +33,9 @@
 ;      install asks Retry/Cancel first.
 ;
 ; The uninstaller (uninstall.exe; /S for silent) runs tolvik.exe --unregister
-; (settings key and jump list), removes the files, the shortcut, the file type
-; and its entry and %LOCALAPPDATA%\tolvik (the record of what openings started),
-; and leaves the user's bundles in %APPDATA%\tolvik.
+; (settings key, jump list, the start at sign-in), removes the files, the
+; shortcut, the file type and its entry and %LOCALAPPDATA%\tolvik (the record
+; of what openings started), and leaves the user's bundles in %APPDATA%\tolvik.
 
 Unicode true
 Target amd64-unicode
@@ -472,6 +472,10 @@ Section "Uninstall"
   ${If} ${Errors}
     DeleteRegKey HKCU "Software\tolvik"
   ${EndIf}
+  ; The start at sign-in, whatever the program did above: a tolvik.exe that
+  ; could not run would leave Windows starting a file that is gone.
+  DeleteRegValue HKCU "Software\Microsoft\Windows\CurrentVersion\Run" "tolvik"
+  DeleteRegValue HKCU "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run" "tolvik"
 
   Delete "$INSTDIR\tolvik.exe"
   Delete "$INSTDIR\uninstall.exe"

@@ -169,6 +169,13 @@ class Platform {
   // Brings the window to the front (after a drop from another program).
   virtual void bring_to_front() = 0;
 
+  // Opening at sign-in. Whether the user turned tolvik off in Windows'
+  // start-up apps (Task Manager), read when the bundle menu is built.
+  virtual bool sign_in_turned_off() = 0;
+  // Writes or deletes tolvik's value in the Run key so that Windows starts it
+  // at sign-in exactly when `wanted`.
+  virtual void keep_run_value(bool wanted) = 0;
+
   // The updater. Each worker answers through its mailbox and a message.
   virtual base::Status start_update_check(bool requested_by_user) = 0;
   // The offer's Yes/No question, an information box owned by the window (a

@@ -19,6 +19,7 @@
 #include "app/maker.h"
 #include "app/options_dialog_win.h"
 #include "app/settings_win.h"
+#include "app/sign_in_win.h"
 #include "app/state_slot_win.h"
 #include "app/updater/installer_win.h"
 #include "app/updater/update_workers_win.h"
@@ -283,6 +284,10 @@ void WinPlatform::start_explorer(const std::string& arguments) {
 void WinPlatform::open_address(std::string_view address) {
   ShellExecuteW(nullptr, L"open", base::widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+bool WinPlatform::sign_in_turned_off() { return run_value_turned_off(); }
+
+void WinPlatform::keep_run_value(bool wanted) { app::keep_run_value(wanted); }
 
 base::Result<std::string> WinPlatform::desktop_folder() { return winshell::known_folder_path(FOLDERID_Desktop); }
 

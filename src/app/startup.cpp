@@ -35,6 +35,7 @@ StartPlan plan_start(const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--unregister") plan.unregister = true;
+    if (base::ascii_iequals(arg, "--sign-in")) plan.sign_in = true;
     if (!plan.open_id && base::ascii_iequals(arg, "--open")) {
       plan.open_id = i + 1 < args.size() ? args[i + 1] : std::string();
     }
@@ -148,14 +149,18 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
   }
   const OpenResult result = open_items(found->items, opener);
   if (record) record(found->id, found->items, result);
+  return windowless_open_message(*found, result);
+}
+
+std::optional<std::string> windowless_open_message(const bundle::Bundle& opened, const OpenResult& result) {
   const bool all_went_well = std::all_of(result.items.begin(), result.items.end(), [](const ItemOutcome& outcome) {
     return outcome.state == ItemState::opened || outcome.state == ItemState::brought_to_front ||
            outcome.state == ItemState::skipped;
   });
-  if (all_went_well && !found->items.empty()) return std::nullopt;
-  std::string message = found->name + "\n\n" + open_summary(found->items, result);
+  if (all_went_well && !opened.items.empty()) return std::nullopt;
+  std::string message = opened.name + "\n\n" + open_summary(opened.items, result);
   // A message box has room for the system's reasons, which the summary leaves out.
-  if (std::string details = failure_details(found->items, result); !details.empty()) message += "\n\n" + details;
+  if (std::string details = failure_details(opened.items, result); !details.empty()) message += "\n\n" + details;
   return message;
 }
 

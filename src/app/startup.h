@@ -36,6 +36,7 @@ struct StartPlan {
   bool unregister = false;               // "--unregister" anywhere, exact
   std::optional<std::string> open_id;    // after the first "--open" (any ASCII case)
   std::optional<std::string> close_id;   // after the first "--close" (any ASCII case)
+  bool sign_in = false;                  // "--sign-in" anywhere (any ASCII case): Windows started it at sign-in
   std::vector<std::string> bundle_files; // arguments naming .tolvik files
 };
 
@@ -109,6 +110,10 @@ using RecordOpening =
 std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
                                            Opener& opener, const AskYesNo& ask, const std::string& store_path,
                                            const RecordOpening& record = {});
+// What the window-less open tells about one opening: nothing when every item
+// opened (or was already running), else the bundle's name, the summary and
+// the system's reasons.
+std::optional<std::string> windowless_open_message(const bundle::Bundle& opened, const OpenResult& result);
 
 // The bundle id `--close` acts on: the id of the bundle find_bundle_to_open
 // finds, else the argument itself (a record may outlive its bundle, or the

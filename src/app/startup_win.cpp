@@ -15,6 +15,8 @@
 #include "app/messages_win.h"
 #include "app/program_names_win.h"
 #include "app/settings_win.h"
+#include "app/sign_in.h"
+#include "app/sign_in_win.h"
 #include "app/startup.h"
 #include "app/store_start.h"
 #include "app/updater/update_check.h"
@@ -56,6 +58,7 @@ std::vector<std::string> command_line_arguments() {
 
 int run_unregister() {
   delete_settings();
+  delete_run_value();
   base::ComScope com(COINIT_APARTMENTTHREADED);
   winshell::delete_jump_list();
   return 0;
@@ -214,6 +217,9 @@ int run_window(const StartPlan& plan) {
   // Repaired ids are kept, so that "Selected", shortcuts and --open find the
   // bundle again next time.
   if (opened.save_now) save_store(state);
+  // The marks may have changed while tolvik did not run (another copy, a
+  // restored store), or the program may have moved.
+  bring_run_value_up_to_date(state);
   restore_selection(state, read_setting_text("Selected"));
   if (opened.notice) show_toast(state, *opened.notice);
   install_main_window(std::move(main));
@@ -250,6 +256,14 @@ int run_program() {
   SetCurrentProcessExplicitAppUserModelID(winshell::kAppUserModelId);
   if (plan.open_id) return run_windowless_open(*plan.open_id);
   if (plan.close_id) return run_windowless_close(*plan.close_id);
+  if (plan.sign_in) {
+    if (sign_in_starts_hidden(read_setting_number(kKeepInNotificationArea))) {
+      // The notification area's start joins here: it keeps tolvik hidden there
+      // and runs run_sign_in_opening() beside its window. Until it does, the
+      // marked bundles open without one, as below.
+    }
+    return run_sign_in_opening();
+  }
   return run_window(plan);
 }
 

@@ -1,4 +1,5 @@
 #include "app/app_state.h"
+#include "app/sign_in.h"
 #include "app/store_start.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
@@ -26,6 +27,8 @@ void save_store(AppState& state) {
     show_toast(state, {});
   } else {
     state.save_failure.reset();
+    // Any save may have changed a mark: a toggle, an undo, a deleted bundle, an import.
+    bring_run_value_up_to_date(state);
   }
   state.platform.set_timer(TimerId::jump_list, kJumpListDelayMs);
   state.redraw();

@@ -1,6 +1,6 @@
 #pragma once
-// The one-step undo record: the last removed item, deleted bundle or changed
-// item options. It
+// The one-step undo record: the last removed item, deleted bundle, changed
+// item options or opening at sign-in. It
 // outlives its toast and is never saved; app/act/undo.h takes it back.
 
 #include <cstddef>
@@ -30,6 +30,12 @@ struct ChangedOptions {
   bundle::ItemOptions before;
 };
 
-using Undo = std::variant<RemovedItem, DeletedBundle, ChangedOptions>;
+// Whether a bundle opened at sign-in before "Open when I sign in" changed it.
+struct ChangedSignIn {
+  std::string bundle_id;
+  bool before = false;
+};
+
+using Undo = std::variant<RemovedItem, DeletedBundle, ChangedOptions, ChangedSignIn>;
 
 }  // namespace app

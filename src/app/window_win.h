@@ -82,6 +82,8 @@ class WinPlatform final : public Platform {
                                   const std::string& description) override;
   std::vector<std::string> explorer_folders() override;
   void bring_to_front() override;
+  bool sign_in_turned_off() override;
+  void keep_run_value(bool wanted) override;
 
  private:
   // TrackPopupMenu with the state lent out; 0 when the window went away.

@@ -8,7 +8,9 @@ time limit (60 s); -v prints the output of passing tests too.
 
 Expects the Wine environment of scripts/wine-env.sh (`make test-e2e` sets it
 up). Before each test the prefix's wineserver is restarted, which ends every
-Windows process the previous test left, and HKCU\\Software\\tolvik is deleted.
+Windows process the previous test left, and HKCU\\Software\\tolvik and the
+start at sign-in (the value "tolvik" of ...\\CurrentVersion\\Run and of
+Explorer\\StartupApproved\\Run) are deleted.
 Each test runs in a child process of its own session; on overrun that session
 and the prefix's Windows processes are killed and the test fails.
 
@@ -102,6 +104,9 @@ class WineSession:
         subprocess.run(["wine", "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         harness.reg_delete("Software\\tolvik")
+        # The start at sign-in that a test's marks or settings left.
+        harness.reg_delete("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "tolvik")
+        harness.reg_delete("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run", "tolvik")
 
 
 def run_one(test_id, path, function, limit, root, session, log_path):

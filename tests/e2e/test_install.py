@@ -21,6 +21,7 @@ from pathlib import Path
 
 import harness
 from test_menus import alt_f4, choose, open_settings_menu
+from test_sign_in import APPROVED_KEY, RUN_KEY
 from test_startup import KEY, export_file
 from test_window import Window
 
@@ -445,6 +446,9 @@ def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundle
     (places.local_data_unix / "opened.json").write_text('{"b1": {}}', encoding="utf-8")
     harness.reg_add(KEY, "Language", "REG_SZ", "ko")
     harness.reg_add(KEY, "Selected", "REG_SZ", "b1")
+    # The start at sign-in, and the switch Windows' start-up apps keep for it.
+    harness.reg_add(RUN_KEY, "tolvik", "REG_SZ", '"%s" --sign-in' % places.exe)
+    harness.reg_add(APPROVED_KEY, "tolvik", "REG_BINARY", bytes([2] + [0] * 11))
 
     # As Apps & features runs it, silently.
     quiet = harness.reg_query(UNINSTALL_KEY, "QuietUninstallString")
@@ -459,6 +463,8 @@ def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundle
     assert not places.local_data_unix.exists()
     assert not key_exists(EXTENSION_KEY) and not key_exists(PROG_ID_KEY)
     assert not key_exists(KEY)
+    assert harness.reg_query(RUN_KEY, "tolvik") is None
+    assert harness.reg_query(APPROVED_KEY, "tolvik") is None
     assert {p.name: p.read_bytes() for p in places.data_unix.iterdir()} == data_before
 
 

@@ -299,6 +299,12 @@ class FakePlatform final : public app::Platform {
   int brought_to_front = 0;
   void bring_to_front() override { ++brought_to_front; }
 
+  // Task Manager's start-up switch, and each Run value the program asked for.
+  bool startup_switched_off = false;
+  std::vector<bool> run_values;
+  bool sign_in_turned_off() override { return startup_switched_off; }
+  void keep_run_value(bool wanted) override { run_values.push_back(wanted); }
+
   bool timer_set(app::TimerId id, unsigned ms) const {
     for (const auto& t : timers) {
       if (t.first == id && t.second == ms) return true;

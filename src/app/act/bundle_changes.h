@@ -22,6 +22,8 @@ void remove_item(AppState& state, std::size_t index);
 // Deletes a bundle (with Undo).
 void delete_bundle(AppState& state, std::size_t index);
 void duplicate_bundle(AppState& state, std::size_t index);
+// "Open when I sign in": marks or unmarks the bundle (with Undo).
+void toggle_sign_in(AppState& state, std::size_t index);
 void new_bundle(AppState& state);
 void begin_rename_bundle(AppState& state);
 

@@ -37,6 +37,9 @@ void run_bundle_command(AppState& state, std::size_t index, BundleCommand comman
     case BundleCommand::explorer_folders:
       add_explorer_folders(state, index, x, y);
       break;
+    case BundleCommand::sign_in:
+      toggle_sign_in(state, index);
+      break;
     case BundleCommand::export_file:
       export_bundle(state, index);
       break;
@@ -50,7 +53,15 @@ void run_bundle_command(AppState& state, std::size_t index, BundleCommand comman
 
 }  // namespace
 
-std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle) {
+std::string sign_in_entry_label(bool turned_off) {
+  if (turned_off) {
+    return std::string(lang::text("로그인할 때 열기 (Windows 시작 앱에서 꺼 둠)",
+                                  "Open when I sign in (turned off in Windows' start-up apps)"));
+  }
+  return std::string(lang::text("로그인할 때 열기", "Open when I sign in"));
+}
+
+std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool sign_in_turned_off) {
   using enum BundleCommand;
   return {
       MenuEntry::command(open, std::string(lang::text("열기", "Open")), bundle && !bundle->items.empty()),
@@ -62,6 +73,8 @@ std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle) {
                          std::string(lang::text("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut"))),
       MenuEntry::command(explorer_folders, std::string(lang::text("지금 열린 탐색기 폴더 가져오기…",
                                                                   "Add folders open in File Explorer…"))),
+      MenuEntry::command(sign_in, sign_in_entry_label(sign_in_turned_off), bundle != nullptr,
+                         bundle && bundle->at_sign_in),
       MenuEntry::line(),
       MenuEntry::command(export_file,
                          std::string(lang::text("내보내기… (다른 사람에게 건네기)", "Export… (to share)"))),
@@ -77,7 +90,8 @@ void show_bundle_menu(AppState& state, std::size_t index, float x, float y) {
   if (index >= state.store.bundles.size()) return;
   // The menu runs a modal loop; the bundle is found again by its id afterwards.
   const std::string id = state.store.bundles[index].id;
-  const int chosen = state.platform.show_menu(x, y, bundle_menu_entries(&state.store.bundles[index]));
+  const int chosen = state.platform.show_menu(
+      x, y, bundle_menu_entries(&state.store.bundles[index], state.platform.sign_in_turned_off()));
   if (chosen == 0) return;
   const std::optional<std::size_t> now = find_bundle(state, id);
   if (!now || *now != index) return;

@@ -20,10 +20,15 @@ enum class BundleCommand : int {
   explorer_folders,
   export_file,
   remove,
-  close,  // listed after open
+  close,    // listed after open
+  sign_in,  // listed after the File Explorer folders
 };
 
-std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle);
+// "Open when I sign in", or with the reason it will not happen while the
+// user keeps tolvik turned off in Windows' start-up apps.
+std::string sign_in_entry_label(bool turned_off);
+
+std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool sign_in_turned_off = false);
 
 // Shows the menu for the bundle at `index` and runs the chosen command on
 // that same bundle; a bundle that went away while the menu was up is left alone.

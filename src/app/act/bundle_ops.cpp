@@ -27,6 +27,21 @@ void duplicate_bundle(AppState& state, std::size_t index) {
   show_toast(state, std::string(lang::text("묶음을 복제했습니다", "Bundle duplicated")));
 }
 
+void toggle_sign_in(AppState& state, std::size_t index) {
+  if (index >= state.store.bundles.size()) return;
+  bundle::Bundle& bundle = state.store.bundles[index];
+  ChangedSignIn undo{bundle.id, bundle.at_sign_in};
+  bundle.at_sign_in = !bundle.at_sign_in;
+  std::string text =
+      bundle.at_sign_in
+          ? lang::fill(lang::text("‘{0}’ 묶음은 로그인할 때 열립니다", "“{0}” opens when you sign in"), {bundle.name})
+          : lang::fill(lang::text("‘{0}’ 묶음은 이제 로그인할 때 열리지 않습니다",
+                                  "“{0}” no longer opens when you sign in"),
+                       {bundle.name});
+  save_store(state);
+  show_undo_toast(state, std::move(undo), std::move(text));
+}
+
 void new_bundle(AppState& state) {
   std::string name = unique_name(state.store, lang::text("새 묶음", "New bundle"));
   // The new bundle must be in the sidebar to be renamed there. The search box's

@@ -64,6 +64,16 @@ void restore(AppState& state, ChangedOptions changed) {
   show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
 }
 
+void restore(AppState& state, ChangedSignIn changed) {
+  const std::optional<std::size_t> position = find_bundle(state, changed.bundle_id);
+  if (!position) return;
+  state.store.bundles[*position].at_sign_in = changed.before;
+
+  save_store(state);
+  select_bundle(state, *position);
+  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+}
+
 }  // namespace
 
 void undo(AppState& state) {

@@ -1,12 +1,13 @@
 #pragma once
-// The undo operation: takes back the last removal, deletion or options
-// change, from the undo record (app/undo_record.h).
+// The undo operation: takes back the last removal, deletion, options change
+// or sign-in mark, from the undo record (app/undo_record.h).
 
 namespace app {
 
 struct AppState;
 
-// Restores the last removed item, deleted bundle or an item's options.
+// Restores the last removed item, deleted bundle, an item's options or a
+// bundle's opening at sign-in.
 void undo(AppState& state);
 
 }  // namespace app
