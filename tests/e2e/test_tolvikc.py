@@ -155,3 +155,20 @@ def test_close_after_open_ends_the_recorder_it_started(ctx):
     # The record is used up: a second close has nothing left to do.
     again = tolvikc(ctx, "--close", "Evening")
     assert again.code == 0 and again.out == "Nothing to close: no opening of “Evening” is recorded.\n", again
+
+
+@harness.time_limit(120)
+def test_an_administrator_item_goes_through_tolvikc_as_its_own_elevated_helper(ctx):
+    write_store(ctx, [{"id": "ad1", "name": "Maintenance", "items": [
+        recorder_item(ctx, "plain"), dict(recorder_item(ctx, "elevated"), admin=True)]}])
+    opened = tolvikc(ctx, "--open", "ad1")
+    assert (opened.code, opened.err) == (0, ""), opened
+    harness.wait_for(lambda: {"plain", "elevated"} <= set(started(ctx)), timeout=20, what="both starts")
+    by_name = {line["argv"][1]: line for line in ctx.recorded() if "event" not in line}
+    # Wine gives every process the full token, so the helper shows only as
+    # another parent: the console program started again with --run-elevated.
+    assert by_name["plain"]["parent"] != by_name["elevated"]["parent"], by_name
+    # The record knows which process came from the helper, for a later close.
+    record = json.loads((ctx.store.parent / "opened.json").read_text(encoding="utf-8"))["ad1"]
+    elevated = {p["pid"]: p.get("elevated", False) for p in record["processes"]}
+    assert elevated == {by_name["plain"]["pid"]: False, by_name["elevated"]["pid"]: True}, record
