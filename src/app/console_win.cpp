@@ -19,39 +19,49 @@
 namespace app {
 namespace {
 
-// A console takes UTF-16 whatever its code page; a file or pipe gets the
-// UTF-8 bytes, which is what scripts reading it expect.
-void write_to(DWORD which, const std::string& text) {
-  const HANDLE handle = GetStdHandle(which);
-  if (text.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-  DWORD mode = 0;
-  if (GetConsoleMode(handle, &mode)) {
-    const std::wstring wide = base::widen(text);
-    // Large writes to a console fail on older systems; a few KB at a time.
-    constexpr std::size_t kChunk = 8192;
-    for (std::size_t at = 0; at < wide.size(); at += kChunk) {
-      const auto count = static_cast<DWORD>(std::min(kChunk, wide.size() - at));
-      DWORD written = 0;
-      if (!WriteConsoleW(handle, wide.data() + at, count, &written, nullptr)) return;
-    }
-    return;
-  }
-  std::size_t at = 0;
-  while (at < text.size()) {
-    DWORD written = 0;
-    const auto count = static_cast<DWORD>(std::min<std::size_t>(text.size() - at, 1 << 20));
-    if (!WriteFile(handle, text.data() + at, count, &written, nullptr) || written == 0) return;
-    at += written;
-  }
-}
-
 std::vector<std::string> command_line_arguments() {
   const wchar_t* line = GetCommandLineW();
   const std::u16string_view view(reinterpret_cast<const char16_t*>(line), wcslen(line));
   return base::split_command_line(view);
 }
 
+void write_to(DWORD which, const std::string& text) {
+  const HANDLE handle = GetStdHandle(which);
+  if (text.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  (void)write_console_text(handle, text);
+}
+
 }  // namespace
+
+// A console takes UTF-16 whatever its code page; a file or pipe gets the
+// UTF-8 bytes, which is what scripts reading it expect.
+bool write_console_text(HANDLE handle, std::string_view text) {
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = base::widen(text);
+    // Large writes to a console fail on older systems; a few KB at a time.
+    constexpr std::size_t kChunk = 8192;
+    for (std::size_t at = 0; at < wide.size();) {
+      std::size_t count = std::min(kChunk, wide.size() - at);
+      // A character of two UTF-16 units stays in one piece.
+      if (count > 1 && at + count < wide.size() && IS_HIGH_SURROGATE(wide[at + count - 1])) --count;
+      DWORD written = 0;
+      if (!WriteConsoleW(handle, wide.data() + at, static_cast<DWORD>(count), &written, nullptr) || written == 0) {
+        return false;
+      }
+      at += written;
+    }
+    return true;
+  }
+  std::size_t at = 0;
+  while (at < text.size()) {
+    DWORD written = 0;
+    const auto count = static_cast<DWORD>(std::min<std::size_t>(text.size() - at, 1 << 20));
+    if (!WriteFile(handle, text.data() + at, count, &written, nullptr) || written == 0) return false;
+    at += written;
+  }
+  return true;
+}
 
 int run_console() {
   quiet_critical_errors();
