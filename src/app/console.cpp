@@ -8,6 +8,7 @@
 #include "app/act/review.h"
 #include "app/view_text.h"
 #include "base/unicode.h"
+#include "base/utf.h"
 #include "lang/lang.h"
 
 namespace app::console {
@@ -20,6 +21,18 @@ std::string one_line(std::string_view text) {
   std::string line(text);
   std::replace_if(line.begin(), line.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
   return line;
+}
+
+// Columns the text takes in a console: Hangul, kana and CJK take two.
+std::size_t columns(std::string_view text) {
+  std::size_t width = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const char32_t c = base::decode_utf8(text, pos);
+    const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+                      (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFF60);
+    width += wide ? 2 : 1;
+  }
+  return width;
 }
 
 Output refused(std::string text) { return Output{kExitRefused, {}, std::move(text) + "\n"}; }
@@ -198,9 +211,9 @@ std::string help_text() {
   const std::string open = "tolvikc --open " + id_or_name;
   const std::string close = "tolvikc --close " + id_or_name;
   const std::string help = "tolvikc --help";
-  const std::size_t width = std::max({list.size(), open.size(), close.size()}) + 3;
+  const std::size_t width = std::max({columns(list), columns(open), columns(close)}) + 3;
   auto row = [width](const std::string& command, std::string_view what) {
-    return "  " + command + std::string(width - command.size(), ' ') + std::string(what) + "\n";
+    return "  " + command + std::string(width - columns(command), ' ') + std::string(what) + "\n";
   };
   auto code = [](int exit_code, std::string_view what) {
     return "  " + std::to_string(exit_code) + "  " + std::string(what) + "\n";

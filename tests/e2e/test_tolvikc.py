@@ -3,9 +3,11 @@ under Wine with standard output and error read from pipes, on the test's own
 store. The recorder stands in for the programs a bundle starts."""
 
 import json
+import re
 import subprocess
 import threading
 import time
+import unicodedata
 
 import harness
 from test_close import started, wait_windows, with_event
@@ -50,6 +52,23 @@ def tolvikc(ctx, *args, timeout=60):
 
 def missing_file(ctx):
     return ctx.folder_win + "\\gone\\report.xlsx"
+
+
+def columns(text):
+    return sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
+
+
+def test_help_is_in_the_users_language_with_its_descriptions_in_one_column(ctx):
+    for language, exit_codes in [("en", "Exit codes:"), ("ko", "종료 코드:"), ("ru", "Коды выхода:"),
+                                 ("ja", "終了コード:"), ("de", "Exitcodes:")]:
+        harness.reg_add(KEY, "Language", "REG_SZ", language)
+        shown = tolvikc(ctx, "--help")
+        assert shown.code == 0 and exit_codes in shown.out, (language, shown)
+        rows = [re.match(r"^(  tolvikc .*?)( {3,})(\S.*)$", line) for line in shown.out.splitlines()
+                if line.startswith("  tolvikc ")]
+        assert len(rows) == 4 and all(rows), (language, shown.out)
+        starts = {columns(row.group(1) + row.group(2)) for row in rows}
+        assert len(starts) == 1, (language, shown.out)
 
 
 def test_list_prints_one_line_per_bundle_and_json_with_unicode_names(ctx):
