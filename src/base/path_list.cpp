@@ -9,12 +9,12 @@ namespace base::path_list {
 namespace {
 
 std::vector<std::string_view> entries(std::string_view list) {
-  std::vector<std::string_view> parts;
+  std::vector<std::string_view> found;
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = list.find(';', start);
-    parts.push_back(list.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-    if (end == std::string_view::npos) return parts;
+    found.push_back(list.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    if (end == std::string_view::npos) return found;
     start = end + 1;
   }
 }

@@ -1,4 +1,4 @@
-// tolvikc's portable part: the command plans, which bundle a name means, the
+// tolvikc's portable code: the command plans, which bundle a name means, the
 // --list forms and what an opening or a close prints and returns.
 
 #include <gtest/gtest.h>

@@ -78,11 +78,11 @@ TEST(ConsoleText, AConsoleShowsTheCharactersWhateverItsCodePage) {
                                           info.dwCursorPosition, &read))
       << GetLastError();
   shown.resize(read);
-  // Wide characters may take two cells, so each part is looked for in turn.
+  // Wide characters may take two cells, so each piece is looked for in turn.
   std::size_t at = 0;
-  for (const wchar_t* part : {L"정", L"산", L"Ümlaut", L"☕", L"plain"}) {
-    const std::size_t found = shown.find(part, at);
-    ASSERT_NE(found, std::wstring::npos) << base::narrow(part) << " in " << base::narrow(shown);
+  for (const wchar_t* piece : {L"정", L"산", L"Ümlaut", L"☕", L"plain"}) {
+    const std::size_t found = shown.find(piece, at);
+    ASSERT_NE(found, std::wstring::npos) << base::narrow(piece) << " in " << base::narrow(shown);
     at = found + 1;
   }
 }
