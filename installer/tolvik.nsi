@@ -2,15 +2,16 @@
 ; administrator rights, into %LOCALAPPDATA%\Programs\tolvik.
 ;
 ; Built by CMake (`make installer`), which passes:
-;   makensis -DVERSION=0.1.0 -DVERSION_QUAD=0.1.0.0 -DPROGRAM=<tolvik.exe> -DICON=<tolvik.ico>
-;            -DPLUGINS=<folder of tolviksetup.dll> -DOUTFILE=<tolvik-Setup-0.1.0.exe> tolvik.nsi
+;   makensis -DVERSION=0.1.0 -DVERSION_QUAD=0.1.0.0 -DPROGRAM=<tolvik.exe> -DCONSOLE=<tolvikc.exe>
+;            -DICON=<tolvik.ico> -DPLUGINS=<folder of tolviksetup.dll> -DOUTFILE=<tolvik-Setup-0.1.0.exe> tolvik.nsi
 ; with -WX, so that any warning (a text missing in one language) fails the build.
 ; scripts/sign-release.sh also passes -DSIGN_UNINSTALLER="<command> %1": the
 ; command that signs the uninstaller as makensis writes it (%1 its path).
 ;
-; It installs tolvik.exe and uninstall.exe, a Start-menu shortcut carrying the
-; program's Application User Model ID, the .tolvik file type (opened with
-; tolvik.exe "%1") and the Apps & features entry, all under HKCU.
+; It installs tolvik.exe, tolvikc.exe (the console companion for scripts) and
+; uninstall.exe, a Start-menu shortcut carrying the program's Application User
+; Model ID, the .tolvik file type (opened with tolvik.exe "%1"), the Apps &
+; features entry and the program's folder in the user's PATH, all under HKCU.
 ;
 ; Command line, besides NSIS's own /S and /D=<folder>:
 ;   /SILENT, /VERYSILENT   no windows at all (the program's updater passes /SILENT)
@@ -34,8 +35,9 @@
 ;
 ; The uninstaller (uninstall.exe; /S for silent) runs tolvik.exe --unregister
 ; (settings key, jump list, the start at sign-in), removes the files, the
-; shortcut, the file type and its entry and %LOCALAPPDATA%\tolvik (the record
-; of what openings started), and leaves the user's bundles in %APPDATA%\tolvik.
+; shortcut, the file type and its entry, the folder's PATH entry (only that
+; one) and %LOCALAPPDATA%\tolvik (the record of what openings started), and
+; leaves the user's bundles in %APPDATA%\tolvik.
 
 Unicode true
 Target amd64-unicode
@@ -289,12 +291,15 @@ Function InstallFiles
   Delete "$INSTDIR\tolvik.exe.new"
   Delete "$INSTDIR\uninstall.exe.new"
   Delete "$INSTDIR\tolvik.exe.old"
+  Delete "$INSTDIR\tolvikc.exe.new"
+  Delete "$INSTDIR\tolvikc.exe.old"
   ${If} ${Errors}
     StrCpy $0 "failed"
   ${EndIf}
   ${If} $0 == "ok"
     SetOverwrite try
     File "/oname=tolvik.exe.new" "${PROGRAM}"
+    File "/oname=tolvikc.exe.new" "${CONSOLE}"
     SetOverwrite on
     ${If} ${Errors}
       StrCpy $0 "failed"
@@ -325,10 +330,16 @@ Function InstallFiles
     ; cannot be replaced costs nothing.
     Delete "$INSTDIR\uninstall.exe"
     Rename "$INSTDIR\uninstall.exe.new" "$INSTDIR\uninstall.exe"
+    ; A script may be running the old tolvikc.exe: a running program can be
+    ; renamed, so it goes aside and is deleted now or by the next install.
+    Rename "$INSTDIR\tolvikc.exe" "$INSTDIR\tolvikc.exe.old"
+    Rename "$INSTDIR\tolvikc.exe.new" "$INSTDIR\tolvikc.exe"
   ${EndIf}
   Delete "$INSTDIR\tolvik.exe.new"
   Delete "$INSTDIR\uninstall.exe.new"
   Delete "$INSTDIR\tolvik.exe.old"
+  Delete "$INSTDIR\tolvikc.exe.new"
+  Delete "$INSTDIR\tolvikc.exe.old"
   ClearErrors
   Exch $0
 FunctionEnd
@@ -423,6 +434,11 @@ Section "tolvik" SectionProgram
   Pop $0
   DetailPrint "App id of the shortcut: $0"
 
+  ; tolvikc.exe for scripts: the folder in the user's PATH, once.
+  tolviksetup::AddToUserPath "$INSTDIR"
+  Pop $0
+  DetailPrint "PATH: $0"
+
   ; The .tolvik file type: a bundle file opens in tolvik, which imports it
   ; (or hands it to the tolvik that is already running).
   WriteRegStr HKCU "Software\Classes\.tolvik" "" "${PROG_ID}"
@@ -478,11 +494,14 @@ Section "Uninstall"
   DeleteRegValue HKCU "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run" "tolvik"
 
   Delete "$INSTDIR\tolvik.exe"
+  Delete "$INSTDIR\tolvikc.exe"
   Delete "$INSTDIR\uninstall.exe"
   ; What an install that was cut short may have left beside them.
   Delete "$INSTDIR\tolvik.exe.new"
   Delete "$INSTDIR\uninstall.exe.new"
   Delete "$INSTDIR\tolvik.exe.old"
+  Delete "$INSTDIR\tolvikc.exe.new"
+  Delete "$INSTDIR\tolvikc.exe.old"
   RMDir "$INSTDIR"
   Delete "${SHORTCUT}"
   ; What the program keeps for itself beside the user's data: the record
@@ -499,6 +518,10 @@ Section "Uninstall"
   DeleteRegKey /ifempty HKCU "Software\Classes\.tolvik"
   DeleteRegKey HKCU "Software\Classes\${PROG_ID}"
   tolviksetup::AssociationsChanged
+
+  ; The folder's PATH entry; the rest of the user's PATH stays as it is.
+  tolviksetup::RemoveFromUserPath "$INSTDIR"
+  Pop $0
 
   ; Last, so that the entry stays while anything above is left to do. The
   ; bundles in %APPDATA%\tolvik are the user's and stay.

@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 164 keys below, in this order, no duplicates, then the forms
+  - exactly the 181 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
@@ -208,6 +208,23 @@ KEYS = [
     "“{0}” no longer opens when you sign in",
     "Not everything opened when you signed in.",
     "“{0}” wasn't opened: it has items from a file that you haven't confirmed yet. Open it once in tolvik to confirm them.",
+    "Unknown argument: {0}",
+    "{0} needs the id or name of a bundle.",
+    "No bundle has the id or name “{0}”.",
+    "More than one bundle is named “{0}”; give its id instead: {1}",
+    "“{0}” came from a file and has items not reviewed yet, so nothing was opened. Open it once with tolvik.exe --open {1} to review them.",
+    "Nothing to close: no opening of “{0}” is recorded.",
+    "id or name",
+    "tolvikc opens and closes tolvik's bundles from scripts.",
+    "Lists the bundles: id, name, item count.",
+    "Opens a bundle and waits until it has opened.",
+    "Closes what the bundle's last opening started.",
+    "Shows this text.",
+    "Exit codes:",
+    "Done.",
+    "Something did not open, or was left open (listed on standard error).",
+    "Bad arguments, no such bundle or more than one, or the saved bundles can't be read.",
+    "The bundle came from a file and hasn't been reviewed yet: open it once with tolvik.exe --open.",
 ]
 
 # Counts with a noun ("{0} items") take the form their language's plural rule
@@ -236,7 +253,7 @@ for _lang in ["ja", "fr", "de", "pt"]:
 KEPT_TOKENS = [
     "Ctrl+F", "Ctrl+V", "(F2)", "(Del)", "https://",
     "%APPDATA%\\tolvik", "*.exe, *.lnk", "*.tolvik", ".tolvik", "tolvik",
-    "kestrix", "/n ",
+    "kestrix", "/n ", "tolvik.exe --open",
 ]
 # Key names that are also ordinary words elsewhere ("Enter one starting
 # with ..."), so they are checked only in the texts that name the keys.
@@ -413,8 +430,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 164 or len(set(KEYS)) != 164:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 164")
+    if len(KEYS) != 181 or len(set(KEYS)) != 181:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 181")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

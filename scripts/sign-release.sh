@@ -22,7 +22,8 @@
 #   --program       the tolvik.exe to release (default: the product's,
 #                   build/windows/tolvik.exe); it is left as it is
 #   --build         the Windows build folder whose versions.json names the
-#                   installer's script, icon and plugin (default build/windows)
+#                   installer's script, icon, plugin and tolvikc.exe (default
+#                   build/windows)
 #   --out           where the signed installer and update.json go (default
 #                   build/release)
 #   --ca            trusted roots for the verification after signing (default:
@@ -34,8 +35,8 @@
 #   1. reads the version from the program's version record (its product
 #      version; scripts/pe-version.py), never from a file name: the installer
 #      is tolvik-Setup-<version>.exe;
-#   2. signs a copy of the program;
-#   3. builds the installer from that copy with makensis, as `make installer`
+#   2. signs a copy of the program and one of tolvikc.exe, its console companion;
+#   3. builds the installer from those copies with makensis, as `make installer`
 #      does, and with -DSIGN_UNINSTALLER so that makensis has the uninstaller
 #      signed as it writes it;
 #   4. signs the installer;
@@ -95,12 +96,14 @@ data = json.load(open(sys.argv[1]))
 print(data["product"]["program"])
 print(data["installer"]["script"])
 print(data["installer"]["icon"])
-print(data["installer"]["plugins"])' "$build/versions.json")" ||
+print(data["installer"]["plugins"])
+print(data["installer"]["console"])' "$build/versions.json")" ||
   fail "$build/versions.json names no installer inputs (cmake --preset windows)"
-{ read -r default_program; read -r script; read -r icon; read -r plugins; } <<<"$inputs"
+{ read -r default_program; read -r script; read -r icon; read -r plugins; read -r console; } <<<"$inputs"
 [ -n "$program" ] || program="$default_program"
 [ -f "$program" ] || fail "no such program: $program (make build)"
 [ -f "$script" ] || fail "no installer script: $script"
+[ -f "$console" ] || fail "no console program: $console (make build)"
 [ -f "$icon" ] && [ -f "$plugins/tolviksetup.dll" ] ||
   fail "the installer's icon or plugin is not built (make installer)"
 command -v makensis >/dev/null || fail "makensis is missing (apt-get install nsis)"
@@ -173,10 +176,13 @@ chmod +x "$work/sign-file"
 mkdir "$work/program"
 cp "$program" "$work/program/tolvik.exe"
 "$work/sign-file" "$work/program/tolvik.exe" "tolvik"
+cp "$console" "$work/program/tolvikc.exe"
+"$work/sign-file" "$work/program/tolvikc.exe" "tolvikc"
 
 # 2. The installer around it, its uninstaller signed by makensis on the way.
 makensis -V2 -WX -INPUTCHARSET UTF8 \
   -DVERSION="$version" -DVERSION_QUAD="$quad" -DPROGRAM="$work/program/tolvik.exe" -DICON="$icon" \
+  -DCONSOLE="$work/program/tolvikc.exe" \
   -DPLUGINS="$plugins" -DOUTFILE="$work/$name" \
   -DSIGN_UNINSTALLER="\"$work/sign-file\" \"%1\" \"tolvik Uninstall\"" \
   "$script" >"$work/makensis.log" 2>&1 ||
@@ -196,5 +202,5 @@ with open(path, "w", encoding="utf-8") as f:
     json.dump({"version": version, "url": url, "sha256": sha256, "size": int(size)}, f, indent=2)
     f.write("\n")
 PY
-echo "sign-release: signed tolvik.exe, its uninstaller and $out/$name ($size bytes, sha256 $sha256)"
+echo "sign-release: signed tolvik.exe, tolvikc.exe, its uninstaller and $out/$name ($size bytes, sha256 $sha256)"
 echo "sign-release: wrote $out/update.json"

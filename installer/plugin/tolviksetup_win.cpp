@@ -13,6 +13,14 @@
 //   tolviksetup::AssociationsChanged
 //       Tells the shell that a file type changed (SHChangeNotify), so Explorer
 //       shows the new icon and verb without a new logon. Pushes nothing.
+//   tolviksetup::AddToUserPath <folder>
+//   tolviksetup::RemoveFromUserPath <folder>
+//       Adds the folder to the user's PATH (HKCU\Environment "Path") when it
+//       is not there, or takes it out, leaving the other entries and the
+//       value's type (REG_EXPAND_SZ) as they were; then tells running
+//       programs that the environment changed (WM_SETTINGCHANGE
+//       "Environment"). Pushes "added", "present", "removed", "absent" or
+//       "error <code>". NSIS's own strings are too short for a long PATH.
 //
 // NSIS calls each export with its parameter stack; parameters are popped in
 // the order the script gives them.
@@ -30,6 +38,8 @@
 #include <string_view>
 
 #include "app/program_names_win.h"
+#include "base/path_list.h"
+#include "base/utf.h"
 
 namespace {
 
@@ -127,6 +137,70 @@ bool tolvik_running() {
   return FindWindowW(app::kWindowClass, nullptr) != nullptr;
 }
 
+constexpr wchar_t kEnvironmentKey[] = L"Environment";
+constexpr wchar_t kPathValue[] = L"Path";
+// Programs that do not answer the broadcast in this time are passed over.
+constexpr UINT kSettingChangeTimeoutMs = 5000;
+
+class RegKey {
+ public:
+  RegKey() = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  ~RegKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+std::wstring error_text(LSTATUS status) { return L"error " + std::to_wstring(status); }
+
+// Changes the user's PATH with `change` (the list in, the new list or nothing
+// out); `done` and `unchanged` are what to push.
+template <typename Change>
+std::wstring change_user_path(Change&& change, const wchar_t* done, const wchar_t* unchanged) {
+  RegKey key;
+  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kEnvironmentKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                                   nullptr, key.out(), nullptr);
+  if (status != ERROR_SUCCESS) return error_text(status);
+  DWORD type = REG_EXPAND_SZ;
+  DWORD bytes = 0;
+  std::wstring current;
+  status = RegQueryValueExW(key.get(), kPathValue, nullptr, &type, nullptr, &bytes);
+  if (status == ERROR_FILE_NOT_FOUND) {
+    // No PATH of the user's own yet: one that may hold variables, as Windows makes it.
+    type = REG_EXPAND_SZ;
+  } else if (status != ERROR_SUCCESS) {
+    return error_text(status);
+  } else {
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return error_text(ERROR_INVALID_DATA);
+    current.resize(bytes / sizeof(wchar_t) + 1);
+    bytes = static_cast<DWORD>(current.size() * sizeof(wchar_t));
+    status = RegQueryValueExW(key.get(), kPathValue, nullptr, &type, reinterpret_cast<BYTE*>(current.data()), &bytes);
+    if (status != ERROR_SUCCESS) return error_text(status);
+    current.resize(bytes / sizeof(wchar_t));
+    while (!current.empty() && current.back() == L'\0') current.pop_back();
+  }
+  const std::optional<std::string> changed = change(base::narrow(current));
+  if (!changed) return unchanged;
+  const std::wstring text = base::widen(*changed);
+  if (text.empty()) {
+    status = RegDeleteValueW(key.get(), kPathValue);
+  } else {
+    status = RegSetValueExW(key.get(), kPathValue, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  if (status != ERROR_SUCCESS) return error_text(status);
+  // Explorer reads the new value for the programs it starts from now on.
+  SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kEnvironmentKey),
+                      SMTO_ABORTIFHUNG, kSettingChangeTimeoutMs, nullptr);
+  return done;
+}
+
 }  // namespace
 
 extern "C" {
@@ -161,6 +235,24 @@ __declspec(dllexport) void WaitUntilClosed(HWND, int string_size, wchar_t*, Stac
 
 __declspec(dllexport) void AssociationsChanged(HWND, int, wchar_t*, StackEntry**, void*) {
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+__declspec(dllexport) void AddToUserPath(HWND, int string_size, wchar_t*, StackEntry** top, void*) {
+  Stack stack(top, string_size);
+  const std::string folder = base::narrow(stack.pop());
+  stack.push(change_user_path([&folder](const std::string& list) { return base::path_list::with(list, folder); },
+                              L"added", L"present"));
+}
+
+__declspec(dllexport) void RemoveFromUserPath(HWND, int string_size, wchar_t*, StackEntry** top, void*) {
+  Stack stack(top, string_size);
+  const std::string folder = base::narrow(stack.pop());
+  stack.push(change_user_path(
+      [&folder](const std::string& list) -> std::optional<std::string> {
+        if (!base::path_list::contains(list, folder)) return std::nullopt;
+        return base::path_list::without(list, folder);
+      },
+      L"removed", L"absent"));
 }
 
 }  // extern "C"

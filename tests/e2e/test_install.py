@@ -367,7 +367,7 @@ def test_an_update_that_cannot_replace_tolvik_keeps_the_old_one_and_starts_it_ag
     # Nothing changed: the old program, its entry, no half-written files.
     assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
     assert places.exe_unix.read_bytes() == old_program
-    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert program_files(places) == ["tolvik.exe", "tolvikc.exe", "uninstall.exe"], program_files(places)
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
     assert places.store_unix.read_bytes() == bundles_before
 
@@ -383,7 +383,7 @@ def test_an_update_that_cannot_replace_tolvik_keeps_the_old_one_and_starts_it_ag
     done = ctx.run_program(SILENT + ["/UPDATE=1"], exe=NEXT["setup"], timeout=120)
     assert done.code == 0, done
     assert ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n"
-    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert program_files(places) == ["tolvik.exe", "tolvikc.exe", "uninstall.exe"], program_files(places)
     harness.find_window("tolvik", timeout=30)
     harness.close_with_alt_f4()
     harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the new tolvik closed")
@@ -398,7 +398,7 @@ def test_a_silent_install_that_cannot_replace_tolvik_changes_nothing(ctx):
     done = ctx.run_program(SILENT, exe=NEXT["setup"], timeout=120)
     assert done.code == 3, done
     assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
-    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert program_files(places) == ["tolvik.exe", "tolvikc.exe", "uninstall.exe"], program_files(places)
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
     time.sleep(2)
     assert not tolvik_windows()
@@ -425,7 +425,7 @@ def test_an_update_that_can_write_but_not_replace_tolvik_changes_nothing(ctx):
     done = ctx.run_program(SILENT + ["/UPDATE=1"], exe=NEXT["setup"], timeout=120)
     assert done.code == 3, done
     assert places.exe_unix.read_bytes() == old_program
-    assert program_files(places) == ["tolvik.exe", "uninstall.exe"], program_files(places)
+    assert program_files(places) == ["tolvik.exe", "tolvikc.exe", "uninstall.exe"], program_files(places)
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
     assert places.store_unix.read_bytes() == bundles_before
     harness.find_window("tolvik", timeout=30)
@@ -467,6 +467,61 @@ def test_the_uninstaller_removes_the_program_and_its_traces_and_keeps_the_bundle
     assert harness.reg_query(APPROVED_KEY, "tolvik") is None
     assert {p.name: p.read_bytes() for p in places.data_unix.iterdir()} == data_before
 
+
+
+ENVIRONMENT_KEY = "Environment"
+
+
+def path_type():
+    """The type of HKCU\\Environment Path as reg.exe names it, or None."""
+    code, out, _ = harness.run_captured(["wine", "reg", "query", "HKCU\\" + ENVIRONMENT_KEY, "/v", "Path"])
+    if code != 0:
+        return None
+    found = re.search(r"\bPath\s+(REG_\w+)", out, re.IGNORECASE)
+    return found.group(1) if found else None
+
+
+@harness.time_limit(240)
+def test_the_installer_puts_its_folder_on_the_users_path_once_and_the_uninstaller_takes_only_it_away(ctx):
+    places = not_installed(ctx)
+    before = harness.reg_query(ENVIRONMENT_KEY, "Path")
+    before_type = path_type()
+    # A user's own PATH with a variable in it: the value must stay expandable.
+    own = "%USERPROFILE%\\bin;C:\\Tools"
+    harness.reg_add(ENVIRONMENT_KEY, "Path", "REG_EXPAND_SZ", own)
+    try:
+        install(ctx)
+        assert (places.folder_unix / "tolvikc.exe").read_bytes() == (harness.BUILD / "tolvikc.exe").read_bytes()
+        assert harness.reg_query(ENVIRONMENT_KEY, "Path") == own + ";" + places.folder
+        assert path_type() == "REG_EXPAND_SZ"
+        # Installed again (a repair or an update): the folder is not added twice.
+        install(ctx)
+        assert harness.reg_query(ENVIRONMENT_KEY, "Path") == own + ";" + places.folder
+        # The installed console companion runs from there and answers a script.
+        listed = ctx.run_program(["--list"], exe=places.folder_unix / "tolvikc.exe", timeout=60)
+        assert (listed.code, listed.out) == (0, ""), listed
+
+        done = ctx.run_program(["/S"], exe=places.folder_unix / "uninstall.exe", timeout=60)
+        assert done.code == 0, done
+        harness.wait_for(lambda: not key_exists(UNINSTALL_KEY), timeout=60, what="the uninstall entry removed")
+        assert harness.reg_query(ENVIRONMENT_KEY, "Path") == own
+        assert path_type() == "REG_EXPAND_SZ"
+        assert not places.folder_unix.exists()
+
+        # A PATH that held only the folder goes with it.
+        harness.reg_delete(ENVIRONMENT_KEY, "Path")
+        install(ctx)
+        assert harness.reg_query(ENVIRONMENT_KEY, "Path") == places.folder
+        assert path_type() == "REG_EXPAND_SZ"
+        done = ctx.run_program(["/S"], exe=places.folder_unix / "uninstall.exe", timeout=60)
+        assert done.code == 0, done
+        harness.wait_for(lambda: not key_exists(UNINSTALL_KEY), timeout=60, what="the uninstall entry removed")
+        assert harness.reg_query(ENVIRONMENT_KEY, "Path") is None
+    finally:
+        if before is None:
+            harness.reg_delete(ENVIRONMENT_KEY, "Path")
+        else:
+            harness.reg_add(ENVIRONMENT_KEY, "Path", before_type or "REG_EXPAND_SZ", before)
 
 def make_signer(folder, common_name):
     """A self-signed code-signing certificate and its key (PEM) for a test release."""
@@ -596,8 +651,9 @@ def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
         release = ctx.folder / "release"
         signed = sign_release(cert, key, release, url, tsa, program=program)
         assert signed.returncode == 0, signed
-        # The program, the uninstaller and the installer, each stamped once.
-        assert tsa.stamps == 3, (tsa.stamps, signed)
+        # The program, its console companion, the uninstaller and the
+        # installer, each stamped once.
+        assert tsa.stamps == 4, (tsa.stamps, signed)
         assert sorted(p.name for p in release.iterdir()) == [name, "update.json"]
         # What was given is left as it was, unsigned.
         assert file_sha256(program) == file_sha256(PRODUCT["program"]) == build_output
@@ -620,6 +676,7 @@ def test_a_signed_release_installs_and_its_update_json_describes_it(ctx):
     assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
     assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
     assert_signed(places.exe_unix, cert, tsa, "tolvik")
+    assert_signed(places.folder_unix / "tolvikc.exe", cert, tsa, "tolvikc")
     assert_signed(places.folder_unix / "uninstall.exe", cert, tsa, "tolvik Uninstall")
 
     # The signed uninstaller still does its work.

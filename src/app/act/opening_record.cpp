@@ -306,6 +306,11 @@ bool close_left_something(const std::vector<CloseState>& states) {
   });
 }
 
+bool close_left_open(const std::vector<CloseState>& states) {
+  return std::any_of(states.begin(), states.end(),
+                     [](CloseState s) { return s == CloseState::elevated || s == CloseState::no_window; });
+}
+
 std::string close_summary(const OpeningRecord& record, const std::vector<CloseState>& states) {
   std::string summary;
   // Each text is looked up where it is written, so the key checks find it.
@@ -335,6 +340,7 @@ CloseReport close_recorded(const std::string& path, const std::string& bundle_id
   if (!read) {
     report.kind = CloseReport::Kind::unreadable;
     report.left_something = true;
+    report.left_open = true;
     report.text = read.error().text;
     return report;
   }
@@ -348,6 +354,7 @@ CloseReport close_recorded(const std::string& path, const std::string& bundle_id
   const std::vector<CloseState> states = close_opening(record, closer);
   report.kind = CloseReport::Kind::closed;
   report.left_something = close_left_something(states);
+  report.left_open = close_left_open(states);
   report.text = close_summary(record, states);
   return report;
 }

@@ -134,11 +134,15 @@ std::vector<CloseState> close_opening(const OpeningRecord& record, Closer& close
 std::string close_summary(const OpeningRecord& record, const std::vector<CloseState>& states);
 // True when something was left that the user may have wanted closed.
 bool close_left_something(const std::vector<CloseState>& states);
+// True when a process the opening started still runs: Windows kept it from
+// being closed, or it showed no window to ask.
+bool close_left_open(const std::vector<CloseState>& states);
 
 struct CloseReport {
   enum class Kind : std::uint8_t { nothing_recorded, closed, unreadable } kind = Kind::nothing_recorded;
   bool left_something = false;
   std::string text;  // the summary when closed, the reason when unreadable
+  bool left_open = false;  // see close_left_open; also when the record could not be read
 };
 
 // Takes the bundle's record out of the file at `path` (so that it is acted on
