@@ -9,6 +9,7 @@
 
 #include "app/act/elevated_helper_win.h"
 #include "app/act/import.h"
+#include "app/hotkeys.h"
 #include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
 #include "app/hand_over_win.h"
@@ -214,6 +215,8 @@ int run_window(const StartPlan& plan) {
   // Repaired ids are kept, so that "Selected", shortcuts and --open find the
   // bundle again next time.
   if (opened.save_now) save_store(state);
+  // The bundles' hotkeys work from the start, for as long as the window runs.
+  sync_hotkeys(state);
   restore_selection(state, read_setting_text("Selected"));
   if (opened.notice) show_toast(state, *opened.notice);
   install_main_window(std::move(main));

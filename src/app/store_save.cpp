@@ -1,4 +1,5 @@
 #include "app/app_state.h"
+#include "app/hotkeys.h"
 #include "app/store_start.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
@@ -27,6 +28,8 @@ void save_store(AppState& state) {
   } else {
     state.save_failure.reset();
   }
+  // Every change of the store passes here: an edit, an undo, an import, a deletion.
+  sync_hotkeys(state);
   state.platform.set_timer(TimerId::jump_list, kJumpListDelayMs);
   state.redraw();
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The one-step undo record: the last removed item, deleted bundle or changed
-// item options. It
+// The one-step undo record: the last removed item, deleted bundle, changed
+// item options or changed hotkey. It
 // outlives its toast and is never saved; app/act/undo.h takes it back.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -30,6 +31,13 @@ struct ChangedOptions {
   bundle::ItemOptions before;
 };
 
-using Undo = std::variant<RemovedItem, DeletedBundle, ChangedOptions>;
+// A bundle's hotkey and sign-in wait before "Hotkey…" changed them.
+struct ChangedHotkey {
+  std::string bundle_id;
+  std::optional<bundle::Hotkey> hotkey;
+  double sign_in_delay = 0;
+};
+
+using Undo = std::variant<RemovedItem, DeletedBundle, ChangedOptions, ChangedHotkey>;
 
 }  // namespace app

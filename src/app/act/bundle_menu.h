@@ -20,7 +20,8 @@ enum class BundleCommand : int {
   explorer_folders,
   export_file,
   remove,
-  close,  // listed after open
+  close,   // listed after open
+  hotkey,  // listed after duplicate
 };
 
 std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle);
