@@ -204,6 +204,36 @@ def test_keys_held_elsewhere_or_by_another_bundle_are_refused(ctx):
     holder.kill()
 
 
+def test_a_key_held_at_start_is_not_available_until_the_next_start_finds_it_free(ctx):
+    holder = hold_hotkey(ctx, MOD_CONTROL | MOD_ALT, ord("6"))
+    write_store(ctx, [{"id": "h1", "name": "Work", "hotkey": "Ctrl+Alt+6", "items": [recorder_item(ctx, "six")]}])
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96, bundles=1)
+    held = harness.wait_for(lambda: (lambda w: w if len(w) >= 2 else None)(words(header_ink(window, g))),
+                            what="the key in the header")
+    # The press goes to the program that holds the key.
+    harness.xdotool("key", "ctrl+alt+6")
+    time.sleep(2)
+    assert not ctx.recorded()
+    keys("alt+F4")
+    assert process.wait(20) == 0
+    assert "Ctrl+Alt+6" == saved(ctx)[0]["hotkey"], "the bundle keeps its key"
+
+    holder.kill()
+    harness.wait_for(lambda: not holder.running(), what="the holder gone")
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    free = harness.wait_for(lambda: (lambda w: w if len(w) >= 2 else None)(words(header_ink(window, g))),
+                            what="the key in the header")
+    # "Ctrl+Alt+6" alone is much shorter than "Ctrl+Alt+6 · not available".
+    assert held[-1][1] > free[-1][1] + 60 * g.s, (held, free)
+    harness.xdotool("key", "ctrl+alt+6")
+    harness.wait_for(lambda: len(ctx.recorded()) >= 1, timeout=30, what="the bundle opened by its key")
+    keys("alt+F4")
+    assert process.wait(20) == 0
+
+
 def test_the_dialog_and_the_header_in_german_and_in_the_dark_theme(ctx):
     from test_language import KEY, table
     from test_window import DARK, PERSONALIZE
