@@ -33,7 +33,7 @@ struct Texts {
 
 Texts texts_for(const HotkeyDialogInput& input) {
   Texts t;
-  t.title = lang::fill(lang::text("‘{0}’ 단축키", "Hotkey for “{0}”"), {input.bundle_name});
+  t.title = hotkey_dialog_title(input.bundle_name);
   t.hotkey = lang::text("단축키(&H):", "&Hotkey:");
   t.clear = lang::text("지우기(&L)", "C&lear");
   t.delay = lang::text("로그인 후 대기(&W):", "&Wait after sign-in:");

@@ -34,10 +34,6 @@ std::vector<std::pair<std::string, bundle::Hotkey>> wanted_hotkeys(const bundle:
   return wanted;
 }
 
-std::string dialog_title(std::string_view name) {
-  return lang::fill(lang::text("‘{0}’ 단축키", "Hotkey for “{0}”"), {std::string(name)});
-}
-
 }  // namespace
 
 HotkeyChanges hotkey_changes(const std::vector<HotkeyRegistration>& registered, const bundle::Store& store) {
@@ -71,6 +67,10 @@ std::string header_hotkey_text(const bundle::Bundle& bundle, const std::vector<H
     text += lang::text("사용할 수 없음", "not available");
   }
   return text;
+}
+
+std::string hotkey_dialog_title(std::string_view bundle_name) {
+  return lang::fill(lang::text("‘{0}’ 단축키", "Hotkey for “{0}”"), {std::string(bundle_name)});
 }
 
 HotkeyDialogInput hotkey_dialog_input(const bundle::Store& store, std::size_t index) {
@@ -145,7 +145,7 @@ void apply_bundle_hotkey(AppState& state, std::string_view bundle_id, const Hotk
                               "{0} is used by another program, so it does not work for now. The bundle keeps it, and "
                               "tolvik tries it again when it next starts."),
                    {bundle::hotkey_text(*choice.hotkey)}),
-        dialog_title(name));
+        hotkey_dialog_title(name));
   }
 }
 

@@ -78,6 +78,9 @@ struct HotkeyFormError {
 base::Result<HotkeyChoice, HotkeyFormError> read_hotkey_form(const HotkeyForm& form, const HotkeyDialogInput& input,
                                                              std::string_view decimal);
 
+// The dialog's caption, which its message boxes share: "Hotkey for “Mail”".
+std::string hotkey_dialog_title(std::string_view bundle_name);
+
 HotkeyDialogInput hotkey_dialog_input(const bundle::Store& store, std::size_t index);
 
 // "Hotkey…" of the bundle at `index`: the dialog, then its answer put into
