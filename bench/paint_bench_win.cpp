@@ -77,6 +77,10 @@ class BenchPlatform final : public app::Platform {
   void show_information(std::string_view, std::string_view) override {}
   bool ask_yes_no(std::string_view) override { return false; }
   std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item&) override { return std::nullopt; }
+  std::optional<app::HotkeyChoice> edit_bundle_hotkey(const app::HotkeyDialogInput&) override { return std::nullopt; }
+  std::vector<app::HotkeyRegistration> hotkey_registrations() override { return {}; }
+  void register_hotkey(const std::string&, const bundle::Hotkey&) override {}
+  void unregister_hotkey(const std::string&) override {}
   std::optional<std::string> read_setting_text(std::string_view) override { return std::nullopt; }
   std::optional<std::uint32_t> read_setting_number(std::string_view) override { return std::nullopt; }
   base::Status write_setting_number(std::string_view, std::uint32_t) override { return {}; }

@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 181 keys below, in this order, no duplicates, then the forms
+  - exactly the 192 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
@@ -225,6 +225,17 @@ KEYS = [
     "Something did not open, or was left open (listed on standard error).",
     "Bad arguments, no such bundle or more than one, or the saved bundles can't be read.",
     "The bundle came from a file and hasn't been reviewed yet: open it once with tolvik.exe --open.",
+    "Hotkey…",
+    "Hotkey for “{0}”",
+    "&Hotkey:",
+    "C&lear",
+    "&Wait after sign-in:",
+    "not available",
+    "A hotkey needs Ctrl or Alt with its key.",
+    "{0} is already the hotkey of “{1}”.",
+    "{0} is used by another program, so it does not work for now. The bundle keeps it, and tolvik tries it again when it next starts.",
+    "Changed the hotkey of “{0}”",
+    "“{0}” is still opening",
 ]
 
 # Counts with a noun ("{0} items") take the form their language's plural rule
@@ -430,8 +441,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 181 or len(set(KEYS)) != 181:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 181")
+    if len(KEYS) != 192 or len(set(KEYS)) != 192:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 192")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

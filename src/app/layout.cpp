@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/hotkeys.h"
 #include "app/selection.h"
 #include "app/view_text.h"
 #include "gfx/text_measure.h"
@@ -60,6 +61,7 @@ constexpr float kEmptyListHeight = 32;
 constexpr float kTitleTop = 18;  // below the top strip
 constexpr float kHeaderButtonSize = 40;  // the height of the title, Open and more buttons; more is square
 constexpr float kHeaderButtonGap = 8;
+constexpr float kHotkeyGap = 12;  // between the name and its hotkey
 constexpr float kOpenMinWidth = 96;
 constexpr float kOpenPadding = 62;  // icon and margins around the label
 constexpr float kOpenFallbackWidth = 90;
@@ -312,6 +314,19 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
   content.open = {content.more.x - kHeaderButtonGap * scale - open_width, title_top, open_width, button};
   content.title = {left - kTitleHitOverhang * scale, title_top, std::max(0.0f, content.open.x - left), button};
   content.title_text = {left, title_top, std::max(0.0f, content.open.x - kHeaderButtonGap * scale - left), button};
+  content.hotkey_label = header_hotkey_text(*bundle, state.platform.hotkey_registrations());
+  if (!content.hotkey_label.empty() && measure) {
+    // The key follows the name; where the two do not fit, the name is cut
+    // first (it ends in an ellipsis), then the key.
+    const float room = content.title_text.w;
+    const float gap = kHotkeyGap * scale;
+    const float key_width = label_width(measure, content.hotkey_label, TextFormat::body) + 1;
+    const float name_width =
+        std::min(label_width(measure, bundle->name, TextFormat::title) + 1, std::max(0.0f, room - gap - key_width));
+    content.title_text.w = name_width;
+    const float key_x = left + name_width + gap;
+    content.hotkey = {key_x, title_top, std::max(0.0f, std::min(key_width, left + room - key_x)), button};
+  }
   content.subtitle = {left, title_top + kSubtitleTop * scale, width, kSubtitleHeight * scale};
 
   const float bar_y = top_strip + kAddBarTop * scale;

@@ -80,6 +80,8 @@ struct ContentLayout {
   float top = 0;               // the title line's top
   gfx::RectF title;            // the clickable name area (kind 5), also the rename field
   gfx::RectF title_text;       // where the name is drawn
+  std::string hotkey_label;    // after the name: "Ctrl+Alt+1 · not available"; empty without a key
+  gfx::RectF hotkey;           // where it is drawn; narrower than its text when the column is
   gfx::RectF more;
   gfx::RectF open;
   std::string open_label;  // "Open", or "Stop · 3/7" while this bundle opens

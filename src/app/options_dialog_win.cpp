@@ -10,16 +10,18 @@
 #include <vector>
 
 #include "app/act/item_options.h"
+#include "app/dialog_template_win.h"
 #include "app/edit/fields_win.h"
 #include "app/window_style_win.h"
-#include "base/handle_win.h"
 #include "base/utf.h"
-#include "gfx/palette.h"
 #include "lang/lang.h"
 #include "winshell/dialogs_win.h"
 
 namespace app {
 namespace {
+
+using dialog::kButton, dialog::kEdit, dialog::kStatic, dialog::kComboBox, dialog::DialogFont,
+    dialog::DluMeasure, dialog::TemplateWriter;
 
 enum Control : WORD {
   kDelayLabel = 1001,
@@ -39,9 +41,6 @@ enum Control : WORD {
   kBrowse,
   kKeepCheck,
 };
-
-// The predefined control classes, by the atoms a dialog template names them with.
-enum ClassAtom : WORD { kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082, kComboBox = 0x0085 };
 
 // The dialog's texts, each looked up once.
 struct Texts {
@@ -72,113 +71,6 @@ Texts texts_for(const bundle::Item& item) {
   return t;
 }
 
-// The font dialogs use: the message boxes' font, in points.
-struct DialogFont {
-  std::wstring face = L"MS Shell Dlg";
-  WORD points = 8;
-  WORD weight = FW_NORMAL;
-};
-
-DialogFont message_font() {
-  DialogFont font;
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return font;
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  const LONG height = metrics.lfMessageFont.lfHeight;
-  if (height == 0 || dpi <= 0) return font;
-  font.face = metrics.lfMessageFont.lfFaceName;
-  font.points = static_cast<WORD>(std::max(1, MulDiv(height < 0 ? -height : height, 72, dpi)));
-  if (metrics.lfMessageFont.lfWeight > 0) font.weight = static_cast<WORD>(metrics.lfMessageFont.lfWeight);
-  return font;
-}
-
-// Text widths in dialog units of the dialog's font, so that the longest
-// language's labels decide the layout instead of a guessed width.
-class DluMeasure {
- public:
-  explicit DluMeasure(const DialogFont& font) : dc_(CreateCompatibleDC(nullptr)) {
-    if (!dc_) return;
-    font_ = base::UniqueGdiObject(CreateFontW(-MulDiv(font.points, 96, 72), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
-                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              DEFAULT_PITCH, font.face.c_str()));
-    if (font_) SelectObject(dc_.get(), font_.get());
-    // The average character width of the font: how Windows sizes a dialog unit.
-    static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    SIZE size{};
-    if (GetTextExtentPoint32W(dc_.get(), kLetters, 52, &size) && size.cx > 0) base_x_ = (size.cx / 26 + 1) / 2;
-  }
-  // A label's width, its access key's "&" left out as it is drawn.
-  short width(std::string_view text) const {
-    const std::wstring wide = base::widen(text);
-    RECT rect{0, 0, 0, 0};
-    if (!dc_ ||
-        DrawTextW(dc_.get(), wide.c_str(), static_cast<int>(wide.size()), &rect, DT_CALCRECT | DT_SINGLELINE) == 0) {
-      return static_cast<short>(wide.size() * 4);
-    }
-    return static_cast<short>(MulDiv(rect.right - rect.left, 4, base_x_) + 2);
-  }
-
- private:
-  base::UniqueMemoryDc dc_;
-  base::UniqueGdiObject font_;
-  int base_x_ = 6;
-};
-
-// A DLGTEMPLATEEX and its DLGITEMTEMPLATEEX entries, written as the words
-// DialogBoxIndirectParamW reads.
-class TemplateWriter {
- public:
-  TemplateWriter(std::string_view title, const DialogFont& font, short cx, short cy) {
-    const DWORD style = DS_SETFONT | DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    add(1);        // dlgVer
-    add(0xFFFF);   // signature: the extended template
-    add_dword(0);  // help id
-    add_dword(0);  // extended style
-    add_dword(style);
-    count_at_ = words_.size();
-    add(0);
-    add(0), add(0), add(static_cast<WORD>(cx)), add(static_cast<WORD>(cy));
-    add(0);  // no menu
-    add(0);  // the dialog class
-    add_text(title);
-    add(font.points), add(font.weight), add(MAKEWORD(FALSE, DEFAULT_CHARSET));  // italic, charset
-    add_text(font.face);
-  }
-
-  void control(WORD atom, WORD id, DWORD style, short x, short y, short cx, short cy, std::string_view text = {}) {
-    while (words_.size() % 2 != 0) add(0);  // each entry starts on a DWORD
-    add_dword(0);                           // help id
-    add_dword(0);                           // extended style
-    add_dword(WS_CHILD | WS_VISIBLE | style);
-    add(static_cast<WORD>(x)), add(static_cast<WORD>(y)), add(static_cast<WORD>(cx)), add(static_cast<WORD>(cy));
-    add_dword(id);
-    add(0xFFFF), add(atom);
-    add_text(text);
-    add(0);  // no creation data
-    ++words_[count_at_];
-  }
-
-  const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
- private:
-  void add(WORD word) { words_.push_back(word); }
-  void add_dword(DWORD value) {
-    add(LOWORD(value));
-    add(HIWORD(value));
-  }
-  void add_text(std::string_view text) { add_text(base::widen(text)); }
-  void add_text(const std::wstring& text) {
-    for (wchar_t c : text) add(static_cast<WORD>(c));
-    add(0);
-  }
-
-  std::vector<WORD> words_;
-  std::size_t count_at_ = 0;
-};
-
 // Dialog units of the layout.
 constexpr short kMargin = 7;
 constexpr short kGap = 4;
@@ -186,17 +78,6 @@ constexpr short kIndent = 10;
 constexpr short kNumberWidth = 40;
 constexpr short kCheckBox = 14;  // the box and its gap before the text
 constexpr short kButtonHeight = 14;
-
-std::string decimal_sign() {
-  wchar_t sign[8] = {};
-  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, sign, 8) <= 0) return ".";
-  return base::narrow(sign);
-}
-
-COLORREF colorref(const gfx::Color& color) {
-  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
-  return RGB(byte(color.r), byte(color.g), byte(color.b));
-}
 
 // What the dialog procedure works on; it lives on the caller's stack for the
 // whole modal loop.
@@ -206,9 +87,7 @@ struct DialogRun {
   bool dark = false;
   std::string decimal;
   std::optional<bundle::ItemOptions> chosen;
-  base::UniqueGdiObject back_brush;
-  base::UniqueGdiObject field_brush;
-  COLORREF back = 0, field = 0, text = 0;
+  dialog::DarkColours colours;
 };
 
 DialogRun* run_of(HWND dialog) { return reinterpret_cast<DialogRun*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -243,12 +122,7 @@ void follow_wait_box(HWND dialog, const DialogRun& run) {
 // keeps the classic look, whose text takes the colour the dialog sets (the
 // themed one draws its text black).
 void theme_controls(HWND dialog, DialogRun& run) {
-  const gfx::Palette& colours = gfx::palette(true);
-  run.back = colorref(colours.surface);
-  run.field = colorref(colours.surface_alt);
-  run.text = colorref(colours.text);
-  run.back_brush = base::UniqueGdiObject(CreateSolidBrush(run.back));
-  run.field_brush = base::UniqueGdiObject(CreateSolidBrush(run.field));
+  run.colours = dialog::dark_colours();
   set_dark_title_bar(dialog, true);
   for (int id : {IDOK, IDCANCEL, static_cast<int>(kBrowse)})
     SetWindowTheme(GetDlgItem(dialog, id), L"DarkMode_Explorer", nullptr);
@@ -256,15 +130,6 @@ void theme_controls(HWND dialog, DialogRun& run) {
   for (int id : {kDelayEdit, kWaitEdit, kDirEdit, kRunningCombo, kWindowCombo}) {
     SetWindowTheme(GetDlgItem(dialog, id), L"DarkMode_CFD", nullptr);
   }
-}
-
-void center_on_owner(HWND dialog) {
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  RECT outer{}, inner{};
-  if (!owner || !GetWindowRect(owner, &outer) || !GetWindowRect(dialog, &inner)) return;
-  const int x = outer.left + ((outer.right - outer.left) - (inner.right - inner.left)) / 2;
-  const int y = outer.top + ((outer.bottom - outer.top) - (inner.bottom - inner.top)) / 2;
-  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void init_dialog(HWND dialog, DialogRun& run) {
@@ -295,7 +160,7 @@ void init_dialog(HWND dialog, DialogRun& run) {
   enable(dialog, kKeepCheck, applicable.keep_open);
 
   if (run.dark) theme_controls(dialog, run);
-  center_on_owner(dialog);
+  dialog::center_on_owner(dialog);
 }
 
 void browse(HWND dialog) {
@@ -372,11 +237,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: {
       if (!run->dark) return FALSE;
-      const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-      auto dc = reinterpret_cast<HDC>(wparam);
-      SetTextColor(dc, run->text);
-      SetBkColor(dc, field ? run->field : run->back);
-      return reinterpret_cast<INT_PTR>(field ? run->field_brush.get() : run->back_brush.get());
+      return dialog::colour_control(run->colours, message, wparam);
     }
     default:
       return FALSE;
@@ -448,8 +309,8 @@ TemplateWriter layout(const Texts& t, const DialogFont& font) {
 
 std::optional<bundle::ItemOptions> show_options_dialog(HWND owner, const bundle::Item& item, bool dark) {
   const Texts t = texts_for(item);
-  const TemplateWriter dialog = layout(t, message_font());
-  DialogRun run{item, t, dark, decimal_sign(), std::nullopt, {}, {}};
+  const TemplateWriter dialog = layout(t, dialog::message_font());
+  DialogRun run{item, t, dark, dialog::decimal_sign(), std::nullopt, {}};
   const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, dialog_procedure,
                                                  reinterpret_cast<LPARAM>(&run));
   if (answer != IDOK) return std::nullopt;

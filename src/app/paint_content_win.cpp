@@ -164,6 +164,7 @@ void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bu
   // drawn over it (Wine), the view still shows which bundle is being renamed.
   if (renaming) field_box(f, content.title, 6 * scale);
   f.gfx.draw_text(bundle.name, content.title_text, f.palette.text, TextFormat::title);
+  if (content.hotkey.w > 0) f.gfx.draw_text(content.hotkey_label, content.hotkey, f.palette.text_muted, TextFormat::body);
 
   f.gfx.fill_rounded(content.more, 9 * scale,
                      f.palette.text_muted.with_alpha(f.hovered(RegionKind::more) ? 0.20f : 0.10f));

@@ -12,6 +12,7 @@
 
 #include "app/act/opening_record.h"
 #include "app/edit/inline_field_state.h"
+#include "app/hotkeys.h"
 #include "app/installed_apps.h"
 #include "app/updater/manifest.h"
 #include "base/file_type.h"
@@ -106,6 +107,17 @@ class Platform {
   // The item's "Options…" dialog, owned by the window: the options chosen
   // with OK; none when cancelled or when the window went away meanwhile.
   virtual std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item& item) = 0;
+
+  // A bundle's "Hotkey…" dialog, owned by the window: what was chosen with
+  // OK; none when cancelled or when the window went away meanwhile.
+  virtual std::optional<HotkeyChoice> edit_bundle_hotkey(const HotkeyDialogInput& input) = 0;
+
+  // The system-wide hotkeys of the bundles, registered for the window until
+  // it ends. A key Windows refuses stays listed as not held; registering
+  // again replaces the bundle's entry.
+  virtual std::vector<HotkeyRegistration> hotkey_registrations() = 0;
+  virtual void register_hotkey(const std::string& bundle_id, const bundle::Hotkey& hotkey) = 0;
+  virtual void unregister_hotkey(const std::string& bundle_id) = 0;
 
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;

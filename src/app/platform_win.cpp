@@ -17,6 +17,7 @@
 #include "app/installed_apps_dialog_win.h"
 #include "app/program_names_win.h"
 #include "app/maker.h"
+#include "app/hotkey_dialog_win.h"
 #include "app/options_dialog_win.h"
 #include "app/settings_win.h"
 #include "app/sign_in_win.h"
@@ -67,6 +68,15 @@ void append_entries(HMENU menu, const std::vector<MenuEntry>& entries) {
     // Once appended, the menu owns the submenu and destroys it with itself.
     if (append(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), entry.label)) submenu.release();
   }
+}
+
+// RegisterHotKey's modifiers: a key held down does not repeat the press.
+UINT hotkey_modifiers(const bundle::Hotkey& hotkey) {
+  UINT modifiers = MOD_NOREPEAT;
+  if (hotkey.ctrl) modifiers |= MOD_CONTROL;
+  if (hotkey.alt) modifiers |= MOD_ALT;
+  if (hotkey.shift) modifiers |= MOD_SHIFT;
+  return modifiers;
 }
 
 }  // namespace
@@ -260,6 +270,68 @@ std::optional<bundle::ItemOptions> WinPlatform::edit_item_options(const bundle::
   std::optional<bundle::ItemOptions> chosen = show_options_dialog(window_, shown, dark);
   if (!lend.state_alive()) return std::nullopt;
   return chosen;
+}
+
+std::optional<HotkeyChoice> WinPlatform::edit_bundle_hotkey(const HotkeyDialogInput& input) {
+  const HotkeyDialogInput shown = input;
+  const bool dark = owner_.state.dark;
+  // A registered key never reaches the hotkey field: Windows turns it into
+  // WM_HOTKEY first, which would open that bundle instead of showing whose
+  // key it is. The window gives its keys up while the dialog is open.
+  for (WindowHotkey& hotkey : hotkeys_) {
+    if (hotkey.id != 0) UnregisterHotKey(window_, hotkey.id);
+  }
+  std::optional<HotkeyChoice> chosen;
+  bool alive = false;
+  {
+    Lend lend;
+    chosen = show_hotkey_dialog(window_, shown, dark);
+    alive = lend.state_alive();
+  }
+  if (!alive) return std::nullopt;
+  // Taken back as before; one another program took meanwhile is not held now.
+  bool lost = false;
+  for (WindowHotkey& hotkey : hotkeys_) {
+    if (hotkey.id == 0) continue;
+    const bundle::Hotkey& key = hotkey.registration.hotkey;
+    if (!RegisterHotKey(window_, hotkey.id, hotkey_modifiers(key), key.key)) {
+      hotkey.id = 0;
+      hotkey.registration.held = false;
+      lost = true;
+    }
+  }
+  if (lost) owner_.state.redraw();
+  return chosen;
+}
+
+std::vector<HotkeyRegistration> WinPlatform::hotkey_registrations() {
+  std::vector<HotkeyRegistration> registered;
+  for (const WindowHotkey& hotkey : hotkeys_) registered.push_back(hotkey.registration);
+  return registered;
+}
+
+void WinPlatform::register_hotkey(const std::string& bundle_id, const bundle::Hotkey& hotkey) {
+  unregister_hotkey(bundle_id);
+  // Ids 0x0000-0xBFFF are an application's; a fresh one per registration
+  // keeps a late WM_HOTKEY of a key given back from reaching another bundle.
+  last_hotkey_id_ = last_hotkey_id_ % 0xBFFF + 1;
+  const bool held = RegisterHotKey(window_, last_hotkey_id_, hotkey_modifiers(hotkey), hotkey.key) != 0;
+  hotkeys_.push_back({held ? last_hotkey_id_ : 0, {bundle_id, hotkey, held}});
+}
+
+void WinPlatform::unregister_hotkey(const std::string& bundle_id) {
+  std::erase_if(hotkeys_, [this, &bundle_id](const WindowHotkey& hotkey) {
+    if (hotkey.registration.bundle_id != bundle_id) return false;
+    if (hotkey.id != 0) UnregisterHotKey(window_, hotkey.id);
+    return true;
+  });
+}
+
+std::optional<std::string> WinPlatform::hotkey_bundle(int id) const {
+  for (const WindowHotkey& hotkey : hotkeys_) {
+    if (hotkey.id != 0 && hotkey.id == id) return hotkey.registration.bundle_id;
+  }
+  return std::nullopt;
 }
 
 void WinPlatform::forget_icon(const std::string& item_key) { owner_.icons.forget(item_key); }

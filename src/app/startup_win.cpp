@@ -9,6 +9,7 @@
 
 #include "app/act/elevated_helper_win.h"
 #include "app/act/import.h"
+#include "app/hotkeys.h"
 #include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
 #include "app/hand_over_win.h"
@@ -220,6 +221,8 @@ int run_window(const StartPlan& plan) {
   // The marks may have changed while tolvik did not run (another copy, a
   // restored store), or the program may have moved.
   bring_run_value_up_to_date(state);
+  // The bundles' hotkeys work from the start, for as long as the window runs.
+  sync_hotkeys(state);
   restore_selection(state, read_setting_text("Selected"));
   if (opened.notice) show_toast(state, *opened.notice);
   install_main_window(std::move(main));

@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 #include "app/sign_in.h"
+#include "app/hotkeys.h"
 #include "app/store_start.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
@@ -30,6 +31,8 @@ void save_store(AppState& state) {
     // Any save may have changed a mark: a toggle, an undo, a deleted bundle, an import.
     bring_run_value_up_to_date(state);
   }
+  // Every change of the store passes here: an edit, an undo, an import, a deletion.
+  sync_hotkeys(state);
   state.platform.set_timer(TimerId::jump_list, kJumpListDelayMs);
   state.redraw();
 }

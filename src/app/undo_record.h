@@ -1,9 +1,10 @@
 #pragma once
 // The one-step undo record: the last removed item, deleted bundle, changed
-// item options or opening at sign-in. It
+// item options, opening at sign-in or changed hotkey. It
 // outlives its toast and is never saved; app/act/undo.h takes it back.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -36,6 +37,13 @@ struct ChangedSignIn {
   bool before = false;
 };
 
-using Undo = std::variant<RemovedItem, DeletedBundle, ChangedOptions, ChangedSignIn>;
+// A bundle's hotkey and sign-in wait before "Hotkey…" changed them.
+struct ChangedHotkey {
+  std::string bundle_id;
+  std::optional<bundle::Hotkey> hotkey;
+  double sign_in_delay = 0;
+};
+
+using Undo = std::variant<RemovedItem, DeletedBundle, ChangedOptions, ChangedSignIn, ChangedHotkey>;
 
 }  // namespace app

@@ -33,6 +33,7 @@
 #include "app/edit/edit.h"
 #include "app/edit/fields_win.h"
 #include "app/edit/search.h"
+#include "app/hotkeys.h"
 #include "app/keyboard.h"
 #include "app/messages_win.h"
 #include "app/mouse.h"
@@ -304,6 +305,13 @@ LRESULT on_update_checked(MainWindow& main, const Message&) {
   return 0;
 }
 
+LRESULT on_hotkey(MainWindow& main, const Message& m) {
+  if (const std::optional<std::string> bundle_id = main.platform.hotkey_bundle(static_cast<int>(m.wparam))) {
+    on_hotkey_pressed(main.state, *bundle_id);
+  }
+  return 0;
+}
+
 LRESULT on_download_progress(MainWindow& main, const Message& m) {
   on_download_progress(main.state, static_cast<std::uint64_t>(m.wparam));
   return 0;
@@ -518,6 +526,8 @@ std::span<const MessageRow> message_table() {
       {WM_CAPTURECHANGED, nullptr, nullptr, on_capture_changed, repost, nothing_after},
       {WM_MOUSELEAVE, nullptr, nullptr, on_mouse_leave, repost, nothing_after},
       {WM_KEYDOWN, nullptr, nullptr, on_key_down, comes_again, nothing_after},
+      // A bundle's hotkey, pressed in any program: posted once per press.
+      {WM_HOTKEY, nullptr, nullptr, on_hotkey, repost, nothing_after},
 
       // Timers fire again while they are set.
       {WM_TIMER, toast_timer_fired, nullptr, on_toast_timer, comes_again, nothing_after},

@@ -62,6 +62,12 @@ class WinPlatform final : public Platform {
   void show_information(std::string_view text, std::string_view caption) override;
   bool ask_yes_no(std::string_view text) override;
   std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item& item) override;
+  std::optional<HotkeyChoice> edit_bundle_hotkey(const HotkeyDialogInput& input) override;
+  std::vector<HotkeyRegistration> hotkey_registrations() override;
+  void register_hotkey(const std::string& bundle_id, const bundle::Hotkey& hotkey) override;
+  void unregister_hotkey(const std::string& bundle_id) override;
+  // The bundle whose hotkey has the id a WM_HOTKEY names.
+  std::optional<std::string> hotkey_bundle(int id) const;
   void forget_icon(const std::string& item_key) override;
   bool target_exists(const std::string& target) override;
   base::Status start_item(const bundle::Item& item) override;
@@ -91,6 +97,14 @@ class WinPlatform final : public Platform {
 
   HWND window_;
   MainWindow& owner_;
+  // The window's hotkeys with the ids RegisterHotKey was given (0: refused);
+  // Windows drops them when the window ends.
+  struct WindowHotkey {
+    int id = 0;
+    HotkeyRegistration registration;
+  };
+  std::vector<WindowHotkey> hotkeys_;
+  int last_hotkey_id_ = 0;
 };
 
 struct MainWindow {

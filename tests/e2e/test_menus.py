@@ -259,9 +259,9 @@ def test_bundle_menu_from_a_right_click_and_from_the_menu_key(ctx):
 
     window.click(g.row_point(1), button=3)
     harness.wait_for(lambda: harness.reg_query(KEY, "Selected") == "b2", what="the row selected")
-    # Open and Close (greyed: no items), Rename, Duplicate, shortcut, Explorer folders, Open when I sign
-    # in, Export, Delete.
-    assert entry_states(ctx, wait_menu()[0], 9) == [False, False] + [True] * 7
+    # Open and Close (greyed: no items), Rename, Duplicate, Hotkey…, shortcut, Explorer folders, Open when
+    # I sign in, Export, Delete.
+    assert entry_states(ctx, wait_menu()[0], 10) == [False, False] + [True] * 8
     choose("Down", "Down", "Down", "Down", "Return")
     harness.wait_for(lambda: names(ctx) == ["Month-end closing", "Design review", "Design review copy",
                                             "Morning"], what="the copy after its bundle")

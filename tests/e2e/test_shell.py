@@ -81,7 +81,7 @@ def bundle_menu(window, g, row, downs):
     choose(*(["Down"] * downs + ["Return"]))
 
 
-EXPORT, SHORTCUT = 8, 5  # Open, Close, Rename, Duplicate | shortcut, Explorer folders, sign-in | Export | Delete
+EXPORT, SHORTCUT = 9, 6  # Open, Close, Rename, Duplicate, Hotkey… | shortcut, Explorer folders, sign-in | Export | Delete
 
 
 def close_by_keyboard(window, g, process):

@@ -2,6 +2,7 @@
 // A platform that records what the application asked of the window and the
 // system, with a clock the test moves by hand.
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -202,6 +203,35 @@ class FakePlatform final : public app::Platform {
     options_shown.push_back(item);
     if (during_options) during_options();
     return options_answer;
+  }
+
+  // The hotkey dialog records what it was shown with and answers
+  // `hotkey_answer` (none: cancelled), running `during_hotkey_dialog` as its
+  // modal loop would.
+  std::vector<app::HotkeyDialogInput> hotkey_dialogs;
+  std::optional<app::HotkeyChoice> hotkey_answer;
+  std::function<void()> during_hotkey_dialog;
+  std::optional<app::HotkeyChoice> edit_bundle_hotkey(const app::HotkeyDialogInput& input) override {
+    hotkey_dialogs.push_back(input);
+    if (during_hotkey_dialog) during_hotkey_dialog();
+    return hotkey_answer;
+  }
+
+  // The system's hotkeys: keys in `held_elsewhere` are refused, as when
+  // another program holds them; every call is logged ("+b1 Ctrl+Alt+1", "-b1").
+  std::vector<app::HotkeyRegistration> registrations;
+  std::vector<bundle::Hotkey> held_elsewhere;
+  std::vector<std::string> hotkey_calls;
+  std::vector<app::HotkeyRegistration> hotkey_registrations() override { return registrations; }
+  void register_hotkey(const std::string& bundle_id, const bundle::Hotkey& hotkey) override {
+    hotkey_calls.push_back("+" + bundle_id + " " + bundle::hotkey_text(hotkey));
+    std::erase_if(registrations, [&](const app::HotkeyRegistration& r) { return r.bundle_id == bundle_id; });
+    const bool refused = std::find(held_elsewhere.begin(), held_elsewhere.end(), hotkey) != held_elsewhere.end();
+    registrations.push_back({bundle_id, hotkey, !refused});
+  }
+  void unregister_hotkey(const std::string& bundle_id) override {
+    hotkey_calls.push_back("-" + bundle_id);
+    std::erase_if(registrations, [&](const app::HotkeyRegistration& r) { return r.bundle_id == bundle_id; });
   }
 
   std::map<std::string, std::uint32_t> numbers;

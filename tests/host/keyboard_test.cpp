@@ -106,7 +106,7 @@ TEST_F(KeyboardTest, AppsKeyOpensTheItemMenuOrElseTheBundleMenu) {
   platform.menu_choices = {static_cast<int>(app::BundleCommand::remove)};
   app::handle_key(state, app::Key::apps, false);
   ASSERT_EQ(platform.menus.size(), 1u);
-  EXPECT_EQ(platform.menus[0].entries.size(), 12u);
+  EXPECT_EQ(platform.menus[0].entries.size(), 13u);
   EXPECT_FLOAT_EQ(platform.menus[0].y, 120);
   for (const auto& bundle : state.store.bundles) EXPECT_NE(bundle.id, doomed);
   app::select_bundle(state, 0);

@@ -309,8 +309,11 @@ TEST_F(MenuTest, BundleMenuEntriesAndIds) {
   app::show_bundle_menu(state, 3, 5, 6);  // no such bundle: no menu
   ASSERT_EQ(platform.menus.size(), 2u);
   const auto& empty = platform.menus[0].entries;
-  EXPECT_EQ(shape(empty), "--++|+++|+|+");  // Open and Close greyed; an empty bundle can still be marked
-  EXPECT_EQ(shape(platform.menus[1].entries), "++++|+++|+|+");
+  EXPECT_EQ(shape(empty), "--+++|+++|+|+");  // Open and Close greyed; an empty bundle can still be marked
+  EXPECT_EQ(shape(platform.menus[1].entries), "+++++|+++|+|+");
+  // The bundle's hotkey comes right after its copy, before the shell's commands.
+  EXPECT_EQ(empty.at(4).label, "Hotkey…");
+  EXPECT_EQ(empty.at(4).id, static_cast<int>(app::BundleCommand::hotkey));
   ASSERT_TRUE(entry_for(empty, app::BundleCommand::export_file));
   EXPECT_EQ(entry_for(empty, app::BundleCommand::export_file)->label, "Export… (to share)");
   ASSERT_TRUE(entry_for(empty, app::BundleCommand::remove));

@@ -185,7 +185,7 @@ TEST_F(Mouse, RightClicksOpenTheMenus) {
   const gfx::RectF row = item_row(0);
   app::on_right_button_up(state, centre_x(row), centre_y(row));
   ASSERT_EQ(platform.menus.size(), 2u);
-  EXPECT_EQ(platform.menus[0].entries.size(), 12u);  // the bundle menu
+  EXPECT_EQ(platform.menus[0].entries.size(), 13u);  // the bundle menu
   EXPECT_EQ(platform.menus[1].entries.size(), 8u);   // the item menu
   EXPECT_EQ(state.selected_item, 0u);
   app::on_right_button_up(state, 5, 5);  // the top strip: nothing

@@ -16,7 +16,8 @@
 //       control in tab order: its class, "on" or "off" (enabled), its check
 //       state for a button (0, 1, 2; "-" otherwise), its id, the control that
 //       has the focus marked "*", then its text (a combo box's: the chosen
-//       entry), fields separated by tabs. Exit 0 when found, 2 on timeout.
+//       entry; a hotkey control's: its value as 0xMMVV, HOTKEYF_* and the
+//       virtual key), fields separated by tabs. Exit 0 when found, 2 on timeout.
 //   probe copydata <class> <dwData> <text>
 //       SendMessageW(WM_COPYDATA) to the window of that class with the text as
 //       UTF-16 plus one NUL; prints the LRESULT. Exit 1 when there is no window.
@@ -35,6 +36,12 @@
 //       (FILE_SHARE_* bits: 0 lets nobody else open it, 1 lets others read it
 //       but not write, replace or delete it), prints "held", and keeps it open
 //       for <ms> or until the process is ended. Exit 1 when it cannot be opened.
+//   probe hold-hotkey <modifiers> <vk> <ms>
+//       Registers a system-wide hotkey for itself (RegisterHotKey with no
+//       window; <modifiers> as MOD_* bits, <vk> a virtual-key code), prints
+//       "held", and keeps it for <ms> or until the process is ended, as
+//       another program that holds the key would. Exit 1, with the error code
+//       printed, when Windows refuses it.
 //   probe clip <text>        Puts the text on the clipboard as CF_UNICODETEXT.
 //       Exit 1 when the clipboard cannot be opened.
 //   probe errtext <code>     prints the system's message text for an error code.
@@ -68,6 +75,7 @@
 // Exit code 64 means a usage error.
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <propkey.h>
 #include <propvarutil.h>
@@ -321,6 +329,12 @@ int command_controls(const std::wstring& caption, DWORD timeout_ms) {
     std::wstring text = window_text(control);
     if (_wcsicmp(name.c_str(), L"Button") == 0) {
       check = std::to_wstring(SendMessageW(control, BM_GETCHECK, 0, 0));
+    } else if (_wcsicmp(name.c_str(), HOTKEY_CLASSW) == 0) {
+      // A hotkey control has no window text: its value, the virtual key in
+      // the low byte and HOTKEYF_* in the high one, in hex.
+      wchar_t value[16] = {};
+      swprintf(value, 16, L"0x%04x", static_cast<unsigned>(LOWORD(SendMessageW(control, HKM_GETHOTKEY, 0, 0))));
+      text = value;
     } else if (_wcsicmp(name.c_str(), L"ComboBox") == 0) {
       const LRESULT chosen = SendMessageW(control, CB_GETCURSEL, 0, 0);
       text.clear();
@@ -551,6 +565,17 @@ int command_hold(const std::wstring& path, DWORD share, DWORD ms) {
   return 0;
 }
 
+int command_hold_hotkey(UINT modifiers, UINT key, DWORD ms) {
+  if (!RegisterHotKey(nullptr, 1, modifiers, key)) {
+    println(std::to_wstring(GetLastError()));
+    return 1;
+  }
+  println(L"held");
+  Sleep(ms);
+  UnregisterHotKey(nullptr, 1);
+  return 0;
+}
+
 int command_clip(const std::wstring& text) {
   const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -745,6 +770,15 @@ int wmain(int argc, wchar_t** argv) {
       return kUsage;
     }
     return command_hold(argv[2], static_cast<DWORD>(number), static_cast<DWORD>(ms));
+  }
+  if (command == L"hold-hotkey" && argc == 5 && parse_number(argv[2], number)) {
+    unsigned long long key = 0;
+    unsigned long long ms = 0;
+    if (!parse_number(argv[3], key) || !parse_number(argv[4], ms)) {
+      fail_usage();
+      return kUsage;
+    }
+    return command_hold_hotkey(static_cast<UINT>(number), static_cast<UINT>(key), static_cast<DWORD>(ms));
   }
   if (command == L"clip" && argc == 3) {
     return command_clip(argv[2]);

@@ -9,6 +9,7 @@
 #include "app/act/open.h"
 #include "app/act/shell_commands.h"
 #include "app/app_state.h"
+#include "app/hotkeys.h"
 #include "app/edit/edit.h"
 #include "app/selection.h"
 #include "lang/lang.h"
@@ -30,6 +31,9 @@ void run_bundle_command(AppState& state, std::size_t index, BundleCommand comman
       break;
     case BundleCommand::duplicate:
       duplicate_bundle(state, index);
+      break;
+    case BundleCommand::hotkey:
+      edit_bundle_hotkey(state, index);
       break;
     case BundleCommand::desktop_shortcut:
       create_desktop_shortcut(state, index);
@@ -68,6 +72,7 @@ std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool si
       MenuEntry::command(close, std::string(lang::text("닫기", "Close")), bundle && !bundle->items.empty()),
       MenuEntry::command(rename, std::string(lang::text("이름 바꾸기 (F2)", "Rename (F2)"))),
       MenuEntry::command(duplicate, std::string(lang::text("복제", "Duplicate"))),
+      MenuEntry::command(hotkey, std::string(lang::text("단축키…", "Hotkey…"))),
       MenuEntry::line(),
       MenuEntry::command(desktop_shortcut,
                          std::string(lang::text("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut"))),

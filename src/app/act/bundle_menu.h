@@ -22,6 +22,7 @@ enum class BundleCommand : int {
   remove,
   close,    // listed after open
   sign_in,  // listed after the File Explorer folders
+  hotkey,   // listed after duplicate
 };
 
 // "Open when I sign in", or with the reason it will not happen while the

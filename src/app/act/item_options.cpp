@@ -14,16 +14,20 @@ namespace {
 
 using bundle::Kind;
 
-std::string range_text(double low, double high) {
+}  // namespace
+
+std::string seconds_range_text(double low, double high) {
   return lang::fill(lang::text("{0}–{1} 사이의 초를 숫자로 입력하세요", "Enter a number of seconds from {0} to {1}"),
                     {format_seconds(low, "."), format_seconds(high, ".")});
 }
+
+namespace {
 
 // A seconds field in [low, high]; the error names the field and its range.
 base::Result<double, FormError> seconds_in(std::string_view text, std::string_view decimal, double low, double high,
                                            OptionsField field) {
   const std::optional<double> seconds = parse_seconds(text, decimal);
-  if (!seconds || *seconds < low || *seconds > high) return base::fail_with(FormError{field, range_text(low, high)});
+  if (!seconds || *seconds < low || *seconds > high) return base::fail_with(FormError{field, seconds_range_text(low, high)});
   return *seconds;
 }
 

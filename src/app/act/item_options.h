@@ -59,6 +59,8 @@ base::Result<bundle::ItemOptions, FormError> read_options_form(const OptionsForm
 // (" 2.5 ", "2,5"); none for anything else (signs, exponents, letters, blank).
 std::optional<double> parse_seconds(std::string_view text, std::string_view decimal);
 std::string format_seconds(double seconds, std::string_view decimal);
+// "Enter a number of seconds from 0 to 600": a seconds field out of its range.
+std::string seconds_range_text(double low, double high);
 
 // "Options…" of item `index` of the bundle `bundle_id`: the dialog, then the
 // chosen options put into that item, if it is still the one the menu was for.

@@ -74,6 +74,23 @@ void restore(AppState& state, ChangedSignIn changed) {
   show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
 }
 
+// The key goes back only while no other bundle has taken it since.
+void restore(AppState& state, ChangedHotkey changed) {
+  const std::optional<std::size_t> position = find_bundle(state, changed.bundle_id);
+  if (!position) return;
+  const bool taken = changed.hotkey && std::any_of(state.store.bundles.begin(), state.store.bundles.end(),
+                                                   [&changed](const bundle::Bundle& b) {
+                                                     return b.id != changed.bundle_id && b.hotkey == changed.hotkey;
+                                                   });
+  bundle::Bundle& b = state.store.bundles[*position];
+  b.hotkey = taken ? std::nullopt : changed.hotkey;
+  b.sign_in_delay = changed.sign_in_delay;
+
+  save_store(state);
+  select_bundle(state, *position);
+  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+}
+
 }  // namespace
 
 void undo(AppState& state) {
