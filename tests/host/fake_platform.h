@@ -299,6 +299,24 @@ class FakePlatform final : public app::Platform {
   int brought_to_front = 0;
   void bring_to_front() override { ++brought_to_front; }
 
+  // The notification area: the menus shown (at a screen point), the icon as
+  // the program left it, the balloons, and whether the window is hidden.
+  std::vector<MenuCall> notification_menus;
+  bool notification_icon = false;
+  bool hidden = false;
+  std::vector<std::string> balloons;
+  int windows_shown = 0;
+  int quits = 0;
+  int show_notification_menu(int x, int y, const std::vector<app::MenuEntry>& entries) override {
+    notification_menus.push_back({static_cast<float>(x), static_cast<float>(y), entries});
+    return next_choice();
+  }
+  void show_notification_icon(bool shown) override { notification_icon = shown; }
+  bool window_hidden() override { return hidden; }
+  void show_balloon(std::string_view text) override { balloons.emplace_back(text); }
+  void show_window() override { ++windows_shown; }
+  void quit() override { ++quits; }
+
   bool timer_set(app::TimerId id, unsigned ms) const {
     for (const auto& t : timers) {
       if (t.first == id && t.second == ms) return true;
