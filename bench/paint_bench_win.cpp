@@ -105,6 +105,12 @@ class BenchPlatform final : public app::Platform {
   void bring_to_front() override {}
   bool sign_in_turned_off() override { return false; }
   void keep_run_value(bool) override {}
+  int show_notification_menu(int, int, const std::vector<app::MenuEntry>&) override { return 0; }
+  void show_notification_icon(bool) override {}
+  bool window_hidden() override { return false; }
+  void show_balloon(std::string_view) override {}
+  void show_window() override {}
+  void quit() override {}
   double monotonic_seconds() override { return now(); }
   void start_target_check(std::vector<std::string>) override {}
   base::Status start_open_worker(std::string, std::vector<bundle::Item>, std::vector<std::size_t>) override {

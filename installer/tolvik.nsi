@@ -26,7 +26,8 @@
 ; Exit codes:
 ;   0  installed
 ;   1  cancelled
-;   2  tolvik.exe kept running; nothing changed
+;   2  tolvik.exe kept running (it was asked to end with tolvik.exe --quit);
+;      nothing changed
 ;   3  the program files could not be written (the old tolvik.exe stayed in
 ;      use, or the folder cannot be written); nothing changed, and with
 ;      /UPDATE=1 the installed tolvik.exe is started again, so that a failed
@@ -57,6 +58,8 @@ SetCompressor /SOLID lzma
 !define SHORTCUT "$SMPROGRAMS\tolvik.lnk"
 ; How long an update waits for the running program to close.
 !define CLOSE_WAIT_MS 30000
+; How long a tolvik asked to end with --quit is given.
+!define QUIT_WAIT_MS 15000
 ; How long it then waits for Windows to let go of the old tolvik.exe.
 !define UNLOCK_TRIES 100
 !define UNLOCK_PAUSE_MS 100
@@ -213,19 +216,34 @@ LangString UpdateFailed ${LANG_TRADCHINESE} "無法更新 tolvik：其檔案正�
 
 ; --- shared steps ------------------------------------------------------------
 ; WaitForTolvik / un.WaitForTolvik <milliseconds>: returns once no tolvik.exe
-; runs, first waiting that long for it to close by itself, then asking the
-; user (Retry/Cancel). A silent run takes Cancel: the run ends with exit code 2
-; and nothing changed.
+; runs (none with the single-instance mutex or the window, and no process of
+; this folder's tolvik.exe, with a window or without: one kept running in the
+; notification area has none to close). A running one is asked to end with
+; tolvik.exe --quit (as closing its window does; an opening it started
+; finishes first), and waited for up to QUIT_WAIT_MS, then the given time
+; more; then the user is asked (Retry/Cancel). A silent run takes Cancel: the
+; run ends with exit code 2 and nothing changed. --quit is started, not waited
+; for: a tolvik.exe too old to know it starts a window instead, which the wait
+; then finds running. An update asks nothing: the updater that started it
+; closes itself, and the tolvik.exe there is the old one.
 !macro WAIT_FOR_TOLVIK prefix
 Function ${prefix}WaitForTolvik
   Exch $0
   Push $1
-  tolviksetup::WaitUntilClosed 0
+  tolviksetup::WaitUntilClosed 0 "$INSTDIR\tolvik.exe"
   Pop $1
+  ${If} $1 == "running"
+  ${AndIf} $Update != 1
+  ${AndIf} ${FileExists} "$INSTDIR\tolvik.exe"
+    DetailPrint "$(WaitingForClose)"
+    Exec '"$INSTDIR\tolvik.exe" --quit'
+    tolviksetup::WaitUntilClosed ${QUIT_WAIT_MS} "$INSTDIR\tolvik.exe"
+    Pop $1
+  ${EndIf}
   ${If} $1 == "running"
   ${AndIf} $0 != 0
     DetailPrint "$(WaitingForClose)"
-    tolviksetup::WaitUntilClosed $0
+    tolviksetup::WaitUntilClosed $0 "$INSTDIR\tolvik.exe"
     Pop $1
   ${EndIf}
   ${DoWhile} $1 == "running"
@@ -233,7 +251,7 @@ Function ${prefix}WaitForTolvik
     SetErrorLevel 2
     Quit
   retry:
-    tolviksetup::WaitUntilClosed 0
+    tolviksetup::WaitUntilClosed 0 "$INSTDIR\tolvik.exe"
     Pop $1
   ${Loop}
   Pop $1

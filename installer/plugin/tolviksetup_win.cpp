@@ -6,10 +6,11 @@
 //       Gives the shell link the Application User Model ID, so that the
 //       Start-menu entry, the running window and its jump list are one app on
 //       the taskbar. Pushes "ok", or "error 0x<HRESULT>".
-//   tolviksetup::WaitUntilClosed <milliseconds>
+//   tolviksetup::WaitUntilClosed <milliseconds> <program>
 //       Waits until no tolvik.exe runs in this session: its single-instance
-//       mutex is gone and no window of its class is left. Pushes "closed", or
-//       "running" when the time ran out.
+//       mutex is gone, no window of its class is left, and no process runs
+//       from <program> (the install folder's tolvik.exe), window or not.
+//       Pushes "closed", or "running" when the time ran out.
 //   tolviksetup::AssociationsChanged
 //       Tells the shell that a file type changed (SHChangeNotify), so Explorer
 //       shows the new icon and verb without a new logon. Pushes nothing.
@@ -27,6 +28,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <tlhelp32.h>
 #include <propkey.h>
 #include <propvarutil.h>
 #include <shlobj.h>
@@ -40,6 +42,7 @@
 #include "app/program_names_win.h"
 #include "base/path_list.h"
 #include "base/utf.h"
+#include "base/handle_win.h"
 
 namespace {
 
@@ -129,7 +132,7 @@ HRESULT set_app_id(const std::wstring& link_path, const std::wstring& app_id) {
 // shows its window. The mutex goes only when the process has ended, so the
 // program's files are free then; the window covers a start that has not made
 // the mutex its own (a second full instance).
-bool tolvik_running() {
+bool tolvik_window_running() {
   if (HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, app::kSingleInstanceMutex)) {
     CloseHandle(mutex);
     return true;
@@ -201,6 +204,66 @@ std::wstring change_user_path(Change&& change, const wchar_t* done, const wchar_
   return done;
 }
 
+// The full, long form of a path: one file may be named in short (8.3) or
+// relative form as well.
+std::wstring long_full_path(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length);
+    length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  std::wstring long_form(MAX_PATH, L'\0');
+  length = GetLongPathNameW(full.c_str(), long_form.data(), static_cast<DWORD>(long_form.size()));
+  if (length >= long_form.size()) {
+    long_form.resize(length);
+    length = GetLongPathNameW(full.c_str(), long_form.data(), static_cast<DWORD>(long_form.size()));
+  }
+  if (length == 0 || length >= long_form.size()) return full;
+  long_form.resize(length);
+  return long_form;
+}
+
+// File names as Windows compares them: ordinal, without regard to case.
+bool same_name(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+std::wstring_view file_name(std::wstring_view path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+}
+
+// True while a process runs from `program`, with a window or without one
+// (a tolvik hidden in the notification area, an opening that finishes).
+bool program_running(const std::wstring& program) {
+  if (program.empty()) return false;
+  const std::wstring wanted = long_full_path(program);
+  // A failed snapshot is INVALID_HANDLE_VALUE, as a failed CreateFileW is.
+  base::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId() || !same_name(file_name(entry.szExeFile), file_name(wanted))) {
+      continue;
+    }
+    base::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    std::wstring image(32768, L'\0');
+    DWORD length = static_cast<DWORD>(image.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &length)) continue;
+    image.resize(length);
+    if (same_name(long_full_path(image), wanted)) return true;
+  }
+  return false;
+}
+
+bool tolvik_running(const std::wstring& program) { return tolvik_window_running() || program_running(program); }
+
 }  // namespace
 
 extern "C" {
@@ -221,9 +284,10 @@ __declspec(dllexport) void SetAppId(HWND, int string_size, wchar_t*, StackEntry*
 __declspec(dllexport) void WaitUntilClosed(HWND, int string_size, wchar_t*, StackEntry** top, void*) {
   Stack stack(top, string_size);
   const unsigned long limit_ms = std::wcstoul(stack.pop().c_str(), nullptr, 10);
+  const std::wstring program = stack.pop();
   constexpr DWORD kPollMs = 100;
   const ULONGLONG start = GetTickCount64();
-  while (tolvik_running()) {
+  while (tolvik_running(program)) {
     if (GetTickCount64() - start >= limit_ms) {
       stack.push(L"running");
       return;

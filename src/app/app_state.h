@@ -102,6 +102,9 @@ struct AppState {
   std::optional<RetryRecord> retry;
   // The update being offered or downloaded; a second offer waits for none.
   UpdateStage update;
+  // "Keep running in the notification area": closing the window hides it
+  // and the icon stays; read at start, changed only by the settings menu.
+  bool keep_in_notification_area = false;
   // Item keys (bundle::item_key) of targets found not to exist.
   std::unordered_set<std::string> missing_targets;
   // Derived from the store, the search text and the missing set; kept

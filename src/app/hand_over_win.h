@@ -1,8 +1,10 @@
 #pragma once
-// A second start's bundle file, sent to the running tolvik's window.
+// A second start's hand-over (app/hand_over.h), sent to the running tolvik's
+// window.
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace app {
@@ -13,5 +15,9 @@ namespace app {
 // window never took the message, and Windows withdraws a sent message that
 // was not taken in time.
 bool send_bundle_file(HWND running, const std::wstring& path, UINT timeout_ms);
+
+// Sends a hand-over without data (kShowMarker, kQuitMarker) and waits up to
+// `timeout_ms`; true once the window took it.
+bool send_marker(HWND running, std::uint64_t marker, UINT timeout_ms);
 
 }  // namespace app

@@ -1,7 +1,10 @@
-// The main window's own resources: its native fields and its opening worker.
+// The main window's own resources: its native fields, its opening worker and
+// its notification-area icon.
 
 #include "app/edit/fields_win.h"
 #include "app/layout.h"
+#include "app/messages_win.h"
+#include "app/program_names_win.h"
 #include "app/window_win.h"
 #include "lang/lang.h"
 
@@ -9,8 +12,18 @@ namespace app {
 
 MainWindow::~MainWindow() {
   // Closing the window does not cut an opening short: what the user asked to
-  // open still opens, and the process ends once it has.
+  // open still opens, and the process ends once it has. The icon goes at
+  // once: nothing is left to show.
+  notify_icon.remove();
   if (open_worker) WaitForSingleObject(open_worker.get(), INFINITE);
+}
+
+bool add_notify_icon(MainWindow& main) {
+  // Shared: the system keeps the loaded icon, and it lives as long as the program.
+  auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                            GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                            LR_SHARED));
+  return main.notify_icon.add(main.window, kMsgNotifyIcon, icon, kWindowTitle);
 }
 
 void MainWindow::take_client_size() {

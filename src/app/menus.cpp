@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/edit/edit.h"
 #include "app/maker.h"
+#include "app/notification_area.h"
 #include "app/updater/update_check.h"
 #include "base/environment.h"
 #include "lang/lang.h"
@@ -79,7 +80,8 @@ void begin_item_edit(AppState& state, const std::string& bundle_id, std::size_t 
 }  // namespace
 
 std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
-                                     std::optional<std::uint32_t> stored_auto_update, const UpdateStage& update) {
+                                     std::optional<std::uint32_t> stored_auto_update, const UpdateStage& update,
+                                     bool keep_in_tray) {
   using enum SettingsCommand;
   MenuEntry languages{.label = std::string(lang::text("언어", "Language"))};
   languages.submenu.push_back(MenuEntry::command(follow_windows,
@@ -98,6 +100,9 @@ std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
       MenuEntry::line(),
       MenuEntry::command(auto_update, std::string(lang::text("자동 업데이트", "Automatic updates")), true,
                          !stored_auto_update || *stored_auto_update != 0),
+      MenuEntry::command(keep_in_notification_area,
+                         std::string(lang::text("알림 영역에서 계속 실행", "Keep running in the notification area")),
+                         true, keep_in_tray),
       update.step == UpdateStage::Step::downloading
           ? MenuEntry::command(check_updates, download_menu_text(update), false)
           : MenuEntry::command(check_updates, std::string(lang::text("업데이트 확인", "Check for updates"))),
@@ -111,7 +116,7 @@ void show_settings_menu(AppState& state, float x, float y) {
   end_edit(state, true);
   const std::vector<MenuEntry> menu =
       settings_menu(state.platform.read_setting_text("Language"), state.platform.read_setting_number("AutoUpdate"),
-                    state.update);
+                    state.update, state.keep_in_notification_area);
   run_settings_command(state, state.platform.show_menu(x, y, menu));
 }
 
@@ -122,6 +127,9 @@ void run_settings_command(AppState& state, int id) {
       return;
     case SettingsCommand::auto_update:
       toggle_auto_update(state);
+      return;
+    case SettingsCommand::keep_in_notification_area:
+      toggle_keep_in_notification_area(state);
       return;
     case SettingsCommand::check_updates:
       check_for_updates(state, UpdateRequest::by_user);

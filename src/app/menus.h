@@ -27,6 +27,7 @@ enum class SettingsCommand : int {
   check_updates,
   maker_site,
   about,
+  keep_in_notification_area,
   follow_windows = 100,
   first_language,
 };
@@ -34,10 +35,12 @@ enum class SettingsCommand : int {
 // What the item menu's entries do.
 enum class ItemCommand : int { open_just_this = 1, open_location, rename, arguments, options, remove };
 
-// The settings menu for the stored "Language" and "AutoUpdate" values; while
-// an installer downloads, its progress stands in place of "Check for updates".
+// The settings menu for the stored "Language" and "AutoUpdate" values and
+// the notification-area setting; while an installer downloads, its progress
+// stands in place of "Check for updates".
 std::vector<MenuEntry> settings_menu(const std::optional<std::string>& language,
-                                     std::optional<std::uint32_t> auto_update, const UpdateStage& update = {});
+                                     std::optional<std::uint32_t> auto_update, const UpdateStage& update = {},
+                                     bool keep_in_notification_area = false);
 void show_settings_menu(AppState& state, float x, float y);
 // What a chosen settings id does; 0 and unknown ids do nothing.
 void run_settings_command(AppState& state, int id);

@@ -1,5 +1,5 @@
 #pragma once
-// The main window's private messages and the hand-over marker.
+// The main window's private messages.
 
 #include <windows.h>
 
@@ -42,7 +42,14 @@ inline std::optional<SearchKey> search_key_of(WPARAM wparam) {
   return static_cast<SearchKey>(wparam);
 }
 
-// dwData of the WM_COPYDATA a second start sends with a bundle file path.
-inline constexpr ULONG_PTR kHandOverMarker = 0x7A;
+// The window shows itself, restored and in front (the icon's click, "Show
+// tolvik", a second start's hand-over).
+inline constexpr UINT kMsgShowWindow = WM_APP + 11;
+// tolvik ends as closing the window does with the setting off ("Quit", and
+// "tolvik.exe --quit").
+inline constexpr UINT kMsgQuit = WM_APP + 12;
+// The notification-area icon's events (NOTIFYICON_VERSION_4: lparam's low
+// word the event, wparam the anchor point on the screen).
+inline constexpr UINT kMsgNotifyIcon = WM_APP + 13;
 
 }  // namespace app

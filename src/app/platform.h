@@ -118,6 +118,22 @@ class Platform {
   virtual std::vector<HotkeyRegistration> hotkey_registrations() = 0;
   virtual void register_hotkey(const std::string& bundle_id, const bundle::Hotkey& hotkey) = 0;
   virtual void unregister_hotkey(const std::string& bundle_id) = 0;
+  // The notification area. The icon's menu at a screen point, with tolvik
+  // put in front first so that a click elsewhere dismisses it; a modal loop
+  // like show_menu's, answered the same way.
+  virtual int show_notification_menu(int x, int y, const std::vector<MenuEntry>& entries) = 0;
+  // Adds or removes the icon.
+  virtual void show_notification_icon(bool shown) = 0;
+  // True while the window is hidden and the icon stands for it.
+  virtual bool window_hidden() = 0;
+  // The icon's notification balloon, titled "tolvik": a toast while the
+  // window is hidden.
+  virtual void show_balloon(std::string_view text) = 0;
+  // Shows the window, restored, and brings it to the front.
+  virtual void show_window() = 0;
+  // Ends tolvik as closing its window does with the setting off: the edit
+  // and the placement are kept, an opening finishes first.
+  virtual void quit() = 0;
 
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;

@@ -18,6 +18,7 @@
 #include "app/program_names_win.h"
 #include "app/maker.h"
 #include "app/hotkey_dialog_win.h"
+#include "app/messages_win.h"
 #include "app/options_dialog_win.h"
 #include "app/settings_win.h"
 #include "app/sign_in_win.h"
@@ -231,21 +232,51 @@ void WinPlatform::focus_search_box() {
   SendMessageW(owner_.search_box, EM_SETSEL, 0, -1);
 }
 
-int WinPlatform::track_menu(HMENU menu, float x, float y) {
-  POINT point{saturate(x), saturate(y)};
-  ClientToScreen(window_, &point);
+int WinPlatform::track_menu(const std::vector<MenuEntry>& entries, POINT screen) {
+  base::UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return 0;
+  append_entries(menu.get(), entries);
   Lend lend;
   const int id = static_cast<int>(
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, window_, nullptr));
+      TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, window_, nullptr));
   return lend.state_alive() ? id : 0;
 }
 
 int WinPlatform::show_menu(float x, float y, const std::vector<MenuEntry>& entries) {
-  base::UniqueMenu menu(CreatePopupMenu());
-  if (!menu) return 0;
-  append_entries(menu.get(), entries);
-  return track_menu(menu.get(), x, y);
+  POINT point{saturate(x), saturate(y)};
+  ClientToScreen(window_, &point);
+  return track_menu(entries, point);
 }
+
+int WinPlatform::show_notification_menu(int x, int y, const std::vector<MenuEntry>& entries) {
+  // Without the front a click elsewhere would leave the menu open, and after
+  // it a message must pass through the queue for a second one to open at
+  // once (the TrackPopupMenu documentation's notification-area rule).
+  SetForegroundWindow(window_);
+  const int id = track_menu(entries, POINT{x, y});
+  PostMessageW(window_, WM_NULL, 0, 0);
+  return id;
+}
+
+void WinPlatform::show_notification_icon(bool shown) {
+  if (shown) {
+    add_notify_icon(owner_);
+  } else {
+    owner_.notify_icon.remove();
+  }
+}
+
+bool WinPlatform::window_hidden() { return owner_.notify_icon.shown() && !IsWindowVisible(window_); }
+
+void WinPlatform::show_balloon(std::string_view text) {
+  owner_.notify_icon.show_balloon(kWindowTitle, base::widen(text));
+}
+
+// Showing the window sends it messages that need the state, so it is done
+// from a message of its own once this handler is through.
+void WinPlatform::show_window() { PostMessageW(window_, kMsgShowWindow, 0, 0); }
+
+void WinPlatform::quit() { PostMessageW(window_, kMsgQuit, 0, 0); }
 
 void WinPlatform::show_information(std::string_view text, std::string_view caption) {
   const std::wstring wide_text = base::widen(text);

@@ -9,8 +9,8 @@
 
 namespace app {
 
-bool run_value_wanted(const bundle::Store& store, std::optional<std::uint32_t> keep_in_notification_area) {
-  if (keep_in_notification_area == 1u) return true;
+bool run_value_wanted(const bundle::Store& store, bool keep_in_notification_area) {
+  if (keep_in_notification_area) return true;
   return std::any_of(store.bundles.begin(), store.bundles.end(),
                      [](const bundle::Bundle& bundle) { return bundle.at_sign_in; });
 }
@@ -27,16 +27,11 @@ RunValueChange run_value_change(const std::optional<std::string>& current, bool 
 
 void bring_run_value_up_to_date(AppState& state) {
   if (state.store_hold) return;
-  state.platform.keep_run_value(
-      run_value_wanted(state.store, state.platform.read_setting_number(kKeepInNotificationArea)));
+  state.platform.keep_run_value(run_value_wanted(state.store, state.keep_in_notification_area));
 }
 
 bool startup_turned_off(std::span<const std::uint8_t> approved) {
   return !approved.empty() && (approved.front() & 1u) != 0;
-}
-
-bool sign_in_starts_hidden(std::optional<std::uint32_t> keep_in_notification_area) {
-  return keep_in_notification_area == 1u;
 }
 
 namespace {

@@ -20,9 +20,6 @@ namespace app {
 class Opener;
 struct AppState;
 
-// The setting (REG_DWORD under HKCU\Software\tolvik) that keeps tolvik in the
-// notification area; 1 starts it there at sign-in.
-inline constexpr std::string_view kKeepInNotificationArea = "KeepInNotificationArea";
 // The value's name in HKCU\Software\Microsoft\Windows\CurrentVersion\Run,
 // and in Explorer\StartupApproved\Run beside it.
 inline constexpr std::string_view kRunValueName = "tolvik";
@@ -30,7 +27,7 @@ inline constexpr std::string_view kSignInSwitch = "--sign-in";
 
 // Windows starts tolvik at sign-in while a bundle opens then or the
 // notification-area setting is on.
-bool run_value_wanted(const bundle::Store& store, std::optional<std::uint32_t> keep_in_notification_area);
+bool run_value_wanted(const bundle::Store& store, bool keep_in_notification_area);
 
 // The Run value's data: "<program>" --sign-in.
 std::string run_value_data(std::string_view program);
@@ -48,10 +45,6 @@ void bring_run_value_up_to_date(AppState& state);
 // Task Manager's start-up list keeps its switch in a REG_BINARY whose first
 // byte is odd while the program is turned off there.
 bool startup_turned_off(std::span<const std::uint8_t> approved);
-
-// With the notification-area setting on, a sign-in start stays hidden in the
-// notification area; the bundles marked for sign-in still open.
-bool sign_in_starts_hidden(std::optional<std::uint32_t> keep_in_notification_area);
 
 // The bundles that open at sign-in, in the order they open: by their wait,
 // bundles with the same wait in the store's (the jump list's) order. Bundles

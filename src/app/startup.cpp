@@ -35,6 +35,7 @@ StartPlan plan_start(const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--unregister") plan.unregister = true;
+    if (arg == "--quit") plan.quit = true;
     if (base::ascii_iequals(arg, "--sign-in")) plan.sign_in = true;
     if (!plan.open_id && base::ascii_iequals(arg, "--open")) {
       plan.open_id = i + 1 < args.size() ? args[i + 1] : std::string();

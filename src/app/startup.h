@@ -34,6 +34,7 @@ struct ElevatedRun {
 struct StartPlan {
   std::optional<ElevatedRun> run_elevated;  // "--run-elevated" right after the program, exact, with its file and digest
   bool unregister = false;               // "--unregister" anywhere, exact
+  bool quit = false;                     // "--quit" anywhere, exact: ends the running tolvik
   std::optional<std::string> open_id;    // after the first "--open" (any ASCII case)
   std::optional<std::string> close_id;   // after the first "--close" (any ASCII case)
   bool sign_in = false;                  // "--sign-in" anywhere (any ASCII case): Windows started it at sign-in

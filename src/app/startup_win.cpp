@@ -12,8 +12,10 @@
 #include "app/hotkeys.h"
 #include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
+#include "app/hand_over.h"
 #include "app/hand_over_win.h"
 #include "app/messages_win.h"
+#include "app/notification_area.h"
 #include "app/program_names_win.h"
 #include "app/settings_win.h"
 #include "app/sign_in.h"
@@ -22,6 +24,7 @@
 #include "app/store_start.h"
 #include "app/updater/update_check.h"
 #include "app/updater/update_workers_win.h"
+#include "app/workers_win.h"
 #include "app/window_win.h"
 #include "base/clock.h"
 #include "base/cmdline.h"
@@ -117,9 +120,32 @@ bool hand_over(HWND running, const std::vector<std::string>& bundle_files) {
                               {base::narrow(path)}));
     }
   }
-  if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+  // The window may be hidden with only its icon left: it shows itself, and
+  // may come to the front as this start, which the user just made, allows.
+  DWORD process = 0;
+  if (GetWindowThreadProcessId(running, &process)) AllowSetForegroundWindow(process);
+  send_marker(running, kShowMarker, kHandOverTimeoutMs);
   SetForegroundWindow(running);
   return true;
+}
+
+// How long "--quit" waits for the running tolvik to end: an opening it
+// started finishes first.
+constexpr DWORD kQuitWaitMs = 10000;
+
+// "--quit": the running tolvik, hidden or not, ends as closing its window
+// does with the setting off. Ends with 0 whether one ran or not.
+int run_quit() {
+  // FindWindowW also finds a hidden window.
+  HWND running = FindWindowW(kWindowClass, nullptr);
+  if (!running) return 0;
+  DWORD id = 0;
+  GetWindowThreadProcessId(running, &id);
+  base::UniqueHandle process(id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr);
+  if (send_marker(running, kQuitMarker, kHandOverTimeoutMs) && process) {
+    WaitForSingleObject(process.get(), kQuitWaitMs);
+  }
+  return 0;
 }
 
 // Another start holds the mutex: waits for its window (it may still be
@@ -177,10 +203,14 @@ void finish_start(HWND window, const StartPlan& plan) {
   start_stale_download_cleanup();
 }
 
-int run_window(const StartPlan& plan) {
+int run_window(const StartPlan& plan, bool keep_in_tray) {
   // The handle is never closed: the mutex is held until the process ends.
   HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && hand_over_to_first_start(mutex, plan.bundle_files)) return 0;
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    // At sign-in a tolvik already running is all there is to do.
+    if (plan.sign_in) return 0;
+    if (hand_over_to_first_start(mutex, plan.bundle_files)) return 0;
+  }
 
   // The rendering device is most of the wait for the first frame; it is made
   // on another thread while this one makes the window and reads the store.
@@ -215,6 +245,9 @@ int run_window(const StartPlan& plan) {
   state.store_path = path;
   state.store_hold = std::move(opened.hold);
   state.dark = dark;
+  state.keep_in_notification_area = keep_in_tray;
+  // At sign-in only the icon shows; without it the window must.
+  const bool start_hidden = keep_in_tray && add_notify_icon(*main) && plan.sign_in;
   // Repaired ids are kept, so that "Selected", shortcuts and --open find the
   // bundle again next time.
   if (opened.save_now) save_store(state);
@@ -224,10 +257,11 @@ int run_window(const StartPlan& plan) {
   // The bundles' hotkeys work from the start, for as long as the window runs.
   sync_hotkeys(state);
   restore_selection(state, read_setting_text("Selected"));
-  if (opened.notice) show_toast(state, *opened.notice);
   install_main_window(std::move(main));
 
-  ShowWindow(window, show_command);
+  if (!start_hidden) ShowWindow(window, show_command);
+  // Once shown, or as the icon's balloon when the window starts hidden.
+  if (opened.notice) with_main_window([&opened](MainWindow& shown) { show_toast(shown.state, *opened.notice); });
   // The rest of the start waits until the queue is first empty: by then the
   // first frame is on screen (WM_PAINT comes before an empty queue), or there
   // is none to wait for (a window restored minimised).
@@ -259,15 +293,18 @@ int run_program() {
   SetCurrentProcessExplicitAppUserModelID(winshell::kAppUserModelId);
   if (plan.open_id) return run_windowless_open(*plan.open_id);
   if (plan.close_id) return run_windowless_close(*plan.close_id);
-  if (plan.sign_in) {
-    if (sign_in_starts_hidden(read_setting_number(kKeepInNotificationArea))) {
-      // The notification area's start joins here: it keeps tolvik hidden there
-      // and runs run_sign_in_opening() beside its window. Until it does, the
-      // marked bundles open without one, as below.
-    }
-    return run_sign_in_opening();
-  }
-  return run_window(plan);
+  if (plan.quit) return run_quit();
+  const bool keep_in_tray = keep_in_notification_area(read_setting_number(kKeepInNotificationAreaValue));
+  if (!plan.sign_in) return run_window(plan, keep_in_tray);
+  if (!keep_in_tray) return run_sign_in_opening();
+  // The window starts hidden behind its icon, and the marked bundles open
+  // beside it, each at its own wait.
+  auto opening = start_worker([] { run_sign_in_opening(); }, 0);
+  if (!opening) return run_sign_in_opening();
+  const int code = run_window(plan, keep_in_tray);
+  // Like an opening from the window, it finishes before tolvik ends.
+  WaitForSingleObject(opening->get(), INFINITE);
+  return code;
 }
 
 }  // namespace app

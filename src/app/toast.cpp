@@ -20,6 +20,12 @@ std::string with_save_failure(const AppState& state, std::string text) {
 unsigned shown_ms(ToastAction action) { return action == ToastAction::none ? kToastPlainMs : kToastActionMs; }
 
 void raise(AppState& state, std::string text, ToastAction action) {
+  // A hidden window's toast would go unseen and be gone when it is shown:
+  // the icon says it instead. Its button has no place there.
+  if (state.platform.window_hidden()) {
+    state.platform.show_balloon(with_save_failure(state, std::move(text)));
+    return;
+  }
   state.toast = Toast{with_save_failure(state, std::move(text)), state.platform.monotonic_seconds(), action};
   state.platform.set_timer(TimerId::toast, shown_ms(action));
   state.redraw();

@@ -17,6 +17,9 @@
 
 #include "app/window_win.h"
 
+#include <shellapi.h>
+#include <windowsx.h>
+
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -34,9 +37,11 @@
 #include "app/edit/fields_win.h"
 #include "app/edit/search.h"
 #include "app/hotkeys.h"
+#include "app/hand_over.h"
 #include "app/keyboard.h"
 #include "app/messages_win.h"
 #include "app/mouse.h"
+#include "app/notification_area.h"
 #include "app/program_names_win.h"
 #include "app/selection.h"
 #include "app/settings_win.h"
@@ -86,24 +91,24 @@ std::int32_t saturate(float value) {
   return static_cast<std::int32_t>(value);
 }
 
-// The text of a hand-over: UTF-16 over an even byte count, trailing NULs dropped.
-std::optional<std::string> hand_over_path(LPARAM lparam) {
+// A hand-over as sent: its text is UTF-16 over an even byte count.
+HandOver hand_over_of(LPARAM lparam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-  if (!data || data->dwData != kHandOverMarker || !data->lpData) return std::nullopt;
-  const std::size_t units = data->cbData / 2;
+  if (!data) return {};
+  const std::size_t units = data->lpData ? data->cbData / 2 : 0;
   std::u16string text(units, u'\0');
   if (units) std::memcpy(text.data(), data->lpData, units * 2);
-  while (!text.empty() && text.back() == u'\0') text.pop_back();
-  return base::utf16_to_utf8(text);
+  return read_hand_over(data->dwData, text);
 }
 
 // A second start's path, answered at once: the start waits for the file to
 // reach this window, never for the import, which may take long (a large
 // file, a slow disk) and goes on here in any case.
 std::optional<std::string> take_hand_over(LPARAM lparam) {
-  std::optional<std::string> path = hand_over_path(lparam);
-  if (path) ReplyMessage(TRUE);
-  return path;
+  HandOver hand_over = hand_over_of(lparam);
+  if (hand_over.kind != HandOver::Kind::import_file) return std::nullopt;
+  ReplyMessage(TRUE);
+  return std::move(hand_over.path);
 }
 
 Key key_of(WPARAM virtual_key) {
@@ -200,9 +205,30 @@ LRESULT on_key_down(MainWindow& main, const Message& m) {
   return 0;
 }
 
+// What closing the window came to, for the step after it.
+constexpr LRESULT kCloseEnds = 0;
+constexpr LRESULT kCloseHides = 1;
+
 LRESULT on_close(MainWindow& main, const Message&) {
-  // The window itself is destroyed once the state is free again.
+  // The window itself is hidden or destroyed once the state is free again.
   keep_what_the_user_left(main);
+  // Hidden only with the icon there to bring it back.
+  return main.state.keep_in_notification_area && main.notify_icon.shown() ? kCloseHides : kCloseEnds;
+}
+
+LRESULT on_quit(MainWindow& main, const Message&) {
+  keep_what_the_user_left(main);
+  return 0;
+}
+
+LRESULT on_notification_menu(MainWindow& main, const Message& m) {
+  show_notification_menu(main.state, GET_X_LPARAM(m.wparam), GET_Y_LPARAM(m.wparam));
+  return 0;
+}
+
+LRESULT on_taskbar_created(MainWindow& main, const Message&) {
+  // Explorer started again and knows no icon of before.
+  main.notify_icon.restore();
   return 0;
 }
 
@@ -391,6 +417,25 @@ LRESULT focus_field_on_activate(const Message& m) {
   return result;
 }
 
+LRESULT show_in_front(const Message& m) {
+  // Shown first, as it was when hidden; then out of the taskbar if it was minimised.
+  ShowWindow(m.window, SW_SHOW);
+  if (IsIconic(m.window)) ShowWindow(m.window, SW_RESTORE);
+  SetForegroundWindow(m.window);
+  return 0;
+}
+
+LRESULT show_for_hand_over(const Message& m) {
+  ReplyMessage(TRUE);
+  return show_in_front(m);
+}
+
+LRESULT quit_for_hand_over(const Message& m) {
+  ReplyMessage(TRUE);
+  PostMessageW(m.window, kMsgQuit, 0, 0);
+  return TRUE;
+}
+
 LRESULT session_may_end(const Message&) {
   // Nothing here is worth keeping a sign-out for: the edit and the placement
   // are kept when the session does end.
@@ -447,8 +492,19 @@ LRESULT keep_session_end(DeferredWork& work, const Message& m) {
 
 LRESULT nothing_after(const Message&, LRESULT result, bool) { return result; }
 
-LRESULT destroy_after_close(const Message& m, LRESULT, bool handled) {
-  if (handled) DestroyWindow(m.window);
+LRESULT hide_or_destroy_after_close(const Message& m, LRESULT result, bool handled) {
+  if (!handled) return 0;
+  if (result == kCloseHides) {
+    ShowWindow(m.window, SW_HIDE);
+  } else {
+    DestroyWindow(m.window);
+  }
+  return 0;
+}
+
+LRESULT destroy_after_quit(const Message& m, LRESULT, bool handled) {
+  // A quit that came before the state was in place has nothing to keep.
+  if (handled || (!state_slot().main && !state_slot().destroyed)) DestroyWindow(m.window);
   return 0;
 }
 
@@ -492,6 +548,18 @@ bool toast_timer_fired(const Message& m) { return is_timer(m, TimerId::toast); }
 bool jump_list_timer_fired(const Message& m) { return is_timer(m, TimerId::jump_list); }
 bool daily_update_timer_fired(const Message& m) { return is_timer(m, TimerId::daily_update); }
 bool drop_timer_fired(const Message& m) { return m.wparam == kDropTimerId; }
+bool hand_over_is(const Message& m, HandOver::Kind kind) { return hand_over_of(m.lparam).kind == kind; }
+bool asks_to_show(const Message& m) { return hand_over_is(m, HandOver::Kind::show); }
+bool asks_to_quit(const Message& m) { return hand_over_is(m, HandOver::Kind::quit); }
+// The icon's click by mouse or keyboard (version 4 sends the release and NIN_SELECT both).
+bool icon_selected(const Message& m) {
+  const UINT event = LOWORD(m.lparam);
+  return event == NIN_SELECT || event == NIN_KEYSELECT || event == WM_LBUTTONUP;
+}
+// Its menu: a right-click, Shift+F10 or the menu key on the icon.
+bool icon_menu_asked(const Message& m) { return LOWORD(m.lparam) == WM_CONTEXTMENU; }
+// A message that could not be registered has the id 0, which WM_NULL has too.
+bool registered(const Message& m) { return m.id != WM_NULL; }
 
 // Registered messages (RegisterWindowMessageW) get their ids when the table is
 // first made, on the UI thread.
@@ -506,6 +574,11 @@ std::span<const MessageRow> message_table() {
       {WM_QUERYENDSESSION, nullptr, session_may_end},
       {WM_TIMER, drop_timer_fired, post_drops},
       {WM_ACTIVATE, nullptr, focus_field_on_activate},
+      {kMsgShowWindow, nullptr, show_in_front},
+      {kMsgNotifyIcon, icon_selected, show_in_front},
+      // A second start's "show yourself" and "--quit": taken at once, without data.
+      {WM_COPYDATA, asks_to_show, show_for_hand_over},
+      {WM_COPYDATA, asks_to_quit, quit_for_hand_over},
 
       // The frame and the window.
       {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, nothing_after, true},
@@ -513,7 +586,8 @@ std::span<const MessageRow> message_table() {
       {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, keep_dpi_change, move_to_suggested_rect},
       {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
       {WM_ACTIVATEAPP, nullptr, nullptr, on_activate_app, repost, default_after},
-      {WM_CLOSE, nullptr, nullptr, on_close, repost, destroy_after_close},
+      {WM_CLOSE, nullptr, nullptr, on_close, repost, hide_or_destroy_after_close},
+      {kMsgQuit, nullptr, nullptr, on_quit, repost, destroy_after_quit},
       {WM_ENDSESSION, nullptr, nullptr, on_end_session, keep_session_end, nothing_after},
 
       // Pointer and keys come again by themselves.
@@ -536,6 +610,9 @@ std::span<const MessageRow> message_table() {
 
       // A second start's bundle file; the sender waits for the answer.
       {WM_COPYDATA, nullptr, nullptr, on_copy_data, keep_hand_over, nothing_after, true},
+      // The notification area: the icon's menu, and Explorer's restart that forgot the icon.
+      {kMsgNotifyIcon, icon_menu_asked, nullptr, on_notification_menu, repost, nothing_after},
+      {RegisterWindowMessageW(L"TaskbarCreated"), registered, nullptr, on_taskbar_created, repost, nothing_after},
       // Drops, taken by the drop target without work so that the drag source is not held up.
       {kMsgDropped, nullptr, nullptr, on_dropped, keep_drops, nothing_after, true},
 

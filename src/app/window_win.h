@@ -18,6 +18,7 @@
 #include "app/window_style_win.h"
 #include "base/handle_win.h"
 #include "gfx/gfx_win.h"
+#include "winshell/notify_icon_win.h"
 #include "winshell/taskbar_progress_win.h"
 
 namespace app {
@@ -90,10 +91,17 @@ class WinPlatform final : public Platform {
   void bring_to_front() override;
   bool sign_in_turned_off() override;
   void keep_run_value(bool wanted) override;
+  int show_notification_menu(int x, int y, const std::vector<MenuEntry>& entries) override;
+  void show_notification_icon(bool shown) override;
+  bool window_hidden() override;
+  void show_balloon(std::string_view text) override;
+  void show_window() override;
+  void quit() override;
 
  private:
-  // TrackPopupMenu with the state lent out; 0 when the window went away.
-  int track_menu(HMENU menu, float x, float y);
+  // TrackPopupMenu at a screen point with the state lent out; 0 when the
+  // window went away.
+  int track_menu(const std::vector<MenuEntry>& entries, POINT screen);
 
   HWND window_;
   MainWindow& owner_;
@@ -167,7 +175,13 @@ struct MainWindow {
   base::UniqueHandle open_stop;
   // The update's download on the taskbar button.
   winshell::TaskbarProgress taskbar_progress;
+  // The icon in the notification area, while the setting keeps it there.
+  winshell::NotifyIcon notify_icon;
 };
+
+// Adds the window's notification-area icon (the program's icon, tip "tolvik");
+// false when the shell refused it.
+bool add_notify_icon(MainWindow& main);
 
 // Registers the window class "tolvik.Main"; false when that fails.
 bool register_main_window_class(HINSTANCE instance);

@@ -22,7 +22,7 @@ from pathlib import Path
 import harness
 from test_menus import alt_f4, choose, open_settings_menu
 from test_sign_in import APPROVED_KEY, RUN_KEY
-from test_startup import KEY, export_file
+from test_startup import KEY, export_file, read_message_box
 from test_window import Window
 
 TIME_LIMIT = 180
@@ -266,17 +266,41 @@ def test_an_update_waits_for_the_running_tolvik_then_replaces_and_restarts_it(ct
     harness.wait_for(lambda: not tolvik_windows(), timeout=30, what="the new tolvik closed")
 
 
-def test_a_silent_install_over_a_running_tolvik_without_update_leaves_it_alone(ctx):
+def test_a_silent_install_ends_a_running_tolvik_with_quit_even_one_kept_in_the_notification_area(ctx):
     places = not_installed(ctx)
     install(ctx)
-    running = start_installed(ctx, places)
-    # Not an update: nobody closes the program, and a silent run asks nobody.
+    for hidden in (False, True):
+        if hidden:
+            harness.reg_add(KEY, "KeepInNotificationArea", "REG_DWORD", 1)
+        running = start_installed(ctx, places)
+        if hidden:
+            # Its window hidden, only its icon left: nothing for a user to close.
+            harness.xdotool("key", "--window", harness.find_window("tolvik"), "alt+F4")
+            harness.wait_for(lambda: not tolvik_windows(), timeout=20, what="the window hidden")
+            assert running.running()
+        # Not an update: the installer asks the program to end (tolvik.exe --quit) and proceeds.
+        done = ctx.run_program(SILENT, exe=NEXT["setup"], timeout=120)
+        assert done.code == 0, done
+        assert running.wait(20) == 0
+        assert ctx.probe("version", places.exe).out == quad(NEXT["version"]) + "\n"
+        install(ctx)  # the product version again, for the next round
+
+
+def test_a_silent_install_waits_for_a_windowless_tolvik_of_its_folder(ctx):
+    """A tolvik.exe of the install folder without the main window (a window-less
+    --open showing its message box) holds the program file: --quit cannot end
+    it, so a silent install ends with exit code 2 and changes nothing."""
+    places = not_installed(ctx)
+    install(ctx)
+    windowless = ctx.start(["--open", "no such bundle"], exe=places.exe_unix)
+    harness.find_window("tolvik", timeout=30)  # the message box, titled as the program
+    assert ctx.probe("find", "tolvik.Main").code == 1
     done = ctx.run_program(SILENT, exe=NEXT["setup"], timeout=120)
     assert done.code == 2, done
     assert ctx.probe("version", places.exe).out == quad(PRODUCT["version"]) + "\n"
-    assert harness.reg_query(UNINSTALL_KEY, "DisplayVersion") == PRODUCT["version"]
-    assert running.running()
-    assert harness.close_with_alt_f4(running) == 0
+    assert windowless.running()
+    assert "no such bundle" in read_message_box(ctx)
+    assert windowless.wait(20) == 0
 
 
 # The file type's name in each language the installer speaks: the program's

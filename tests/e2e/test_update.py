@@ -130,7 +130,8 @@ def start(ctx, updates, last_check=None):
 
 def check_for_updates(window):
     open_settings_menu(window)
-    choose("Down", "Down", "Down", "Down", "Return")  # Import…, Language, Automatic updates, Check for updates
+    # Import…, Language, Automatic updates, Keep running in the notification area, Check for updates
+    choose("Down", "Down", "Down", "Down", "Down", "Return")
 
 
 def read_offer(ctx):
@@ -374,8 +375,8 @@ def test_the_download_shows_in_the_menu_not_in_a_toast_and_a_rename_typed_meanwh
     assert running_curls(), "the download ended before the menu was looked at"
 
     menu = open_settings_menu(window)[0]
-    # Import…, Language, Automatic updates, the download, More apps, About
-    assert entry_states(ctx, menu, 6) == [True, True, True, False, True, True]
+    # Import…, Language, Automatic updates, Keep running in the notification area, the download, More apps, About
+    assert entry_states(ctx, menu, 7) == [True, True, True, True, False, True, True]
     harness.screenshot(menu, ctx.folder / "download-menu.png")
     choose("Escape")
 

@@ -334,6 +334,23 @@ class FakePlatform final : public app::Platform {
   std::vector<bool> run_values;
   bool sign_in_turned_off() override { return startup_switched_off; }
   void keep_run_value(bool wanted) override { run_values.push_back(wanted); }
+  // The notification area: the menus shown (at a screen point), the icon as
+  // the program left it, the balloons, and whether the window is hidden.
+  std::vector<MenuCall> notification_menus;
+  bool notification_icon = false;
+  bool hidden = false;
+  std::vector<std::string> balloons;
+  int windows_shown = 0;
+  int quits = 0;
+  int show_notification_menu(int x, int y, const std::vector<app::MenuEntry>& entries) override {
+    notification_menus.push_back({static_cast<float>(x), static_cast<float>(y), entries});
+    return next_choice();
+  }
+  void show_notification_icon(bool shown) override { notification_icon = shown; }
+  bool window_hidden() override { return hidden; }
+  void show_balloon(std::string_view text) override { balloons.emplace_back(text); }
+  void show_window() override { ++windows_shown; }
+  void quit() override { ++quits; }
 
   bool timer_set(app::TimerId id, unsigned ms) const {
     for (const auto& t : timers) {

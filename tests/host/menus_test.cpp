@@ -134,7 +134,7 @@ TEST_F(MenuTest, ChoosingALanguageStoresItsCodeAndSaysWhenItApplies) {
   const std::vector<std::string> said(4, "Takes effect the next time tolvik opens");
   EXPECT_EQ(toasts, said);
   // Ids past the last language and between the fixed ones do nothing.
-  for (int id : {111, 6, 99}) settings_choice(id);
+  for (int id : {111, 7, 99}) settings_choice(id);
   EXPECT_EQ(platform.settings.at("Language"), "");
   EXPECT_EQ(toasts, said);
   EXPECT_TRUE(platform.numbers.empty() && platform.shell_calls.empty() && platform.informations.empty());

@@ -33,13 +33,11 @@ TEST(RunValue, WantedWhileABundleIsMarkedOrTheNotificationAreaSettingIsOn) {
   bundle::Store one = none;
   one.bundles[1].at_sign_in = true;  // even an empty bundle: it is the user's mark
 
-  EXPECT_FALSE(app::run_value_wanted(none, std::nullopt));
-  EXPECT_FALSE(app::run_value_wanted(none, 0u));
-  EXPECT_FALSE(app::run_value_wanted(none, 2u));  // only 1 turns the setting on
-  EXPECT_TRUE(app::run_value_wanted(none, 1u));
-  EXPECT_TRUE(app::run_value_wanted(one, std::nullopt));
-  EXPECT_TRUE(app::run_value_wanted(one, 1u));
-  EXPECT_FALSE(app::run_value_wanted(bundle::Store{}, std::nullopt));
+  EXPECT_FALSE(app::run_value_wanted(none, false));
+  EXPECT_TRUE(app::run_value_wanted(none, true));
+  EXPECT_TRUE(app::run_value_wanted(one, false));
+  EXPECT_TRUE(app::run_value_wanted(one, true));
+  EXPECT_FALSE(app::run_value_wanted(bundle::Store{}, false));
 }
 
 TEST(RunValue, DataIsTheQuotedProgramAndTheSwitch) {
@@ -76,12 +74,6 @@ TEST(RunValue, TaskManagerTurnsItOffWithAnOddFirstByte) {
   EXPECT_FALSE(app::startup_turned_off(Bytes{0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_FALSE(app::startup_turned_off(Bytes{0x06}));
   EXPECT_FALSE(app::startup_turned_off(Bytes{}));
-}
-
-TEST(SignInStart, HiddenOnlyWithTheNotificationAreaSettingOn) {
-  EXPECT_TRUE(app::sign_in_starts_hidden(1u));
-  EXPECT_FALSE(app::sign_in_starts_hidden(0u));
-  EXPECT_FALSE(app::sign_in_starts_hidden(std::nullopt));
 }
 
 TEST(SignInStart, PlannedFromTheSwitchInAnyLetterCase) {
@@ -224,7 +216,7 @@ TEST_F(SignInMenu, DeletingTheMarkedBundleDropsTheValueAndItsUndoBringsItBack) {
 }
 
 TEST_F(SignInMenu, TheNotificationAreaSettingKeepsTheValueWithoutAMark) {
-  platform.numbers[std::string(app::kKeepInNotificationArea)] = 1;
+  state.keep_in_notification_area = true;
   choose(0);
   choose(0);
   EXPECT_FALSE(state.store.bundles[0].at_sign_in);

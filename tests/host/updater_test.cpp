@@ -289,7 +289,7 @@ TEST_F(UpdateFlow, AnOfferAsksAndYesStartsTheDownloadWithItsProgressOutOfTheToas
   app::on_installer_ready(state, {app::UpdateFailure{"Download failed"}});
   EXPECT_FALSE(state.update.busy());
   EXPECT_EQ(platform.taskbar_progress.back(), (std::pair<std::uint64_t, std::uint64_t>{0, 0}));
-  EXPECT_EQ(app::settings_menu(std::nullopt, std::nullopt, state.update)[4].label, "Check for updates");
+  EXPECT_EQ(app::settings_menu(std::nullopt, std::nullopt, state.update)[5].label, "Check for updates");
 
   platform.download_start_error = "no thread";
   app::start_update(state, offer);
