@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 195 keys below, in this order, no duplicates, then the forms
+  - exactly the 196 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
@@ -239,6 +239,7 @@ KEYS = [
     "Keep running in the notification area",
     "Show tolvik",
     "Quit",
+    "Hotkeys work only while tolvik runs. Keep tolvik running in the notification area when its window is closed?",
 ]
 
 # Counts with a noun ("{0} items") take the form their language's plural rule
@@ -444,8 +445,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 195 or len(set(KEYS)) != 195:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 195")
+    if len(KEYS) != 196 or len(set(KEYS)) != 196:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 196")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

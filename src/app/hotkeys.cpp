@@ -7,6 +7,7 @@
 #include "app/act/item_options.h"
 #include "app/act/open.h"
 #include "app/app_state.h"
+#include "app/notification_area.h"
 #include "app/selection.h"
 #include "app/toast.h"
 #include "base/unicode.h"
@@ -119,6 +120,22 @@ void edit_bundle_hotkey(AppState& state, std::size_t index) {
   if (chosen) apply_bundle_hotkey(state, id, *chosen);
 }
 
+namespace {
+
+// Hotkeys work only while tolvik runs; the first one a user gives a bundle is
+// the moment to offer keeping it running once its window is closed.
+void offer_notification_area(AppState& state, bool first_hotkey) {
+  if (!first_hotkey || state.keep_in_notification_area) return;
+  if (state.platform.ask_yes_no(lang::text(
+          "단축키는 tolvik이 실행 중일 때만 작동합니다. 창을 닫은 뒤에도 tolvik을 알림 영역에서 계속 실행할까요?",
+          "Hotkeys work only while tolvik runs. Keep tolvik running in the notification area when its window is "
+          "closed?"))) {
+    toggle_keep_in_notification_area(state);
+  }
+}
+
+}  // namespace
+
 void apply_bundle_hotkey(AppState& state, std::string_view bundle_id, const HotkeyChoice& choice) {
   std::optional<std::size_t> position = find_bundle(state, bundle_id);
   if (!position) return;
@@ -130,12 +147,15 @@ void apply_bundle_hotkey(AppState& state, std::string_view bundle_id, const Hotk
     return;
   }
   if (b.hotkey == choice.hotkey && b.sign_in_delay == choice.sign_in_delay) return;
+  const bool first_hotkey = choice.hotkey && std::none_of(state.store.bundles.begin(), state.store.bundles.end(),
+                                                          [](const bundle::Bundle& o) { return o.hotkey.has_value(); });
   ChangedHotkey undo{b.id, std::exchange(b.hotkey, choice.hotkey), std::exchange(b.sign_in_delay, choice.sign_in_delay)};
   const std::string name = b.name;
   save_store(state);  // registers the keys again
   show_undo_toast(state, std::move(undo),
                   lang::fill(lang::text("‘{0}’ 묶음의 단축키를 바꿨습니다", "Changed the hotkey of “{0}”"), {name}));
   if (!choice.hotkey) return;
+  offer_notification_area(state, first_hotkey);
   const std::vector<HotkeyRegistration> registered = state.platform.hotkey_registrations();
   const HotkeyRegistration* r = registration_of(registered, bundle_id);
   if (r && !r->held) {

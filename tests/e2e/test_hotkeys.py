@@ -101,7 +101,13 @@ def test_a_hotkey_typed_in_the_dialog_is_kept_shown_and_opens_the_bundle(ctx):
     keys("Tab", "Tab", "End", "shift+Home")
     harness.xdotool("type", "--delay", 40, "45")
     keys("Return")
+    # The first key of all offers to keep tolvik running behind its icon, as
+    # keys need it running; No leaves the setting off.
+    question = ctx.probe("msgtext", "tolvik", "10000")
+    assert question.code == 0 and "notification area" in question.out, question
+    keys("n")
     harness.wait_for(lambda: saved(ctx)[0].get("hotkey") == "Ctrl+Alt+1", what="the hotkey in the store")
+    assert not harness.reg_dword(KEY, "KeepInNotificationArea"), "No keeps the setting off"
     assert saved(ctx)[0]["sign_in_delay"] == 45
     assert "hotkey" not in saved(ctx)[1]
     harness.wait_for(lambda: closed(ctx, title("Work")), what="the dialog closed")

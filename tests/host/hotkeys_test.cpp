@@ -171,6 +171,39 @@ TEST_F(BundleHotkey, OkSavesRegistersAndUndoPutsTheOldKeyBack) {
   EXPECT_EQ(state.toast->text, "Undone");
 }
 
+TEST_F(BundleHotkey, TheFirstKeyOffersTheNotificationAreaOnceAndYesTurnsItOn) {
+  // A store without keys: the first one asks, since keys need tolvik running.
+  state.store.bundles[1].hotkey.reset();
+  platform.answers = {true};
+  choose(0, {kCtrl1, 0});
+  ASSERT_EQ(platform.questions.size(), 1u);
+  EXPECT_NE(platform.questions[0].find("notification area"), std::string::npos);
+  EXPECT_TRUE(state.keep_in_notification_area);
+  EXPECT_TRUE(platform.notification_icon);
+  EXPECT_EQ(platform.numbers.at("KeepInNotificationArea"), 1u);
+  ASSERT_FALSE(platform.run_values.empty());
+  EXPECT_TRUE(platform.run_values.back());  // tolvik now starts at sign-in, behind its icon
+
+  // A second key, or a key while the setting is on, asks nothing.
+  choose(2, {kAltShiftF5, 0});
+  EXPECT_EQ(platform.questions.size(), 1u);
+}
+
+TEST_F(BundleHotkey, NoToTheOfferLeavesTheSettingOffAndAKeyAlreadyThereAsksNothing) {
+  state.store.bundles[1].hotkey.reset();
+  platform.answers = {false};
+  choose(0, {kCtrl1, 0});
+  EXPECT_EQ(platform.questions.size(), 1u);
+  EXPECT_FALSE(state.keep_in_notification_area);
+  EXPECT_FALSE(platform.notification_icon);
+  EXPECT_EQ(state.store.bundles[0].hotkey, kCtrl1);  // the key is kept either way
+
+  // Another bundle already has a key: not the first, so no question.
+  platform.questions.clear();
+  choose(2, {kAltShiftF5, 0});
+  EXPECT_TRUE(platform.questions.empty());
+}
+
 TEST_F(BundleHotkey, UndoLeavesOutAKeyAnotherBundleTookMeanwhile) {
   state.store.bundles[0].hotkey = kCtrl1;
   app::sync_hotkeys(state);

@@ -32,7 +32,7 @@ std::vector<std::string> count_form_keys(std::string_view code) {
   return keys;
 }
 
-constexpr std::size_t kCommonKeys = 195;
+constexpr std::size_t kCommonKeys = 196;
 
 std::multiset<std::string> placeholders(const std::string& text) {
   static const std::regex pattern(R"(\{[0-9]+\})");
