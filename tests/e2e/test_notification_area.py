@@ -1,6 +1,6 @@
 """Keeping tolvik running in the notification area: the setting in the ☰ menu,
 the window hidden by Alt+F4, the icon's click and menu, its balloon, a second
-start and --quit, the start at sign-in.
+start and --quit, the start at sign-in (hidden, with the marked bundles opening beside it).
 
 With no system tray on the X display (Xvfb has none), Wine's explorer.exe
 shows notification icons in a window of its own, "Wine System Tray", and its
@@ -221,22 +221,25 @@ def test_quit_from_the_icon_menu_and_turning_the_setting_off(ctx):
 
 
 def test_the_start_at_sign_in(ctx):
-    two_bundles(ctx)
-    # Without the setting it does nothing yet.
+    write_store(ctx, [
+        {"id": "m1", "name": "Morning", "at_sign_in": True, "items": [recorder_item(ctx, "from-the-icon")]},
+        {"id": "r2", "name": "R&D review", "items": []},
+    ])
+    # Without the setting the marked bundle opens without a window.
     assert ctx.run(["--sign-in"]) == 0
+    harness.wait_for(lambda: launched(ctx) == 1, timeout=20, what="the marked bundle opened without a window")
     assert ctx.probe("find", "tolvik.Main").code == 1
 
-    # With it, tolvik starts with only its icon; the icon's click shows the window.
+    # With it, tolvik starts with only its icon, and the marked bundle still
+    # opens beside the hidden window; the icon's click shows the window.
     harness.reg_add(KEY, VALUE, "REG_DWORD", 1)
     process = ctx.start(["--sign-in"])
     harness.wait_for(lambda: ctx.probe("find", "tolvik.Main").code == 0, timeout=30, what="the hidden window")
+    harness.wait_for(lambda: launched(ctx) == 2, timeout=30, what="the marked bundle opened at sign-in")
     harness.find_window("Wine System Tray", timeout=10)
     time.sleep(2)
     assert not visible_windows()
     assert process.running()
-    # A second start at sign-in leaves it as it is.
-    assert ctx.run(["--sign-in"]) == 0
-    assert not visible_windows()
     click_icon(1)
     harness.find_window("tolvik", timeout=10)
     assert ctx.run(["--quit"]) == 0

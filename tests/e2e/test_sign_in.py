@@ -88,13 +88,20 @@ def test_ticking_the_entry_writes_the_run_value_and_unticking_or_unregister_remo
         harness.wait_for(lambda: run_value() is None, what="the value removed")
         assert not any(b.get("at_sign_in") for b in saved(ctx))
 
+        assert harness.close_with_alt_f4(process) == 0
+
         # The notification-area setting alone keeps the value, from the start on.
         harness.reg_add(KEY, "KeepInNotificationArea", "REG_DWORD", 1)
+        process = start_window(ctx)
+        harness.wait_for(lambda: run_value() == expected_run_value(), what="the value for the setting")
+        window = Window(ctx, process)
         toggle_sign_in(window, g, 0)
         toggle_sign_in(window, g, 0)
         harness.wait_for(lambda: "at_sign_in" not in saved(ctx)[0], what="marked and unmarked again")
         assert run_value() == expected_run_value()
-        assert harness.close_with_alt_f4(process) == 0
+        # Closing now only hides the window: --quit ends tolvik.
+        assert ctx.run(["--quit"]) == 0
+        assert process.wait(20) == 0
 
         assert ctx.run(["--unregister"]) == 0
         assert run_value() is None
