@@ -64,6 +64,7 @@ class BenchPlatform final : public app::Platform {
   long invalidations = 0;
 
   base::Status write_setting_text(std::string_view, std::string_view) override { return {}; }
+  std::optional<gfx::SystemColours> high_contrast_colours() override { return std::nullopt; }
   void invalidate() override { ++invalidations; }
   void set_timer(app::TimerId, unsigned) override {}
   void forget_icon(const std::string&) override {}

@@ -13,6 +13,7 @@
 
 #include "app/edit/inline_field_state.h"
 #include "app/platform.h"
+#include "gfx/palette.h"
 #include "app/region.h"
 #include "app/toast.h"
 #include "app/undo_record.h"
@@ -124,6 +125,9 @@ struct AppState {
   float sidebar_scroll = 0;
   float content_scroll = 0;
   bool dark = false;
+  // The system's colours while a high-contrast theme is on; they win over
+  // `dark` (app/colours.h).
+  std::optional<gfx::SystemColours> high_contrast;
   std::uint32_t dpi = 96;
 
   const bundle::Bundle* selected() const {

@@ -79,15 +79,15 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
   if (row.dragged) {
     outline(f.gfx, row.rect, radius, 1.5f * scale, f.palette.accent);
   } else if (selected) {
-    hairline(f.gfx, row.rect, radius, f.palette.accent.with_alpha(0.55f));
+    hairline(f.gfx, row.rect, radius, f.soft(f.palette.accent, 0.55f));
   } else if (hovered) {
-    hairline(f.gfx, row.rect, radius, f.palette.text_muted.with_alpha(0.45f));
+    hairline(f.gfx, row.rect, radius, f.soft(f.palette.hot, 0.45f));
   } else {
     hairline(f.gfx, row.rect, radius, f.palette.border);
   }
 
   if (hovered || selected || row.dragged) {
-    f.gfx.draw_icon(gfx::icon_grip, parts.grip, 16 * scale, f.palette.text_muted.with_alpha(0.8f));
+    f.gfx.draw_icon(gfx::icon_grip, parts.grip, 16 * scale, f.soft(f.palette.text_muted, 0.8f));
   }
 
   // The kind icon stands in until the worker has brought the shell's.
@@ -97,7 +97,7 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
   if (bitmap) {
     f.gfx.draw_bitmap(bitmap, parts.bitmap);
   } else {
-    f.gfx.fill_rounded(parts.tile, 8 * scale, f.palette.accent.with_alpha(0.12f));
+    f.gfx.fill_rounded(parts.tile, 8 * scale, f.tint(f.palette.accent, 0.12f));
     f.gfx.draw_icon(gfx::kind_icon(item.kind), parts.tile, 20 * scale, f.palette.accent);
   }
 
@@ -106,9 +106,10 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
 
   if (parts.pill) {
     const NotFoundPill& pill = *parts.pill;
-    f.gfx.fill_rounded(pill.box, pill.radius, gfx::kMissingRed.with_alpha(0.12f));
-    f.gfx.draw_icon(gfx::icon_warning, pill.icon, pill.icon_size, gfx::kMissingRed);
-    f.gfx.draw_text(mark, pill.text, gfx::kMissingRed, TextFormat::caption);
+    f.gfx.fill_rounded(pill.box, pill.radius, f.palette.missing_fill);
+    if (f.palette.missing_outline.a > 0) hairline(f.gfx, pill.box, pill.radius, f.palette.missing_outline);
+    f.gfx.draw_icon(gfx::icon_warning, pill.icon, pill.icon_size, f.palette.missing);
+    f.gfx.draw_text(mark, pill.text, f.palette.missing, TextFormat::caption);
   }
 
   // A line being edited shows the field's box; the native field lies over it.
@@ -120,11 +121,11 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
 
   if (!editing_name) {
     f.gfx.draw_text(bundle::item_label(item), parts.first_line,
-                    missing ? f.palette.text.with_alpha(0.6f) : f.palette.text, TextFormat::body_bold);
+                    missing ? f.soft(f.palette.text, 0.6f) : f.palette.text, TextFormat::body_bold);
   }
   if (!editing_args && failure && !failure->text.empty()) {
     // Until the next opening the system's reason stands where the target is.
-    f.gfx.draw_text(failure->text, parts.second_line, gfx::kMissingRed, TextFormat::caption);
+    f.gfx.draw_text(failure->text, parts.second_line, f.palette.missing, TextFormat::caption);
   } else if (!editing_args) {
     std::string second = item.target;
     if (item.kind == bundle::Kind::app && !item.args.empty()) second += "  " + item.args;
@@ -142,7 +143,7 @@ void paint_subtitle(const Frame& f, const ContentLayout& content, const bundle::
   };
   const Piece pieces[] = {
       {count, f.palette.text_muted},
-      {missing ? std::string_view(not_found) : std::string_view(), gfx::kMissingRed},
+      {missing ? std::string_view(not_found) : std::string_view(), f.palette.missing},
       {view_text::rename_hint(), f.palette.text_muted},
   };
   const float right = content.subtitle.right();
@@ -167,19 +168,19 @@ void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bu
   if (content.hotkey.w > 0) f.gfx.draw_text(content.hotkey_label, content.hotkey, f.palette.text_muted, TextFormat::body);
 
   f.gfx.fill_rounded(content.more, 9 * scale,
-                     f.palette.text_muted.with_alpha(f.hovered(RegionKind::more) ? 0.20f : 0.10f));
+                     f.tint(f.palette.text_muted, f.hovered(RegionKind::more) ? 0.20f : 0.10f));
   f.gfx.draw_icon(gfx::icon_more, content.more, 20 * scale, f.palette.text);
 
-  f.gfx.fill_rounded(content.open, 9 * scale, f.palette.accent.with_alpha(f.hovered(RegionKind::open) ? 0.85f : 1.0f));
+  f.gfx.fill_rounded(content.open, 9 * scale, f.soft(f.palette.accent, f.hovered(RegionKind::open) ? 0.85f : 1.0f));
   icon_and_label(f, content.open, content.stops ? gfx::icon_stop : gfx::icon_open, 18 * scale, content.open_label,
-                 content.open_label_width, 28 * scale, gfx::kWhite);
+                 content.open_label_width, 28 * scale, f.palette.accent_text);
 
   paint_subtitle(f, content, bundle);
 
   for (const AddButton& button : content.add_buttons) {
     f.gfx.fill_rounded(button.rect, 8 * scale, f.palette.surface_alt);
     hairline(f.gfx, button.rect, 8 * scale,
-             f.hovered(button.kind) ? f.palette.accent.with_alpha(0.7f) : f.palette.border);
+             f.hovered(button.kind) ? f.palette.hot : f.palette.border);
     f.gfx.draw_icon(add_icon(button.kind), {button.rect.x + 10 * scale, button.rect.y, 17 * scale, button.rect.h},
                     17 * scale, f.palette.accent);
     // A button cut to the column keeps its right margin: the ellipsis ends
@@ -205,7 +206,7 @@ void paint_drop_zone(const Frame& f, RectF zone) {
   if (hovering) {
     f.gfx.dashed_outline(zone, 12 * scale, 2 * scale, f.palette.accent);
   } else {
-    f.gfx.dashed_outline(zone, 12 * scale, 1.5f * scale, f.palette.text_muted.with_alpha(0.6f));
+    f.gfx.dashed_outline(zone, 12 * scale, 1.5f * scale, f.soft(f.palette.text_muted, 0.6f));
   }
   f.gfx.draw_icon(gfx::icon_plus, {zone.x, zone.y + 20 * scale, zone.w, 36 * scale}, 26 * scale,
                   hovering ? f.palette.accent : f.palette.text_muted);
@@ -228,7 +229,7 @@ void paint_content(const Frame& f) {
     if (!row.dragged) paint_item_row(f, bundle, row);
   }
   if (content.placeholder)
-    f.gfx.dashed_outline(*content.placeholder, 10 * scale, 1.5f * scale, f.palette.accent.with_alpha(0.7f));
+    f.gfx.dashed_outline(*content.placeholder, 10 * scale, 1.5f * scale, f.soft(f.palette.accent, 0.7f));
   // Rows scrolled up pass under the header: it is drawn over them.
   const float header_bottom = content.list_top - 6 * scale;
   if (any_row_above(content.rows, header_bottom) || (content.placeholder && content.placeholder->y < header_bottom)) {

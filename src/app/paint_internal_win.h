@@ -24,8 +24,19 @@ struct Frame {
   bool hovered(RegionKind kind, std::size_t index) const {
     return state.hover.kind == kind && state.hover.index == index;
   }
-  // The tint of a selected row.
-  gfx::Color selection_fill() const { return palette.accent.with_alpha(state.dark ? 0.16f : 0.10f); }
+  // The tint of a selected row; none in high contrast, where the selected
+  // row's outline in the highlight colour tells it.
+  gfx::Color selection_fill() const { return tint(palette.accent, state.dark ? 0.16f : 0.10f); }
+  // A translucent fill behind text. High contrast draws only the system's
+  // own pairs, so there the tint is left out.
+  gfx::Color tint(gfx::Color color, float alpha) const {
+    return color.with_alpha(palette.high_contrast ? 0.0f : alpha);
+  }
+  // A softened line or mark: at full strength in high contrast, so that
+  // every control stays visible.
+  gfx::Color soft(gfx::Color color, float alpha) const {
+    return palette.high_contrast ? color : color.with_alpha(alpha);
+  }
 };
 
 // A 1-pixel outline lying inside `r`.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/colours.h"
 #include "app/paint_internal_win.h"
 #include "app/view_text.h"
 #include "gfx/icons.h"
@@ -28,12 +29,14 @@ void paint_sidebar_row(const Frame& f, const SidebarRow& row) {
   if (selected) {
     f.gfx.fill_rounded(row.rect, radius, f.selection_fill());
   } else if (hovered) {
-    f.gfx.fill_rounded(row.rect, radius, f.palette.text_muted.with_alpha(0.08f));
+    f.gfx.fill_rounded(row.rect, radius, f.tint(f.palette.text_muted, 0.08f));
   }
-  if (drop_target) {
+  if (drop_target || (f.palette.high_contrast && selected)) {
     paint::outline(f.gfx, row.rect, radius, 2 * f.scale, f.palette.accent);
+  } else if (f.palette.high_contrast && hovered) {
+    paint::outline(f.gfx, row.rect, radius, 2 * f.scale, f.palette.hot);
   } else {
-    hairline(f.gfx, row.rect, radius, selected ? f.palette.accent.with_alpha(0.55f) : f.palette.border);
+    hairline(f.gfx, row.rect, radius, selected ? f.soft(f.palette.accent, 0.55f) : f.palette.border);
   }
 
   f.gfx.draw_text(bundle.name, row.name, f.palette.text, TextFormat::body_bold);
@@ -41,8 +44,8 @@ void paint_sidebar_row(const Frame& f, const SidebarRow& row) {
                   f.palette.text_muted, TextFormat::caption);
 
   const float alpha = f.hovered(RegionKind::bundle_open, row.bundle) ? 0.85f : 1.0f;
-  f.gfx.fill_rounded(row.open, 8 * f.scale, f.palette.accent.with_alpha(alpha));
-  f.gfx.draw_text(row.open_label, row.open, gfx::kWhite, TextFormat::body_bold, true);
+  f.gfx.fill_rounded(row.open, 8 * f.scale, f.soft(f.palette.accent, alpha));
+  f.gfx.draw_text(row.open_label, row.open, f.palette.accent_text, TextFormat::body_bold, true);
 }
 
 void paint_sidebar(const Frame& f) {
@@ -71,7 +74,7 @@ void paint_sidebar(const Frame& f) {
 
   const std::string_view label = view_text::new_bundle();
   f.gfx.fill_rounded(layout.new_bundle, 8 * scale,
-                     f.palette.text_muted.with_alpha(f.hovered(RegionKind::new_bundle) ? 0.18f : 0.10f));
+                     f.tint(f.palette.text_muted, f.hovered(RegionKind::new_bundle) ? 0.18f : 0.10f));
   paint::icon_and_label(f, layout.new_bundle, gfx::icon_plus, 18 * scale, label,
                         f.gfx.line_width(label, TextFormat::body_bold), 26 * scale, f.palette.text);
 
@@ -87,7 +90,7 @@ void paint_sidebar(const Frame& f) {
 
 void paint_settings_button(const Frame& f) {
   if (f.hovered(RegionKind::settings_menu)) {
-    f.gfx.fill_rounded(f.layout.settings, 8 * f.scale, f.palette.text_muted.with_alpha(0.18f));
+    f.gfx.fill_rounded(f.layout.settings, 8 * f.scale, f.tint(f.palette.text_muted, 0.18f));
   }
   f.gfx.draw_icon(gfx::icon_menu, f.layout.settings, 20 * f.scale, f.palette.text);
 }
@@ -99,14 +102,26 @@ void paint_welcome(const Frame& f) {
     f.gfx.draw_layout(paragraph.Get(), {welcome.paragraph.x, welcome.paragraph.y}, f.palette.text_muted);
   }
   const float alpha = f.hovered(RegionKind::create_first_bundle) ? 0.85f : 1.0f;
-  f.gfx.fill_rounded(welcome.create, 9 * f.scale, f.palette.accent.with_alpha(alpha));
-  f.gfx.draw_text(view_text::create_first_bundle(), welcome.create, gfx::kWhite, TextFormat::body_bold, true);
+  f.gfx.fill_rounded(welcome.create, 9 * f.scale, f.soft(f.palette.accent, alpha));
+  f.gfx.draw_text(view_text::create_first_bundle(), welcome.create, f.palette.accent_text, TextFormat::body_bold, true);
   f.gfx.draw_text(view_text::welcome_drop_hint(), welcome.hint, f.palette.text_muted, TextFormat::caption);
 }
 
 void paint_toast(const Frame& f) {
   if (!f.layout.toast || !f.state.toast) return;
   const ToastLayout& toast = *f.layout.toast;
+  if (f.palette.high_contrast) {
+    // The system's pairs: text on window, the action as a highlighted button.
+    f.gfx.fill_rounded(toast.bar, 8 * f.scale, f.palette.surface);
+    paint::outline(f.gfx, toast.bar, 8 * f.scale, 2 * f.scale, f.palette.text);
+    f.gfx.draw_text(f.state.toast->text, toast.text, f.palette.text, TextFormat::body, toast.text_centred);
+    if (toast.action) {
+      f.gfx.fill_rounded(*toast.action, 6 * f.scale, f.palette.accent);
+      if (f.hovered(RegionKind::toast_action)) paint::outline(f.gfx, *toast.action, 6 * f.scale, 2 * f.scale, f.palette.hot);
+      f.gfx.draw_text(toast.action_label, *toast.action, f.palette.accent_text, TextFormat::body_bold, true);
+    }
+    return;
+  }
   f.gfx.fill_rounded(toast.bar, 8 * f.scale, gfx::kToastBar);
   f.gfx.draw_text(f.state.toast->text, toast.text, gfx::kWhite, TextFormat::body, toast.text_centred);
   if (toast.action) {
@@ -133,7 +148,8 @@ void icon_and_label(const Frame& f, RectF button, std::string_view icon, float i
 }  // namespace paint
 
 void paint_layout(gfx::Gfx& g, const AppState& state, const ViewLayout& layout, IconCache& icons) {
-  const Frame f{g, state, layout, icons, gfx::palette(state.dark), layout.scale};
+  const gfx::Palette colours = view_palette(state);
+  const Frame f{g, state, layout, icons, colours, layout.scale};
   paint_sidebar(f);
   if (layout.content) {
     paint::paint_content(f);

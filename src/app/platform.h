@@ -18,6 +18,7 @@
 #include "base/file_type.h"
 #include "base/result.h"
 #include "bundle/model.h"
+#include "gfx/palette.h"
 
 namespace gfx {
 class TextMeasure;
@@ -73,6 +74,9 @@ class Platform {
   virtual std::optional<std::string> read_setting_text(std::string_view name) = 0;
   virtual std::optional<std::uint32_t> read_setting_number(std::string_view name) = 0;
   virtual base::Status write_setting_number(std::string_view name, std::uint32_t value) = 0;
+
+  // The system's colours while a high-contrast theme is on, none when off.
+  virtual std::optional<gfx::SystemColours> high_contrast_colours() = 0;
 
   // Window effects.
   virtual void invalidate() = 0;

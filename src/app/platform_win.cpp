@@ -96,6 +96,39 @@ base::Status WinPlatform::write_setting_number(std::string_view name, std::uint3
   return app::write_setting_number(name, value);
 }
 
+namespace {
+
+gfx::Color system_colour(int index) {
+  const COLORREF c = GetSysColor(index);
+  return {static_cast<float>(GetRValue(c)) / 255.0f, static_cast<float>(GetGValue(c)) / 255.0f,
+          static_cast<float>(GetBValue(c)) / 255.0f, 1.0f};
+}
+
+// Wine 8 always answers SPI_GETHIGHCONTRAST with "off", so the end-to-end
+// tests cannot turn high contrast on. TOLVIK_TEST_HIGH_CONTRAST=1 makes
+// tolvik act as if it were on, with the system's real colours; nothing else
+// reads it, and Windows' own answer still counts when it is not set.
+bool test_says_high_contrast() {
+  wchar_t value[4] = {};
+  const DWORD length = GetEnvironmentVariableW(L"TOLVIK_TEST_HIGH_CONTRAST", value, 4);
+  return length == 1 && value[0] == L'1';
+}
+
+}  // namespace
+
+std::optional<gfx::SystemColours> WinPlatform::high_contrast_colours() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  const bool on = (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+                   (contrast.dwFlags & HCF_HIGHCONTRASTON)) ||
+                  test_says_high_contrast();
+  if (!on) return std::nullopt;
+  return gfx::SystemColours{system_colour(COLOR_WINDOW),    system_colour(COLOR_WINDOWTEXT),
+                            system_colour(COLOR_HIGHLIGHT), system_colour(COLOR_HIGHLIGHTTEXT),
+                            system_colour(COLOR_BTNFACE),   system_colour(COLOR_BTNTEXT),
+                            system_colour(COLOR_GRAYTEXT),  system_colour(COLOR_HOTLIGHT)};
+}
+
 void WinPlatform::invalidate() { InvalidateRect(window_, nullptr, FALSE); }
 
 void WinPlatform::set_timer(TimerId id, unsigned milliseconds) {

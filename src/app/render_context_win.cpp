@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/colours.h"
 #include "app/icon_worker_win.h"
 #include "app/layout.h"
 #include "app/messages_win.h"
@@ -18,7 +19,7 @@ namespace {
 // One frame on the current context; a frame that cannot begin or whose
 // device was lost drops the context and returns false.
 bool draw_frame(MainWindow& main) {
-  const HRESULT begun = main.gfx->begin_frame(gfx::palette(main.state.dark).background);
+  const HRESULT begun = main.gfx->begin_frame(view_palette(main.state).background);
   if (FAILED(begun)) {
     main.drop_gfx("Gfx::begin_frame", begun);
     return false;

@@ -12,6 +12,7 @@
 #include "app/hotkeys.h"
 #include "app/act/opening_record_win.h"
 #include "app/act/shell_opener_win.h"
+#include "app/colours.h"
 #include "app/hand_over.h"
 #include "app/hand_over_win.h"
 #include "app/messages_win.h"
@@ -226,7 +227,6 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
   if (!window) return 0;
 
   const bool dark = system_dark_mode();
-  set_dark_title_bar(window, dark);
   const int show_command = restore_or_centre(window);
   const UINT dpi = gfx::window_dpi(GetDpiForWindow(window));
 
@@ -234,8 +234,11 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
   StartStore opened = open_store_at_start(path);
 
   auto main = std::make_unique<MainWindow>(window);
-  main->edit_style = make_edit_style(dark, dpi);
   AppState& state = main->state;
+  state.dark = dark;
+  state.high_contrast = main->platform.high_contrast_colours();
+  set_dark_title_bar(window, dark && !state.high_contrast);
+  main->edit_style = make_edit_style(view_palette(state), dpi);
   state.dpi = dpi;
   // Without a rendering context the program runs on; each paint tries again.
   main->make_gfx(device.get());
@@ -244,7 +247,6 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
   state.store = std::move(opened.store);
   state.store_path = path;
   state.store_hold = std::move(opened.hold);
-  state.dark = dark;
   state.keep_in_notification_area = keep_in_tray;
   // At sign-in only the icon shows; without it the window must.
   const bool start_hidden = keep_in_tray && add_notify_icon(*main) && plan.sign_in;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/colours.h"
 #include "app/edit/edit.h"
 #include "app/settings_win.h"
 #include "app/window_win.h"
@@ -38,7 +39,7 @@ base::UniqueGdiObject field_font(float size, int weight, UINT dpi) {
 // New fonts and brush for the theme and DPI; a running edit is committed (the
 // next one is made with the new fonts); the old objects go after the switch.
 void restyle_fields(MainWindow& main) {
-  EditStyle old = std::exchange(main.edit_style, make_edit_style(main.state.dark, main.state.dpi));
+  EditStyle old = std::exchange(main.edit_style, make_edit_style(view_palette(main.state), main.state.dpi));
   if (main.search_box) {
     SendMessageW(main.search_box, WM_SETFONT, reinterpret_cast<WPARAM>(main.edit_style.edit_font.get()), TRUE);
   }
@@ -53,8 +54,7 @@ void set_dark_title_bar(HWND window, bool dark) {
   DwmSetWindowAttribute(window, kUseImmersiveDarkMode, &value, sizeof(value));
 }
 
-EditStyle make_edit_style(bool dark, UINT dpi) {
-  const gfx::Palette& colours = gfx::palette(dark);
+EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi) {
   EditStyle style;
   style.back_color = colorref(colours.surface_alt);
   style.text_color = colorref(colours.text);
@@ -66,10 +66,13 @@ EditStyle make_edit_style(bool dark, UINT dpi) {
 
 void follow_system_theme(MainWindow& main) {
   const bool dark = system_dark_mode();
-  if (dark == main.state.dark) return;
+  const bool dark_changed = dark != main.state.dark;
   main.state.dark = dark;
+  const bool contrast_changed = follow_high_contrast(main.state);
+  if (!dark_changed && !contrast_changed) return;
   if (main.gfx) main.gfx->forget_text_layouts();
-  set_dark_title_bar(main.window, dark);
+  // A high-contrast theme draws the title bar in its own colours.
+  set_dark_title_bar(main.window, dark && !main.state.high_contrast);
   restyle_fields(main);
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/handle_win.h"
+#include "gfx/palette.h"
 
 namespace app {
 
@@ -22,7 +23,7 @@ struct EditStyle {
   COLORREF back_color = 0;
   COLORREF text_color = 0;
 };
-EditStyle make_edit_style(bool dark, UINT dpi);
+EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi);
 
 // Takes the system's app theme when it changed: palette, title bar, fields.
 void follow_system_theme(MainWindow& main);

@@ -585,6 +585,7 @@ std::span<const MessageRow> message_table() {
       {WM_SIZE, nullptr, nullptr, on_size, repaint_later, nothing_after},
       {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, keep_dpi_change, move_to_suggested_rect},
       {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
+      {WM_SYSCOLORCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
       {WM_ACTIVATEAPP, nullptr, nullptr, on_activate_app, repost, default_after},
       {WM_CLOSE, nullptr, nullptr, on_close, repost, hide_or_destroy_after_close},
       {kMsgQuit, nullptr, nullptr, on_quit, repost, destroy_after_quit},

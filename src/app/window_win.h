@@ -34,6 +34,7 @@ class WinPlatform final : public Platform {
   std::optional<std::string> read_setting_text(std::string_view name) override;
   std::optional<std::uint32_t> read_setting_number(std::string_view name) override;
   base::Status write_setting_number(std::string_view name, std::uint32_t value) override;
+  std::optional<gfx::SystemColours> high_contrast_colours() override;
   void invalidate() override;
   void set_timer(TimerId id, unsigned milliseconds) override;
   double monotonic_seconds() override;

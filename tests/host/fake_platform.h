@@ -21,6 +21,7 @@ class FakePlatform final : public app::Platform {
  public:
   std::map<std::string, std::string> settings;
   int invalidations = 0;
+  std::optional<gfx::SystemColours> high_contrast;  // what high_contrast_colours() answers
   std::vector<std::pair<app::TimerId, unsigned>> timers;
   double now = 100.0;
   std::vector<std::vector<std::string>> target_checks;
@@ -45,6 +46,7 @@ class FakePlatform final : public app::Platform {
     settings[std::string(name)] = std::string(value);
     return {};
   }
+  std::optional<gfx::SystemColours> high_contrast_colours() override { return high_contrast; }
   void invalidate() override { ++invalidations; }
   void set_timer(app::TimerId id, unsigned ms) override {
     timers.emplace_back(id, ms);
