@@ -81,7 +81,7 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
   } else if (selected) {
     hairline(f.gfx, row.rect, radius, f.soft(f.palette.accent, 0.55f));
   } else if (hovered) {
-    hairline(f.gfx, row.rect, radius, f.soft(f.palette.hot, 0.45f));
+    hairline(f.gfx, row.rect, radius, f.hover_line(f.palette.text_muted.with_alpha(0.45f)));
   } else {
     hairline(f.gfx, row.rect, radius, f.palette.border);
   }
@@ -98,7 +98,7 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
     f.gfx.draw_bitmap(bitmap, parts.bitmap);
   } else {
     f.gfx.fill_rounded(parts.tile, 8 * scale, f.tint(f.palette.accent, 0.12f));
-    f.gfx.draw_icon(gfx::kind_icon(item.kind), parts.tile, 20 * scale, f.palette.accent);
+    f.gfx.draw_icon(gfx::kind_icon(item.kind), parts.tile, 20 * scale, f.accent_mark());
   }
 
   f.gfx.draw_icon(gfx::icon_close, parts.remove, 16 * scale,
@@ -180,9 +180,9 @@ void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bu
   for (const AddButton& button : content.add_buttons) {
     f.gfx.fill_rounded(button.rect, 8 * scale, f.palette.surface_alt);
     hairline(f.gfx, button.rect, 8 * scale,
-             f.hovered(button.kind) ? f.palette.hot : f.palette.border);
+             f.hovered(button.kind) ? f.hover_line(f.palette.accent.with_alpha(0.7f)) : f.palette.border);
     f.gfx.draw_icon(add_icon(button.kind), {button.rect.x + 10 * scale, button.rect.y, 17 * scale, button.rect.h},
-                    17 * scale, f.palette.accent);
+                    17 * scale, f.accent_mark());
     // A button cut to the column keeps its right margin: the ellipsis ends
     // there, not on the border.
     const float room = button.rect.w - 46 * scale;

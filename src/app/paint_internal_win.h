@@ -37,6 +37,12 @@ struct Frame {
   gfx::Color soft(gfx::Color color, float alpha) const {
     return palette.high_contrast ? color : color.with_alpha(alpha);
   }
+  // The outline of a hovered control: the system's hot-tracking colour in
+  // high contrast, the theme's own choice otherwise.
+  gfx::Color hover_line(gfx::Color themed) const { return palette.high_contrast ? palette.hot : themed; }
+  // An accent-coloured icon on a surface: window text in high contrast,
+  // where the highlight colour is meant only behind highlight text.
+  gfx::Color accent_mark() const { return palette.high_contrast ? palette.text : palette.accent; }
 };
 
 // A 1-pixel outline lying inside `r`.

@@ -1,0 +1,93 @@
+"""High contrast on the real tolvik.exe: the view drawn with the system's colours.
+
+Wine 8 always answers SPI_GETHIGHCONTRAST with "off", so these tests start
+tolvik with TOLVIK_TEST_HIGH_CONTRAST=1, which makes the Windows platform
+answer as if high contrast were on; the colours are still the real ones
+GetSysColor gives, here a distinctive scheme written to HKCU\\Control Panel\\Colors
+before the start (Wine reads it when a program starts)."""
+
+import shutil
+
+import harness
+from test_startup import close_window, start_window
+from test_window import HEIGHT, WIDTH, Geometry, Window, close_to, three_bundles
+
+COLOURS = "Control Panel\\Colors"
+# Eight colours no theme uses together, so that each pixel tells its role.
+SCHEME = {"Window": (0, 0, 0), "WindowText": (255, 255, 0), "Hilight": (0, 255, 255),
+          "HilightText": (128, 0, 0), "ButtonFace": (0, 0, 128), "ButtonText": (255, 255, 255),
+          "GrayText": (0, 255, 0), "HotTrackingColor": (255, 0, 255)}
+SEAM = {"TOLVIK_TEST_HIGH_CONTRAST": "1"}
+
+
+def with_scheme(test):
+    """Writes the scheme for the test and puts back what the prefix had."""
+    def run(ctx):
+        before = {name: harness.reg_query(COLOURS, name) for name in SCHEME}
+        try:
+            for name, (r, g, b) in SCHEME.items():
+                harness.reg_add(COLOURS, name, "REG_SZ", "%d %d %d" % (r, g, b))
+            test(ctx)
+        finally:
+            for name, value in before.items():
+                if value is None:
+                    harness.reg_delete(COLOURS, name)
+                else:
+                    harness.reg_add(COLOURS, name, "REG_SZ", value)
+    run.__name__ = test.__name__
+    return run
+
+
+def count_near(image, box, colour, tolerance=40):
+    x0, y0, x1, y1 = (int(v) for v in box)
+    return sum(1 for x in range(x0, x1) for y in range(y0, y1) if close_to(image.getpixel((x, y)), colour, tolerance))
+
+
+@harness.time_limit(90)
+@with_scheme
+def test_the_view_draws_with_the_system_colours(ctx):
+    three_bundles(ctx, missing=True)
+    process = start_window(ctx, env=SEAM)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    content = (g.X + g.C / 2, g.H - 10)
+    window.wait_pixel(content, SCHEME["Window"], "the content column in the window colour")
+    window.wait_pixel(g.pill_probe(1), SCHEME["Window"], "the missing pill filled with the window colour")
+    image = window.shot("high-contrast")
+    # The sidebar, the rows and the items: the window colour, no tints.
+    assert close_to(window.pixel((g.S - 6 * g.s, g.H - 10), image), SCHEME["Window"]), "sidebar"
+    assert close_to(window.pixel(g.row_point(1), image), SCHEME["Window"]), "unselected row"
+    assert close_to(window.pixel(g.item_point(0, dx=-4), image), SCHEME["Window"]), "item row"
+    # Every Open button is the highlight colour, its label the highlight text.
+    for i in range(3):
+        assert close_to(window.pixel(g.row_open_probe(i), image), SCHEME["Hilight"]), "Open button %d" % i
+    top, h = g.row(0)
+    open_label = (g.S - 100 * g.s, top + 14 * g.s, g.S - 24 * g.s, top + h - 14 * g.s)
+    assert count_near(image, open_label, SCHEME["HilightText"]) > 10, "the Open label in highlight text"
+    # A row's name is window text on the window; nothing is drawn in the theme's colours.
+    name = (g.row_point(1)[0], top + g.row_pitch + 8 * g.s, g.row_point(1)[0] + 120 * g.s, top + g.row_pitch + 30 * g.s)
+    assert count_near(image, name, SCHEME["WindowText"]) > 10, "the second row's name in window text"
+    # The missing pill: its outline and text in window text, no red anywhere.
+    item_top, item_h = g.item(1)
+    pill = (g.pill_probe(1)[0] - 90 * g.s, item_top + 4 * g.s, g.pill_probe(1)[0] + 6 * g.s, item_top + item_h - 4 * g.s)
+    assert count_near(image, pill, SCHEME["WindowText"]) > 20, "the pill's outline and text"
+    width, height = image.size
+    assert count_near(image, (0, 0, width, height), (0xDC, 0x26, 0x26), tolerance=30) == 0, "red drawn"
+    # A picture for the README.
+    kept = harness.REPO / "build" / "test-logs" / "e2e"
+    kept.mkdir(parents=True, exist_ok=True)
+    shutil.copy(ctx.folder / "high-contrast.png", kept / "high-contrast.png")
+    assert close_window(ctx, process) == 0
+
+
+@harness.time_limit(90)
+@with_scheme
+def test_without_the_seam_the_theme_palette_stays(ctx):
+    # Wine itself reports high contrast off: the same scheme leaves the light theme.
+    three_bundles(ctx)
+    process = start_window(ctx)
+    window = Window(ctx, process)
+    g = Geometry(WIDTH, HEIGHT, 96)
+    window.wait_pixel((g.X + g.C / 2, g.H - 10), (0xF2, 0xF4, 0xF7), "the light content column")
+    assert close_to(window.pixel(g.row_open_probe(0)), (0x16, 0xA3, 0x4A)), "the green Open button"
+    assert close_window(ctx, process) == 0
