@@ -10,7 +10,7 @@ import shutil
 
 import harness
 from test_startup import close_window, start_window
-from test_window import HEIGHT, WIDTH, Geometry, Window, close_to, three_bundles
+from test_window import HEIGHT, PERSONALIZE, WIDTH, WM_SETTINGCHANGE, Geometry, Window, close_to, three_bundles
 
 COLOURS = "Control Panel\\Colors"
 # Eight colours no theme uses together, so that each pixel tells its role.
@@ -18,6 +18,7 @@ SCHEME = {"Window": (0, 0, 0), "WindowText": (255, 255, 0), "Hilight": (0, 255, 
           "HilightText": (128, 0, 0), "ButtonFace": (0, 0, 128), "ButtonText": (255, 255, 255),
           "GrayText": (0, 255, 0), "HotTrackingColor": (255, 0, 255)}
 SEAM = {"TOLVIK_TEST_HIGH_CONTRAST": "1"}
+WM_SYSCOLORCHANGE = 0x0015
 
 
 def with_scheme(test):
@@ -91,3 +92,31 @@ def test_without_the_seam_the_theme_palette_stays(ctx):
     window.wait_pixel((g.X + g.C / 2, g.H - 10), (0xF2, 0xF4, 0xF7), "the light content column")
     assert close_to(window.pixel(g.row_open_probe(0)), (0x16, 0xA3, 0x4A)), "the green Open button"
     assert close_window(ctx, process) == 0
+
+
+@harness.time_limit(90)
+@with_scheme
+def test_a_theme_or_colour_change_keeps_the_system_colours(ctx):
+    # Wine does not pass another program's SetSysColors on to a running one, so
+    # the messages Windows would send are sent here with probe.exe.
+    three_bundles(ctx)
+    harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
+    try:
+        process = start_window(ctx, env=SEAM)
+        window = Window(ctx, process)
+        g = Geometry(WIDTH, HEIGHT, 96)
+        content = (g.X + g.C / 2, g.H - 10)
+        window.wait_pixel(content, SCHEME["Window"], "the content column in the window colour")
+        # The app theme turning dark does not win over high contrast.
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 0)
+        assert ctx.probe("send", "tolvik.Main", str(WM_SETTINGCHANGE), "0", "0").code == 0
+        assert ctx.probe("send", "tolvik.Main", str(WM_SYSCOLORCHANGE), "0", "0").code == 0
+        window.click(g.row_point(1))
+        window.wait_pixel(g.row_open_probe(1), SCHEME["Hilight"], "the Open button still in the highlight colour")
+        image = window.shot("after-change")
+        assert close_to(window.pixel(content, image), SCHEME["Window"]), "content column"
+        assert close_to(window.pixel(g.row_point(0), image), SCHEME["Window"]), "the row, no tint"
+        assert process.running()
+        assert close_window(ctx, process) == 0
+    finally:
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
