@@ -169,6 +169,7 @@ void paint_header(const Frame& f, const ContentLayout& content, const bundle::Bu
 
   f.gfx.fill_rounded(content.more, 9 * scale,
                      f.tint(f.palette.text_muted, f.hovered(RegionKind::more) ? 0.20f : 0.10f));
+  contrast_edge(f, content.more, 9 * scale, f.hovered(RegionKind::more));
   f.gfx.draw_icon(gfx::icon_more, content.more, 20 * scale, f.palette.text);
 
   f.gfx.fill_rounded(content.open, 9 * scale, f.soft(f.palette.accent, f.hovered(RegionKind::open) ? 0.85f : 1.0f));

@@ -50,6 +50,12 @@ inline void hairline(gfx::Gfx& g, gfx::RectF r, float radius, gfx::Color color) 
   g.stroke_rounded({r.x + 0.5f, r.y + 0.5f, r.w - 1, r.h - 1}, radius, 1, color);
 }
 
+// The edge of a control that is only a tint elsewhere: high contrast drops
+// the tint, so the edge alone shows where the control is.
+inline void contrast_edge(const Frame& f, gfx::RectF r, float radius, bool hovered) {
+  if (f.palette.high_contrast) hairline(f.gfx, r, radius, hovered ? f.palette.hot : f.palette.text);
+}
+
 // An outline of `width` lying inside `r`.
 inline void outline(gfx::Gfx& g, gfx::RectF r, float radius, float width, gfx::Color color) {
   g.stroke_rounded(r.inset(width / 2), radius, width, color);

@@ -75,6 +75,7 @@ void paint_sidebar(const Frame& f) {
   const std::string_view label = view_text::new_bundle();
   f.gfx.fill_rounded(layout.new_bundle, 8 * scale,
                      f.tint(f.palette.text_muted, f.hovered(RegionKind::new_bundle) ? 0.18f : 0.10f));
+  paint::contrast_edge(f, layout.new_bundle, 8 * scale, f.hovered(RegionKind::new_bundle));
   paint::icon_and_label(f, layout.new_bundle, gfx::icon_plus, 18 * scale, label,
                         f.gfx.line_width(label, TextFormat::body_bold), 26 * scale, f.palette.text);
 
