@@ -92,6 +92,13 @@ struct AppState {
   std::optional<DropTarget> drop_target;
   bool tracking_leave = false;
 
+  // The keyboard focus inside the view: the element that Tab, the arrows,
+  // Enter and the menu key act on (a bundle row and an item row are the
+  // selection itself). None until the keyboard or a click puts it somewhere.
+  std::optional<Region> focus;
+  // The focus ring is drawn only once the keyboard has been used, as Windows does.
+  bool focus_ring = false;
+
   std::optional<Toast> toast;
   // What the toast's Undo button (and Ctrl+Z) restores.
   std::optional<Undo> undo;

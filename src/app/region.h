@@ -22,6 +22,7 @@ enum class RegionKind : int {
   item_remove = 13,
   toast_action = 14,  // the toast's Undo or Retry button
   create_first_bundle = 15,
+  search_box = 16,  // the native search box; a keyboard focus stop, never a hit-test answer
 };
 
 struct Region {
