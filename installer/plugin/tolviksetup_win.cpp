@@ -28,7 +28,6 @@
 
 #include <windows.h>
 #include <objbase.h>
-#include <tlhelp32.h>
 #include <propkey.h>
 #include <propvarutil.h>
 #include <shlobj.h>
@@ -43,6 +42,7 @@
 #include "base/path_list.h"
 #include "base/utf.h"
 #include "base/handle_win.h"
+#include "base/running_programs_win.h"
 
 namespace {
 
@@ -145,31 +145,17 @@ constexpr wchar_t kPathValue[] = L"Path";
 // Programs that do not answer the broadcast in this time are passed over.
 constexpr UINT kSettingChangeTimeoutMs = 5000;
 
-class RegKey {
- public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 std::wstring error_text(LSTATUS status) { return L"error " + std::to_wstring(status); }
 
 // Changes the user's PATH with `change` (the list in, the new list or nothing
 // out); `done` and `unchanged` are what to push.
 template <typename Change>
 std::wstring change_user_path(Change&& change, const wchar_t* done, const wchar_t* unchanged) {
-  RegKey key;
+  HKEY opened = nullptr;
   LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kEnvironmentKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                                   nullptr, key.out(), nullptr);
+                                   nullptr, &opened, nullptr);
   if (status != ERROR_SUCCESS) return error_text(status);
+  const base::UniqueRegistryKey key(opened);
   DWORD type = REG_EXPAND_SZ;
   DWORD bytes = 0;
   std::wstring current;
@@ -204,62 +190,10 @@ std::wstring change_user_path(Change&& change, const wchar_t* done, const wchar_
   return done;
 }
 
-// The full, long form of a path: one file may be named in short (8.3) or
-// relative form as well.
-std::wstring long_full_path(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length >= full.size()) {
-    full.resize(length);
-    length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  }
-  if (length == 0 || length >= full.size()) return path;
-  full.resize(length);
-  std::wstring long_form(MAX_PATH, L'\0');
-  length = GetLongPathNameW(full.c_str(), long_form.data(), static_cast<DWORD>(long_form.size()));
-  if (length >= long_form.size()) {
-    long_form.resize(length);
-    length = GetLongPathNameW(full.c_str(), long_form.data(), static_cast<DWORD>(long_form.size()));
-  }
-  if (length == 0 || length >= long_form.size()) return full;
-  long_form.resize(length);
-  return long_form;
-}
-
-// File names as Windows compares them: ordinal, without regard to case.
-bool same_name(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
-
-std::wstring_view file_name(std::wstring_view path) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
-}
-
 // True while a process runs from `program`, with a window or without one
 // (a tolvik hidden in the notification area, an opening that finishes).
 bool program_running(const std::wstring& program) {
-  if (program.empty()) return false;
-  const std::wstring wanted = long_full_path(program);
-  // A failed snapshot is INVALID_HANDLE_VALUE, as a failed CreateFileW is.
-  base::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return false;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ProcessID == GetCurrentProcessId() || !same_name(file_name(entry.szExeFile), file_name(wanted))) {
-      continue;
-    }
-    base::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-    if (!process) continue;
-    std::wstring image(32768, L'\0');
-    DWORD length = static_cast<DWORD>(image.size());
-    if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &length)) continue;
-    image.resize(length);
-    if (same_name(long_full_path(image), wanted)) return true;
-  }
-  return false;
+  return !program.empty() && !base::processes_of(base::normal_path(program)).empty();
 }
 
 bool tolvik_running(const std::wstring& program) { return tolvik_window_running() || program_running(program); }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <shellapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "app/act/elevated_helper_win.h"
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/running_programs_win.h"
 #include "base/system_error.h"
 #include "base/utf.h"
 #include "base/win_path.h"
@@ -135,67 +135,8 @@ bool ShellOpener::pause(double seconds) {
 
 namespace {
 
-// The path as Windows resolves it: full, long names, backslashes, no
-// trailing separator but a root's.
-std::wstring normal_path(const std::string& path) {
-  std::wstring wide = base::widen(path);
-  std::replace(wide.begin(), wide.end(), L'/', L'\\');
-  std::wstring full(MAX_PATH, L'\0');
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD size = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (size == 0) break;
-    if (size < full.size()) {
-      full.resize(size);
-      wide = full;
-      break;
-    }
-    full.resize(size);
-  }
-  std::wstring long_form(MAX_PATH, L'\0');
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD size = GetLongPathNameW(wide.c_str(), long_form.data(), static_cast<DWORD>(long_form.size()));
-    if (size == 0) break;
-    if (size < long_form.size()) {
-      long_form.resize(size);
-      wide = long_form;
-      break;
-    }
-    long_form.resize(size);
-  }
-  while (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
-  return wide;
-}
-
-bool same_normal_path(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
-
-std::optional<std::wstring> image_of(DWORD id) {
-  base::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
-  if (!process) return std::nullopt;
-  std::wstring image(1024, L'\0');
-  DWORD size = static_cast<DWORD>(image.size());
-  if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) return std::nullopt;
-  image.resize(size);
-  return image;
-}
-
-// The ids of the processes whose program file is `program` (normal form).
-std::vector<DWORD> processes_of(const std::wstring& program) {
-  std::vector<DWORD> found;
-  base::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  const DWORD self = GetCurrentProcessId();
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ProcessID == 0 || entry.th32ProcessID == self) continue;
-    const std::optional<std::wstring> image = image_of(entry.th32ProcessID);
-    if (image && same_normal_path(normal_path(base::narrow(*image)), program)) found.push_back(entry.th32ProcessID);
-  }
-  return found;
-}
+// A stored path in the form Windows resolves it to.
+std::wstring normal_path(const std::string& path) { return base::normal_path(base::widen(path)); }
 
 // The process's main window: its first visible, unowned top-level window in
 // z-order, the one the user last had in front.
@@ -229,20 +170,22 @@ void bring_forward(HWND window) {
 
 }  // namespace
 
-bool same_path(const std::string& a, const std::string& b) { return same_normal_path(normal_path(a), normal_path(b)); }
+bool same_path(const std::string& a, const std::string& b) {
+  return base::same_normal_path(normal_path(a), normal_path(b));
+}
 
 bool ShellOpener::already_running(const bundle::Item& item, bool bring_to_front) {
   if (item.kind == bundle::Kind::folder) {
     const std::wstring folder = normal_path(item.target);
     for (const winshell::ExplorerWindow& shown : winshell::explorer_windows()) {
-      if (!same_normal_path(normal_path(shown.folder), folder)) continue;
+      if (!base::same_normal_path(normal_path(shown.folder), folder)) continue;
       if (bring_to_front && shown.window) bring_forward(shown.window);
       return true;
     }
     return false;
   }
   if (item.kind != bundle::Kind::app) return false;
-  const std::vector<DWORD> running = processes_of(normal_path(item.target));
+  const std::vector<DWORD> running = base::processes_of(normal_path(item.target));
   if (running.empty()) return false;
   if (bring_to_front) {
     for (const DWORD id : running) {
