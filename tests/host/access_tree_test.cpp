@@ -323,6 +323,7 @@ TEST_F(AccessTreeTest, RequestsActOnTheElementOfTheirKeyWhereverItIsNow) {
   // Selecting a row selects its bundle, even after a bundle was put in front.
   state.store.bundles.insert(state.store.bundles.begin(), bundle::Bundle{"front", "front", {}});
   state.selected_bundle = 1;
+  state.redraw();
   ASSERT_TRUE(app::perform_access_request(state, {app::AccessRequest::Kind::select, second_bundle}));
   EXPECT_EQ(state.selected_bundle, 2u);
 
@@ -339,6 +340,7 @@ TEST_F(AccessTreeTest, RequestsActOnTheElementOfTheirKeyWhereverItIsNow) {
   // Focus on an item row selects it and puts the keyboard there.
   state.selected_bundle = 1;
   state.opening.reset();
+  state.redraw();
   const AccessTree now = tree();
   const std::string item = children_of(now, list_named(now, app::view_text::items()))[1]->key;
   ASSERT_TRUE(app::perform_access_request(state, {app::AccessRequest::Kind::focus, item}));
