@@ -203,7 +203,8 @@ class TreeBuilder {
       if (!failure->second.text.empty()) e.help = failure->second.text;
     }
     e.rect = row.rect;
-    e.key = join_key("item", b.id, key + kKeySeparator + std::to_string(same_before));
+    // The target as stored: two that differ only in case are two elements.
+    e.key = join_key("item", b.id, item.target + kKeySeparator + std::to_string(same_before));
     e.invokable = true;
     e.selectable = true;
     e.selected = state_.selected_item == row.item;

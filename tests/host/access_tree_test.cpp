@@ -209,6 +209,7 @@ TEST_F(AccessTreeTest, AnItemThatFailedSaysWhyAndARenamedTitleIsTheNativeField) 
 TEST_F(AccessTreeTest, KeysFollowTheBundleAndItemNotThePosition) {
   bundles(3, 3);
   state.store.bundles[2].items[2].target = state.store.bundles[2].items[0].target;  // the same target twice
+  state.store.bundles[2].items.push_back(bundle::Item{bundle::Kind::file, "C:\\F\\0.TXT", {}, {}});  // and in other case
   state.selected_bundle = 2;
   const AccessTree before = tree();
   std::set<std::string> keys;
