@@ -199,8 +199,9 @@ class TreeBuilder {
     if (state_.missing_targets.count(key) > 0) {
       e.status = std::string(view_text::not_found());
     } else if (const auto failure = state_.open_failures.find({b.id, key}); failure != state_.open_failures.end()) {
+      // The row shows the system's reason where the target is; the reader hears it after the mark.
       e.status = std::string(failure_text(failure->second));
-      if (!failure->second.text.empty()) e.help = failure->second.text;
+      if (!failure->second.text.empty()) e.status += ": " + failure->second.text;
     }
     e.rect = row.rect;
     // The target as stored: two that differ only in case are two elements.
@@ -244,6 +245,9 @@ class TreeBuilder {
     if (!want && state_.selected_item && state_.selected()) want = Region{RegionKind::item_row, *state_.selected_item};
     if (!want && state_.selected_bundle) want = Region{RegionKind::bundle_row, *state_.selected_bundle};
     if (!want) return std::nullopt;
+    // A row's own buttons have no element of their own: the row stands for them.
+    if (want->kind == RegionKind::bundle_open) want->kind = RegionKind::bundle_row;
+    if (want->kind == RegionKind::item_remove) want->kind = RegionKind::item_row;
     for (std::size_t i = 0; i < tree_.elements.size(); ++i) {
       const std::optional<Region>& region = tree_.elements[i].region;
       if (!region || region->kind != want->kind) continue;

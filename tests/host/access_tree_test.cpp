@@ -193,11 +193,15 @@ TEST_F(AccessTreeTest, AnItemThatFailedSaysWhyAndARenamedTitleIsTheNativeField) 
   state.selected_bundle = 0;
   const std::string key = bundle::item_key(state.store.bundles[0].items[1].target);
   state.open_failures[{"b0", key}] = app::OpenFailure{app::OpenFailure::Why::timed_out, ""};
+  const std::string first = bundle::item_key(state.store.bundles[0].items[0].target);
+  state.open_failures[{"b0", first}] = app::OpenFailure{app::OpenFailure::Why::failed, "Access is denied."};
   state.edit = app::ActiveEdit{app::EditMode::bundle_name, "b0", 0};
   const AccessTree t = tree();
   const auto items = children_of(t, list_named(t, app::view_text::items()));
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[1]->status, app::view_text::timed_out_waiting());
+  EXPECT_EQ(items[0]->status, std::string(app::view_text::could_not_open()) + ": Access is denied.");
+  EXPECT_EQ(items[0]->help, state.store.bundles[0].items[0].target);
   const AccessElement* title = with_region(t, RegionKind::title);
   ASSERT_TRUE(title);
   EXPECT_EQ(title->role, AccessRole::edit);
@@ -310,6 +314,15 @@ TEST_F(AccessTreeTest, TheKeyboardFocusWinsOverTheSelection) {
   const AccessTree t = tree();
   ASSERT_TRUE(t.focus);
   EXPECT_EQ(t.elements[*t.focus].name, app::view_text::more_actions());
+  // A row's Open or remove button is told as the row.
+  state.focus = app::Region{RegionKind::bundle_open, 1};
+  const AccessTree on_open = tree();
+  ASSERT_TRUE(on_open.focus);
+  EXPECT_EQ(on_open.elements[*on_open.focus].name, "bundle 1");
+  state.focus = app::Region{RegionKind::item_remove, 1};
+  const AccessTree on_remove = tree();
+  ASSERT_TRUE(on_remove.focus);
+  EXPECT_EQ(on_remove.elements[*on_remove.focus].region, (app::Region{RegionKind::item_row, 1}));
 }
 
 // ---- requests --------------------------------------------------------------
