@@ -198,49 +198,63 @@ TEST_F(UiaProviderTest, TheWindowAnswersWithItsRootProviderAlsoWhileTheStateIsIn
 }
 
 TEST_F(UiaProviderTest, TheElementsHaveTheModelsNamesTypesRectanglesAndPatterns) {
-  const app::AccessTree& model = main().access.snapshot();
-  ASSERT_GT(model.elements.size(), 5u) << "the frame made the snapshot";
+  // The layout is in pixels at the window's DPI, and so are the screen's rectangles.
+  std::vector<float> settings_widths;
+  for (const std::uint32_t dpi : {96u, 144u}) {
+    SCOPED_TRACE(dpi);
+    main().state.dpi = dpi;
+    main().state.redraw();
+    repaint();
+    const app::AccessTree& model = main().access.snapshot();
+    ASSERT_GT(model.elements.size(), 5u) << "the frame made the snapshot";
+    for (const app::AccessElement& e : model.elements) {
+      if (e.region && e.region->kind == app::RegionKind::settings_menu) settings_widths.push_back(e.rect.w);
+    }
 
-  std::vector<Walked> walked;
-  walk(root_fragment().Get(), 0, walked);
-  // Every element of the model but the native fields, in the model's order.
-  std::vector<const app::AccessElement*> expected;
-  for (std::size_t i = 1; i < model.elements.size(); ++i) {
-    if (!model.elements[i].native) expected.push_back(&model.elements[i]);
-  }
-  std::vector<const app::AccessElement*> in_walk_order;
-  for (const Walked& w : walked) {
-    ComPtr<IRawElementProviderSimple> s = simple(w.fragment.Get());
-    SAFEARRAY* id = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(w.fragment->GetRuntimeId(&id));
-    ASSERT_TRUE(id);
-    SafeArrayDestroy(id);
-    for (const app::AccessElement* e : expected) {
-      if (e->name == w.name && control_type(e->role) == w.type) in_walk_order.push_back(e);
+    std::vector<Walked> walked;
+    walk(root_fragment().Get(), 0, walked);
+    // Every element of the model but the native fields, in the model's order.
+    std::vector<const app::AccessElement*> expected;
+    for (std::size_t i = 1; i < model.elements.size(); ++i) {
+      if (!model.elements[i].native) expected.push_back(&model.elements[i]);
+    }
+    std::vector<const app::AccessElement*> in_walk_order;
+    for (const Walked& w : walked) {
+      ComPtr<IRawElementProviderSimple> s = simple(w.fragment.Get());
+      SAFEARRAY* id = nullptr;
+      ASSERT_HRESULT_SUCCEEDED(w.fragment->GetRuntimeId(&id));
+      ASSERT_TRUE(id);
+      SafeArrayDestroy(id);
+      for (const app::AccessElement* e : expected) {
+        if (e->name == w.name && control_type(e->role) == w.type) in_walk_order.push_back(e);
+      }
+    }
+    ASSERT_EQ(walked.size(), expected.size());
+    ASSERT_EQ(in_walk_order.size(), expected.size()) << "each element found once by name and type";
+
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    for (std::size_t i = 0; i < walked.size(); ++i) {
+      const app::AccessElement& e = *in_walk_order[i];
+      SCOPED_TRACE(e.name);
+      UiaRect rect{};
+      ASSERT_HRESULT_SUCCEEDED(walked[i].fragment->get_BoundingRectangle(&rect));
+      EXPECT_DOUBLE_EQ(rect.left, origin.x + e.rect.x);
+      EXPECT_DOUBLE_EQ(rect.top, origin.y + e.rect.y);
+      EXPECT_DOUBLE_EQ(rect.width, e.rect.w);
+      EXPECT_DOUBLE_EQ(rect.height, e.rect.h);
+      ComPtr<IRawElementProviderSimple> s = simple(walked[i].fragment.Get());
+      EXPECT_EQ(text_property(s.Get(), UIA_HelpTextPropertyId), e.help);
+      ComPtr<IUnknown> invoke, select;
+      ASSERT_HRESULT_SUCCEEDED(s->GetPatternProvider(UIA_InvokePatternId, &invoke));
+      ASSERT_HRESULT_SUCCEEDED(s->GetPatternProvider(kSelectionItemPattern, &select));
+      EXPECT_EQ(invoke != nullptr, e.invokable);
+      EXPECT_EQ(select != nullptr, e.selectable);
     }
   }
-  ASSERT_EQ(walked.size(), expected.size());
-  ASSERT_EQ(in_walk_order.size(), expected.size()) << "each element found once by name and type";
 
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
-  for (std::size_t i = 0; i < walked.size(); ++i) {
-    const app::AccessElement& e = *in_walk_order[i];
-    SCOPED_TRACE(e.name);
-    UiaRect rect{};
-    ASSERT_HRESULT_SUCCEEDED(walked[i].fragment->get_BoundingRectangle(&rect));
-    EXPECT_DOUBLE_EQ(rect.left, origin.x + e.rect.x);
-    EXPECT_DOUBLE_EQ(rect.top, origin.y + e.rect.y);
-    EXPECT_DOUBLE_EQ(rect.width, e.rect.w);
-    EXPECT_DOUBLE_EQ(rect.height, e.rect.h);
-    ComPtr<IRawElementProviderSimple> s = simple(walked[i].fragment.Get());
-    EXPECT_EQ(text_property(s.Get(), UIA_HelpTextPropertyId), e.help);
-    ComPtr<IUnknown> invoke, select;
-    ASSERT_HRESULT_SUCCEEDED(s->GetPatternProvider(UIA_InvokePatternId, &invoke));
-    ASSERT_HRESULT_SUCCEEDED(s->GetPatternProvider(kSelectionItemPattern, &select));
-    EXPECT_EQ(invoke != nullptr, e.invokable);
-    EXPECT_EQ(select != nullptr, e.selectable);
-  }
+  ASSERT_EQ(settings_widths.size(), 2u);
+  EXPECT_GT(settings_widths[1], settings_widths[0]) << "the second snapshot was made at 144 DPI";
 
   // The three bundle rows, under their list.
   for (int i = 0; i < 3; ++i) {
@@ -280,6 +294,26 @@ TEST_F(UiaProviderTest, InvokeOnABundleRowOpensItAndSelectMovesTheSelection) {
   bool announced = false;
   for (const app::AccessElement& e : main().access.snapshot().elements) announced = announced || e.live;
   EXPECT_TRUE(announced) << "the summary toast is in the tree";
+}
+
+TEST_F(UiaProviderTest, SetFocusOnAnItemPutsTheKeyboardThereAndTheRootReportsIt) {
+  std::string item_name;
+  for (const app::AccessElement& e : main().access.snapshot().elements) {
+    if (e.region && e.region->kind == app::RegionKind::item_row) item_name = e.name;
+  }
+  ASSERT_FALSE(item_name.empty());
+  ComPtr<IRawElementProviderFragment> item = find(item_name, kListItem);
+  ASSERT_TRUE(item);
+  ASSERT_HRESULT_SUCCEEDED(item->SetFocus());
+  EXPECT_TRUE(pump_until([] { return main().state.focus == app::Region{app::RegionKind::item_row, 0}; }));
+  EXPECT_EQ(main().state.selected_item, 0u);
+  repaint();
+  ComPtr<IRawElementProviderFragmentRoot> root;
+  ASSERT_HRESULT_SUCCEEDED(root_fragment().As(&root));
+  ComPtr<IRawElementProviderFragment> focused;
+  ASSERT_HRESULT_SUCCEEDED(root->GetFocus(&focused));
+  ASSERT_TRUE(focused);
+  EXPECT_EQ(text_property(simple(focused.Get()).Get(), UIA_NamePropertyId), item_name);
 }
 
 TEST_F(UiaProviderTest, AnElementWhoseBundleWentAnswersThatItIsNotAvailable) {
