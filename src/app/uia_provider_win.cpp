@@ -500,6 +500,14 @@ std::deque<AccessRequest> UiaProvider::take_requests() { return std::exchange(ho
 void UiaProvider::refresh(AccessTree tree) {
   if (tree == host_->tree) return;
   AccessTree old = std::exchange(host_->tree, std::move(tree));
+  // Told against the tree clients last heard of, when several frames come before the events go.
+  if (!told_) told_ = std::move(old);
+}
+
+void UiaProvider::raise_events() {
+  if (!told_) return;
+  const AccessTree old = std::move(*told_);
+  told_.reset();
   const UiaCalls& calls = host_->calls;
   if (!host_->window || !calls.listening()) return;
   const AccessTree& now = host_->tree;

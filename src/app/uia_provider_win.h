@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 
 #include "app/access_tree.h"
 
@@ -31,9 +32,13 @@ class UiaProvider {
   // Windows makes to older readers, OBJID_CLIENT); 0 for what it does not answer.
   LRESULT answer_get_object(WPARAM wparam, LPARAM lparam);
 
-  // The view as it is now: replaces the snapshot and tells listening clients
-  // what changed (focus, a list's rows, a new toast, names and states).
+  // The view as it is now: replaces the snapshot, which the provider objects
+  // answer from at once.
   void refresh(AccessTree tree);
+  // Tells listening clients what changed since they were last told (focus, a
+  // list's rows, a new toast, names and states). Called with the state free:
+  // a client may call back into the window from inside.
+  void raise_events();
 
   // What readers asked for since the last call, oldest first.
   std::deque<AccessRequest> take_requests();
@@ -45,6 +50,8 @@ class UiaProvider {
 
  private:
   std::shared_ptr<AccessHost> host_;
+  // The snapshot clients were last told of, while events are due.
+  std::optional<AccessTree> told_;
 };
 
 }  // namespace app

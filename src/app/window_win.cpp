@@ -164,7 +164,8 @@ LRESULT on_paint(MainWindow& main, const Message& m) {
   main.paint();
   ValidateRect(m.window, nullptr);
   // Every change the view shows asks for a frame, so the readers' snapshot
-  // is made again here, from the layout just drawn.
+  // is made again here, from the layout just drawn; what changed is told
+  // after the handler, with the state free.
   main.access.refresh(build_access_tree(kept_layout(main.state, main.platform.text_measure()), main.state));
   return 0;
 }
@@ -540,6 +541,13 @@ LRESULT move_to_suggested_rect(const Message& m, LRESULT, bool handled) {
 
 LRESULT default_after(const Message& m, LRESULT, bool) { return DefWindowProcW(m.window, m.id, m.wparam, m.lparam); }
 
+LRESULT tell_readers_after(const Message&, LRESULT result, bool) {
+  // Only the provider is used, never the state: a reader's client may call
+  // back into the window while it is told.
+  if (MainWindow* main = state_slot().main.get()) main->access.raise_events();
+  return result;
+}
+
 // ---------------------------------------------------------------------------
 // The table
 
@@ -603,7 +611,7 @@ std::span<const MessageRow> message_table() {
       {WM_GETOBJECT, nullptr, accessible_object},
 
       // The frame and the window.
-      {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, nothing_after, true},
+      {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, tell_readers_after, true},
       {WM_SIZE, nullptr, nullptr, on_size, repaint_later, nothing_after},
       {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, keep_dpi_change, move_to_suggested_rect},
       {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
