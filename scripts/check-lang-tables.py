@@ -240,6 +240,10 @@ KEYS = [
     "Show tolvik",
     "Quit",
     "Hotkeys work only while tolvik runs. Keep tolvik running in the notification area when its window is closed?",
+    "Settings",
+    "More actions",
+    "Bundles",
+    "Items",
 ]
 
 # Counts with a noun ("{0} items") take the form their language's plural rule
@@ -445,8 +449,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 196 or len(set(KEYS)) != 196:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 196")
+    if len(KEYS) != 200 or len(set(KEYS)) != 200:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 200")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

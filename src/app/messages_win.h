@@ -51,5 +51,8 @@ inline constexpr UINT kMsgQuit = WM_APP + 12;
 // The notification-area icon's events (NOTIFYICON_VERSION_4: lparam's low
 // word the event, wparam the anchor point on the screen).
 inline constexpr UINT kMsgNotifyIcon = WM_APP + 13;
+// A screen reader asked an element of the view to act (invoke, select,
+// focus); the requests wait in the window's UI Automation provider.
+inline constexpr UINT kMsgAccessRequest = WM_APP + 20;
 
 }  // namespace app

@@ -73,5 +73,10 @@ inline std::string_view welcome_drop_hint() {
 inline std::string_view choose_a_bundle() { return lang::text("왼쪽에서 묶음을 고르세요", "Choose a bundle on the left"); }
 inline std::string_view undo() { return lang::text("되돌리기", "Undo"); }
 inline std::string_view retry() { return lang::text("다시 시도", "Retry"); }
+// Names that screen readers speak for what shows only an icon, or nothing.
+inline std::string_view settings() { return lang::text("설정", "Settings"); }
+inline std::string_view more_actions() { return lang::text("더 보기", "More actions"); }
+inline std::string_view bundles() { return lang::text("묶음", "Bundles"); }
+inline std::string_view items() { return lang::text("항목", "Items"); }
 
 }  // namespace app::view_text

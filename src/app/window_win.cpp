@@ -29,6 +29,7 @@
 #include <string>
 #include <utility>
 
+#include "app/access_tree.h"
 #include "app/act/add_input.h"
 #include "app/act/import.h"
 #include "app/act/open.h"
@@ -39,6 +40,7 @@
 #include "app/hotkeys.h"
 #include "app/hand_over.h"
 #include "app/keyboard.h"
+#include "app/layout.h"
 #include "app/messages_win.h"
 #include "app/mouse.h"
 #include "app/notification_area.h"
@@ -161,6 +163,16 @@ LRESULT on_paint(MainWindow& main, const Message& m) {
   // again, so a missing context never makes a loop of paints.
   main.paint();
   ValidateRect(m.window, nullptr);
+  // Every change the view shows asks for a frame, so the readers' snapshot
+  // is made again here, from the layout just drawn; what changed is told
+  // after the handler, with the state free.
+  main.access.refresh(build_access_tree(kept_layout(main.state, main.platform.text_measure()), main.state));
+  return 0;
+}
+
+LRESULT on_access_request(MainWindow& main, const Message&) {
+  // Taken first: a request that comes while these are done waits for its own message.
+  for (const AccessRequest& request : main.access.take_requests()) perform_access_request(main.state, request);
   return 0;
 }
 
@@ -392,6 +404,15 @@ LRESULT field_colours(const Message& m) {
   return 0;
 }
 
+LRESULT accessible_object(const Message& m) {
+  // Answered from the provider's snapshot, which needs no state: readers ask
+  // from inside other handlers too.
+  if (MainWindow* main = state_slot().main.get()) {
+    if (const LRESULT answer = main->access.answer_get_object(m.wparam, m.lparam)) return answer;
+  }
+  return DefWindowProcW(m.window, m.id, m.wparam, m.lparam);
+}
+
 LRESULT inline_field_left(const Message& m) {
   // Leaving the inline field keeps its text; what it does to the edit is
   // decided from the queue.
@@ -520,6 +541,13 @@ LRESULT move_to_suggested_rect(const Message& m, LRESULT, bool handled) {
 
 LRESULT default_after(const Message& m, LRESULT, bool) { return DefWindowProcW(m.window, m.id, m.wparam, m.lparam); }
 
+LRESULT tell_readers_after(const Message&, LRESULT result, bool) {
+  // Only the provider is used, never the state: a reader's client may call
+  // back into the window while it is told.
+  if (MainWindow* main = state_slot().main.get()) main->access.raise_events();
+  return result;
+}
+
 // ---------------------------------------------------------------------------
 // The table
 
@@ -579,9 +607,11 @@ std::span<const MessageRow> message_table() {
       // A second start's "show yourself" and "--quit": taken at once, without data.
       {WM_COPYDATA, asks_to_show, show_for_hand_over},
       {WM_COPYDATA, asks_to_quit, quit_for_hand_over},
+      // Screen readers and other UI Automation clients.
+      {WM_GETOBJECT, nullptr, accessible_object},
 
       // The frame and the window.
-      {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, nothing_after, true},
+      {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, tell_readers_after, true},
       {WM_SIZE, nullptr, nullptr, on_size, repaint_later, nothing_after},
       {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, keep_dpi_change, move_to_suggested_rect},
       {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
@@ -627,6 +657,8 @@ std::span<const MessageRow> message_table() {
       {kMsgIconsFetched, nullptr, nullptr, on_icons_fetched, repost, nothing_after},
       {kMsgUpdateChecked, nullptr, nullptr, on_update_checked, repost, nothing_after},
       {kMsgDownloadFinished, nullptr, nullptr, on_download_finished, repost, nothing_after},
+      // What a screen reader asked an element of the view to do; the requests wait in the provider.
+      {kMsgAccessRequest, nullptr, nullptr, on_access_request, repost, nothing_after},
       // The next progress report follows within a second.
       {kMsgDownloadProgress, nullptr, nullptr, on_download_progress, comes_again, nothing_after},
   };

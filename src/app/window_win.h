@@ -15,6 +15,7 @@
 #include "app/app_state.h"
 #include "app/icon_cache_win.h"
 #include "app/icon_worker_win.h"
+#include "app/uia_provider_win.h"
 #include "app/window_style_win.h"
 #include "base/handle_win.h"
 #include "gfx/gfx_win.h"
@@ -178,6 +179,9 @@ struct MainWindow {
   winshell::TaskbarProgress taskbar_progress;
   // The icon in the notification area, while the setting keeps it there.
   winshell::NotifyIcon notify_icon;
+  // What screen readers are told of the view; it goes first, while the
+  // window still exists, so that clients holding its elements are cut off.
+  UiaProvider access{window};
 };
 
 // Adds the window's notification-area icon (the program's icon, tip "tolvik");

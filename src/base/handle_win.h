@@ -75,6 +75,13 @@ struct MenuTraits {
   static void close(Type menu) { DestroyMenu(menu); }
 };
 
+// A library of LoadLibraryExW, for the calls taken from it with GetProcAddress.
+struct ModuleTraits {
+  using Type = HMODULE;
+  static Type invalid() { return nullptr; }
+  static void close(Type module) { FreeLibrary(module); }
+};
+
 struct IconTraits {
   using Type = HICON;
   static Type invalid() { return nullptr; }
@@ -113,6 +120,7 @@ using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
 using UniqueMenu = UniqueResource<MenuTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
 using UniqueBcryptAlgorithm = UniqueResource<BcryptAlgorithmTraits>;

@@ -71,11 +71,16 @@
 //       Prints one line per window in the shell's window list (IShellWindows):
 //       its address (IWebBrowser2::get_LocationURL, "file:///..." for a
 //       folder). Exit 1 when the shell has no window list.
+//   probe msaa <class>
+//       What an MSAA client reads of the window: "name: ...", "role: N",
+//       "children: N", then "child N: <name>" per child ("-" when it has none).
+//       Exit 1 without the window or its client object.
 //
 // Exit code 64 means a usage error.
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <objbase.h>
 #include <propkey.h>
 #include <propvarutil.h>
@@ -147,7 +152,8 @@ void fail_usage() {
       " | close <class> | send <class> <message> <wparam> <lparam> | find <class>"
       " | client <class> | regread <subkey> <value> | langid"
       " | mklink <lnk> <target> [arguments] [description] | readlink <lnk> | linkappid <lnk> [app id]"
-      " | version <file> | shellopen <file> | hold <path> <share> <ms> | clip <text> | errtext <code>\n";
+      " | version <file> | shellopen <file> | hold <path> <share> <ms> | clip <text> | errtext <code>"
+      " | msaa <class>\n";
   DWORD written = 0;
   if (err != nullptr && err != INVALID_HANDLE_VALUE) {
     WriteFile(err, text, sizeof(text) - 1, &written, nullptr);
@@ -710,6 +716,57 @@ int command_shellwindows() {
   return 0;
 }
 
+// What an older screen reader reads of a window through MSAA: its client
+// object's name, role and child count, then one line per child, "child N:
+// name" (a child it cannot reach: "child N: -"). Windows makes this object
+// from the window's UI Automation provider.
+int command_msaa(const std::wstring& window_class) {
+  HWND window = FindWindowW(window_class.c_str(), nullptr);
+  if (window == nullptr) return 1;
+  ComScope com;
+  Microsoft::WRL::ComPtr<IAccessible> client;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(client.GetAddressOf()))) || !client) {
+    return 1;
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  client->get_accName(self, &name);
+  println(L"name: " + std::wstring(name ? name : L""));
+  SysFreeString(name);
+  VARIANT role;
+  VariantInit(&role);
+  client->get_accRole(self, &role);
+  println(L"role: " + std::to_wstring(role.vt == VT_I4 ? role.lVal : -1));
+  long count = 0;
+  client->get_accChildCount(&count);
+  println(L"children: " + std::to_wstring(count));
+  for (long i = 1; i <= count; ++i) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = i;
+    std::wstring line = L"child " + std::to_wstring(i) + L": ";
+    BSTR child_name = nullptr;
+    Microsoft::WRL::ComPtr<IDispatch> object;
+    Microsoft::WRL::ComPtr<IAccessible> accessible;
+    if (SUCCEEDED(client->get_accChild(child, &object)) && object && SUCCEEDED(object.As(&accessible)) &&
+        SUCCEEDED(accessible->get_accName(self, &child_name)) && child_name) {
+      line += child_name;
+    } else if (SUCCEEDED(client->get_accName(child, &child_name)) && child_name) {
+      line += child_name;
+    } else {
+      line += L"-";
+    }
+    SysFreeString(child_name);
+    println(line);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -793,6 +850,7 @@ int wmain(int argc, wchar_t** argv) {
     return command_version(argv[2]);
   }
   if (command == L"shellwindows" && argc == 2) return command_shellwindows();
+  if (command == L"msaa" && argc == 3) return command_msaa(argv[2]);
   if (command == L"shellopen" && argc == 3) {
     return command_shellopen(argv[2]);
   }
