@@ -9,7 +9,7 @@ namespace app {
 struct AppState;
 
 // The keys the search box passes on (WM_APP+6's wParam).
-enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3 };
+enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3, tab = 4, back_tab = 5 };
 
 // Ctrl+F: the box is shown (compact sidebar) and focused with its text selected.
 void open_search(AppState& state);
