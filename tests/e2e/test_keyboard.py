@@ -151,3 +151,17 @@ def test_alt_f4_still_closes_the_window(ctx):
     keys("Tab", "Right")
     with_alt("Up")  # a system key the window takes; Alt+F4 below is still the system's
     assert alt_f4(process) == 0
+
+
+def test_tab_goes_on_from_the_search_box_and_back_into_it(ctx):
+    process, window, g = start(ctx)
+    keys("ctrl+f")
+    # Out of the box onto the bundle list, where End selects the last bundle
+    # (in the box it would only move the caret).
+    keys("Tab", "End")
+    harness.wait_for(lambda: harness.reg_query(KEY, "Selected") == "b3", what="End on the bundle list after Tab")
+    # Back into the box, which takes the typing: the search selects what it shows.
+    keys("shift+Tab")
+    harness.xdotool("type", "--delay", "80", "Design")
+    harness.wait_for(lambda: harness.reg_query(KEY, "Selected") == "b2", what="the search after Shift+Tab")
+    assert alt_f4(process) == 0
