@@ -277,6 +277,11 @@ LRESULT on_dropped(MainWindow& main, const Message&) {
   return 0;
 }
 
+LRESULT on_search_box_focused(MainWindow& main, const Message&) {
+  search_box_focused(main.state);
+  return 0;
+}
+
 LRESULT on_search_changed(MainWindow& main, const Message& m) {
   on_search_text_changed(main.state, read_text(reinterpret_cast<HWND>(m.lparam)));
   return 0;
@@ -558,6 +563,9 @@ struct MessageRow {
 };
 
 bool from_search_box(const Message& m) { return LOWORD(m.wparam) == kSearchBoxId && HIWORD(m.wparam) == EN_CHANGE; }
+bool search_box_took_focus(const Message& m) {
+  return LOWORD(m.wparam) == kSearchBoxId && HIWORD(m.wparam) == EN_SETFOCUS;
+}
 bool inline_field_lost_focus(const Message& m) {
   return LOWORD(m.wparam) == kInlineFieldId && HIWORD(m.wparam) == EN_KILLFOCUS;
 }
@@ -650,6 +658,8 @@ std::span<const MessageRow> message_table() {
 
       // The fields and the workers: each comes once.
       {WM_COMMAND, from_search_box, nullptr, on_search_changed, repost, nothing_after},
+      // A click in the search box (or Ctrl+F, or Tab) puts the view's focus there.
+      {WM_COMMAND, search_box_took_focus, nullptr, on_search_box_focused, repost, nothing_after},
       {kMsgEditorFinished, nullptr, nullptr, on_editor_finished, repost, nothing_after},
       {kMsgSearchKey, nullptr, nullptr, on_search_key, repost, nothing_after},
       {kMsgOpenFinished, nullptr, nullptr, on_open_finished, repost, nothing_after},

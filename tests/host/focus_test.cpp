@@ -101,9 +101,15 @@ TEST_F(FocusTest, TheSearchBoxTakesTheSystemFocusAndTabGoesOnFromIt) {
   app::on_search_key(state, app::SearchKey::tab);
   EXPECT_EQ(state.focus, (Region{RegionKind::bundle_row, 0}));
   EXPECT_EQ(platform.pointer_calls.back(), "focus");  // the keys come to the window again
-  state.focus = Region{RegionKind::search_box, 0};
+  // A click in the box (it tells the window it took the keyboard) moves the view's focus there too.
+  app::search_box_focused(state);
+  EXPECT_EQ(focused(), RegionKind::search_box);
   app::on_search_key(state, app::SearchKey::back_tab);
   EXPECT_EQ(focused(), RegionKind::new_bundle);
+  // Leaving the box with a key puts the focus on the selected bundle.
+  app::open_search(state);
+  app::on_search_key(state, app::SearchKey::down);
+  EXPECT_EQ(state.focus, (Region{RegionKind::bundle_row, 1}));
 }
 
 TEST_F(FocusTest, ArrowsMoveWithinTheirGroupOnly) {

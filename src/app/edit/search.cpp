@@ -87,4 +87,10 @@ void on_search_key(AppState& state, SearchKey key) {
   state.redraw();
 }
 
+void search_box_focused(AppState& state) {
+  if (state.focus == Region{RegionKind::search_box, 0}) return;
+  state.focus = Region{RegionKind::search_box, 0};
+  state.redraw();
+}
+
 }  // namespace app

@@ -21,4 +21,8 @@ void on_search_text_changed(AppState& state, std::string_view text);
 
 void on_search_key(AppState& state, SearchKey key);
 
+// The box took the keyboard (a click in it, Ctrl+F or Tab): the view's focus
+// rests on it, so that Tab goes on from there and no other element shows a ring.
+void search_box_focused(AppState& state);
+
 }  // namespace app
