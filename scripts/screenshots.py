@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Photographs tolvik.exe under Wine for the README: docs/screenshots/*.png.
 
-    screenshots.py [NAME ...]     NAME: light, dark, korean, missing, undo, search, menu (default: all)
+    screenshots.py [NAME ...]     NAME: light, dark, korean, missing, undo, search, menu,
+                                  focus-light, focus-dark, focus-high-contrast (default: all)
 
 Expects the Wine environment of scripts/wine-env.sh; `make screenshots`
 (scripts/screenshots.sh) sets one up in build/wine/screenshots. Every shot
@@ -184,8 +185,9 @@ def make_files():
 class Shot:
     """One start of tolvik.exe with its own store, settings and window."""
 
-    def __init__(self, name, bundles, selected, language="en", dark=False, size=None):
-        """size: the client area's (width, height); the README's by default."""
+    def __init__(self, name, bundles, selected, language="en", dark=False, size=None, extra_env=None):
+        """size: the client area's (width, height); the README's by default;
+        extra_env: more environment for tolvik.exe."""
         self.name = name
         self.out_dir = OUT
         self.work = harness.drive_c() / "tolvik-screenshots" / name
@@ -208,6 +210,7 @@ class Shot:
         env = dict(os.environ)
         env["TOLVIK_STORE"] = self.work_win + "\\bundles.json"
         env["TOLVIK_RECORDER_LOG"] = self.work_win + "\\recorder.log"
+        env.update(extra_env or {})
         self.out = open(self.work / "tolvik.out", "wb")
         self.err = open(self.work / "tolvik.err", "wb")
         self.process = subprocess.Popen(["wine", str(harness.TOLVIK_EXE)], stdin=subprocess.DEVNULL,
@@ -422,6 +425,54 @@ def shoot_menu():
 # area of the first window (1040 x 720 less Windows' 8-pixel borders and
 # 31-pixel title bar) and at the narrowest client area Wine's thinner frame
 # leaves the smallest window (820 x 480); not for the README, into build/.
+# The high-contrast scheme of the README's picture (black, yellow and cyan),
+# and the test switch that makes tolvik act as if high contrast were on:
+# Wine always reports it off.
+COLOURS = "Control Panel\\Colors"
+HIGH_CONTRAST_SCHEME = {"Window": "0 0 0", "WindowText": "255 255 0", "Hilight": "0 255 255",
+                        "HilightText": "0 0 0", "ButtonFace": "0 0 0", "ButtonText": "255 255 255",
+                        "GrayText": "0 255 0", "HotTrackingColor": "0 255 255"}
+
+
+def shoot_focus_ring(name, dark=False, high_contrast=False, language="en", size=None, out_dir=None):
+    """The focus ring round the second item row, reached from the bundle list
+    with Tab (the name, Open, the add buttons, the items) and Down."""
+    before = {value: harness.reg_query(COLOURS, value) for value in HIGH_CONTRAST_SCHEME}
+    if high_contrast:
+        for value, colour in HIGH_CONTRAST_SCHEME.items():
+            harness.reg_add(COLOURS, value, "REG_SZ", colour)
+    try:
+        shot = Shot(name, english_bundles(), MONTH_END, language=language, dark=dark, size=size,
+                    extra_env={"TOLVIK_TEST_HIGH_CONTRAST": "1"} if high_contrast else None)
+        if out_dir:
+            shot.out_dir = out_dir
+        try:
+            time.sleep(1.5)
+            for key in ("Tab", "Tab", "Tab", "Tab", "Down"):
+                shot.key(key)
+                time.sleep(0.15)
+            shot.pointer_away()
+            time.sleep(0.5)
+            shot.save(shot.steady())
+        finally:
+            shot.close()
+    finally:
+        if high_contrast:
+            for value, colour in before.items():
+                if colour is None:
+                    harness.reg_delete(COLOURS, value)
+                else:
+                    harness.reg_add(COLOURS, value, "REG_SZ", colour)
+
+
+def shoot_focus_checks():
+    """The ring at the smallest window and in German, for a look, not for the README."""
+    for language in ("en", "de"):
+        for size in ("first", "smallest"):
+            shoot_focus_ring("focus-%s-%s" % (language, size), language=language, size=LAYOUT_SIZES[size],
+                             out_dir=LAYOUT_OUT)
+
+
 LAYOUT_SIZES = {"first": (1024, 681), "smallest": (812, 460)}
 LAYOUT_OUT = REPO / "build" / "screenshots" / "layout"
 
@@ -490,9 +541,12 @@ SHOTS = {
     "undo": shoot_undo,
     "search": shoot_search,
     "menu": shoot_menu,
+    "focus-light": lambda: shoot_focus_ring("focus-light"),
+    "focus-dark": lambda: shoot_focus_ring("focus-dark", dark=True),
+    "focus-high-contrast": lambda: shoot_focus_ring("focus-high-contrast", high_contrast=True),
 }
 # Asked for by name only: `scripts/screenshots.sh layout`.
-EXTRA_SHOTS = {"layout": shoot_layout}
+EXTRA_SHOTS = {"layout": shoot_layout, "focus-checks": shoot_focus_checks}
 
 
 def main(argv):

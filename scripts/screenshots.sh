@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # `make screenshots`: photographs tolvik.exe under Wine for the README.
 #
-#   scripts/screenshots.sh [NAME ...]    NAME: light, dark, korean, missing, undo (default: all)
+#   scripts/screenshots.sh [NAME ...]    NAME: light, dark, korean, missing, undo, search, menu,
+#                                        focus-light, focus-dark, focus-high-contrast (default: all)
+#   scripts/screenshots.sh focus-checks  the focus ring in English and German at the window's
+#                                        first and smallest size, into build/screenshots/layout/
 #   scripts/screenshots.sh layout        the view in German, French, Russian and English at the
 #                                        window's first and smallest size, into build/screenshots/layout/
 #

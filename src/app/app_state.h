@@ -98,6 +98,9 @@ struct AppState {
   std::optional<Region> focus;
   // The focus ring is drawn only once the keyboard has been used, as Windows does.
   bool focus_ring = false;
+  // Where the focus was before F6 took it to the toast's button; F6 again,
+  // or the toast going, takes it back there.
+  std::optional<Region> focus_before_toast;
 
   std::optional<Toast> toast;
   // What the toast's Undo button (and Ctrl+Z) restores.

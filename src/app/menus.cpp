@@ -215,6 +215,14 @@ void show_item_menu(AppState& state, std::size_t index, float x, float y) {
   }
 }
 
+void rename_item(AppState& state, std::size_t index) {
+  const bundle::Bundle* selected = state.selected();
+  if (!selected || index >= selected->items.size()) return;
+  const bundle::Item item = selected->items[index];
+  const std::string bundle_id = selected->id;
+  begin_item_edit(state, bundle_id, index, item, EditMode::item_name);
+}
+
 void reveal_in_explorer(AppState& state, bundle::Kind kind, const std::string& stored) {
   // A packaged app's place is the Applications folder, which lists it.
   if (bundle::is_packaged_app(stored)) {

@@ -51,6 +51,8 @@ std::string about_text();
 std::vector<MenuEntry> item_menu_entries(bundle::Kind kind);
 // The item menu for item `index` of the selected bundle.
 void show_item_menu(AppState& state, std::size_t index, float x, float y);
+// The item menu's Rename for item `index` of the selected bundle.
+void rename_item(AppState& state, std::size_t index);
 
 // "Open file location": the folder itself, or explorer.exe selecting the
 // target (as its variables expand); a packaged app's is the Applications folder.

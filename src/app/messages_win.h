@@ -38,7 +38,7 @@ inline constexpr WPARAM kEditFocusLeft = 2;
 // A search-box key as kMsgSearchKey carries it, and back.
 inline WPARAM search_key(SearchKey key) { return static_cast<WPARAM>(key); }
 inline std::optional<SearchKey> search_key_of(WPARAM wparam) {
-  if (wparam > static_cast<WPARAM>(SearchKey::up)) return std::nullopt;
+  if (wparam > static_cast<WPARAM>(SearchKey::back_tab)) return std::nullopt;
   return static_cast<SearchKey>(wparam);
 }
 

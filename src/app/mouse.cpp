@@ -85,6 +85,33 @@ void begin_web_address_entry(AppState& state) {
                         "Type or paste a web address starting with https://"));
 }
 
+// The element a click puts the keyboard focus on: a row (its Open button's
+// row too) or a button; none for the background, the toast and a remove
+// button, whose row goes.
+std::optional<Region> focus_of_click(Region clicked) {
+  switch (clicked.kind) {
+    case RegionKind::background:
+    case RegionKind::toast_action:
+    case RegionKind::item_remove:
+    case RegionKind::search_box:
+      return std::nullopt;
+    case RegionKind::bundle_row:
+    case RegionKind::bundle_open:
+      return Region{RegionKind::bundle_row, clicked.index};
+    case RegionKind::item_row:
+      return clicked;
+    default:
+      return Region{clicked.kind, 0};
+  }
+}
+
+// The pointer hides the focus ring until the keyboard is used again, as Windows does.
+void hide_focus_ring(AppState& state) {
+  if (!state.focus_ring) return;
+  state.focus_ring = false;
+  state.redraw();
+}
+
 void drop_dragged_item(AppState& state, const AppState::ItemDrag& drag) {
   const ViewLayout layout = current_layout(state);
   const std::size_t drop_index = item_drop_index(layout, drag.pointer_y, drag.grab_offset);
@@ -112,6 +139,7 @@ void on_mouse_move(AppState& state, float x, float y, bool left_button_down) {
     const auto row = item_row_rect(current_layout(state), index);
     state.item_drag = AppState::ItemDrag{index, y, state.pressed.y - (row ? row->y : 0.0f)};
     state.selected_item = index;
+    state.focus = Region{RegionKind::item_row, index};
     state.redraw();
     return;
   }
@@ -126,6 +154,7 @@ void on_left_button_down(AppState& state, float x, float y) {
   // A click anywhere in the view ends the running edit, before the click
   // acts; the field's lost focus does not, as it may have gone elsewhere.
   end_edit(state, true);
+  hide_focus_ring(state);
   state.platform.focus_window();
   state.platform.capture_pointer();
   state.pressed = {region_at(state, x, y), x, y};
@@ -145,7 +174,9 @@ void on_left_button_up(AppState& state, float x, float y) {
   const std::optional<Region> pressed = state.pressed.region;
   state.pressed = {};
   if (!pressed) return;
-  if (same_target(*pressed, region_at(state, x, y))) dispatch_click(state, *pressed, x, y);
+  if (!same_target(*pressed, region_at(state, x, y))) return;
+  if (const std::optional<Region> focus = focus_of_click(*pressed)) state.focus = focus;
+  dispatch_click(state, *pressed, x, y);
 }
 
 void on_double_click(AppState& state, float x, float y) {
@@ -160,6 +191,11 @@ void on_double_click(AppState& state, float x, float y) {
 
 void on_right_button_up(AppState& state, float x, float y) {
   const Region region = region_at(state, x, y);
+  hide_focus_ring(state);
+  if (region.kind == RegionKind::bundle_row || region.kind == RegionKind::bundle_open ||
+      region.kind == RegionKind::item_row) {
+    state.focus = focus_of_click(region);
+  }
   switch (region.kind) {
     case RegionKind::bundle_row:
     case RegionKind::bundle_open:
@@ -254,6 +290,8 @@ void dispatch_click(AppState& state, Region pressed, float x, float y) {
     case RegionKind::toast_action:
       run_toast_action(state);
       break;
+    case RegionKind::search_box:
+      break;  // the native box takes its own clicks
   }
 }
 

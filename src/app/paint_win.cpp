@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/colours.h"
+#include "app/focus.h"
 #include "app/paint_internal_win.h"
 #include "app/view_text.h"
 #include "gfx/icons.h"
@@ -132,6 +133,20 @@ void paint_toast(const Frame& f) {
   }
 }
 
+// The keyboard focus: a 2-DIP ring just outside the element, in the text
+// colour, which stands out against every surface of the palette (window text
+// in high contrast). Drawn last, so that nothing covers it.
+void paint_focus_ring(const Frame& f) {
+  if (!f.state.focus_ring || !f.state.focus) return;
+  const std::optional<RectF> rect = focus_rect(f.layout, f.state, *f.state.focus);
+  if (!rect) return;
+  const float width = 2 * f.scale;
+  const float gap = 1 * f.scale;
+  const RectF ring{rect->x - gap - width, rect->y - gap - width, rect->w + 2 * (gap + width),
+                   rect->h + 2 * (gap + width)};
+  paint::outline(f.gfx, ring, 10 * f.scale + gap + width, width, f.palette.text);
+}
+
 }  // namespace
 
 namespace paint {
@@ -162,12 +177,16 @@ void paint_layout(gfx::Gfx& g, const AppState& state, const ViewLayout& layout, 
   paint_settings_button(f);
   if (layout.content) paint::paint_dragged_row(f);
   paint_toast(f);
+  paint_focus_ring(f);
 }
 
 ViewLayout paint_view(gfx::Gfx& g, AppState& state, IconCache& icons) {
   // A copy: clamping the scroll offsets may make the kept layout stale.
   ViewLayout layout = kept_layout(state, &g);
   clamp_scrolls(state, layout);
+  // What the focus rested on may have gone since the last frame (an item
+  // removed, the toast gone); it moves on before the ring is drawn.
+  state.focus = repaired_focus(layout, state, state.focus, state.focus_before_toast);
   paint_layout(g, state, layout, icons);
   return layout;
 }

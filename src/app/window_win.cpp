@@ -116,12 +116,19 @@ std::optional<std::string> take_hand_over(LPARAM lparam) {
 Key key_of(WPARAM virtual_key) {
   switch (virtual_key) {
     case VK_RETURN: return Key::enter;
+    case VK_SPACE: return Key::space;
     case VK_ESCAPE: return Key::escape;
+    case VK_TAB: return Key::tab;
     case VK_UP: return Key::up;
     case VK_DOWN: return Key::down;
+    case VK_LEFT: return Key::left;
+    case VK_RIGHT: return Key::right;
+    case VK_HOME: return Key::home;
+    case VK_END: return Key::end;
     case VK_DELETE: return Key::del;
     case VK_F2: return Key::f2;
-    case VK_APPS: return Key::apps;
+    case VK_F6: return Key::f6;
+    case VK_F10: return Key::f10;
     case 'F': return Key::f;
     case 'N': return Key::n;
     case 'O': return Key::o;
@@ -212,8 +219,18 @@ LRESULT on_key_down(MainWindow& main, const Message& m) {
   if (ctrl && m.wparam == 'V') {
     paste(main.state, winshell::read_clipboard(m.window));
   } else {
-    handle_key(main.state, key_of(m.wparam), ctrl);
+    handle_key(main.state, key_of(m.wparam), KeyModifiers{.ctrl = ctrl, .shift = GetKeyState(VK_SHIFT) < 0});
   }
+  return 0;
+}
+
+LRESULT on_system_key_down(MainWindow& main, const Message& m) {
+  handle_key(main.state, key_of(m.wparam), KeyModifiers{.alt = (HIWORD(m.lparam) & KF_ALTDOWN) != 0});
+  return 0;
+}
+
+LRESULT on_context_menu_key(MainWindow& main, const Message&) {
+  open_focus_menu(main.state);
   return 0;
 }
 
@@ -269,6 +286,11 @@ LRESULT on_dropped(MainWindow& main, const Message&) {
   // Taken first: a drop that comes while these are done waits for its own message.
   const std::deque<Dropped> dropped = std::exchange(state_slot().dropped, {});
   for (const Dropped& one : dropped) drop(main.state, one.x, one.y, one.payload);
+  return 0;
+}
+
+LRESULT on_search_box_focused(MainWindow& main, const Message&) {
+  search_box_focused(main.state);
   return 0;
 }
 
@@ -569,6 +591,9 @@ struct MessageRow {
 };
 
 bool from_search_box(const Message& m) { return LOWORD(m.wparam) == kSearchBoxId && HIWORD(m.wparam) == EN_CHANGE; }
+bool search_box_took_focus(const Message& m) {
+  return LOWORD(m.wparam) == kSearchBoxId && HIWORD(m.wparam) == EN_SETFOCUS;
+}
 bool inline_field_lost_focus(const Message& m) {
   return LOWORD(m.wparam) == kInlineFieldId && HIWORD(m.wparam) == EN_KILLFOCUS;
 }
@@ -586,6 +611,18 @@ bool icon_selected(const Message& m) {
 }
 // Its menu: a right-click, Shift+F10 or the menu key on the icon.
 bool icon_menu_asked(const Message& m) { return LOWORD(m.lparam) == WM_CONTEXTMENU; }
+// Every key but the menu key, which DefWindowProcW turns into WM_CONTEXTMENU.
+bool view_key(const Message& m) { return m.wparam != VK_APPS; }
+// Of the system keys only F10 (without Shift, which asks for the context
+// menu) and Alt+Up/Down; Alt+F4, Alt+Space and the rest stay the system's.
+bool view_system_key(const Message& m) {
+  const bool alt = (HIWORD(m.lparam) & KF_ALTDOWN) != 0;
+  if (m.wparam == VK_F10) return !alt && GetKeyState(VK_SHIFT) >= 0;
+  return alt && (m.wparam == VK_UP || m.wparam == VK_DOWN);
+}
+// Shift+F10 or the menu key: the point is (-1, -1). A right-click opens its
+// menu on the button's release and never comes here, so no menu opens twice.
+bool context_menu_from_keyboard(const Message& m) { return GET_X_LPARAM(m.lparam) == -1 && GET_Y_LPARAM(m.lparam) == -1; }
 // A message that could not be registered has the id 0, which WM_NULL has too.
 bool registered(const Message& m) { return m.id != WM_NULL; }
 
@@ -630,7 +667,9 @@ std::span<const MessageRow> message_table() {
       {WM_MOUSEWHEEL, nullptr, nullptr, on_wheel, comes_again, nothing_after},
       {WM_CAPTURECHANGED, nullptr, nullptr, on_capture_changed, repost, nothing_after},
       {WM_MOUSELEAVE, nullptr, nullptr, on_mouse_leave, repost, nothing_after},
-      {WM_KEYDOWN, nullptr, nullptr, on_key_down, comes_again, nothing_after},
+      {WM_KEYDOWN, view_key, nullptr, on_key_down, comes_again, nothing_after},
+      {WM_SYSKEYDOWN, view_system_key, nullptr, on_system_key_down, comes_again, nothing_after},
+      {WM_CONTEXTMENU, context_menu_from_keyboard, nullptr, on_context_menu_key, comes_again, nothing_after},
       // A bundle's hotkey, pressed in any program: posted once per press.
       {WM_HOTKEY, nullptr, nullptr, on_hotkey, repost, nothing_after},
 
@@ -649,6 +688,8 @@ std::span<const MessageRow> message_table() {
 
       // The fields and the workers: each comes once.
       {WM_COMMAND, from_search_box, nullptr, on_search_changed, repost, nothing_after},
+      // A click in the search box (or Ctrl+F, or Tab) puts the view's focus there.
+      {WM_COMMAND, search_box_took_focus, nullptr, on_search_box_focused, repost, nothing_after},
       {kMsgEditorFinished, nullptr, nullptr, on_editor_finished, repost, nothing_after},
       {kMsgSearchKey, nullptr, nullptr, on_search_key, repost, nothing_after},
       {kMsgOpenFinished, nullptr, nullptr, on_open_finished, repost, nothing_after},

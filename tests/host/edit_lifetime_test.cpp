@@ -209,10 +209,10 @@ struct ItemsBelowTheFold : EditLifetime {
   }
 };
 
-TEST_F(ItemsBelowTheFold, TheAppsKeyBringsTheSelectedItemBackBeforeItsMenuOpens) {
+TEST_F(ItemsBelowTheFold, TheMenuKeyBringsTheSelectedItemBackBeforeItsMenuOpens) {
   state.selected_item = 25;
   state.content_scroll = 0;  // item 25 lies far below the window's bottom
-  app::handle_key(state, app::Key::apps, false);
+  app::open_focus_menu(state);
   ASSERT_EQ(platform.menus.size(), 1u);
   EXPECT_GT(platform.menus[0].y, 0);
   EXPECT_LE(platform.menus[0].y, state.client_height);
@@ -226,7 +226,7 @@ TEST_F(ItemsBelowTheFold, TheAppsKeyBringsTheSelectedItemBackBeforeItsMenuOpens)
   platform.menus.clear();
   state.selected_item = 1;
   state.content_scroll = 100000;
-  app::handle_key(state, app::Key::apps, false);
+  app::open_focus_menu(state);
   ASSERT_EQ(platform.menus.size(), 1u);
   const app::ViewLayout after = app::layout_view(state, &measure);
   EXPECT_GE(app::item_row_rect(after, 1)->y, after.content->list_top);

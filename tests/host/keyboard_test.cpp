@@ -100,20 +100,19 @@ TEST_F(KeyboardTest, CtrlRulesForLetterKeys) {
   EXPECT_EQ(state.store.bundles.size(), 7u);
 }
 
-TEST_F(KeyboardTest, AppsKeyOpensTheItemMenuOrElseTheBundleMenu) {
+TEST_F(KeyboardTest, TheMenuKeyWithoutAFocusOpensTheItemMenuOrElseTheBundleMenu) {
   app::select_bundle(state, 2);
   const std::string doomed = state.store.bundles[2].id;
   platform.menu_choices = {static_cast<int>(app::BundleCommand::remove)};
-  app::handle_key(state, app::Key::apps, false);
+  app::open_focus_menu(state);
   ASSERT_EQ(platform.menus.size(), 1u);
-  EXPECT_EQ(platform.menus[0].entries.size(), 13u);
-  EXPECT_FLOAT_EQ(platform.menus[0].y, 120);
+  EXPECT_EQ(platform.menus[0].entries.size(), app::bundle_menu_entries(&state.store.bundles[2]).size());
   for (const auto& bundle : state.store.bundles) EXPECT_NE(bundle.id, doomed);
+  state.focus.reset();
   app::select_bundle(state, 0);
   state.selected_item = 0;
-  app::handle_key(state, app::Key::apps, false);
+  app::open_focus_menu(state);
   ASSERT_EQ(platform.menus.size(), 2u);
-  EXPECT_EQ(platform.menus[1].entries.size(), 8u);
   EXPECT_EQ(platform.menus[1].entries[0].label, "Open just this");
 }
 

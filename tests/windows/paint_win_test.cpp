@@ -297,6 +297,35 @@ TEST_F(PaintView, WelcomeWithoutBundlesAndToastOnTop) {
 
 // ---- shell icons -------------------------------------------------------------
 
+TEST_F(PaintView, TheFocusRingGoesRoundTheFocusedElementOnlyOnceTheKeyboardWasUsed) {
+  add_bundle("b0", "Month-end", {bundle::Item{bundle::Kind::url, "https://a.example/", {}, {}}});
+  state.selected_bundle = 0;
+  state.focus = app::Region{app::RegionKind::more, 0};
+  Pixels px;
+  app::ViewLayout v;
+  PAINT_OR_SKIP(px, v);
+  const gfx::RectF more = v.content->more;
+  // Two pixels left of the button, on its middle line: the ring's place.
+  EXPECT_TRUE(colour_at(px, more.x - 2, more.y + more.h / 2, 0xF2F4F7));  // no ring yet
+
+  state.focus_ring = true;
+  PAINT_OR_SKIP(px, v);
+  EXPECT_TRUE(colour_at(px, more.x - 2, more.y + more.h / 2, 0x16181D, 8));
+  EXPECT_TRUE(colour_at(px, more.right() + 2, more.y + more.h / 2, 0x16181D, 8));
+  const gfx::RectF open = v.content->open;
+  EXPECT_TRUE(colour_at(px, open.x - 2, open.y + open.h / 2, 0xF2F4F7));  // the Open button has none
+
+  // The focused item goes: the frame puts the focus on what is left before drawing.
+  state.focus = app::Region{app::RegionKind::item_row, 0};
+  state.selected_item = 0;
+  state.store.bundles[0].items.clear();
+  state.selected_item.reset();
+  state.redraw();
+  PAINT_OR_SKIP(px, v);
+  ASSERT_TRUE(state.focus);
+  EXPECT_EQ(state.focus->kind, app::RegionKind::add_files);
+}
+
 TEST(ShellIcon, NetworkPaths) {
   EXPECT_TRUE(winshell::is_network_path("\\\\server\\share\\report.docx"));
   EXPECT_FALSE(winshell::is_network_path("C:\\Windows"));

@@ -36,7 +36,12 @@ LRESULT CALLBACK key_filter(HWND control, UINT message, WPARAM wparam, LPARAM lp
           return 0;
         }
         case VK_TAB:
-          if (!inline_field) break;
+          if (!inline_field) {
+            // The search box is one stop of the window's focus order: Tab goes on from it.
+            const bool back = GetKeyState(VK_SHIFT) < 0;
+            PostMessageW(parent, kMsgSearchKey, search_key(back ? SearchKey::back_tab : SearchKey::tab), 0);
+            return 0;
+          }
           PostMessageW(parent, kMsgEditorFinished, kEditCommitted, reinterpret_cast<LPARAM>(control));
           return 0;
         case VK_UP:

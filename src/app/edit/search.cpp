@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/keyboard.h"
 #include "app/selection.h"
 #include "base/unicode.h"
 
@@ -20,10 +21,20 @@ void keep_selection_visible(AppState& state) {
   }
 }
 
+// Leaving the box by a key puts the focus on the list, at the selected bundle.
+void focus_bundle_list(AppState& state) {
+  if (state.selected_bundle) {
+    state.focus = Region{RegionKind::bundle_row, *state.selected_bundle};
+  } else {
+    state.focus.reset();
+  }
+}
+
 }  // namespace
 
 void open_search(AppState& state) {
   state.search_open = true;
+  state.focus = Region{RegionKind::search_box, 0};
   state.platform.focus_search_box();
   state.redraw();
 }
@@ -51,20 +62,34 @@ void on_search_key(AppState& state, SearchKey key) {
       state.sidebar_scroll = 0;
       state.platform.focus_window();
       state.search_open = false;
+      focus_bundle_list(state);
       break;
     case SearchKey::enter:
       keep_selection_visible(state);
       state.platform.focus_window();
+      focus_bundle_list(state);
       break;
     case SearchKey::down:
       state.platform.focus_window();
       move_selection(state, +1);
+      focus_bundle_list(state);
       break;
     case SearchKey::up:
       state.platform.focus_window();
       move_selection(state, -1);
+      focus_bundle_list(state);
+      break;
+    case SearchKey::tab:
+    case SearchKey::back_tab:
+      tab_from_search_box(state, key == SearchKey::back_tab);
       break;
   }
+  state.redraw();
+}
+
+void search_box_focused(AppState& state) {
+  if (state.focus == Region{RegionKind::search_box, 0}) return;
+  state.focus = Region{RegionKind::search_box, 0};
   state.redraw();
 }
 

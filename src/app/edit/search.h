@@ -9,7 +9,7 @@ namespace app {
 struct AppState;
 
 // The keys the search box passes on (WM_APP+6's wParam).
-enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3 };
+enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3, tab = 4, back_tab = 5 };
 
 // Ctrl+F: the box is shown (compact sidebar) and focused with its text selected.
 void open_search(AppState& state);
@@ -20,5 +20,9 @@ void open_search(AppState& state);
 void on_search_text_changed(AppState& state, std::string_view text);
 
 void on_search_key(AppState& state, SearchKey key);
+
+// The box took the keyboard (a click in it, Ctrl+F or Tab): the view's focus
+// rests on it, so that Tab goes on from there and no other element shows a ring.
+void search_box_focused(AppState& state);
 
 }  // namespace app
