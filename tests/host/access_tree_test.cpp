@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/focus.h"
+#include "app/layout.h"
 #include "app/toast.h"
 #include "app/view_text.h"
 #include "bundle/model.h"
@@ -371,3 +373,48 @@ TEST_F(AccessTreeTest, RequestsActOnTheElementOfTheirKeyWhereverItIsNow) {
 }
 
 }  // namespace
+
+// ---- the keyboard focus as a reader hears it ---------------------------------
+
+// Wherever Tab and the arrows can put the focus, a reader is told of an
+// element there, and of the one the focus is on: each stop of every group in
+// each situation the view can be in.
+TEST_F(AccessTreeTest, EveryPlaceTheKeyboardReachesIsTheFocusedElement) {
+  const auto check_every_stop = [&](const char* situation) {
+    SCOPED_TRACE(situation);
+    const app::ViewLayout v = layout();
+    for (const app::Region& stop : app::focus_stops(v, state)) {
+      std::vector<app::Region> group{stop};
+      for (std::optional<app::Region> at = stop;
+           (at = app::focus_step(v, state, *at, app::FocusStep::next)) && group.size() < 50;) {
+        group.push_back(*at);
+      }
+      for (const app::Region& place : group) {
+        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(place.kind) << " index " << place.index);
+        state.focus = place;
+        const AccessTree t = tree();
+        ASSERT_TRUE(t.focus);
+        const AccessElement& focused = t.elements[*t.focus];
+        EXPECT_NE(focused.role, AccessRole::window);
+        EXPECT_FALSE(focused.name.empty());
+        EXPECT_TRUE(focused.invokable || focused.selectable || focused.native || focused.role == AccessRole::text);
+      }
+    }
+    state.focus.reset();
+  };
+
+  state.store.bundles.clear();
+  check_every_stop("no bundles");
+  bundles(3, 4);
+  check_every_stop("bundles, none selected");
+  state.selected_bundle = 1;
+  check_every_stop("a bundle with items");
+  state.search_open = true;
+  state.search_text = "bundle";
+  check_every_stop("searching");
+  state.toast = app::Toast{"Removed “x”", 5, app::ToastAction::undo};
+  state.focus = app::Region{RegionKind::toast_action, 0};
+  const AccessTree t = tree();
+  ASSERT_TRUE(t.focus);
+  EXPECT_EQ(t.elements[*t.focus].name, app::view_text::undo());
+}
