@@ -78,6 +78,10 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
   if (selected) f.gfx.fill_rounded(row.rect, radius, f.selection_fill());
   if (row.dragged) {
     outline(f.gfx, row.rect, radius, 1.5f * scale, f.palette.accent);
+  } else if (selected && f.palette.high_contrast) {
+    // The system's highlight, as on the selected bundle: the selection must
+    // not rest on a tint, which a high-contrast scheme does not show.
+    outline(f.gfx, row.rect, radius, 2 * scale, f.palette.accent);
   } else if (selected) {
     hairline(f.gfx, row.rect, radius, f.soft(f.palette.accent, 0.55f));
   } else if (hovered) {
