@@ -22,6 +22,7 @@
 #include "app/options_dialog_win.h"
 #include "app/settings_win.h"
 #include "app/sign_in_win.h"
+#include "app/text_scale_win.h"
 #include "app/state_slot_win.h"
 #include "app/updater/installer_win.h"
 #include "app/updater/update_workers_win.h"
@@ -128,6 +129,8 @@ std::optional<gfx::SystemColours> WinPlatform::high_contrast_colours() {
                             system_colour(COLOR_BTNFACE),   system_colour(COLOR_BTNTEXT),
                             system_colour(COLOR_GRAYTEXT),  system_colour(COLOR_HOTLIGHT)};
 }
+
+std::optional<std::uint32_t> WinPlatform::text_scale_setting() { return read_text_scale_setting(); }
 
 void WinPlatform::invalidate() { InvalidateRect(window_, nullptr, FALSE); }
 
