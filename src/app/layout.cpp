@@ -29,6 +29,9 @@ constexpr float kTopStripHeight = 52;
 constexpr float kSidebarShare = 0.32f;  // of the window width, between the two limits
 constexpr float kSidebarMinWidth = 250;
 constexpr float kSidebarMaxWidth = 340;
+// Both limits grow by this per unit of text size above 1, for the rows'
+// names and counts beside their Open buttons.
+constexpr float kSidebarTextWidth = 100;
 constexpr float kContentGutter = 28;  // between the sidebar and the content, and at the right edge
 constexpr float kContentMaxWidth = 900;
 constexpr float kContentMinWidthPx = 100;  // in pixels, at any scale
@@ -426,8 +429,9 @@ ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
   view.measured = measure != nullptr;
 
   const float window_width = view.width;
-  view.sidebar_width =
-      px(std::min(kSidebarMaxWidth * scale, std::max(kSidebarMinWidth * scale, kSidebarShare * window_width)));
+  const float text_room = kSidebarTextWidth * (text - scale);
+  view.sidebar_width = px(std::min(kSidebarMaxWidth * scale + text_room,
+                                   std::max(kSidebarMinWidth * scale + text_room, kSidebarShare * window_width)));
   view.content_left = px(view.sidebar_width + kContentGutter * scale);
   view.content_width = std::max(
       kContentMinWidthPx,

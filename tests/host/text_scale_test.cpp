@@ -201,6 +201,9 @@ TEST_P(SmallestWindowText, EveryRowHoldsItsTextAtTheSmallestWindow) {
         EXPECT_GE(row.open.h, line(TextFormat::body_bold));
         EXPECT_LE(row.name.right(), row.open.x);
         EXPECT_LE(row.rect.right(), v.sidebar_width);
+        // The count beside the Open button is never cut.
+        EXPECT_GE(row.count.w, measure.line_width(lang::count_text_in(code, 6, "항목 {0}개", "{0} item", "{0} items"),
+                                                  TextFormat::caption));
       }
 
       // The header of the content column.
