@@ -65,6 +65,7 @@ class BenchPlatform final : public app::Platform {
 
   base::Status write_setting_text(std::string_view, std::string_view) override { return {}; }
   std::optional<gfx::SystemColours> high_contrast_colours() override { return std::nullopt; }
+  std::optional<std::uint32_t> text_scale_setting() override { return std::nullopt; }
   void invalidate() override { ++invalidations; }
   void set_timer(app::TimerId, unsigned) override {}
   void forget_icon(const std::string&) override {}

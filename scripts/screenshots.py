@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Photographs tolvik.exe under Wine for the README: docs/screenshots/*.png.
 
-    screenshots.py [NAME ...]     NAME: light, dark, korean, missing, undo, search, menu,
+    screenshots.py [NAME ...]     NAME: light, dark, korean, missing, undo, search, menu, text-size,
                                   focus-light, focus-dark, focus-high-contrast (default: all)
 
 Expects the Wine environment of scripts/wine-env.sh; `make screenshots`
@@ -31,6 +31,7 @@ OUT = REPO / "docs" / "screenshots"
 WIDTH, HEIGHT = 1040, 700
 KEY = "Software\\tolvik"
 PERSONALIZE = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"
+ACCESSIBILITY = "Software\\Microsoft\\Accessibility"
 
 # The toast bar (#111214 at alpha 0.94) at the window's centre, 3 pixels below
 # its top edge: y = H − 66 + 3 at 96 DPI.
@@ -185,9 +186,12 @@ def make_files():
 class Shot:
     """One start of tolvik.exe with its own store, settings and window."""
 
-    def __init__(self, name, bundles, selected, language="en", dark=False, size=None, extra_env=None):
-        """size: the client area's (width, height); the README's by default;
-        extra_env: more environment for tolvik.exe."""
+    def __init__(self, name, bundles, selected, language="en", dark=False, size=None, text_scale=None,
+                 extra_env=None):
+        """size: the client area's (width, height), the README's by default,
+        or "smallest" for the least the window takes; text_scale: Windows'
+        text size in percent (none: never set); extra_env: more environment
+        for tolvik.exe."""
         self.name = name
         self.out_dir = OUT
         self.work = harness.drive_c() / "tolvik-screenshots" / name
@@ -206,6 +210,10 @@ class Shot:
         # No update check: it would reach for the network and could raise a toast.
         harness.reg_add(KEY, "AutoUpdate", "REG_DWORD", 0)
         harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 0 if dark else 1)
+        if text_scale is None:
+            harness.reg_delete(ACCESSIBILITY, "TextScaleFactor")
+        else:
+            harness.reg_add(ACCESSIBILITY, "TextScaleFactor", "REG_DWORD", text_scale)
 
         env = dict(os.environ)
         env["TOLVIK_STORE"] = self.work_win + "\\bundles.json"
@@ -216,6 +224,14 @@ class Shot:
         self.process = subprocess.Popen(["wine", str(harness.TOLVIK_EXE)], stdin=subprocess.DEVNULL,
                                         stdout=self.out, stderr=self.err, env=env)
         self.id = harness.find_window("tolvik", timeout=30)
+        if size == "smallest":
+            # Asked for less, the window keeps its minimum size; without a
+            # window manager only the program's side knows it, not the X window.
+            time.sleep(1.0)
+            harness.xdotool("windowsize", self.id, 100, 100)
+            time.sleep(1.5)
+            _, out, _ = harness.run_captured(["wine", str(harness.PROBE_EXE), "client", "tolvik.Main"])
+            size = tuple(int(v) for v in out.split()[2:4])
         self.size = size or (WIDTH, HEIGHT)
         self.place()
 
@@ -533,6 +549,53 @@ def shoot_layout():
                         shot.close()
 
 
+def shoot_text_size():
+    """The README's picture of Windows' text size at 175 %."""
+    shot = Shot("text-size", english_bundles(), MONTH_END, text_scale=175)
+    try:
+        time.sleep(1.5)
+        shot.save(shot.steady())
+    finally:
+        shot.close()
+
+
+TEXT_SCALE_OUT = REPO / "build" / "screenshots" / "text-size"
+
+
+def shoot_text_sizes():
+    """The smallest window at 100, 175 and 225 %, in the languages with the
+    longest words, light and dark, with the toast of a removed item."""
+    for percent in (100, 175, 225):
+        for language in ("de", "ru", "en"):
+            for dark in (False, True):
+                name = "%d-%s-%s" % (percent, language, "dark" if dark else "light")
+                shot = Shot(name, english_bundles(), MONTH_END, language=language, dark=dark, size="smallest",
+                            text_scale=percent)
+                shot.out_dir = TEXT_SCALE_OUT
+                try:
+                    time.sleep(1.5)
+                    image = shot.steady()
+                    shot.save(image)
+                    if dark:
+                        continue
+                    # An item removed with Delete, for the toast and its Undo:
+                    # the first white item row down the column's right end.
+                    width, height = shot.size
+                    x = width - 30
+                    row = next(y for y in range(height // 3, height - 20)
+                               if all(close_to(image.getpixel((x, y + d)), (255, 255, 255)) for d in range(0, 30, 3)))
+                    shot.click(x - 150, row + 15)
+                    time.sleep(0.3)
+                    shot.key("Delete")
+                    shot.pointer_away()
+                    time.sleep(0.8)
+                    shot.name = name + "-toast"
+                    shot.save(shot.picture())
+                finally:
+                    shot.close()
+    harness.reg_delete(ACCESSIBILITY, "TextScaleFactor")
+
+
 SHOTS = {
     "light": lambda: shoot_plain("light", english_bundles()),
     "dark": lambda: shoot_plain("dark", english_bundles(), dark=True),
@@ -541,12 +604,13 @@ SHOTS = {
     "undo": shoot_undo,
     "search": shoot_search,
     "menu": shoot_menu,
+    "text-size": shoot_text_size,
     "focus-light": lambda: shoot_focus_ring("focus-light"),
     "focus-dark": lambda: shoot_focus_ring("focus-dark", dark=True),
     "focus-high-contrast": lambda: shoot_focus_ring("focus-high-contrast", high_contrast=True),
 }
-# Asked for by name only: `scripts/screenshots.sh layout`.
-EXTRA_SHOTS = {"layout": shoot_layout, "focus-checks": shoot_focus_checks}
+# Asked for by name only: `scripts/screenshots.sh layout`, `focus-checks`, `text-sizes`.
+EXTRA_SHOTS = {"layout": shoot_layout, "focus-checks": shoot_focus_checks, "text-sizes": shoot_text_sizes}
 
 
 def main(argv):

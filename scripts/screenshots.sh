@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # `make screenshots`: photographs tolvik.exe under Wine for the README.
 #
-#   scripts/screenshots.sh [NAME ...]    NAME: light, dark, korean, missing, undo, search, menu,
+#   scripts/screenshots.sh [NAME ...]    NAME: light, dark, korean, missing, undo, search, menu, text-size,
 #                                        focus-light, focus-dark, focus-high-contrast (default: all)
 #   scripts/screenshots.sh focus-checks  the focus ring in English and German at the window's
 #                                        first and smallest size, into build/screenshots/layout/
 #   scripts/screenshots.sh layout        the view in German, French, Russian and English at the
 #                                        window's first and smallest size, into build/screenshots/layout/
+#   scripts/screenshots.sh text-sizes    the smallest window at Windows' text size 100, 175 and 225 %,
+#                                        in German, Russian and English, light and dark, into
+#                                        build/screenshots/text-size/
 #
 # Builds tolvik.exe and the test tools, then runs scripts/screenshots.py in a
 # Wine prefix of its own (build/wine/screenshots) on a private Xvfb. The PNGs

@@ -139,6 +139,9 @@ struct AppState {
   // `dark` (app/colours.h).
   std::optional<gfx::SystemColours> high_contrast;
   std::uint32_t dpi = 96;
+  // Windows' text size as a factor (1 to 2.25): text and the rows that hold
+  // it are this much larger than the DPI alone makes them (app/text_scale.h).
+  float text_scale = 1;
 
   const bundle::Bundle* selected() const {
     return selected_bundle && *selected_bundle < store.bundles.size()

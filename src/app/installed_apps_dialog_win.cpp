@@ -92,7 +92,7 @@ COLORREF colorref(const gfx::Color& color) {
 // length of the modal loop.
 struct DialogData {
   const std::vector<InstalledApp>* apps;
-  bool dark;
+  InstalledAppsLook look;
   base::UniqueGdiObject background;
   COLORREF text_color = 0;
   COLORREF back_color = 0;
@@ -131,8 +131,11 @@ void fill_list(HWND list, const std::vector<InstalledApp>& apps) {
 }
 
 void apply_theme(HWND dialog, HWND list, DialogData& data) {
-  set_dark_title_bar(dialog, data.dark);
-  const gfx::Palette& colours = gfx::palette(data.dark);
+  // In the system's colours nothing is put over Windows' own drawing.
+  if (data.look == InstalledAppsLook::system) return;
+  const bool dark = data.look == InstalledAppsLook::dark;
+  set_dark_title_bar(dialog, dark);
+  const gfx::Palette& colours = gfx::palette(dark);
   data.back_color = colorref(colours.surface);
   data.text_color = colorref(colours.text);
   data.background = base::UniqueGdiObject(CreateSolidBrush(data.back_color));
@@ -145,7 +148,7 @@ void apply_theme(HWND dialog, HWND list, DialogData& data) {
   using SetTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
   if (HMODULE themes = GetModuleHandleW(L"uxtheme.dll")) {
     if (FARPROC found = GetProcAddress(themes, "SetWindowTheme")) {
-      reinterpret_cast<SetTheme>(reinterpret_cast<void*>(found))(list, data.dark ? L"DarkMode_Explorer" : L"Explorer",
+      reinterpret_cast<SetTheme>(reinterpret_cast<void*>(found))(list, dark ? L"DarkMode_Explorer" : L"Explorer",
                                                                  nullptr);
     }
   }
@@ -215,7 +218,8 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
 
 }  // namespace
 
-std::optional<std::size_t> run_installed_apps_dialog(HWND owner, const std::vector<InstalledApp>& apps, bool dark) {
+std::optional<std::size_t> run_installed_apps_dialog(HWND owner, const std::vector<InstalledApp>& apps,
+                                                     InstalledAppsLook look) {
   // The list view is a common control: its class exists once comctl32 says so.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
@@ -234,7 +238,7 @@ std::optional<std::size_t> run_installed_apps_dialog(HWND owner, const std::vect
   dialog.control(WS_TABSTOP | BS_DEFPUSHBUTTON, 129, 205, 50, 14, IDOK, {}, 0x0080, add);
   dialog.control(WS_TABSTOP | BS_PUSHBUTTON, 183, 205, 50, 14, IDCANCEL, {}, 0x0080, cancel);
 
-  DialogData data{&apps, dark, {}, 0, 0, std::nullopt};
+  DialogData data{&apps, look, {}, 0, 0, std::nullopt};
   const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, dialog_procedure,
                                                  reinterpret_cast<LPARAM>(&data));
   if (answer != IDOK) return std::nullopt;

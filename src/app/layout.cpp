@@ -20,13 +20,18 @@ namespace {
 using gfx::RectF;
 using gfx::TextFormat;
 
-// The view's sizes in DIPs; each is multiplied by the scale where it is used.
+// The view's sizes in DIPs; each is multiplied by the scale where it is used:
+// the heights of what holds text by the text scale, everything else by the
+// DPI scale.
 
 // The columns and the top strip.
 constexpr float kTopStripHeight = 52;
 constexpr float kSidebarShare = 0.32f;  // of the window width, between the two limits
 constexpr float kSidebarMinWidth = 250;
 constexpr float kSidebarMaxWidth = 340;
+// Both limits grow by this per unit of text size above 1, for the rows'
+// names and counts beside their Open buttons.
+constexpr float kSidebarTextWidth = 100;
 constexpr float kContentGutter = 28;  // between the sidebar and the content, and at the right edge
 constexpr float kContentMaxWidth = 900;
 constexpr float kContentMinWidthPx = 100;  // in pixels, at any scale
@@ -66,9 +71,9 @@ constexpr float kOpenMinWidth = 96;
 constexpr float kOpenPadding = 62;  // icon and margins around the label
 constexpr float kOpenFallbackWidth = 90;
 constexpr float kTitleHitOverhang = 8;  // the clickable title reaches this far left of the text
-constexpr float kSubtitleTop = 42;  // below the title line
+constexpr float kSubtitleGap = 2;  // between the title line and the subtitle
 constexpr float kSubtitleHeight = 22;
-constexpr float kAddBarTop = 92;  // below the top strip
+constexpr float kAddBarGap = 10;  // between the subtitle and the add bar
 constexpr float kAddButtonHeight = 34;
 constexpr float kAddButtonPadding = 46;  // icon and margins around the label
 constexpr float kAddButtonGap = 8;
@@ -113,7 +118,7 @@ constexpr float kWelcomeTitleTop = 56;  // below the top strip
 constexpr float kWelcomeTitleHeight = 36;
 constexpr float kNothingSelectedTop = 56;  // below the top strip
 constexpr float kNothingSelectedHeight = 24;
-constexpr float kWelcomeParagraphTop = 104;
+constexpr float kWelcomeParagraphGap = 12;  // below the title
 constexpr float kWelcomeParagraphMaxWidth = 620;
 constexpr float kWelcomeParagraphFallbackHeight = 60;
 constexpr float kWelcomeCreateGap = 26;
@@ -170,18 +175,19 @@ float label_width(gfx::TextMeasure* measure, std::string_view text, TextFormat f
 
 void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* measure) {
   const float scale = view.scale;
+  const float text = view.text_scale;
   const float sidebar_width = view.sidebar_width;
   const float top_strip = view.top;
   const float inner_width = sidebar_width - 2 * kSidebarInset * scale;
 
   view.new_bundle = {kSidebarInset * scale, top_strip + kNewBundleTop * scale, inner_width,
-                     px(kNewBundleHeight * scale)};
-  const float below_button = top_strip + kNewBundleTop * scale + px(kNewBundleHeight * scale);
+                     px(kNewBundleHeight * text)};
+  const float below_button = top_strip + kNewBundleTop * scale + px(kNewBundleHeight * text);
   const bool compact = state.store.bundles.size() >= 6 || !state.search_text.empty() || state.search_open;
   if (compact) {
     view.search_box =
-        RectF{kSidebarInset * scale, below_button + kSearchBoxGap * scale, inner_width, px(kSearchBoxHeight * scale)};
-    view.list_top = below_button + kSearchBoxGap * scale + px(kSearchBoxHeight * scale) + kListGap * scale;
+        RectF{kSidebarInset * scale, below_button + kSearchBoxGap * scale, inner_width, px(kSearchBoxHeight * text)};
+    view.list_top = below_button + kSearchBoxGap * scale + px(kSearchBoxHeight * text) + kListGap * scale;
   } else {
     view.list_top = below_button + kListGap * scale;
   }
@@ -196,7 +202,7 @@ void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
       filtering ? &state.view_cache.visible_bundles.get(state.store, state.search_text) : nullptr;
   view.visible_count = filtering ? filtered->size() : state.store.bundles.size();
 
-  const float row_height = px(kBundleRowHeight * scale);
+  const float row_height = px(kBundleRowHeight * text);
   view.row_pitch = row_height + px(kBundleRowGap * scale);
   view.sidebar_max_scroll = std::max(0.0f, list_top + static_cast<float>(view.visible_count) * view.row_pitch +
                                                kBundleListBottomPadding * scale - view.height);
@@ -206,7 +212,7 @@ void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
       measure ? std::max(kRowOpenMinWidth * scale,
                          label_width(measure, view_text::open(), TextFormat::body_bold) + kRowOpenPadding * scale)
               : kRowOpenFallbackWidth * scale;
-  const float open_height = px(kRowOpenHeight * scale);
+  const float open_height = px(kRowOpenHeight * text);
   // The row of the bundle being opened shows its progress, widened when that needs it.
   const OpeningProgress* opening = state.opening ? &*state.opening : nullptr;
   for_rows_between(list_top - view.sidebar_scroll, view.row_pitch, row_height, view.visible_count,
@@ -229,12 +235,12 @@ void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
                                  top + px((row_height - open_height) / 2), width, open_height};
                      const float text_x = row.rect.x + kRowTextLeft * scale;
                      const float text_width = std::max(0.0f, row.open.x - kRowTextGap * scale - text_x);
-                     row.name = {text_x, top + kRowNameTop * scale, text_width, kRowNameHeight * scale};
-                     row.count = {text_x, top + kRowCountTop * scale, text_width, kRowCountHeight * scale};
+                     row.name = {text_x, top + kRowNameTop * text, text_width, kRowNameHeight * text};
+                     row.count = {text_x, top + kRowCountTop * text, text_width, kRowCountHeight * text};
                      view.rows.push_back(row);
                    });
   if (view.visible_count == 0) {
-    view.empty_list = RectF{kSidebarInset * scale, list_top, inner_width, kEmptyListHeight * scale};
+    view.empty_list = RectF{kSidebarInset * scale, list_top, inner_width, kEmptyListHeight * text};
   }
 
   const float settings_size = px(kSettingsButtonSize * scale);
@@ -247,7 +253,7 @@ void layout_sidebar(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
 // dragged row follows the pointer.
 void layout_item_rows(ViewLayout& view, ContentLayout& content, const AppState& state) {
   const float scale = view.scale;
-  const float row_height = px(kItemRowHeight * scale);
+  const float row_height = px(kItemRowHeight * view.text_scale);
   const std::size_t item_count = content.item_count;
   const float list_top = content.list_top;
   const float first_top = list_top - view.content_scroll;
@@ -287,6 +293,7 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
   const bundle::Bundle* bundle = state.selected();
   if (!bundle) return;
   const float scale = view.scale;
+  const float text = view.text_scale;
   const float left = view.content_left;
   const float width = view.content_width;
   const float top_strip = view.top;
@@ -296,7 +303,7 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
   content.item_count = bundle->items.size();
   content.top = top_strip + kTitleTop * scale;
   const float title_top = content.top;
-  const float button = px(kHeaderButtonSize * scale);
+  const float button = px(kHeaderButtonSize * text);
 
   content.more = {left + width - button, title_top, button, button};
   const bool opening = state.opening && state.opening->bundle_id == bundle->id;
@@ -327,10 +334,10 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
     const float key_x = left + name_width + gap;
     content.hotkey = {key_x, title_top, std::max(0.0f, std::min(key_width, left + room - key_x)), button};
   }
-  content.subtitle = {left, title_top + kSubtitleTop * scale, width, kSubtitleHeight * scale};
+  content.subtitle = {left, title_top + button + kSubtitleGap * scale, width, kSubtitleHeight * text};
 
-  const float bar_y = top_strip + kAddBarTop * scale;
-  const float bar_height = px(kAddButtonHeight * scale);
+  const float bar_y = content.subtitle.bottom() + kAddBarGap * scale;
+  const float bar_height = px(kAddButtonHeight * text);
   if (measure) {
     const std::array<std::pair<RegionKind, std::string_view>, 4> buttons{{
         {RegionKind::add_files, view_text::add_files()},
@@ -358,14 +365,14 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
     }
     content.add_bar_bottom = y + bar_height;
   } else {
-    content.add_bar_bottom = top_strip + kTitleTop * scale + kFallbackHeaderHeight * scale;
+    content.add_bar_bottom = top_strip + kTitleTop * scale + kFallbackHeaderHeight * text;
   }
 
   const bool entry_open = state.edit && state.edit->mode == EditMode::web_address &&
                           state.edit->bundle_id == bundle->id;
   if (entry_open) {
     const RectF box{left, content.add_bar_bottom + kWebEntryTop * scale,
-                    std::min(kWebEntryShare * width, kWebEntryMaxWidth * scale), px(kWebEntryHeight * scale)};
+                    std::min(kWebEntryShare * width, kWebEntryMaxWidth * scale), px(kWebEntryHeight * text)};
     const float hint_x = box.right() + kWebHintGap * scale;
     content.web_entry = box;
     content.web_hint = RectF{hint_x, box.y, std::max(0.0f, left + width - hint_x), box.h};
@@ -376,11 +383,11 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
 
   view.content_max_scroll =
       std::max(0.0f, content.list_top + static_cast<float>(content.item_count) * view.item_pitch +
-                         kItemListBottomPadding * scale - view.height);
+                         kItemListBottomPadding * text - view.height);
   view.content_scroll = clamp_offset(state.content_scroll, view.content_max_scroll);
 
   if (content.item_count == 0) {
-    content.drop_zone = RectF{left, content.list_top, width, kDropZoneHeight * scale};
+    content.drop_zone = RectF{left, content.list_top, width, kDropZoneHeight * text};
   }
   view.content = std::move(content);
   layout_item_rows(view, *view.content, state);
@@ -388,22 +395,24 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
 
 void layout_welcome(ViewLayout& view, gfx::TextMeasure* measure) {
   const float scale = view.scale;
+  const float text = view.text_scale;
   const float left = view.content_left;
   const float top_strip = view.top;
   WelcomeLayout welcome;
-  welcome.title = {left, top_strip + kWelcomeTitleTop * scale, view.content_width, kWelcomeTitleHeight * scale};
+  welcome.title = {left, top_strip + kWelcomeTitleTop * scale, view.content_width, kWelcomeTitleHeight * text};
   const float wrap = std::min(kWelcomeParagraphMaxWidth * scale, view.content_width);
   const float height = std::ceil(measure ? measure->wrapped_height(view_text::welcome_paragraph(), wrap)
-                                         : kWelcomeParagraphFallbackHeight * scale);
-  welcome.paragraph = {left, top_strip + kWelcomeParagraphTop * scale, wrap, height};
+                                         : kWelcomeParagraphFallbackHeight * text);
+  const float paragraph_top = welcome.title.bottom() + kWelcomeParagraphGap * scale;
+  welcome.paragraph = {left, paragraph_top, wrap, height};
   const float create_width = std::min(
       view.content_width, measure ? label_width(measure, view_text::create_first_bundle(), TextFormat::body_bold) +
                                         kWelcomeCreatePadding * scale
                                   : kWelcomeCreateFallbackWidth * scale);
-  welcome.create = {left, px(top_strip + kWelcomeParagraphTop * scale + height + kWelcomeCreateGap * scale),
-                    create_width, px(kWelcomeCreateHeight * scale)};
+  welcome.create = {left, px(paragraph_top + height + kWelcomeCreateGap * scale), create_width,
+                    px(kWelcomeCreateHeight * text)};
   welcome.hint = {left, welcome.create.bottom() + kWelcomeHintGap * scale, view.content_width,
-                  kWelcomeHintHeight * scale};
+                  kWelcomeHintHeight * text};
   view.welcome = welcome;
 }
 
@@ -412,21 +421,26 @@ void layout_welcome(ViewLayout& view, gfx::TextMeasure* measure) {
 ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
   ViewLayout view;
   const float scale = gfx::view_scale(state.dpi);
+  const float text = scale * state.text_scale;
   view.scale = scale;
+  view.text_scale = text;
   view.width = std::max(0.0f, state.client_width);
   view.height = std::max(0.0f, state.client_height);
   view.measured = measure != nullptr;
 
   const float window_width = view.width;
-  view.sidebar_width =
-      px(std::min(kSidebarMaxWidth * scale, std::max(kSidebarMinWidth * scale, kSidebarShare * window_width)));
+  const float text_room = kSidebarTextWidth * (text - scale);
+  view.sidebar_width = px(std::min(kSidebarMaxWidth * scale + text_room,
+                                   std::max(kSidebarMinWidth * scale + text_room, kSidebarShare * window_width)));
   view.content_left = px(view.sidebar_width + kContentGutter * scale);
   view.content_width = std::max(
       kContentMinWidthPx,
       std::min(kContentMaxWidth * scale, window_width - (view.sidebar_width + kContentGutter * scale) -
                                              kContentGutter * scale));
-  view.top = px(kTopStripHeight * scale);
-  view.item_pitch = px(kItemRowHeight * scale) + px(kItemRowGap * scale);
+  // The top strip holds the product name in the title's type: it grows as
+  // that type does, its margins do not.
+  view.top = px(kTopStripHeight * scale + gfx::kTitleTextSize * (text - scale));
+  view.item_pitch = px(kItemRowHeight * text) + px(kItemRowGap * scale);
   view.missing_pill_width =
       label_width(measure, view_text::not_found(), TextFormat::caption) + (kPillTextLeft + kPillTextRight) * scale;
 
@@ -436,7 +450,7 @@ ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
   } else {
     layout_content(view, state, measure);
     view.nothing_selected = {view.content_left, view.top + kNothingSelectedTop * scale, view.content_width,
-                             kNothingSelectedHeight * scale};
+                             kNothingSelectedHeight * text};
   }
   view.toast = toast_layout(state, measure);
   return view;
@@ -445,7 +459,7 @@ ViewLayout layout_view(const AppState& state, gfx::TextMeasure* measure) {
 float sidebar_max_scroll(const ViewLayout& layout) { return layout.sidebar_max_scroll; }
 float content_max_scroll(const ViewLayout& layout) { return layout.content_max_scroll; }
 
-float bundle_row_height(const ViewLayout& layout) { return px(kBundleRowHeight * layout.scale); }
+float bundle_row_height(const ViewLayout& layout) { return px(kBundleRowHeight * layout.text_scale); }
 
 const ViewLayout& kept_layout(const AppState& state, gfx::TextMeasure* measure) {
   const LayoutInputs inputs{state.client_width,   state.client_height,  state.dpi,
@@ -463,7 +477,7 @@ std::optional<RectF> item_row_rect(const ViewLayout& layout, std::size_t positio
   if (!layout.content || position >= layout.content->item_count) return std::nullopt;
   const float top = layout.content->list_top + static_cast<float>(position) * layout.item_pitch -
                     layout.content_scroll;
-  return RectF{layout.content_left, top, layout.content_width, px(kItemRowHeight * layout.scale)};
+  return RectF{layout.content_left, top, layout.content_width, px(kItemRowHeight * layout.text_scale)};
 }
 
 namespace {
@@ -482,8 +496,9 @@ ItemRowParts row_parts(const ViewLayout& layout, RectF row, float pill_width) {
   parts.remove = {row.right() - kRemoveRightInset * scale - remove, row.y + px((row.h - remove) / 2), remove, remove};
   float text_right = parts.remove.x - kItemPartGap * scale;
   if (pill_width > 0) {
-    const RectF box{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - kPillHeight * scale) / 2,
-                    pill_width, kPillHeight * scale};
+    const float pill_height = kPillHeight * layout.text_scale;
+    const RectF box{parts.remove.x - kItemPartGap * scale - pill_width, row.y + (row.h - pill_height) / 2,
+                    pill_width, pill_height};
     parts.pill = NotFoundPill{
         box,
         box.h / 2,
@@ -495,8 +510,9 @@ ItemRowParts row_parts(const ViewLayout& layout, RectF row, float pill_width) {
   }
   const float text_x = row.x + kItemTextLeft * scale;
   const float text_width = std::max(kItemTextMinWidthPx, text_right - text_x);
-  parts.first_line = {text_x, row.y + kItemFirstLineTop * scale, text_width, kItemFirstLineHeight * scale};
-  parts.second_line = {text_x, row.y + kItemSecondLineTop * scale, text_width, kItemSecondLineHeight * scale};
+  const float text = layout.text_scale;
+  parts.first_line = {text_x, row.y + kItemFirstLineTop * text, text_width, kItemFirstLineHeight * text};
+  parts.second_line = {text_x, row.y + kItemSecondLineTop * text, text_width, kItemSecondLineHeight * text};
   return parts;
 }
 
@@ -533,6 +549,7 @@ std::optional<RectF> edit_field_rect(const ViewLayout& layout, const AppState& s
     return std::nullopt;
   }
   const float scale = layout.scale;
+  const float text = layout.text_scale;
   switch (state.edit->mode) {
     case EditMode::bundle_name:
       return content.title;
@@ -542,8 +559,8 @@ std::optional<RectF> edit_field_rect(const ViewLayout& layout, const AppState& s
     case EditMode::item_args: {
       const std::optional<RectF> row = item_row_rect(layout, state.edit->item);
       if (!row) return std::nullopt;
-      const float y = state.edit->mode == EditMode::item_name ? row->y + kItemNameFieldTop * scale
-                                                              : row->y + row->h / 2 - kItemArgsFieldRaise * scale;
+      const float y = state.edit->mode == EditMode::item_name ? row->y + kItemNameFieldTop * text
+                                                              : row->y + row->h / 2 - kItemArgsFieldRaise * text;
       return RectF{row->x + kItemFieldLeft * scale, y, row->w - kItemFieldRightShort * scale, row->h / 2};
     }
   }
@@ -555,7 +572,7 @@ std::optional<RectF> edit_control_rect(const ViewLayout& layout, const AppState&
   if (!box) return std::nullopt;
   const float scale = layout.scale;
   const float font_size = state.edit->mode == EditMode::bundle_name ? gfx::kTitleTextSize : gfx::kBodyTextSize;
-  const float height = px(font_size * scale * kFieldLineFactor);
+  const float height = px(font_size * layout.text_scale * kFieldLineFactor);
   return RectF{box->x + kFieldInset * scale, px(box->y + (box->h - height) / 2),
                std::max(kFieldMinWidthPx, box->w - 2 * kFieldInset * scale), height};
 }
@@ -573,8 +590,8 @@ RectF edit_field_clip(const ViewLayout& layout, const AppState& state) {
 std::optional<RectF> search_control_rect(const ViewLayout& layout) {
   if (!layout.search_box) return std::nullopt;
   const float scale = layout.scale;
-  const float height = px(gfx::kBodyTextSize * scale * kFieldLineFactor);
-  return RectF{kSearchFieldLeft * scale, px(layout.search_box->y + (px(kSearchBoxHeight * scale) - height) / 2),
+  const float height = px(gfx::kBodyTextSize * layout.text_scale * kFieldLineFactor);
+  return RectF{kSearchFieldLeft * scale, px(layout.search_box->y + (layout.search_box->h - height) / 2),
                std::max(kFieldMinWidthPx, layout.sidebar_width - kSearchFieldRightShort * scale), height};
 }
 

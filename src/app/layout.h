@@ -4,9 +4,11 @@
 // bundle, the empty states and the toast. Painting, the hit-test, scrolling
 // and the native text fields all read the same layout.
 //
-// Every length is in pixels: DIPs × scale, scale = DPI / 96. Only rows that
-// are on screen are laid out, and the list of bundles a search shows is kept
-// between frames, so a frame costs the same for ten bundles or 100,000.
+// Every length is in pixels: DIPs × scale, scale = DPI / 96; text and the
+// heights of what holds it go by text_scale, which Windows' text size makes
+// larger still. Only rows that are on screen are laid out, and the list of
+// bundles a search shows is kept between frames, so a frame costs the same
+// for ten bundles or 100,000.
 
 #include <cstddef>
 #include <optional>
@@ -108,6 +110,9 @@ struct WelcomeLayout {
 
 struct ViewLayout {
   float scale = 1;   // DPI / 96
+  // The scale of text and of the heights that hold it: the DPI scale times
+  // Windows' text size. Widths, gaps and icons keep `scale`.
+  float text_scale = 1;
   float width = 0;   // of the client area
   float height = 0;
   float sidebar_width = 0;

@@ -215,9 +215,10 @@ void paint_drop_zone(const Frame& f, RectF zone) {
   }
   f.gfx.draw_icon(gfx::icon_plus, {zone.x, zone.y + 20 * scale, zone.w, 36 * scale}, 26 * scale,
                   hovering ? f.palette.accent : f.palette.text_muted);
-  f.gfx.draw_text(view_text::drop_files_here(), {zone.x, zone.y + 66 * scale, zone.w, 22 * scale}, f.palette.text,
-                  TextFormat::body, true);
-  f.gfx.draw_text(view_text::drop_web_addresses(), {zone.x, zone.y + 92 * scale, zone.w, 20 * scale},
+  const float text = f.layout.text_scale;
+  const RectF first{zone.x, zone.y + 66 * scale, zone.w, 22 * text};
+  f.gfx.draw_text(view_text::drop_files_here(), first, f.palette.text, TextFormat::body, true);
+  f.gfx.draw_text(view_text::drop_web_addresses(), {zone.x, first.bottom() + 4 * scale, zone.w, 20 * text},
                   f.palette.text_muted, TextFormat::caption, true);
 }
 

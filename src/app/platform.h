@@ -77,6 +77,9 @@ class Platform {
 
   // The system's colours while a high-contrast theme is on, none when off.
   virtual std::optional<gfx::SystemColours> high_contrast_colours() = 0;
+  // Windows' text size in percent (Settings › Accessibility › Text size),
+  // as stored; none when it was never set.
+  virtual std::optional<std::uint32_t> text_scale_setting() = 0;
 
   // Window effects.
   virtual void invalidate() = 0;

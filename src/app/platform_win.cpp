@@ -22,6 +22,7 @@
 #include "app/options_dialog_win.h"
 #include "app/settings_win.h"
 #include "app/sign_in_win.h"
+#include "app/text_scale_win.h"
 #include "app/state_slot_win.h"
 #include "app/updater/installer_win.h"
 #include "app/updater/update_workers_win.h"
@@ -114,6 +115,11 @@ bool test_says_high_contrast() {
   return length == 1 && value[0] == L'1';
 }
 
+// The dialogs are drawn dark only in the dark theme without high contrast: a
+// high-contrast theme's colours are the system's, which Windows' own drawing
+// of the dialogs uses when nothing is put over them.
+bool dark_dialogs(const AppState& state) { return state.dark && !state.high_contrast; }
+
 }  // namespace
 
 std::optional<gfx::SystemColours> WinPlatform::high_contrast_colours() {
@@ -128,6 +134,8 @@ std::optional<gfx::SystemColours> WinPlatform::high_contrast_colours() {
                             system_colour(COLOR_BTNFACE),   system_colour(COLOR_BTNTEXT),
                             system_colour(COLOR_GRAYTEXT),  system_colour(COLOR_HOTLIGHT)};
 }
+
+std::optional<std::uint32_t> WinPlatform::text_scale_setting() { return read_text_scale_setting(); }
 
 void WinPlatform::invalidate() { InvalidateRect(window_, nullptr, FALSE); }
 
@@ -225,9 +233,11 @@ std::vector<InstalledApp> WinPlatform::installed_apps() {
 }
 
 std::optional<std::size_t> WinPlatform::choose_installed_app(const std::vector<InstalledApp>& apps) {
-  const bool dark = owner_.state.dark;
+  const InstalledAppsLook look = owner_.state.high_contrast ? InstalledAppsLook::system
+                                 : owner_.state.dark        ? InstalledAppsLook::dark
+                                                            : InstalledAppsLook::light;
   Lend lend;
-  std::optional<std::size_t> picked = run_installed_apps_dialog(window_, apps, dark);
+  std::optional<std::size_t> picked = run_installed_apps_dialog(window_, apps, look);
   if (!lend.state_alive()) return std::nullopt;
   return picked;
 }
@@ -329,7 +339,7 @@ bool WinPlatform::ask_yes_no(std::string_view text) {
 std::optional<bundle::ItemOptions> WinPlatform::edit_item_options(const bundle::Item& item) {
   // The dialog's own copy: the state may change under its modal loop.
   const bundle::Item shown = item;
-  const bool dark = owner_.state.dark;
+  const bool dark = dark_dialogs(owner_.state);
   Lend lend;
   std::optional<bundle::ItemOptions> chosen = show_options_dialog(window_, shown, dark);
   if (!lend.state_alive()) return std::nullopt;
@@ -338,7 +348,7 @@ std::optional<bundle::ItemOptions> WinPlatform::edit_item_options(const bundle::
 
 std::optional<HotkeyChoice> WinPlatform::edit_bundle_hotkey(const HotkeyDialogInput& input) {
   const HotkeyDialogInput shown = input;
-  const bool dark = owner_.state.dark;
+  const bool dark = dark_dialogs(owner_.state);
   // A registered key never reaches the hotkey field: Windows turns it into
   // WM_HOTKEY first, which would open that bundle instead of showing whose
   // key it is. The window gives its keys up while the dialog is open.

@@ -53,7 +53,7 @@ bool MainWindow::make_gfx(base::Result<gfx::GfxDevice, gfx::GfxError> device) {
     base::trace_failure("rendering context: " + device.error().step, device.error().hr);
     return false;
   }
-  auto made = gfx::Gfx::create(window, state.dpi, std::move(device).value());
+  auto made = gfx::Gfx::create(window, state.dpi, std::move(device).value(), state.text_scale);
   if (!made) {
     base::trace_failure("rendering context: " + made.error().step, made.error().hr);
     return false;

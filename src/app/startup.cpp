@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "app/act/edit_support.h"
@@ -60,6 +61,13 @@ WindowBox centred_window(const Rect& work, std::uint32_t dpi) {
   box.x = work.left + (work.width() - box.width) / 2;
   box.y = work.top + (work.height() - box.height) / 2;
   return box;
+}
+
+WindowSize minimum_window_size(std::uint32_t dpi, float text_scale) {
+  const float scale = gfx::view_scale(gfx::window_dpi(dpi));
+  const float grown = std::max(0.0f, text_scale - 1.0f);
+  return {static_cast<std::int32_t>(std::ceil((kMinWindowWidth + grown * kMinWindowTextWidth) * scale)),
+          static_cast<std::int32_t>(std::ceil((kMinWindowHeight + grown * kMinWindowTextHeight) * scale))};
 }
 
 std::optional<StoredPlacement> parse_placement(std::span<const std::uint8_t> bytes) {

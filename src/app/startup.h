@@ -62,6 +62,18 @@ inline constexpr float kFirstWindowWidth = 1040.0f;
 inline constexpr float kFirstWindowHeight = 720.0f;
 inline constexpr float kMinWindowWidth = 820.0f;
 inline constexpr float kMinWindowHeight = 480.0f;
+// What the smallest window grows by per unit of Windows' text size above 1:
+// its rows of text get taller and its labels wider, its gaps and icons do not.
+inline constexpr float kMinWindowTextWidth = 300.0f;
+inline constexpr float kMinWindowTextHeight = 240.0f;
+
+// The smallest window, in pixels, at `dpi` (below kBaseDpi counts as it) with
+// text `text_scale` times its own size.
+struct WindowSize {
+  std::int32_t width = 0, height = 0;
+  bool operator==(const WindowSize&) const = default;
+};
+WindowSize minimum_window_size(std::uint32_t dpi, float text_scale);
 
 // The first window, narrowed to the work area's width and to three quarters
 // of its height, centred on it.

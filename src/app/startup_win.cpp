@@ -22,6 +22,9 @@
 #include "app/sign_in.h"
 #include "app/sign_in_win.h"
 #include "app/startup.h"
+#include "app/state_slot_win.h"
+#include "app/text_scale.h"
+#include "app/text_scale_win.h"
 #include "app/store_start.h"
 #include "app/updater/update_check.h"
 #include "app/updater/update_workers_win.h"
@@ -219,6 +222,8 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
   std::future<base::Result<gfx::GfxDevice, gfx::GfxError>> device =
       std::async(std::launch::async | std::launch::deferred, gfx::make_device);
   base::OleScope ole;
+  // The window is made at least as large as the text size needs.
+  state_slot().text_scale = text_scale_factor(read_text_scale_setting());
   HINSTANCE instance = GetModuleHandleW(nullptr);
   register_main_window_class(instance);
   HWND window = CreateWindowExW(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
@@ -228,6 +233,8 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
 
   const bool dark = system_dark_mode();
   const int show_command = restore_or_centre(window);
+  // A placement kept from a smaller text size may be below today's minimum.
+  grow_to_minimum_size(window);
   const UINT dpi = gfx::window_dpi(GetDpiForWindow(window));
 
   const std::string path = bundle::store_path();
@@ -238,7 +245,8 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
   state.dark = dark;
   state.high_contrast = main->platform.high_contrast_colours();
   set_dark_title_bar(window, dark && !state.high_contrast);
-  main->edit_style = make_edit_style(view_palette(state), dpi);
+  state.text_scale = state_slot().text_scale;
+  main->edit_style = make_edit_style(view_palette(state), dpi, state.text_scale);
   state.dpi = dpi;
   // Without a rendering context the program runs on; each paint tries again.
   main->make_gfx(device.get());

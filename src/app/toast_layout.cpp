@@ -13,6 +13,8 @@ namespace app {
 std::optional<ToastLayout> toast_layout(const AppState& state, gfx::TextMeasure* measure) {
   if (!state.toast || !measure) return std::nullopt;
   const float s = gfx::view_scale(state.dpi);
+  // Heights hold text, so they follow Windows' text size; widths and margins do not.
+  const float t = s * state.text_scale;
   const float W = state.client_width;
   const float H = state.client_height;
 
@@ -26,18 +28,20 @@ std::optional<ToastLayout> toast_layout(const AppState& state, gfx::TextMeasure*
   // Never wider than the window less 16s on each side (nor narrower than nothing).
   const float w = std::max(0.0f, std::min(36 * s + text_width + undo_width, W - 32 * s));
   const float x = std::round((W - w) / 2);
-  const float y = H - 66 * s;
+  const float h = 40 * t;
+  const float y = H - 26 * s - h;
 
   ToastLayout layout;
-  layout.bar = {x, y, w, 40 * s};
+  layout.bar = {x, y, w, h};
   if (action != ToastAction::none) {
-    const gfx::RectF undo{x + w - undo_width - 6 * s, y + 5 * s, undo_width, 30 * s};
+    const float button_height = 30 * t;
+    const gfx::RectF undo{x + w - undo_width - 6 * s, y + (h - button_height) / 2, undo_width, button_height};
     layout.action = undo;
     layout.action_label = label;
-    layout.text = {x + 18 * s, y, std::max(0.0f, (undo.x - x) - 22 * s), 40 * s};
+    layout.text = {x + 18 * s, y, std::max(0.0f, (undo.x - x) - 22 * s), h};
     layout.text_centred = false;
   } else {
-    layout.text = {x + 18 * s, y, std::max(0.0f, w - 32 * s), 40 * s};
+    layout.text = {x + 18 * s, y, std::max(0.0f, w - 32 * s), h};
     layout.text_centred = true;
   }
   return layout;

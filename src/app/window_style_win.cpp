@@ -9,6 +9,9 @@
 #include "app/colours.h"
 #include "app/edit/edit.h"
 #include "app/settings_win.h"
+#include "app/startup.h"
+#include "app/state_slot_win.h"
+#include "app/text_scale.h"
 #include "app/window_win.h"
 #include "gfx/palette.h"
 #include "gfx/text_style.h"
@@ -26,9 +29,9 @@ COLORREF colorref(const gfx::Color& color) {
 }
 
 // The fields' font at the view's text size, in DIPs.
-base::UniqueGdiObject field_font(float size, int weight, UINT dpi) {
+base::UniqueGdiObject field_font(float size, int weight, UINT dpi, float text_scale) {
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(size * static_cast<double>(dpi) / gfx::kBaseDpi));
+  lf.lfHeight = -static_cast<LONG>(std::lround(size * text_scale * static_cast<double>(dpi) / gfx::kBaseDpi));
   lf.lfWeight = weight;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;
@@ -39,7 +42,8 @@ base::UniqueGdiObject field_font(float size, int weight, UINT dpi) {
 // New fonts and brush for the theme and DPI; a running edit is committed (the
 // next one is made with the new fonts); the old objects go after the switch.
 void restyle_fields(MainWindow& main) {
-  EditStyle old = std::exchange(main.edit_style, make_edit_style(view_palette(main.state), main.state.dpi));
+  EditStyle old = std::exchange(main.edit_style,
+                                make_edit_style(view_palette(main.state), main.state.dpi, main.state.text_scale));
   if (main.search_box) {
     SendMessageW(main.search_box, WM_SETFONT, reinterpret_cast<WPARAM>(main.edit_style.edit_font.get()), TRUE);
   }
@@ -54,13 +58,13 @@ void set_dark_title_bar(HWND window, bool dark) {
   DwmSetWindowAttribute(window, kUseImmersiveDarkMode, &value, sizeof(value));
 }
 
-EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi) {
+EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi, float text_scale) {
   EditStyle style;
   style.back_color = colorref(colours.surface_alt);
   style.text_color = colorref(colours.text);
   style.brush = base::UniqueGdiObject(CreateSolidBrush(style.back_color));
-  style.edit_font = field_font(gfx::kBodyTextSize, FW_NORMAL, dpi);
-  style.title_font = field_font(gfx::kTitleTextSize, FW_SEMIBOLD, dpi);
+  style.edit_font = field_font(gfx::kBodyTextSize, FW_NORMAL, dpi, text_scale);
+  style.title_font = field_font(gfx::kTitleTextSize, FW_SEMIBOLD, dpi, text_scale);
   return style;
 }
 
@@ -78,8 +82,29 @@ void follow_system_theme(MainWindow& main) {
 
 void apply_dpi(MainWindow& main, UINT dpi) {
   main.state.dpi = dpi;
-  if (main.gfx) main.gfx->set_scale(dpi);
+  if (main.gfx) main.gfx->set_scale(dpi, main.state.text_scale);
   restyle_fields(main);
+}
+
+bool follow_text_size(MainWindow& main) {
+  if (!follow_text_scale(main.state)) return false;
+  // WM_GETMINMAXINFO is answered without the state: it reads the slot.
+  state_slot().text_scale = main.state.text_scale;
+  if (main.gfx) main.gfx->set_scale(main.state.dpi, main.state.text_scale);
+  restyle_fields(main);
+  return true;
+}
+
+void grow_to_minimum_size(HWND window) {
+  if (IsZoomed(window) || IsIconic(window)) return;
+  RECT rect{};
+  if (!GetWindowRect(window, &rect)) return;
+  const WindowSize least = minimum_window_size(GetDpiForWindow(window), state_slot().text_scale);
+  const LONG width = rect.right - rect.left;
+  const LONG height = rect.bottom - rect.top;
+  if (width >= least.width && height >= least.height) return;
+  SetWindowPos(window, nullptr, 0, 0, std::max<LONG>(width, least.width), std::max<LONG>(height, least.height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace app

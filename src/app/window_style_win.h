@@ -23,7 +23,9 @@ struct EditStyle {
   COLORREF back_color = 0;
   COLORREF text_color = 0;
 };
-EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi);
+// The fonts are the view's text sizes at `dpi`, `text_scale` times larger
+// (Windows' text size).
+EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi, float text_scale);
 
 // Takes the system's app theme when it changed: palette, title bar, fields.
 void follow_system_theme(MainWindow& main);
@@ -31,5 +33,16 @@ void follow_system_theme(MainWindow& main);
 // The window now shows at `dpi`: the view, the rendering context and the
 // fields are scaled to it. Placing the window is the caller's.
 void apply_dpi(MainWindow& main, UINT dpi);
+
+// Takes Windows' text size when it changed: the text formats, the kept text
+// layouts and the fields' fonts are made again at the new size, and the
+// window's minimum size follows (grow_to_minimum_size, once the state is
+// free, makes a smaller window fit it). True when it changed.
+bool follow_text_size(MainWindow& main);
+
+// Makes a window that is smaller than its minimum size (the text size may
+// have grown) as large as that; a maximised or minimised window is left.
+// Sends messages to the window, so the state must be free.
+void grow_to_minimum_size(HWND window);
 
 }  // namespace app

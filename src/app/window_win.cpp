@@ -86,13 +86,6 @@ struct Message {
 float lparam_x(LPARAM lparam) { return static_cast<float>(static_cast<std::int16_t>(LOWORD(lparam))); }
 float lparam_y(LPARAM lparam) { return static_cast<float>(static_cast<std::int16_t>(HIWORD(lparam))); }
 
-std::int32_t saturate(float value) {
-  if (std::isnan(value)) return 0;
-  if (value >= static_cast<float>(std::numeric_limits<std::int32_t>::max())) return std::numeric_limits<std::int32_t>::max();
-  if (value <= static_cast<float>(std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(value);
-}
-
 // A hand-over as sent: its text is UTF-16 over an even byte count.
 HandOver hand_over_of(LPARAM lparam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
@@ -269,11 +262,17 @@ LRESULT on_end_session(MainWindow& main, const Message& m) {
 
 LRESULT on_setting_change(MainWindow& main, const Message&) {
   follow_system_theme(main);
+  // Settings announces a new text size with this message too.
+  follow_text_size(main);
   return 0;
 }
 
 LRESULT on_activate_app(MainWindow& main, const Message& m) {
-  if (m.wparam) check_targets(main.state);
+  if (!m.wparam) return 0;
+  check_targets(main.state);
+  // A text size changed while another program was in front, whose
+  // announcement did not reach this window, is taken when it comes back.
+  follow_text_size(main);
   return 0;
 }
 
@@ -393,10 +392,11 @@ LRESULT on_download_finished(MainWindow& main, const Message&) {
 LRESULT no_background_erase(const Message&) { return 1; }
 
 LRESULT minimum_size(const Message& m) {
-  const float s = gfx::view_scale(gfx::window_dpi(GetDpiForWindow(m.window)));
+  // Windows' text size makes it larger: every row of text must still fit.
+  const WindowSize least = minimum_window_size(GetDpiForWindow(m.window), state_slot().text_scale);
   auto* info = reinterpret_cast<MINMAXINFO*>(m.lparam);
-  info->ptMinTrackSize.x = saturate(kMinWindowWidth * s);
-  info->ptMinTrackSize.y = saturate(kMinWindowHeight * s);
+  info->ptMinTrackSize.x = least.width;
+  info->ptMinTrackSize.y = least.height;
   return 0;
 }
 
@@ -570,6 +570,13 @@ LRESULT tell_readers_after(const Message&, LRESULT result, bool) {
   return result;
 }
 
+// After a message that may bring a larger text size: the window grows to
+// its new minimum size if it is smaller.
+LRESULT grow_then_default(const Message& m, LRESULT result, bool handled) {
+  if (handled) grow_to_minimum_size(m.window);
+  return default_after(m, result, handled);
+}
+
 // ---------------------------------------------------------------------------
 // The table
 
@@ -651,9 +658,9 @@ std::span<const MessageRow> message_table() {
       {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, tell_readers_after, true},
       {WM_SIZE, nullptr, nullptr, on_size, repaint_later, nothing_after},
       {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, keep_dpi_change, move_to_suggested_rect},
-      {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
+      {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, grow_then_default},
       {WM_SYSCOLORCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
-      {WM_ACTIVATEAPP, nullptr, nullptr, on_activate_app, repost, default_after},
+      {WM_ACTIVATEAPP, nullptr, nullptr, on_activate_app, repost, grow_then_default},
       {WM_CLOSE, nullptr, nullptr, on_close, repost, hide_or_destroy_after_close},
       {kMsgQuit, nullptr, nullptr, on_quit, repost, destroy_after_quit},
       {WM_ENDSESSION, nullptr, nullptr, on_end_session, keep_session_end, nothing_after},
@@ -753,13 +760,17 @@ void run_deferred(HWND window) {
       MainWindow* main = borrow.get();
       if (!main) return;
       if (work.session_ended) end_edit(main->state, true);
-      if (work.theme_check) follow_system_theme(*main);
+      if (work.theme_check) {
+        follow_system_theme(*main);
+        follow_text_size(*main);
+      }
       if (work.dpi_change) apply_dpi(*main, work.dpi_change->dpi);
       for (const std::string& path : work.hand_overs) import_files(main->state, {path});
       for (const Dropped& dropped : work.drops) drop(main->state, dropped.x, dropped.y, dropped.payload);
     }
     // Moving the window sends WM_SIZE and more back here, so it waits until the state is free.
     if (work.dpi_change) move_to(window, work.dpi_change->suggested);
+    if (work.theme_check) grow_to_minimum_size(window);
   }
 }
 

@@ -36,6 +36,7 @@ class WinPlatform final : public Platform {
   std::optional<std::uint32_t> read_setting_number(std::string_view name) override;
   base::Status write_setting_number(std::string_view name, std::uint32_t value) override;
   std::optional<gfx::SystemColours> high_contrast_colours() override;
+  std::optional<std::uint32_t> text_scale_setting() override;
   void invalidate() override;
   void set_timer(TimerId id, unsigned milliseconds) override;
   double monotonic_seconds() override;

@@ -78,7 +78,8 @@ base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi) 
   return create(window, dpi, std::move(device).value());
 }
 
-base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi, GfxDevice device) {
+base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi, GfxDevice device,
+                                                         float text_scale) {
   if (!device.resources) return failure(E_POINTER, "device-independent resources");
   std::unique_ptr<Gfx> gfx(new Gfx());
   gfx->resources_ = std::move(device.resources);
@@ -129,7 +130,7 @@ base::Result<std::unique_ptr<Gfx>, GfxError> Gfx::create(HWND window, UINT dpi, 
   if (FAILED(hr)) return failure(hr, "CreateBitmapFromDxgiSurface");
 
   // 8. Text formats at the window's scale (kept ones when the scale is theirs).
-  hr = gfx->resources_->use_scale(view_scale(dpi));
+  hr = gfx->resources_->use_scale(view_scale(dpi), text_scale);
   if (FAILED(hr)) return failure(hr, "IDWriteFactory::CreateTextFormat");
 
   // 9. The brush.
@@ -259,6 +260,8 @@ void Gfx::draw_bitmap(ID2D1Bitmap* bitmap, RectF rect) {
   target_view_->DrawBitmap(bitmap, &r, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
 }
 
-bool Gfx::set_scale(UINT dpi) { return SUCCEEDED(resources_->use_scale(view_scale(dpi))); }
+bool Gfx::set_scale(UINT dpi, float text_scale) {
+  return SUCCEEDED(resources_->use_scale(view_scale(dpi), text_scale));
+}
 
 }  // namespace gfx

@@ -66,8 +66,10 @@ class Gfx final : public TextMeasure {
   // falls back to WARP.
   static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi);
   // The same from a device made by make_device() (on any thread) or
-  // make_device_for(); the device's resources are set to `dpi`.
-  static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi, GfxDevice device);
+  // make_device_for(); the device's resources are set to `dpi`, the text
+  // `text_scale` times larger still (Windows' text size).
+  static base::Result<std::unique_ptr<Gfx>, GfxError> create(HWND window, UINT dpi, GfxDevice device,
+                                                             float text_scale = 1.0f);
 
   Gfx(const Gfx&) = delete;
   Gfx& operator=(const Gfx&) = delete;
@@ -126,10 +128,11 @@ class Gfx final : public TextMeasure {
   // The whole bitmap stretched into `rect`, opacity 1, linear interpolation.
   void draw_bitmap(ID2D1Bitmap* bitmap, RectF rect);
 
-  // New DPI: the scale becomes dpi / 96 and the text formats are made again
-  // at the new sizes, which forgets the kept text layouts. If any format
-  // fails the old formats stay (the scale still changes) and it returns false.
-  bool set_scale(UINT dpi);
+  // New DPI or text size: the scale becomes dpi / 96 and the text formats
+  // are made again at the new sizes (times `text_scale`), which forgets the
+  // kept text layouts. If any format fails the old formats stay (the scale
+  // still changes) and it returns false.
+  bool set_scale(UINT dpi, float text_scale = 1.0f);
   float scale() const { return resources_->scale(); }
 
   // Drops the text layouts kept between frames, for when the window's looks

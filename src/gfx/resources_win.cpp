@@ -73,20 +73,21 @@ Resources::Resources(ComPtr<ID2D1Factory1> factory, ComPtr<IDWriteFactory> dwrit
   }
 }
 
-HRESULT Resources::use_scale(float scale) {
+HRESULT Resources::use_scale(float scale, float text_scale) {
   scale_ = scale;
-  if (format_scale_ == scale && formats_[0]) return S_OK;
+  const float type_scale = scale * text_scale;
+  if (format_scale_ == type_scale && formats_[0]) return S_OK;
   if (!dwrite_) return E_POINTER;
   std::array<ComPtr<IDWriteTextFormat>, kTextFormats> fresh;
   for (std::size_t i = 0; i < kTextFormats; ++i) {
     const TextFormatLook& look = kFormats[i];
     const HRESULT hr = made(dwrite_->CreateTextFormat(look.family, nullptr, look.weight, DWRITE_FONT_STYLE_NORMAL,
-                                                      DWRITE_FONT_STRETCH_NORMAL, look.size * scale, L"", &fresh[i]),
+                                                      DWRITE_FONT_STRETCH_NORMAL, look.size * type_scale, L"", &fresh[i]),
                             fresh[i]);
     if (FAILED(hr)) return hr;
   }
   formats_ = std::move(fresh);
-  format_scale_ = scale;
+  format_scale_ = type_scale;
   for (auto& sign : ellipses_) sign.Reset();  // made from the old formats
   text_layouts_.clear();                      // and so were these
   return S_OK;

@@ -38,11 +38,12 @@ class Resources {
   ID2D1Factory1* factory() const { return factory_.Get(); }
   IDWriteFactory* dwrite() const { return dwrite_.Get(); }
 
-  // The scale becomes `scale`; the text formats are made again for it unless
-  // they were made for it already, and the text layouts made from the old
-  // ones are forgotten. If a format fails the old formats and layouts stay
-  // (the scale still changes) and it returns that failure.
-  HRESULT use_scale(float scale);
+  // The scale becomes `scale`; the text formats are made again for it, their
+  // sizes times `text_scale` (Windows' text size), unless they were made for
+  // that already, and the text layouts made from the old ones are forgotten.
+  // If a format fails the old formats and layouts stay (the scale still
+  // changes) and it returns that failure.
+  HRESULT use_scale(float scale, float text_scale = 1.0f);
   float scale() const { return scale_; }
   // The format object of an index (null before the first use_scale()).
   IDWriteTextFormat* text_format(TextFormat format) const;
@@ -68,7 +69,7 @@ class Resources {
   std::array<ComPtr<IDWriteTextFormat>, kTextFormats> formats_;
   std::array<ComPtr<IDWriteInlineObject>, kTextFormats> ellipses_;  // made on first use per format
   float scale_ = 1.0f;
-  float format_scale_ = 0.0f;  // the scale the formats were made for; 0 before any
+  float format_scale_ = 0.0f;  // the scale × text scale the formats were made for; 0 before any
   ComPtr<ID2D1StrokeStyle> icon_stroke_;
   ComPtr<ID2D1StrokeStyle> dash_stroke_;
   std::unordered_map<const char*, ComPtr<ID2D1PathGeometry>> geometries_;

@@ -120,3 +120,40 @@ def test_a_theme_or_colour_change_keeps_the_system_colours(ctx):
         assert close_window(ctx, process) == 0
     finally:
         harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)
+
+
+def dialog_background(ctx, env):
+    """The Options dialog of an app item opened with the dark theme on: the
+    colour of its lower left corner, clear of every control."""
+    from test_item_options import APP_TITLE, open_options
+    from test_startup import recorder_item, write_store
+    app = dict(recorder_item(ctx, "one"), name="Recorder")
+    write_store(ctx, [{"id": "b1", "name": "Work", "items": [app]}])
+    process = start_window(ctx, env=env)
+    window = Window(ctx, process)
+    open_options(ctx, window, Geometry(WIDTH, HEIGHT, 96).item_point(0), APP_TITLE)
+    dialog = harness.find_window(APP_TITLE)
+    path = harness.screenshot(dialog, ctx.folder / "options-dialog.png")
+    from PIL import Image
+    image = Image.open(path).convert("RGB")
+    corner = image.getpixel((3, image.size[1] - 4))
+    harness.xdotool("key", "--window", dialog, "Escape")
+    harness.wait_for(lambda: ctx.probe("controls", APP_TITLE, "300").code == 2, what="the dialog closed")
+    assert close_window(ctx, process) == 0
+    return corner
+
+
+@harness.time_limit(150)
+@with_scheme
+def test_dialogs_leave_the_dark_colours_to_the_system_in_high_contrast(ctx):
+    harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 0)
+    try:
+        dark = (0x22, 0x23, 0x27)
+        # Without high contrast the dark theme colours the dialog.
+        assert close_to(dialog_background(ctx, None), dark), "the dark dialog"
+        # With it, Windows draws the dialog in the scheme's own colours.
+        corner = dialog_background(ctx, SEAM)
+        assert not close_to(corner, dark, 12), corner
+        assert close_to(corner, SCHEME["ButtonFace"]) or close_to(corner, SCHEME["Window"]), corner
+    finally:
+        harness.reg_add(PERSONALIZE, "AppsUseLightTheme", "REG_DWORD", 1)

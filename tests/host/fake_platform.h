@@ -22,6 +22,7 @@ class FakePlatform final : public app::Platform {
   std::map<std::string, std::string> settings;
   int invalidations = 0;
   std::optional<gfx::SystemColours> high_contrast;  // what high_contrast_colours() answers
+  std::optional<std::uint32_t> text_scale_percent;   // what text_scale_setting() answers
   std::vector<std::pair<app::TimerId, unsigned>> timers;
   double now = 100.0;
   std::vector<std::vector<std::string>> target_checks;
@@ -47,6 +48,7 @@ class FakePlatform final : public app::Platform {
     return {};
   }
   std::optional<gfx::SystemColours> high_contrast_colours() override { return high_contrast; }
+  std::optional<std::uint32_t> text_scale_setting() override { return text_scale_percent; }
   void invalidate() override { ++invalidations; }
   void set_timer(app::TimerId id, unsigned ms) override {
     timers.emplace_back(id, ms);

@@ -23,6 +23,8 @@
 //       UTF-16 plus one NUL; prints the LRESULT. Exit 1 when there is no window.
 //   probe close <class>      PostMessageW(WM_CLOSE); exit 1 when there is no window.
 //   probe send <class> <message> <wparam> <lparam>   SendMessageW with numbers, prints the result.
+//   probe setting-changed <area>   broadcasts WM_SETTINGCHANGE naming <area>, as
+//                            Windows does after Settings changed something.
 //   probe find <class>       prints the window handle in hex; exit 1 when none.
 //   probe client <class>     prints the client area's screen rectangle as
 //       "<x> <y> <width> <height>" and then "zoomed" or "normal" (IsZoomed);
@@ -149,7 +151,7 @@ void fail_usage() {
       "usage: probe msgbox <caption> <timeout_ms> [button_id] | msgtext <caption> <timeout_ms>"
       " | controls <caption> <timeout_ms>"
       " | copydata <class> <dwData> <text>"
-      " | close <class> | send <class> <message> <wparam> <lparam> | find <class>"
+      " | close <class> | send <class> <message> <wparam> <lparam> | setting-changed <area> | find <class>"
       " | client <class> | regread <subkey> <value> | langid"
       " | mklink <lnk> <target> [arguments] [description] | readlink <lnk> | linkappid <lnk> [app id]"
       " | version <file> | shellopen <file> | hold <path> <share> <ms> | clip <text> | errtext <code>"
@@ -398,6 +400,16 @@ int command_send(const std::wstring& window_class, const std::wstring& message, 
   swprintf(text, 32, L"%lld", static_cast<long long>(result));
   println(text);
   return 0;
+}
+
+// What Windows does after a setting changed: WM_SETTINGCHANGE to every
+// top-level window, naming the area of the change ("Accessibility" for the
+// text size), each window given up to five seconds to answer.
+int command_setting_changed(const std::wstring& area) {
+  DWORD_PTR answer = 0;
+  const LRESULT sent = SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                                           reinterpret_cast<LPARAM>(area.c_str()), SMTO_ABORTIFHUNG, 5000, &answer);
+  return sent ? 0 : 1;
 }
 
 int command_find(const std::wstring& window_class) {
@@ -798,6 +810,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"send" && argc == 6) {
     return command_send(argv[2], argv[3], argv[4], argv[5]);
+  }
+  if (command == L"setting-changed" && argc == 3) {
+    return command_setting_changed(argv[2]);
   }
   if (command == L"find" && argc == 3) {
     return command_find(argv[2]);
