@@ -95,16 +95,39 @@ bool follow_text_size(MainWindow& main) {
   return true;
 }
 
+WindowSize least_window_size(HWND window) {
+  const WindowSize least = minimum_window_size(GetDpiForWindow(window), state_slot().text_scale);
+  // A large text size on a small screen would ask for more than the screen
+  // has; a window that cannot be made small enough to see whole is worse
+  // than rows that end in "…".
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return least;
+  const RECT& work = monitor.rcWork;
+  return {std::min<std::int32_t>(least.width, work.right - work.left),
+          std::min<std::int32_t>(least.height, work.bottom - work.top)};
+}
+
 void grow_to_minimum_size(HWND window) {
   if (IsZoomed(window) || IsIconic(window)) return;
   RECT rect{};
   if (!GetWindowRect(window, &rect)) return;
-  const WindowSize least = minimum_window_size(GetDpiForWindow(window), state_slot().text_scale);
-  const LONG width = rect.right - rect.left;
-  const LONG height = rect.bottom - rect.top;
-  if (width >= least.width && height >= least.height) return;
-  SetWindowPos(window, nullptr, 0, 0, std::max<LONG>(width, least.width), std::max<LONG>(height, least.height),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const WindowSize least = least_window_size(window);
+  const LONG width = std::max<LONG>(rect.right - rect.left, least.width);
+  const LONG height = std::max<LONG>(rect.bottom - rect.top, least.height);
+  if (width == rect.right - rect.left && height == rect.bottom - rect.top) return;
+  // Grown to the right and down, then moved back as far as needed to stay
+  // on its screen.
+  LONG left = rect.left;
+  LONG top = rect.top;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    left = std::max<LONG>(work.left, std::min<LONG>(left, work.right - width));
+    top = std::max<LONG>(work.top, std::min<LONG>(top, work.bottom - height));
+  }
+  SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace app

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/startup.h"
 #include "base/handle_win.h"
 #include "gfx/palette.h"
 
@@ -40,8 +41,12 @@ void apply_dpi(MainWindow& main, UINT dpi);
 // free, makes a smaller window fit it). True when it changed.
 bool follow_text_size(MainWindow& main);
 
+// The least size the window may take: the smallest window for its DPI and
+// the text size, but never more than its screen's work area. Needs no state.
+WindowSize least_window_size(HWND window);
+
 // Makes a window that is smaller than its minimum size (the text size may
-// have grown) as large as that; a maximised or minimised window is left.
+// have grown) as large as that, kept on its screen; a maximised or minimised window is left.
 // Sends messages to the window, so the state must be free.
 void grow_to_minimum_size(HWND window);
 

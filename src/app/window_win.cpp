@@ -393,7 +393,7 @@ LRESULT no_background_erase(const Message&) { return 1; }
 
 LRESULT minimum_size(const Message& m) {
   // Windows' text size makes it larger: every row of text must still fit.
-  const WindowSize least = minimum_window_size(GetDpiForWindow(m.window), state_slot().text_scale);
+  const WindowSize least = least_window_size(m.window);
   auto* info = reinterpret_cast<MINMAXINFO*>(m.lparam);
   info->ptMinTrackSize.x = least.width;
   info->ptMinTrackSize.y = least.height;
