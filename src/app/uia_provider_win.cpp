@@ -11,32 +11,19 @@
 #include <vector>
 
 #include "app/messages_win.h"
+#include "app/uia_patterns_win.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
 
 namespace app {
 namespace {
 
-// The pattern interfaces this provider implements; the MinGW headers declare
-// only the element interfaces.
-struct InvokePattern : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Invoke() = 0;
-};
-struct SelectionPattern : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE GetSelection(SAFEARRAY** result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_CanSelectMultiple(BOOL* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_IsSelectionRequired(BOOL* result) = 0;
-};
-struct SelectionItemPattern : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Select() = 0;
-  virtual HRESULT STDMETHODCALLTYPE AddToSelection() = 0;
-  virtual HRESULT STDMETHODCALLTYPE RemoveFromSelection() = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_IsSelected(BOOL* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_SelectionContainer(IRawElementProviderSimple** result) = 0;
-};
-constexpr IID kIidInvoke = {0x54fcb24b, 0xe18e, 0x47a2, {0xb4, 0xd3, 0xec, 0xcb, 0xe7, 0x75, 0x99, 0xa2}};
-constexpr IID kIidSelection = {0xfb8b03af, 0x3bdf, 0x48d4, {0xbd, 0x36, 0x1a, 0x65, 0x79, 0x3b, 0xe1, 0x68}};
-constexpr IID kIidSelectionItem = {0x2acad808, 0xb2d4, 0x452d, {0xa4, 0x07, 0x91, 0xff, 0x1a, 0xd1, 0x67, 0xb2}};
+using uia::InvokePattern;
+using uia::kIidInvoke;
+using uia::kIidSelection;
+using uia::kIidSelectionItem;
+using uia::SelectionItemPattern;
+using uia::SelectionPattern;
 
 // Identifiers of uiautomationcoreapi.h, whose MinGW copy does not compile as C++.
 constexpr LPARAM kRootObjectId = -25;  // UiaRootObjectId

@@ -16,36 +16,23 @@
 #include "app/messages_win.h"
 #include "app/program_names_win.h"
 #include "app/state_slot_win.h"
+#include "app/uia_patterns_win.h"
 #include "app/window_win.h"
 #include "base/utf.h"
 #include "bundle/model.h"
 
 // The pattern interfaces as a client calls them (vtable order of the SDK).
-// Outside the unnamed namespace: there the compiler would take this file for
-// the only place they could be implemented, and find no implementation to call.
-namespace uia_test {
-struct InvokeCalls : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Invoke() = 0;
-};
-struct SelectionItemCalls : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Select() = 0;
-  virtual HRESULT STDMETHODCALLTYPE AddToSelection() = 0;
-  virtual HRESULT STDMETHODCALLTYPE RemoveFromSelection() = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_IsSelected(BOOL* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_SelectionContainer(IRawElementProviderSimple** result) = 0;
-};
-}  // namespace uia_test
 
 namespace {
 
 using Microsoft::WRL::ComPtr;
-using uia_test::InvokeCalls;
-using uia_test::SelectionItemCalls;
+using InvokeCalls = app::uia::InvokePattern;
+using SelectionItemCalls = app::uia::SelectionItemPattern;
+using app::uia::kIidInvoke;
+using app::uia::kIidSelectionItem;
 
 // The control types the model's roles are told as.
 constexpr long kButton = 50000, kEdit = 50004, kListItem = 50007, kList = 50008, kText = 50020, kWindow = 50032;
-constexpr IID kIidInvoke = {0x54fcb24b, 0xe18e, 0x47a2, {0xb4, 0xd3, 0xec, 0xcb, 0xe7, 0x75, 0x99, 0xa2}};
-constexpr IID kIidSelectionItem = {0x2acad808, 0xb2d4, 0x452d, {0xa4, 0x07, 0x91, 0xff, 0x1a, 0xd1, 0x67, 0xb2}};
 constexpr PATTERNID kSelectionItemPattern = 10010;
 // Of uiautomationcoreapi.h, whose MinGW copy does not compile as C++.
 constexpr LPARAM kRootObjectId = -25;
