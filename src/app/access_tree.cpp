@@ -280,6 +280,39 @@ std::vector<std::size_t> AccessTree::children(std::size_t parent) const {
   return found;
 }
 
+namespace {
+
+std::vector<std::string> child_keys(const AccessTree& tree, std::size_t parent) {
+  std::vector<std::string> keys;
+  for (std::size_t child : tree.children(parent)) keys.push_back(tree.elements[child].key);
+  return keys;
+}
+
+}  // namespace
+
+std::vector<AccessEvent> access_events(const AccessTree& before, const AccessTree& now) {
+  using Kind = AccessEvent::Kind;
+  std::vector<AccessEvent> events;
+  for (std::size_t i = 0; i < now.elements.size(); ++i) {
+    const AccessElement& e = now.elements[i];
+    const std::optional<std::size_t> found = before.find(e.key);
+    const AccessElement* was = found ? &before.elements[*found] : nullptr;
+    if ((e.role == AccessRole::list || i == 0) && was && child_keys(now, i) != child_keys(before, *found)) {
+      events.push_back({Kind::children_changed, e.key, {}, {}});
+    }
+    if (was && was->name != e.name) events.push_back({Kind::name_changed, e.key, was->name, e.name});
+    if (was && was->status != e.status) events.push_back({Kind::status_changed, e.key, was->status, e.status});
+    if (e.selected && (!was || !was->selected)) events.push_back({Kind::selected, e.key, {}, {}});
+    // A toast is a new element each time it is shown, so it is announced once.
+    if (e.live && !was) events.push_back({Kind::announced, e.key, {}, e.name});
+  }
+  const std::string focus_before = before.focus ? before.elements[*before.focus].key : std::string();
+  if (now.focus && now.elements[*now.focus].key != focus_before && !now.elements[*now.focus].native) {
+    events.push_back({Kind::focus_moved, now.elements[*now.focus].key, {}, {}});
+  }
+  return events;
+}
+
 AccessTree build_access_tree(const ViewLayout& layout, const AppState& state) {
   return TreeBuilder(layout, state).build();
 }

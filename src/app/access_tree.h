@@ -64,6 +64,28 @@ AccessTree build_access_tree(const ViewLayout& layout, const AppState& state);
 // of the key, so two keys meet only by a 1-in-2^64 chance).
 std::array<int, 2> access_runtime_id(const std::string& key);
 
+// What a listening reader is told when the view changes.
+struct AccessEvent {
+  enum class Kind : std::uint8_t {
+    children_changed,  // a list's rows, or what the window holds
+    name_changed,
+    status_changed,
+    selected,
+    announced,  // a new toast: `after` is what is spoken
+    focus_moved,
+  } kind = Kind::children_changed;
+  std::string key;     // the element, as it is in the newer tree
+  std::string before;  // a name or status before the change
+  std::string after;   // ... and after it
+
+  bool operator==(const AccessEvent&) const = default;
+};
+
+// What changed from `before` to `now`, in the order of the newer tree's
+// elements, the focus last. An element that is new is no change of its own
+// (its list's is); a native field with the focus tells readers itself.
+std::vector<AccessEvent> access_events(const AccessTree& before, const AccessTree& now);
+
 // What a reader asked of an element, kept by its key until the state is free.
 struct AccessRequest {
   enum class Kind : std::uint8_t { invoke, select, focus } kind = Kind::invoke;

@@ -16,7 +16,11 @@ bool run_value_wanted(const bundle::Store& store, bool keep_in_notification_area
 }
 
 std::string run_value_data(std::string_view program) {
-  return "\"" + std::string(program) + "\" " + std::string(kSignInSwitch);
+  // Appended one by one: GCC 12 warns falsely (-Wrestrict) about the chain of +.
+  std::string data;
+  data.reserve(program.size() + kSignInSwitch.size() + 3);
+  data.append("\"").append(program).append("\" ").append(kSignInSwitch);
+  return data;
 }
 
 RunValueChange run_value_change(const std::optional<std::string>& current, bool wanted, std::string_view data) {

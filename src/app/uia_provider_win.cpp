@@ -439,12 +439,6 @@ struct EventSource {
   IRawElementProviderSimple* element;
 };
 
-std::vector<std::string> child_keys(const AccessTree& tree, std::size_t parent) {
-  std::vector<std::string> keys;
-  for (std::size_t child : tree.children(parent)) keys.push_back(tree.elements[child].key);
-  return keys;
-}
-
 }  // namespace
 
 UiaProvider::UiaProvider(HWND window) : host_(std::make_shared<AccessHost>(window)) {
@@ -497,62 +491,54 @@ void UiaProvider::raise_events() {
   told_.reset();
   const UiaCalls& calls = host_->calls;
   if (!host_->window || !calls.listening()) return;
-  const AccessTree& now = host_->tree;
-
-  for (std::size_t i = 0; i < now.elements.size(); ++i) {
-    const AccessElement& e = now.elements[i];
-    const std::optional<std::size_t> before = old.find(e.key);
-    const AccessElement* was = before ? &old.elements[*before] : nullptr;
-    // A list whose rows changed, or the window when what it holds did.
-    if ((e.role == AccessRole::list || i == 0) && was && child_keys(now, i) != child_keys(old, *before) &&
-        calls.raise_structure) {
-      EventSource source(host_, e.key);
-      std::array<int, 2> id = access_runtime_id(e.key);
-      int parts[] = {kAppendRuntimeId, id[0], id[1]};
-      calls.raise_structure(source.get(), kChildrenInvalidated, parts, 3);
+  for (const AccessEvent& event : access_events(old, host_->tree)) {
+    EventSource source(host_, event.key);
+    switch (event.kind) {
+      case AccessEvent::Kind::children_changed:
+        if (calls.raise_structure) {
+          const std::array<int, 2> id = access_runtime_id(event.key);
+          int parts[] = {kAppendRuntimeId, id[0], id[1]};
+          calls.raise_structure(source.get(), kChildrenInvalidated, parts, 3);
+        }
+        break;
+      case AccessEvent::Kind::name_changed:
+      case AccessEvent::Kind::status_changed:
+        if (calls.raise_property) {
+          VARIANT old_value, new_value;
+          VariantInit(&old_value);
+          VariantInit(&new_value);
+          old_value.vt = new_value.vt = VT_BSTR;
+          old_value.bstrVal = bstr(event.before);
+          new_value.bstrVal = bstr(event.after);
+          calls.raise_property(source.get(),
+                               event.kind == AccessEvent::Kind::name_changed ? UIA_NamePropertyId
+                                                                             : UIA_ItemStatusPropertyId,
+                               old_value, new_value);
+          VariantClear(&old_value);
+          VariantClear(&new_value);
+        }
+        break;
+      case AccessEvent::Kind::selected:
+        if (calls.raise_event) calls.raise_event(source.get(), kElementSelectedEvent);
+        break;
+      case AccessEvent::Kind::announced:
+        if (calls.raise_notification) {
+          BSTR text = bstr(event.after);
+          BSTR activity = bstr("tolvik.toast");
+          calls.raise_notification(source.get(), kNotificationActionCompleted, kNotificationMostRecent, text,
+                                   activity);
+          SysFreeString(activity);
+          SysFreeString(text);
+        } else if (calls.raise_event) {
+          // Where Windows has no notification event, the toast is a live region that changed.
+          calls.raise_event(source.get(), kLiveRegionChangedEvent);
+        }
+        break;
+      case AccessEvent::Kind::focus_moved:
+        // Only while the view itself has the keyboard, not a field or another program.
+        if (::GetFocus() == host_->window && calls.raise_event) calls.raise_event(source.get(), kFocusChangedEvent);
+        break;
     }
-    if (was && calls.raise_property) {
-      auto changed = [&](PROPERTYID property, const std::string& from, const std::string& to) {
-        if (from == to) return;
-        VARIANT old_value, new_value;
-        VariantInit(&old_value);
-        VariantInit(&new_value);
-        old_value.vt = new_value.vt = VT_BSTR;
-        old_value.bstrVal = bstr(from);
-        new_value.bstrVal = bstr(to);
-        EventSource source(host_, e.key);
-        calls.raise_property(source.get(), property, old_value, new_value);
-        VariantClear(&old_value);
-        VariantClear(&new_value);
-      };
-      changed(UIA_NamePropertyId, was->name, e.name);
-      changed(UIA_ItemStatusPropertyId, was->status, e.status);
-    }
-    if (e.selected && (!was || !was->selected) && calls.raise_event) {
-      EventSource source(host_, e.key);
-      calls.raise_event(source.get(), kElementSelectedEvent);
-    }
-    if (e.live && !was) {
-      EventSource source(host_, e.key);
-      if (calls.raise_notification) {
-        BSTR text = bstr(e.name);
-        BSTR activity = bstr("tolvik.toast");
-        calls.raise_notification(source.get(), kNotificationActionCompleted, kNotificationMostRecent, text, activity);
-        SysFreeString(activity);
-        SysFreeString(text);
-      } else if (calls.raise_event) {
-        calls.raise_event(source.get(), kLiveRegionChangedEvent);
-      }
-    }
-  }
-
-  // The focus moved inside the view while the view has the keyboard.
-  const std::string focus_now = now.focus ? now.elements[*now.focus].key : std::string();
-  const std::string focus_before = old.focus ? old.elements[*old.focus].key : std::string();
-  if (!focus_now.empty() && focus_now != focus_before && !now.elements[*now.focus].native &&
-      ::GetFocus() == host_->window && calls.raise_event) {
-    EventSource source(host_, focus_now);
-    calls.raise_event(source.get(), kFocusChangedEvent);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <set>
 #include <string>
@@ -417,4 +418,65 @@ TEST_F(AccessTreeTest, EveryPlaceTheKeyboardReachesIsTheFocusedElement) {
   const AccessTree t = tree();
   ASSERT_TRUE(t.focus);
   EXPECT_EQ(t.elements[*t.focus].name, app::view_text::undo());
+}
+
+// ---- what a listening reader is told ----------------------------------------
+
+TEST_F(AccessTreeTest, ReadersAreToldOfFocusListChangesRenamesAndANewToastOnce) {
+  using Kind = app::AccessEvent::Kind;
+  const auto kinds_about = [](const std::vector<app::AccessEvent>& events, const std::string& key) {
+    std::vector<Kind> found;
+    for (const app::AccessEvent& e : events) {
+      if (e.key == key) found.push_back(e.kind);
+    }
+    return found;
+  };
+  bundles(2, 3);
+  state.selected_bundle = 0;
+  state.selected_item = 0;
+  state.focus = app::Region{RegionKind::item_row, 0};
+  const AccessTree first = tree();
+  EXPECT_TRUE(app::access_events(first, first).empty()) << "nothing changed, nothing told";
+  const std::string items = list_named(first, app::view_text::items())->key;
+
+  // The focus moves down the list: the new row is selected and has the focus.
+  state.selected_item = 1;
+  state.focus = app::Region{RegionKind::item_row, 1};
+  const AccessTree moved = tree();
+  const std::string second = with_region(moved, RegionKind::item_row, 1)->key;
+  EXPECT_EQ(kinds_about(app::access_events(first, moved), second), (std::vector<Kind>{Kind::selected, Kind::focus_moved}));
+
+  // The item goes: the list's rows changed, and a toast is spoken once.
+  state.store.bundles[0].items.erase(state.store.bundles[0].items.begin() + 1);
+  state.selected_item = 1;
+  state.toast = app::Toast{"Removed “1.txt”", 5, app::ToastAction::undo};
+  state.redraw();
+  const AccessTree removed = tree();
+  const std::vector<app::AccessEvent> told = app::access_events(moved, removed);
+  EXPECT_EQ(kinds_about(told, items), std::vector<Kind>{Kind::children_changed});
+  const auto announced = std::find_if(told.begin(), told.end(), [](const auto& e) { return e.kind == Kind::announced; });
+  ASSERT_NE(announced, told.end());
+  EXPECT_EQ(announced->after, "Removed “1.txt”");
+  const std::vector<app::AccessEvent> again = app::access_events(removed, removed);
+  EXPECT_TRUE(std::none_of(again.begin(), again.end(), [](const auto& e) { return e.kind == Kind::announced; }))
+      << "a toast still shown is not spoken again";
+
+  // A bundle renamed: its row's name changed from the old to the new.
+  state.toast.reset();
+  const std::string row = with_region(removed, RegionKind::bundle_row, 1)->key;
+  state.store.bundles[1].name = "Mail";
+  state.redraw();
+  const std::vector<app::AccessEvent> renamed = app::access_events(removed, tree());
+  const auto name = std::find_if(renamed.begin(), renamed.end(), [&](const auto& e) { return e.key == row; });
+  ASSERT_NE(name, renamed.end());
+  EXPECT_EQ(*name, (app::AccessEvent{Kind::name_changed, row, "bundle 1", "Mail"}));
+
+  // The focus in the native search box is told by the box itself.
+  state.search_open = true;
+  state.focus = app::Region{RegionKind::search_box, 0};
+  state.redraw();
+  const AccessTree searching = tree();
+  ASSERT_TRUE(searching.focus);
+  EXPECT_TRUE(searching.elements[*searching.focus].native);
+  for (const app::AccessEvent& e : app::access_events(removed, searching)) EXPECT_NE(e.kind, Kind::focus_moved);
 }
