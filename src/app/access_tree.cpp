@@ -34,15 +34,6 @@ gfx::RectF intersect(const gfx::RectF& a, const gfx::RectF& b) {
   return {left, top, std::max(0.0f, right - left), std::max(0.0f, bottom - top)};
 }
 
-std::string_view failure_text(const OpenFailure& failure) {
-  switch (failure.why) {
-    case OpenFailure::Why::declined: return view_text::consent_declined();
-    case OpenFailure::Why::timed_out: return view_text::timed_out_waiting();
-    case OpenFailure::Why::failed: break;
-  }
-  return view_text::could_not_open();
-}
-
 class TreeBuilder {
  public:
   TreeBuilder(const ViewLayout& layout, const AppState& state) : layout_(layout), state_(state) {}
@@ -200,7 +191,7 @@ class TreeBuilder {
       e.status = std::string(view_text::not_found());
     } else if (const auto failure = state_.open_failures.find({b.id, key}); failure != state_.open_failures.end()) {
       // The row shows the system's reason where the target is; the reader hears it after the mark.
-      e.status = std::string(failure_text(failure->second));
+      e.status = std::string(failure_label(failure->second));
       if (!failure->second.text.empty()) e.status += ": " + failure->second.text;
     }
     e.rect = row.rect;

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "app/act/open.h"
 #include "app/paint_internal_win.h"
 #include "app/view_text.h"
 #include "gfx/icons.h"
@@ -37,15 +38,6 @@ void want_icons(const Frame& f, const bundle::Bundle& bundle) {
     if (f.icons.bitmaps.count(key) > 0 || !f.icons.asked.insert(key).second) continue;
     f.icons.wanted.push_back({std::move(key), item.target, item.kind});
   }
-}
-
-std::string_view failure_label(const OpenFailure& failure) {
-  switch (failure.why) {
-    case OpenFailure::Why::declined: return view_text::consent_declined();
-    case OpenFailure::Why::timed_out: return view_text::timed_out_waiting();
-    case OpenFailure::Why::failed: break;
-  }
-  return view_text::could_not_open();
 }
 
 // The running inline edit of this item's name or arguments, if any.

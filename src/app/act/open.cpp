@@ -9,6 +9,7 @@
 #include "app/act/review.h"
 #include "app/app_state.h"
 #include "app/edit/edit.h"
+#include "app/view_text.h"
 #include "base/environment.h"
 #include "lang/lang.h"
 
@@ -393,6 +394,15 @@ void open_single_item(AppState& state, std::size_t index) {
     show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {bundle::item_label(stored)}) +
                           " (" + started.error().text + ")");
   }
+}
+
+std::string_view failure_label(const OpenFailure& failure) {
+  switch (failure.why) {
+    case OpenFailure::Why::declined: return view_text::consent_declined();
+    case OpenFailure::Why::timed_out: return view_text::timed_out_waiting();
+    case OpenFailure::Why::failed: break;
+  }
+  return view_text::could_not_open();
 }
 
 }  // namespace app
