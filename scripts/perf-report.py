@@ -507,6 +507,14 @@ def main():
                   ["floor"] + [""] * len(memory_rows))
         md += ["![Peak private bytes beside the bare window](performance/memory.png)", ""]
 
+    # The test suite's clean-clone times are measured by hand (a whole
+    # `make test` on a fresh clone), not by this run: they are kept in a page
+    # of their own and carried over as they are.
+    test_times = os.path.join(plot_dir, "test-times.md")
+    if os.path.exists(test_times):
+        with open(test_times, encoding="utf-8") as f:
+            md += [f.read().rstrip("\n"), ""]
+
     md += ["## Measuring again", "",
            "`make bench` builds and runs both benchmarks and writes this page and its plots; the raw results of "
            "the run are in `build/bench/` (`host.json`, `bench-win.txt`). A row \"not measured\" is a case the "

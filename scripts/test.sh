@@ -13,11 +13,13 @@
 # fuzz: a short run of each libFuzzer target (scripts/fuzz.sh; TOLVIK_FUZZ_SECONDS
 #       per target, default 8: six targets in under a minute); also part of host.
 # The Wine suites share one private Xvfb and the prefix build/wine/test
-# (TOLVIK_TEST_ENV=NAME: build/wine/NAME instead).
+# (TOLVIK_TEST_ENV=NAME: build/wine/NAME instead); the end-to-end tests run in
+# TOLVIK_E2E_WORKERS workers (default 3), the others each with an Xvfb and a
+# copy of that prefix of their own (build/wine/test-w2, ...).
 #
-# Prints one summary line per suite and a final "total: N passed, N failed";
-# exits non-zero when anything failed, a build included. Full logs are in
-# build/test-logs/.
+# Prints one summary line per suite, the time each stage took, and a final
+# "total: N passed, N failed"; exits non-zero when anything failed, a build
+# included. Full logs are in build/test-logs/.
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -67,11 +69,20 @@ note() {  # note SUITE PASSED FAILED SKIPPED [REMARK]
 
 section() { printf '\n=== %s ===\n' "$*"; }
 
+# Wall time of each stage, for the summary: stage_begin; ...; stage_end NAME.
+stage_times=()
+run_started=$SECONDS
+stage_begin() { stage_started=$SECONDS; }
+stage_end() { stage_times+=("$1 $((SECONDS - stage_started)) s"); }
+
+stage_begin
 ./scripts/install-deps.sh || { echo "test.sh: installing packages failed" >&2; exit 1; }
+stage_end packages
 
 # --- builds ----------------------------------------------------------------
 host_built=0
 win_built=0
+stage_begin
 if wants host; then
   section "build: host"
   # The tests first, so that a broken benchmark does not keep them from running.
@@ -104,6 +115,7 @@ if wants win || wants e2e; then
     note "windows build" 0 1 0 "see build/test-logs/build-windows.log"
   fi
 fi
+stage_end builds
 
 # --- GoogleTest result -----------------------------------------------------
 # gtest_counts JSON_FILE -> "passed failed skipped", or nothing when the file
@@ -157,21 +169,26 @@ run_gtest() {
 # --- host ------------------------------------------------------------------
 if wants host && [ "$host_built" = 1 ]; then
   section "host: build/host/host_tests"
+  stage_begin
   run_gtest host "$LOGS/host_tests.json" "$LOGS/host_tests.log" \
     timeout -k 10 "${TOLVIK_HOST_TEST_TIMEOUT:-900}" build/host/host_tests \
     --gtest_brief=1 --gtest_color=no --gtest_output="json:$LOGS/host_tests.json" \
     "${args[@]}"
+  stage_end host
 fi
 
 # --- source checks ---------------------------------------------------------
-# The translation tables' stored form, the texts the code looks up, and that
-# no file includes a later layer (with the tests of that check).
+# The translation tables' stored form, the texts the code looks up, that no
+# file includes a later layer (with the tests of that check), and the tests of
+# the end-to-end runner's own parts.
 if wants host; then
-  section "checks: translation tables, text keys and layers"
+  section "checks: translation tables, text keys, layers and the e2e runner"
+  stage_begin
   checks_passed=0
   checks_failed=0
   for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
-               scripts/check-layers.py scripts/check-layers-test.py; do
+               scripts/check-layers.py scripts/check-layers-test.py \
+               "-B -m unittest discover -s tests/e2e -p *_test.py"; do
     # shellcheck disable=SC2086
     /usr/bin/python3 $check >"$LOGS/check.out" 2>&1
     code=$?
@@ -185,6 +202,7 @@ if wants host; then
     fi
   done
   note checks "$checks_passed" "$checks_failed" 0
+  stage_end checks
 fi
 
 # --- fuzz smoke run --------------------------------------------------------
@@ -192,6 +210,7 @@ fi
 if wants host || wants fuzz; then
   fuzz_seconds="${TOLVIK_FUZZ_SECONDS:-8}"
   section "fuzz: fuzz/*_fuzz.cpp, ${fuzz_seconds}s each"
+  stage_begin
   ./scripts/fuzz.sh -t "$fuzz_seconds" 2>&1 | tee "$LOGS/fuzz.log"
   code=${PIPESTATUS[0]}
   last="$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$LOGS/fuzz.log" | tail -n 1)"
@@ -205,6 +224,7 @@ if wants host || wants fuzz; then
   else
     note fuzz 0 1 0 "no result: exit code $code"
   fi
+  stage_end fuzz
 fi
 
 # --- Wine suites -----------------------------------------------------------
@@ -212,6 +232,7 @@ wine_ready=0
 if { wants win || wants e2e; } && [ "$win_built" = 1 ]; then
   env_name="${TOLVIK_TEST_ENV:-test}"
   section "wine: setting up build/wine/$env_name"
+  stage_begin
   # Two test runs in one prefix would end each other's processes: take turns.
   mkdir -p "$ROOT/build/wine/$env_name"
   exec 8>"$ROOT/build/wine/$env_name.lock"
@@ -227,19 +248,24 @@ if { wants win || wants e2e; } && [ "$win_built" = 1 ]; then
   else
     note "wine setup" 0 1 0
   fi
+  stage_end "wine setup"
 fi
 
 if wants win && [ "$wine_ready" = 1 ]; then
   section "windows: build/windows/win_tests.exe under Wine"
+  stage_begin
   json_win="$(winepath -w "$LOGS/win_tests.json" 2>/dev/null | tail -n 1)"
   run_gtest windows "$LOGS/win_tests.json" "$LOGS/win_tests.log" \
     timeout -k 10 "${TOLVIK_WIN_TEST_TIMEOUT:-900}" \
     wine build/windows/win_tests.exe \
     --gtest_brief=1 --gtest_color=no "--gtest_output=json:$json_win" "${args[@]}"
+  stage_end windows
 fi
 
 if wants e2e && [ "$wine_ready" = 1 ]; then
-  section "e2e: tests/e2e/run.py"
+  export TOLVIK_E2E_WORKERS="${TOLVIK_E2E_WORKERS:-3}"
+  section "e2e: tests/e2e/run.py, $TOLVIK_E2E_WORKERS workers"
+  stage_begin
   /usr/bin/python3 tests/e2e/run.py "${args[@]}" 2>&1 | wine_env_filter | tee "$LOGS/e2e.log"
   code=${PIPESTATUS[0]}
   last="$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$LOGS/e2e.log" | tail -n 1)"
@@ -253,6 +279,7 @@ if wants e2e && [ "$wine_ready" = 1 ]; then
   else
     note e2e 0 1 0 "no result: exit code $code"
   fi
+  stage_end e2e
 fi
 
 if [ "$wine_ready" = 1 ]; then
@@ -265,6 +292,9 @@ section "summary"
 for line in "${summary[@]}"; do
   echo "$line"
 done
+stage_times+=("total $((SECONDS - run_started)) s")
+times="$(printf '%s, ' "${stage_times[@]}")"
+echo "times: ${times%, }"
 final="total: $total_passed passed, $total_failed failed"
 [ "$total_skipped" -gt 0 ] && final="$final, $total_skipped skipped"
 echo "$final"

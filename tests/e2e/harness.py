@@ -63,6 +63,17 @@ def time_limit(seconds):
     return mark
 
 
+def one_worker(reason):
+    """Decorator: the test uses something that parallel workers cannot each
+    have of their own (a fixed port, say). Tests marked with the same reason
+    run one after another in one worker. A module's ONE_WORKER = "reason"
+    marks all of its tests."""
+    def mark(function):
+        function.one_worker = reason
+        return function
+    return mark
+
+
 def strip_noise(text):
     return "".join(line for line in text.splitlines(keepends=True) if not _NOISE.search(line))
 
@@ -211,12 +222,13 @@ def reg_add(subkey, value, kind, data):
         raise RuntimeError("reg add %s %s failed (exit %d): %s" % (subkey, value, code, err))
 
 
-def reg_delete(subkey, value=None):
-    """Deletes a key (or one value of it); a missing key is no error."""
+def reg_delete(subkey, value=None, env=None):
+    """Deletes a key (or one value of it); a missing key is no error. env: the
+    environment of another prefix than this process's."""
     args = ["reg", "delete", "HKCU\\" + subkey, "/f"]
     if value is not None:
         args[3:3] = ["/v", value]
-    _wine(args)
+    _wine(args, env=env)
 
 
 def reg_query(subkey, value):
