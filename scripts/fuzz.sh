@@ -45,36 +45,61 @@ fi
 scratch="$ROOT/build/fuzz/scratch"
 mkdir -p "$scratch"
 
+# fuzz_one TARGET: runs one target; its verdict goes to build/fuzz/<target>.result.
+fuzz_one() {
+  local target="$1"
+  local binary="$ROOT/build/fuzz/$target"
+  local result="$ROOT/build/fuzz/$target.result"
+  if [ ! -x "$binary" ]; then
+    echo "fuzz: no target $target" >"$result"
+    return
+  fi
+  local corpus="$ROOT/build/fuzz/corpus/$target"
+  local artifacts="$ROOT/build/fuzz/artifacts/$target"
+  local seeds="$ROOT/fuzz/seeds/$target"
+  mkdir -p "$corpus" "$artifacts"
+  local dirs=("$corpus")
+  [ -d "$seeds" ] && dirs+=("$seeds")
+  local log="$LOGS/fuzz-$target.log"
+  (cd "$scratch" && "$binary" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/" "${dirs[@]}") >"$log" 2>&1
+  local code=$?
+  local runs
+  runs="$(grep -aE '^stat::number_of_executed_units:' "$log" | tail -n 1 | awk '{print $2}')"
+  {
+    echo "fuzz: $target for ${seconds}s"
+    if [ "$code" -eq 0 ]; then
+      echo "  ok: ${runs:-?} runs, corpus $(find "$corpus" -type f | wc -l) inputs"
+    else
+      grep -aE 'ERROR|invariant|SUMMARY|artifact|Test unit written' "$log" | head -n 20
+      echo "  FAILED (exit code $code): see build/test-logs/fuzz-$target.log"
+    fi
+  } >"$result"
+}
+
+# Each target is one process on one core: as many at once as there are cores
+# (TOLVIK_FUZZ_JOBS), the verdicts printed in the targets' order.
+jobs="${TOLVIK_FUZZ_JOBS:-$(nproc)}"
+for target in "${targets[@]}"; do
+  rm -f "$ROOT/build/fuzz/$target.result"
+done
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
+    wait -n
+  done
+  fuzz_one "$target" &
+done
+wait
 passed=0
 failed=0
 for target in "${targets[@]}"; do
-  binary="$ROOT/build/fuzz/$target"
-  if [ ! -x "$binary" ]; then
-    echo "fuzz: no target $target"
-    failed=$((failed + 1))
-    continue
-  fi
-  corpus="$ROOT/build/fuzz/corpus/$target"
-  artifacts="$ROOT/build/fuzz/artifacts/$target"
-  seeds="$ROOT/fuzz/seeds/$target"
-  mkdir -p "$corpus" "$artifacts"
-  dirs=("$corpus")
-  [ -d "$seeds" ] && dirs+=("$seeds")
-  log="$LOGS/fuzz-$target.log"
-  echo "fuzz: $target for ${seconds}s"
-  (cd "$scratch" && "$binary" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$artifacts/" "${dirs[@]}") >"$log" 2>&1
-  code=$?
-  runs="$(grep -aE '^stat::number_of_executed_units:' "$log" | tail -n 1 | awk '{print $2}')"
-  if [ "$code" -eq 0 ]; then
-    echo "  ok: ${runs:-?} runs, corpus $(find "$corpus" -type f | wc -l) inputs"
+  result="$ROOT/build/fuzz/$target.result"
+  cat "$result" 2>/dev/null
+  if grep -q "^  ok: " "$result" 2>/dev/null; then
     passed=$((passed + 1))
   else
-    grep -aE 'ERROR|invariant|SUMMARY|artifact|Test unit written' "$log" | head -n 20
-    echo "  FAILED (exit code $code): see build/test-logs/fuzz-$target.log"
     failed=$((failed + 1))
   fi
 done
-
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -137,6 +137,11 @@ wine_env_init() {
   export HOME="$WINE_ENV_DIR/home"
   export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
   export XDG_CACHE_HOME="$HOME/.cache" XDG_DESKTOP_DIR="$HOME/Desktop"
+  # Direct2D draws through Wine's Direct3D on Mesa, which compiles each shader
+  # on first use and keeps it in this cache. One cache for every environment:
+  # the end-to-end workers' fresh homes would otherwise each compile them all
+  # again, slowly, at the same time.
+  export MESA_SHADER_CACHE_DIR="$WINE_ENV_ROOT/build/wine/shader-cache"
 
   WINE_ENV_OWN_XVFB=0
   case "$display_mode" in
