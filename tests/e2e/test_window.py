@@ -362,7 +362,9 @@ def test_copy_data_with_another_marker_is_answered_and_ignored(ctx):
     assert ctx.store.read_text(encoding="utf-8") == before
     answer = ctx.probe("copydata", "tolvik.Main", "0x7A", harness.wine_path(exported))
     assert answer.out.strip() == "1", answer
-    assert [b["name"] for b in saved(ctx)][-1] == "X"
+    # The answer says the window has the path; the import is saved once its
+    # state is free, a moment later.
+    harness.wait_for(lambda: [b["name"] for b in saved(ctx)][-1] == "X", what="the handed-over import")
     assert close_window(ctx, process) == 0
 
 
