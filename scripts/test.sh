@@ -164,14 +164,16 @@ if wants host && [ "$host_built" = 1 ]; then
 fi
 
 # --- source checks ---------------------------------------------------------
-# The translation tables' stored form, the texts the code looks up, and that
-# no file includes a later layer (with the tests of that check).
+# The translation tables' stored form, the texts the code looks up, that no
+# file includes a later layer and that every header compiles on its own (with
+# the tests of those two checks).
 if wants host; then
-  section "checks: translation tables, text keys and layers"
+  section "checks: translation tables, text keys, layers and headers"
   checks_passed=0
   checks_failed=0
   for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
-               scripts/check-layers.py scripts/check-layers-test.py; do
+               scripts/check-layers.py scripts/check-layers-test.py \
+               scripts/check-headers.py scripts/check-headers-test.py; do
     # shellcheck disable=SC2086
     /usr/bin/python3 $check >"$LOGS/check.out" 2>&1
     code=$?
