@@ -10,8 +10,8 @@
 #   make bench [ARGS=...]             both benchmarks, then docs/PERFORMANCE.md and its plots (scripts/bench.sh)
 #   make stop                         end the Wine session and Xvfb of `make run`
 #   make screenshots [ARGS=light...]  take the README's pictures of tolvik.exe into docs/screenshots/
-#   make clean                        remove the build outputs (keeps the Wine prefixes)
-#   make distclean                    remove all of build/, Wine prefixes included
+#   make clean                        remove the build outputs (keeps the Wine prefixes and build/ccache)
+#   make distclean                    remove all of build/, Wine prefixes and ccache included
 
 SHELL := /bin/bash
 ARGS ?=

@@ -11,6 +11,8 @@ set -euo pipefail
 packages=(
   # host build, unit tests and benchmarks
   cmake ninja-build g++ make python3 googletest libgtest-dev libgmock-dev
+  # rebuilds after `make clean` from build/ccache (CMakeLists.txt)
+  ccache
   libbenchmark-dev nlohmann-json3-dev libssl-dev unicode-data clang
   # fuzz targets: clang's libFuzzer and sanitizer runtimes
   libclang-rt-14-dev

@@ -179,15 +179,16 @@ fi
 
 # --- source checks ---------------------------------------------------------
 # The translation tables' stored form, the texts the code looks up, that no
-# file includes a later layer (with the tests of that check), and the tests of
-# the end-to-end runner's own parts.
+# file includes a later layer, that every header compiles on its own (with the
+# tests of those two checks), and the tests of the end-to-end runner's parts.
 if wants host; then
-  section "checks: translation tables, text keys, layers and the e2e runner"
+  section "checks: translation tables, text keys, layers, headers and the e2e runner"
   stage_begin
   checks_passed=0
   checks_failed=0
   for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
                scripts/check-layers.py scripts/check-layers-test.py \
+               scripts/check-headers.py scripts/check-headers-test.py \
                "-B -m unittest discover -s tests/e2e -p *_test.py"; do
     # shellcheck disable=SC2086
     /usr/bin/python3 $check >"$LOGS/check.out" 2>&1
