@@ -82,25 +82,8 @@ stage_end packages
 # --- builds ----------------------------------------------------------------
 host_built=0
 win_built=0
-stage_begin
-if wants host; then
-  section "build: host"
-  # The tests first, so that a broken benchmark does not keep them from running.
-  if { cmake --preset host && cmake --build build/host -j2 --target host_tests; } \
-    >"$LOGS/build-host.log" 2>&1; then
-    host_built=1
-    if cmake --build build/host -j2 >>"$LOGS/build-host.log" 2>&1; then
-      echo "host build: ok"
-    else
-      tail -n 60 "$LOGS/build-host.log"
-      note "host build" 0 1 0 "see build/test-logs/build-host.log"
-    fi
-  else
-    tail -n 60 "$LOGS/build-host.log"
-    note "host build" 0 1 0 "see build/test-logs/build-host.log"
-  fi
-fi
 if wants win || wants e2e; then
+  stage_begin
   section "build: windows"
   # The end-to-end tests install tolvik: its installer, and the next version's
   # (the same core linked again at another version) for the update test.
@@ -114,8 +97,8 @@ if wants win || wants e2e; then
     tail -n 60 "$LOGS/build-windows.log"
     note "windows build" 0 1 0 "see build/test-logs/build-windows.log"
   fi
+  stage_end "windows build"
 fi
-stage_end builds
 
 # --- GoogleTest result -----------------------------------------------------
 # gtest_counts JSON_FILE -> "passed failed skipped", or nothing when the file
@@ -166,66 +149,134 @@ run_gtest() {
   fi
 }
 
-# --- host ------------------------------------------------------------------
-if wants host && [ "$host_built" = 1 ]; then
-  section "host: build/host/host_tests"
-  stage_begin
-  run_gtest host "$LOGS/host_tests.json" "$LOGS/host_tests.log" \
-    timeout -k 10 "${TOLVIK_HOST_TEST_TIMEOUT:-900}" build/host/host_tests \
-    --gtest_brief=1 --gtest_color=no --gtest_output="json:$LOGS/host_tests.json" \
-    "${args[@]}"
-  stage_end host
-fi
-
-# --- source checks ---------------------------------------------------------
-# The translation tables' stored form, the texts the code looks up, that no
-# file includes a later layer, that every header compiles on its own (with the
-# tests of those two checks), and the tests of the end-to-end runner's parts.
-if wants host; then
-  section "checks: translation tables, text keys, layers, headers and the e2e runner"
-  stage_begin
-  checks_passed=0
-  checks_failed=0
-  for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
-               scripts/check-layers.py scripts/check-layers-test.py \
-               scripts/check-headers.py scripts/check-headers-test.py \
-               "-B -m unittest discover -s tests/e2e -p *_test.py"; do
-    # shellcheck disable=SC2086
-    /usr/bin/python3 $check >"$LOGS/check.out" 2>&1
-    code=$?
-    cat "$LOGS/check.out" >>"$LOGS/checks.log"
-    if [ "$code" -eq 0 ]; then
-      tail -n 1 "$LOGS/check.out"
-      checks_passed=$((checks_passed + 1))
+# --- the host side ----------------------------------------------------------
+# The host build, its tests, the source checks and the fuzz run. None of it
+# needs Wine, so while the Wine suites run (which mostly wait: for windows,
+# files and Wine's processes) it runs beside them at the lowest priority,
+# taking only the processor time they leave; its output follows theirs.
+host_side() {
+  if wants host; then
+    section "build: host"
+    stage_begin
+    # The tests first, so that a broken benchmark does not keep them from running.
+    if { cmake --preset host && cmake --build build/host -j2 --target host_tests; } \
+      >"$LOGS/build-host.log" 2>&1; then
+      host_built=1
+      if cmake --build build/host -j2 >>"$LOGS/build-host.log" 2>&1; then
+        echo "host build: ok"
+      else
+        tail -n 60 "$LOGS/build-host.log"
+        note "host build" 0 1 0 "see build/test-logs/build-host.log"
+      fi
     else
-      cat "$LOGS/check.out"
-      checks_failed=$((checks_failed + 1))
+      tail -n 60 "$LOGS/build-host.log"
+      note "host build" 0 1 0 "see build/test-logs/build-host.log"
     fi
-  done
-  note checks "$checks_passed" "$checks_failed" 0
-  stage_end checks
-fi
-
-# --- fuzz smoke run --------------------------------------------------------
-# Each libFuzzer target for a few seconds, sanitizers on (`make fuzz` runs longer).
-if wants host || wants fuzz; then
-  fuzz_seconds="${TOLVIK_FUZZ_SECONDS:-8}"
-  section "fuzz: fuzz/*_fuzz.cpp, ${fuzz_seconds}s each"
-  stage_begin
-  ./scripts/fuzz.sh -t "$fuzz_seconds" 2>&1 | tee "$LOGS/fuzz.log"
-  code=${PIPESTATUS[0]}
-  last="$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$LOGS/fuzz.log" | tail -n 1)"
-  if [[ "$last" =~ ^fuzz:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
-    p="${BASH_REMATCH[1]}" f="${BASH_REMATCH[2]}"
-    if [ "$code" -ne 0 ] && [ "$f" -eq 0 ]; then
-      note fuzz "$p" 1 0 "exit code $code"
-    else
-      note fuzz "$p" "$f" 0
-    fi
-  else
-    note fuzz 0 1 0 "no result: exit code $code"
+    stage_end "host build"
   fi
-  stage_end fuzz
+
+  # --- host ------------------------------------------------------------------
+  if wants host && [ "$host_built" = 1 ]; then
+    section "host: build/host/host_tests"
+    stage_begin
+    run_gtest host "$LOGS/host_tests.json" "$LOGS/host_tests.log" \
+      timeout -k 10 "${TOLVIK_HOST_TEST_TIMEOUT:-900}" build/host/host_tests \
+      --gtest_brief=1 --gtest_color=no --gtest_output="json:$LOGS/host_tests.json" \
+      "${args[@]}"
+    stage_end host
+  fi
+
+  # --- source checks ---------------------------------------------------------
+  # The translation tables' stored form, the texts the code looks up, that no
+  # file includes a later layer, that every header compiles on its own (with the
+  # tests of those two checks), and the tests of the end-to-end runner's parts.
+  if wants host; then
+    section "checks: translation tables, text keys, layers, headers and the e2e runner"
+    stage_begin
+    checks_passed=0
+    checks_failed=0
+    for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
+                 scripts/check-layers.py scripts/check-layers-test.py \
+                 scripts/check-headers.py scripts/check-headers-test.py \
+                 "-B -m unittest discover -s tests/e2e -p *_test.py"; do
+      # shellcheck disable=SC2086
+      /usr/bin/python3 $check >"$LOGS/check.out" 2>&1
+      code=$?
+      cat "$LOGS/check.out" >>"$LOGS/checks.log"
+      if [ "$code" -eq 0 ]; then
+        tail -n 1 "$LOGS/check.out"
+        checks_passed=$((checks_passed + 1))
+      else
+        cat "$LOGS/check.out"
+        checks_failed=$((checks_failed + 1))
+      fi
+    done
+    note checks "$checks_passed" "$checks_failed" 0
+    stage_end checks
+  fi
+
+  # --- fuzz smoke run --------------------------------------------------------
+  # Each libFuzzer target for a few seconds, sanitizers on (`make fuzz` runs longer).
+  if wants host || wants fuzz; then
+    fuzz_seconds="${TOLVIK_FUZZ_SECONDS:-8}"
+    section "fuzz: fuzz/*_fuzz.cpp, ${fuzz_seconds}s each"
+    stage_begin
+    ./scripts/fuzz.sh -t "$fuzz_seconds" 2>&1 | tee "$LOGS/fuzz.log"
+    code=${PIPESTATUS[0]}
+    last="$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$LOGS/fuzz.log" | tail -n 1)"
+    if [[ "$last" =~ ^fuzz:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+      p="${BASH_REMATCH[1]}" f="${BASH_REMATCH[2]}"
+      if [ "$code" -ne 0 ] && [ "$f" -eq 0 ]; then
+        note fuzz "$p" 1 0 "exit code $code"
+      else
+        note fuzz "$p" "$f" 0
+      fi
+    else
+      note fuzz 0 1 0 "no result: exit code $code"
+    fi
+    stage_end fuzz
+  fi
+}
+
+# host_side in the background: its counts and stage times go to a file that
+# merge_host_side reads back into this shell once it has ended.
+host_side_state="$LOGS/host-side.state"
+start_host_side() {
+  rm -f "$host_side_state"
+  (
+    renice -n 19 -p "$BASHPID" >/dev/null
+    summary=() stage_times=() total_passed=0 total_failed=0 total_skipped=0
+    host_side
+    side_summary=("${summary[@]}") side_times=("${stage_times[@]}")
+    side_totals=("$total_passed" "$total_failed" "$total_skipped")
+    declare -p side_summary side_times side_totals >"$host_side_state"
+  ) >"$LOGS/host-side.log" 2>&1 &
+  host_side_pid=$!
+}
+merge_host_side() {
+  wait "$host_side_pid"
+  section "host side (ran beside the Wine suites; build/test-logs/host-side.log)"
+  cat "$LOGS/host-side.log"
+  if [ -f "$host_side_state" ]; then
+    # shellcheck disable=SC1090
+    source "$host_side_state"
+    summary+=("${side_summary[@]}")
+    stage_times+=("${side_times[@]}")
+    total_passed=$((total_passed + side_totals[0]))
+    total_failed=$((total_failed + side_totals[1]))
+    total_skipped=$((total_skipped + side_totals[2]))
+  else
+    note "host side" 0 1 0 "it ended without its counts: see build/test-logs/host-side.log"
+  fi
+}
+
+host_side_pid=""
+if wants host || wants fuzz; then
+  if { wants win || wants e2e; } && [ "$win_built" = 1 ] && [ "${TOLVIK_TEST_SERIAL:-0}" != 1 ]; then
+    start_host_side
+  else
+    host_side
+  fi
 fi
 
 # --- Wine suites -----------------------------------------------------------
@@ -287,6 +338,8 @@ if [ "$wine_ready" = 1 ]; then
   wine_env_stop
   trap - EXIT
 fi
+
+[ -n "$host_side_pid" ] && merge_host_side
 
 # --- summary ---------------------------------------------------------------
 section "summary"
