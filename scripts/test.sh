@@ -164,14 +164,15 @@ if wants host && [ "$host_built" = 1 ]; then
 fi
 
 # --- source checks ---------------------------------------------------------
-# The translation tables' stored form, the texts the code looks up, and that
-# no file includes a later layer (with the tests of that check).
+# The translation tables' stored form, the texts the code looks up, that no
+# file includes a later layer (with the tests of that check), and the tests of
+# the end-to-end harness's waits (no Wine needed).
 if wants host; then
-  section "checks: translation tables, text keys and layers"
+  section "checks: translation tables, text keys, layers and the e2e harness's waits"
   checks_passed=0
   checks_failed=0
   for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
-               scripts/check-layers.py scripts/check-layers-test.py; do
+               scripts/check-layers.py scripts/check-layers-test.py tests/e2e/harness_test.py; do
     # shellcheck disable=SC2086
     /usr/bin/python3 $check >"$LOGS/check.out" 2>&1
     code=$?

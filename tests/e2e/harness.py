@@ -152,6 +152,70 @@ def find_window(name="tolvik", timeout=10.0, visible=True):
     return wait_for(search, timeout, what="window %r" % name)
 
 
+def shown_windows(name):
+    """X window ids (decimal strings) of the visible top-level windows titled exactly name."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(name)],
+                         capture_output=True, text=True, timeout=10)
+    return out.stdout.split()
+
+
+def wait_window_gone(name, timeout=10.0):
+    """Waits until no visible window is titled exactly name (a dialog closed,
+    a window hidden)."""
+    wait_for(lambda: not shown_windows(name), timeout, interval=0.05, what="window %r to go" % name)
+
+
+def keyboard_focus():
+    """The X window that holds the keyboard (decimal string), or None."""
+    out = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True, text=True, timeout=10)
+    return (out.stdout.strip() or None) if out.returncode == 0 else None
+
+
+def wait_keyboard_focus(window_id, timeout=10.0):
+    """Waits until the X window window_id holds the keyboard: keys pressed
+    without a target window (as a user's) reach it from then on."""
+    window_id = str(window_id)
+    try:
+        wait_for(lambda: keyboard_focus() == window_id, timeout, interval=0.05)
+    except TimeoutError:
+        raise TimeoutError("timed out after %.1f s waiting for the keyboard at window %s (it is at %s)" % (
+            timeout, window_id, keyboard_focus())) from None
+
+
+def read_bytes(path):
+    """A file's bytes, or None while it does not exist."""
+    try:
+        return Path(path).read_bytes()
+    except FileNotFoundError:
+        return None
+
+
+def wait_file_change(path, before, timeout=10.0, what=None):
+    """Waits until the file's bytes differ from before (None: it did not
+    exist); returns them (None when it was removed)."""
+    changed = []
+
+    def differs():
+        now = read_bytes(path)
+        if now != before:
+            changed.append(now)
+            return True
+        return False
+    wait_for(differs, timeout, interval=0.05, what=what or "%s to change" % Path(path).name)
+    return changed[-1]
+
+
+def wait_recorded(ctx, count, timeout=15.0, what=None):
+    """Waits until the recorder's log of the test holds at least count lines;
+    returns them (as dicts)."""
+    try:
+        return wait_for(lambda: (lambda lines: lines if len(lines) >= count else None)(ctx.recorded()), timeout,
+                        interval=0.05)
+    except TimeoutError:
+        raise TimeoutError("timed out after %.1f s waiting for %s; the log holds %s" % (
+            timeout, what or "%d line(s) in the recorder's log" % count, ctx.recorded())) from None
+
+
 
 def close_with_alt_f4(process=None, name="tolvik"):
     """Closes the window titled name as a user does, with Alt+F4, and returns

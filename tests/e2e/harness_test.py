@@ -1,0 +1,142 @@
+#!/usr/bin/python3
+"""Tests of the end-to-end harness's waits (harness.py), without Wine or X:
+they end as soon as what they wait for happens, and say what they waited for
+when it does not. Run by the checks of `make test`."""
+
+import sys
+import tempfile
+import threading
+import time
+import types
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.dont_write_bytecode = True
+
+import harness  # noqa: E402
+
+# Generous: the machine may be busy. A wait that ignored its event would take
+# its whole timeout, which the tests set far above this.
+SOON = 1.5
+LONG = 8.0
+
+
+def later(seconds, action):
+    """Runs action on another thread after seconds."""
+    timer = threading.Timer(seconds, action)
+    timer.start()
+    return timer
+
+
+class WaitFor(unittest.TestCase):
+    def test_returns_the_true_value_at_once(self):
+        started = time.monotonic()
+        self.assertEqual(harness.wait_for(lambda: "here", timeout=LONG), "here")
+        self.assertLess(time.monotonic() - started, SOON)
+
+    def test_returns_soon_after_the_condition_holds(self):
+        flag = []
+        later(0.2, lambda: flag.append(1))
+        started = time.monotonic()
+        harness.wait_for(lambda: flag, timeout=LONG, interval=0.05)
+        self.assertLess(time.monotonic() - started, SOON)
+
+    def test_raises_timeout_error_naming_what_it_waited_for(self):
+        started = time.monotonic()
+        with self.assertRaises(TimeoutError) as raised:
+            harness.wait_for(lambda: False, timeout=0.3, interval=0.05, what="the sky to fall")
+        self.assertGreaterEqual(time.monotonic() - started, 0.3)
+        self.assertIn("the sky to fall", str(raised.exception))
+        self.assertIn("0.3 s", str(raised.exception))
+
+
+class FileChange(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.path = Path(self.folder.name) / "bundles.json"
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_sees_a_rewrite_of_the_same_length(self):
+        self.path.write_bytes(b'{"a": 1}')
+        before = harness.read_bytes(self.path)
+        later(0.2, lambda: self.path.write_bytes(b'{"a": 2}'))
+        started = time.monotonic()
+        self.assertEqual(harness.wait_file_change(self.path, before, timeout=LONG), b'{"a": 2}')
+        self.assertLess(time.monotonic() - started, SOON)
+
+    def test_sees_the_file_made_and_removed(self):
+        self.assertIsNone(harness.read_bytes(self.path))
+        later(0.1, lambda: self.path.write_bytes(b"x"))
+        self.assertEqual(harness.wait_file_change(self.path, None, timeout=LONG), b"x")
+        later(0.1, self.path.unlink)
+        self.assertIsNone(harness.wait_file_change(self.path, b"x", timeout=LONG))
+
+    def test_an_unchanged_file_times_out_naming_it(self):
+        self.path.write_bytes(b"same")
+        later(0.1, lambda: self.path.write_bytes(b"same"))  # written again, unchanged
+        with self.assertRaises(TimeoutError) as raised:
+            harness.wait_file_change(self.path, b"same", timeout=0.4)
+        self.assertIn("bundles.json", str(raised.exception))
+
+
+class Recorded(unittest.TestCase):
+    def test_waits_for_the_count_of_lines_and_returns_them(self):
+        with tempfile.TemporaryDirectory() as folder:
+            ctx = types.SimpleNamespace(recorder_log=Path(folder) / "recorder.log")
+            ctx.recorded = lambda: harness.Context.recorded(ctx)
+
+            def append(line):
+                with open(ctx.recorder_log, "a", encoding="utf-8") as log:
+                    log.write(line + "\n")
+            append('{"argv": ["r", "one"]}')
+            later(0.2, lambda: append('{"argv": ["r", "two"]}'))
+            started = time.monotonic()
+            lines = harness.wait_recorded(ctx, 2, timeout=LONG)
+            self.assertLess(time.monotonic() - started, SOON)
+            self.assertEqual([line["argv"][1] for line in lines], ["one", "two"])
+            with self.assertRaises(TimeoutError) as raised:
+                harness.wait_recorded(ctx, 3, timeout=0.3)
+            self.assertIn("3 line(s)", str(raised.exception))
+            self.assertIn("two", str(raised.exception))
+
+
+class WithFakeX(unittest.TestCase):
+    """The X look-ups replaced by lists the test plays out."""
+
+    def setUp(self):
+        self.saved = harness.shown_windows, harness.keyboard_focus
+
+    def tearDown(self):
+        harness.shown_windows, harness.keyboard_focus = self.saved
+
+    def test_window_gone_waits_until_the_search_finds_none(self):
+        answers = [["41"], ["41"], ["41"], []]
+        harness.shown_windows = lambda name: answers.pop(0) if len(answers) > 1 else answers[0]
+        harness.wait_window_gone("Export bundle", timeout=LONG)
+        self.assertEqual(answers, [[]])
+
+    def test_window_gone_times_out_naming_the_window(self):
+        harness.shown_windows = lambda name: ["41"]
+        with self.assertRaises(TimeoutError) as raised:
+            harness.wait_window_gone("Export bundle", timeout=0.3)
+        self.assertIn("Export bundle", str(raised.exception))
+
+    def test_keyboard_focus_waits_for_that_window_and_says_where_it_is(self):
+        answers = ["7", "7", "9"]
+        harness.keyboard_focus = lambda: answers.pop(0) if len(answers) > 1 else answers[0]
+        harness.wait_keyboard_focus(9, timeout=LONG)
+        harness.keyboard_focus = lambda: "7"
+        with self.assertRaises(TimeoutError) as raised:
+            harness.wait_keyboard_focus("9", timeout=0.3)
+        self.assertIn("window 9", str(raised.exception))
+        self.assertIn("at 7", str(raised.exception))
+
+
+if __name__ == "__main__":
+    result = unittest.main(exit=False, verbosity=0).result
+    failed = len(result.failures) + len(result.errors)
+    print(f"harness-test: {result.testsRun - failed} passed, {failed} failed")
+    sys.exit(1 if failed else 0)
