@@ -205,6 +205,39 @@ def wait_file_change(path, before, timeout=10.0, what=None):
     return changed[-1]
 
 
+def wine_processes(*names):
+    """PIDs of the processes of this Wine prefix running one of the programs
+    named (e.g. "recorder.exe"), as Linux sees them: by the process's name or
+    its command line, which Wine sets to the program's path."""
+    wanted = [n.lower().encode() for n in names]
+    prefix_entry = ("WINEPREFIX=%s" % prefix()).encode()
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            folder = Path("/proc", entry)
+            seen = folder.joinpath("comm").read_bytes().strip().lower()
+            command = folder.joinpath("cmdline").read_bytes().lower()
+            environ = folder.joinpath("environ").read_bytes().split(b"\0")
+        except OSError:
+            continue  # ended meanwhile, or not ours to read
+        if prefix_entry in environ and any(w == seen or w in command for w in wanted):
+            found.append(int(entry))
+    return found
+
+
+def wait_no_process(*names, timeout=30.0):
+    """Waits until no process of the prefix runs one of the programs named:
+    everything a finished program started has ended (a recorder, once
+    ended, has written its line)."""
+    try:
+        wait_for(lambda: not wine_processes(*names), timeout, interval=0.05)
+    except TimeoutError:
+        raise TimeoutError("timed out after %.1f s waiting for %s to end (still running: %s)" % (
+            timeout, ", ".join(names), wine_processes(*names))) from None
+
+
 def wait_recorded(ctx, count, timeout=15.0, what=None):
     """Waits until the recorder's log of the test holds at least count lines;
     returns them (as dicts)."""

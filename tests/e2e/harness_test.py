@@ -3,6 +3,8 @@
 they end as soon as what they wait for happens, and say what they waited for
 when it does not. Run by the checks of `make test`."""
 
+import os
+import subprocess
 import sys
 import tempfile
 import threading
@@ -101,6 +103,54 @@ class Recorded(unittest.TestCase):
                 harness.wait_recorded(ctx, 3, timeout=0.3)
             self.assertIn("3 line(s)", str(raised.exception))
             self.assertIn("two", str(raised.exception))
+
+
+class Processes(unittest.TestCase):
+    """Plain Linux processes stand in for a prefix's Windows programs: what
+    counts is the WINEPREFIX in their environment and the program's name in
+    their command line."""
+
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.saved = os.environ.get("WINEPREFIX")
+        os.environ["WINEPREFIX"] = self.folder.name
+
+    def tearDown(self):
+        if self.saved is None:
+            del os.environ["WINEPREFIX"]
+        else:
+            os.environ["WINEPREFIX"] = self.saved
+        self.folder.cleanup()
+
+    def start(self, seconds, program, prefix=None):
+        env = dict(os.environ, WINEPREFIX=prefix or self.folder.name)
+        return subprocess.Popen([sys.executable, "-c", "import time; time.sleep(%s)" % seconds,
+                                 "C:\\tools\\" + program], env=env)
+
+    def test_finds_the_prefix_programs_by_name_and_waits_for_their_end(self):
+        mine = self.start(0.4, "recorder.exe")
+        other = self.start(LONG, "recorder.exe", prefix=self.folder.name + "-other")
+        try:
+            self.assertEqual(harness.wine_processes("recorder.exe"), [mine.pid])
+            self.assertEqual(harness.wine_processes("tolvik.exe"), [])
+            started = time.monotonic()
+            harness.wait_no_process("tolvik.exe", "recorder.exe", timeout=LONG)
+            self.assertLess(time.monotonic() - started, SOON)
+            mine.wait()
+        finally:
+            other.kill()
+            other.wait()
+
+    def test_a_program_that_runs_on_times_out_naming_it(self):
+        mine = self.start(LONG, "recorder.exe")
+        try:
+            with self.assertRaises(TimeoutError) as raised:
+                harness.wait_no_process("recorder.exe", timeout=0.3)
+            self.assertIn("recorder.exe", str(raised.exception))
+            self.assertIn(str(mine.pid), str(raised.exception))
+        finally:
+            mine.kill()
+            mine.wait()
 
 
 class WithFakeX(unittest.TestCase):
