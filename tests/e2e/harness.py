@@ -165,21 +165,26 @@ def wait_window_gone(name, timeout=10.0):
     wait_for(lambda: not shown_windows(name), timeout, interval=0.05, what="window %r to go" % name)
 
 
-def keyboard_focus():
-    """The X window that holds the keyboard (decimal string), or None."""
-    out = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True, text=True, timeout=10)
-    return (out.stdout.strip() or None) if out.returncode == 0 else None
+def foreground(ctx):
+    """(title, process id) of the window in front, as probe.exe reads it, or
+    None when none is. Under Xvfb without a window manager the X keyboard
+    focus stays on the pointer's root; Wine gives the keys to the focus of
+    this window, so it is what takes what a user types."""
+    seen = ctx.probe("foreground")
+    if seen.code != 0 or "\t" not in seen.out:
+        return None
+    title, _, pid = seen.out.rstrip("\n").rpartition("\t")
+    return title, pid
 
 
-def wait_keyboard_focus(window_id, timeout=10.0):
-    """Waits until the X window window_id holds the keyboard: keys pressed
-    without a target window (as a user's) reach it from then on."""
-    window_id = str(window_id)
+def wait_foreground(ctx, title, timeout=10.0):
+    """Waits until the window in front is titled exactly title."""
     try:
-        wait_for(lambda: keyboard_focus() == window_id, timeout, interval=0.05)
+        return wait_for(lambda: (lambda f: f if f and f[0] == title else None)(foreground(ctx)), timeout,
+                        interval=0.05)
     except TimeoutError:
-        raise TimeoutError("timed out after %.1f s waiting for the keyboard at window %s (it is at %s)" % (
-            timeout, window_id, keyboard_focus())) from None
+        raise TimeoutError("timed out after %.1f s waiting for %r in front (in front: %s)" % (
+            timeout, title, foreground(ctx))) from None
 
 
 def read_bytes(path):

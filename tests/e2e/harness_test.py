@@ -153,14 +153,14 @@ class Processes(unittest.TestCase):
             mine.wait()
 
 
-class WithFakeX(unittest.TestCase):
-    """The X look-ups replaced by lists the test plays out."""
+class WithFakeLookUps(unittest.TestCase):
+    """The X and probe look-ups replaced by answers the test plays out."""
 
     def setUp(self):
-        self.saved = harness.shown_windows, harness.keyboard_focus
+        self.saved = harness.shown_windows
 
     def tearDown(self):
-        harness.shown_windows, harness.keyboard_focus = self.saved
+        harness.shown_windows = self.saved
 
     def test_window_gone_waits_until_the_search_finds_none(self):
         answers = [["41"], ["41"], ["41"], []]
@@ -174,15 +174,18 @@ class WithFakeX(unittest.TestCase):
             harness.wait_window_gone("Export bundle", timeout=0.3)
         self.assertIn("Export bundle", str(raised.exception))
 
-    def test_keyboard_focus_waits_for_that_window_and_says_where_it_is(self):
-        answers = ["7", "7", "9"]
-        harness.keyboard_focus = lambda: answers.pop(0) if len(answers) > 1 else answers[0]
-        harness.wait_keyboard_focus(9, timeout=LONG)
-        harness.keyboard_focus = lambda: "7"
+    def test_foreground_waits_for_that_title_and_says_what_is_in_front(self):
+        answers = ["tolvik\t32", "tolvik\t32", "Export bundle\t32"]
+        ctx = types.SimpleNamespace(probe=lambda *args: harness.Completed(
+            0, (answers.pop(0) if len(answers) > 1 else answers[0]) + "\n", ""))
+        self.assertEqual(harness.wait_foreground(ctx, "Export bundle", timeout=LONG), ("Export bundle", "32"))
+        ctx.probe = lambda *args: harness.Completed(0, "tolvik\t32\n", "")
         with self.assertRaises(TimeoutError) as raised:
-            harness.wait_keyboard_focus("9", timeout=0.3)
-        self.assertIn("window 9", str(raised.exception))
-        self.assertIn("at 7", str(raised.exception))
+            harness.wait_foreground(ctx, "Export bundle", timeout=0.3)
+        self.assertIn("'Export bundle' in front", str(raised.exception))
+        self.assertIn("('tolvik', '32')", str(raised.exception))
+        ctx.probe = lambda *args: harness.Completed(1, "", "")
+        self.assertIsNone(harness.foreground(ctx))
 
 
 if __name__ == "__main__":
