@@ -212,9 +212,11 @@ def wait_file_change(path, before, timeout=10.0, what=None):
 
 def wine_processes(*names):
     """PIDs of the processes of this Wine prefix running one of the programs
-    named (e.g. "recorder.exe"), as Linux sees them: by the process's name or
-    its command line, which Wine sets to the program's path."""
-    wanted = [n.lower().encode() for n in names]
+    named (e.g. "recorder.exe"), as Linux sees them: Wine names each process
+    after its program and puts the program's path first on its command line.
+    A program merely named among the arguments (probe.exe hold ...tolvik.exe)
+    does not count."""
+    wanted = {n.lower().encode() for n in names}
     prefix_entry = ("WINEPREFIX=%s" % prefix()).encode()
     found = []
     for entry in os.listdir("/proc"):
@@ -222,12 +224,14 @@ def wine_processes(*names):
             continue
         try:
             folder = Path("/proc", entry)
-            seen = folder.joinpath("comm").read_bytes().strip().lower()
-            command = folder.joinpath("cmdline").read_bytes().lower()
+            comm = folder.joinpath("comm").read_bytes().strip().lower()
+            first = folder.joinpath("cmdline").read_bytes().split(b"\0")[0].lower()
             environ = folder.joinpath("environ").read_bytes().split(b"\0")
         except OSError:
             continue  # ended meanwhile, or not ours to read
-        if prefix_entry in environ and any(w == seen or w in command for w in wanted):
+        program = re.split(rb"[\\/]", first)[-1]
+        # The process name is cut to 15 bytes.
+        if prefix_entry in environ and (program in wanted or any(comm == w[:15] for w in wanted)):
             found.append(int(entry))
     return found
 

@@ -122,10 +122,11 @@ class Processes(unittest.TestCase):
             os.environ["WINEPREFIX"] = self.saved
         self.folder.cleanup()
 
-    def start(self, seconds, program, prefix=None):
+    def start(self, seconds, program, prefix=None, argument=""):
+        """A process whose command line begins with the program's path, as Wine's do."""
         env = dict(os.environ, WINEPREFIX=prefix or self.folder.name)
-        return subprocess.Popen([sys.executable, "-c", "import time; time.sleep(%s)" % seconds,
-                                 "C:\\tools\\" + program], env=env)
+        return subprocess.Popen(["C:\\tools\\" + program, "-c", "import time; time.sleep(%s)" % seconds,
+                                 argument], executable=sys.executable, env=env)
 
     def test_finds_the_prefix_programs_by_name_and_waits_for_their_end(self):
         mine = self.start(0.4, "recorder.exe")
@@ -140,6 +141,15 @@ class Processes(unittest.TestCase):
         finally:
             other.kill()
             other.wait()
+
+    def test_a_program_named_among_the_arguments_does_not_count(self):
+        holder = self.start(LONG, "probe.exe", argument="C:\\Programs\\tolvik\\tolvik.exe")
+        try:
+            self.assertEqual(harness.wine_processes("tolvik.exe"), [])
+            self.assertEqual(harness.wine_processes("probe.exe"), [holder.pid])
+        finally:
+            holder.kill()
+            holder.wait()
 
     def test_a_program_that_runs_on_times_out_naming_it(self):
         mine = self.start(LONG, "recorder.exe")
