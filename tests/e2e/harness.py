@@ -163,6 +163,112 @@ def find_window(name="tolvik", timeout=10.0, visible=True):
     return wait_for(search, timeout, what="window %r" % name)
 
 
+def shown_windows(name):
+    """X window ids (decimal strings) of the visible top-level windows titled exactly name."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(name)],
+                         capture_output=True, text=True, timeout=10)
+    return out.stdout.split()
+
+
+def wait_window_gone(name, timeout=10.0):
+    """Waits until no visible window is titled exactly name (a dialog closed,
+    a window hidden)."""
+    wait_for(lambda: not shown_windows(name), timeout, interval=0.05, what="window %r to go" % name)
+
+
+def foreground(ctx):
+    """(title, process id) of the window in front, as probe.exe reads it, or
+    None when none is. Under Xvfb without a window manager the X keyboard
+    focus stays on the pointer's root; Wine gives the keys to the focus of
+    this window, so it is what takes what a user types."""
+    seen = ctx.probe("foreground")
+    if seen.code != 0 or "\t" not in seen.out:
+        return None
+    title, _, pid = seen.out.rstrip("\n").rpartition("\t")
+    return title, pid
+
+
+def wait_foreground(ctx, title, timeout=10.0):
+    """Waits until the window in front is titled exactly title."""
+    try:
+        return wait_for(lambda: (lambda f: f if f and f[0] == title else None)(foreground(ctx)), timeout,
+                        interval=0.05)
+    except TimeoutError:
+        raise TimeoutError("timed out after %.1f s waiting for %r in front (in front: %s)" % (
+            timeout, title, foreground(ctx))) from None
+
+
+def read_bytes(path):
+    """A file's bytes, or None while it does not exist."""
+    try:
+        return Path(path).read_bytes()
+    except FileNotFoundError:
+        return None
+
+
+def wait_file_change(path, before, timeout=10.0, what=None):
+    """Waits until the file's bytes differ from before (None: it did not
+    exist); returns them (None when it was removed)."""
+    changed = []
+
+    def differs():
+        now = read_bytes(path)
+        if now != before:
+            changed.append(now)
+            return True
+        return False
+    wait_for(differs, timeout, interval=0.05, what=what or "%s to change" % Path(path).name)
+    return changed[-1]
+
+
+def wine_processes(*names):
+    """PIDs of the processes of this Wine prefix running one of the programs
+    named (e.g. "recorder.exe"), as Linux sees them: Wine names each process
+    after its program and puts the program's path first on its command line.
+    A program merely named among the arguments (probe.exe hold ...tolvik.exe)
+    does not count."""
+    wanted = {n.lower().encode() for n in names}
+    prefix_entry = ("WINEPREFIX=%s" % prefix()).encode()
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            folder = Path("/proc", entry)
+            comm = folder.joinpath("comm").read_bytes().strip().lower()
+            first = folder.joinpath("cmdline").read_bytes().split(b"\0")[0].lower()
+            environ = folder.joinpath("environ").read_bytes().split(b"\0")
+        except OSError:
+            continue  # ended meanwhile, or not ours to read
+        program = re.split(rb"[\\/]", first)[-1]
+        # The process name is cut to 15 bytes.
+        if prefix_entry in environ and (program in wanted or any(comm == w[:15] for w in wanted)):
+            found.append(int(entry))
+    return found
+
+
+def wait_no_process(*names, timeout=30.0):
+    """Waits until no process of the prefix runs one of the programs named:
+    everything a finished program started has ended (a recorder, once
+    ended, has written its line)."""
+    try:
+        wait_for(lambda: not wine_processes(*names), timeout, interval=0.05)
+    except TimeoutError:
+        raise TimeoutError("timed out after %.1f s waiting for %s to end (still running: %s)" % (
+            timeout, ", ".join(names), wine_processes(*names))) from None
+
+
+def wait_recorded(ctx, count, timeout=15.0, what=None):
+    """Waits until the recorder's log of the test holds at least count lines;
+    returns them (as dicts)."""
+    try:
+        return wait_for(lambda: (lambda lines: lines if len(lines) >= count else None)(ctx.recorded()), timeout,
+                        interval=0.05)
+    except TimeoutError:
+        raise TimeoutError("timed out after %.1f s waiting for %s; the log holds %s" % (
+            timeout, what or "%d line(s) in the recorder's log" % count, ctx.recorded())) from None
+
+
 
 def close_with_alt_f4(process=None, name="tolvik"):
     """Closes the window titled name as a user does, with Alt+F4, and returns

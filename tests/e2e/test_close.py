@@ -43,7 +43,9 @@ def wait_windows(ctx, names):
 def assert_closed_exactly(ctx, pids, closed, left):
     harness.wait_for(lambda: {pids[n] for n in closed} <= with_event(ctx, "close"), timeout=20,
                      what="WM_CLOSE for %s" % ", ".join(closed))
-    # What is not asked now would have been asked in the same pass.
+    # What is not asked now would have been asked in the same pass. WM_CLOSE
+    # is posted, and a recorder logs it when its queue gets to it; a message
+    # never posted leaves nothing to wait for, so give the others that long.
     time.sleep(2)
     assert not {pids[n] for n in left} & with_event(ctx, "close"), ctx.recorded()
 
@@ -56,8 +58,8 @@ def own_recorder(ctx):
 
 def bundle_menu(window, g, downs):
     # The recorders' windows come up over tolvik's; a user brings it back first.
+    # xdotool returns once the X server has raised it.
     harness.xdotool("windowraise", window.id)
-    time.sleep(0.5)
     click(window, g.row_point(0, dx=30), button=3)
     wait_menu()
     choose(*(["Down"] * downs + ["Return"]))

@@ -9,7 +9,6 @@ coordinates."""
 
 import contextlib
 import subprocess
-import time
 
 import harness
 from test_startup import KEY, start_window
@@ -45,14 +44,14 @@ def screen_size():
 
 
 def drag(start, end, steps=6):
-    harness.xdotool("mousemove", *start)
-    time.sleep(0.3)
+    """Presses at start, moves in steps to end and lets go. Wine's move and
+    size loop reads each move from the window's queue, in the order the X
+    server sent them (--sync: each once the pointer is there)."""
+    harness.xdotool("mousemove", "--sync", *start)
     harness.xdotool("mousedown", 1)
-    time.sleep(0.3)
     for i in range(1, steps + 1):
-        harness.xdotool("mousemove", start[0] + (end[0] - start[0]) * i // steps,
+        harness.xdotool("mousemove", "--sync", start[0] + (end[0] - start[0]) * i // steps,
                         start[1] + (end[1] - start[1]) * i // steps)
-        time.sleep(0.05)
     harness.xdotool("mouseup", 1)
 
 

@@ -138,7 +138,7 @@ def dialog_background(ctx, env):
     image = Image.open(path).convert("RGB")
     corner = image.getpixel((3, image.size[1] - 4))
     harness.xdotool("key", "--window", dialog, "Escape")
-    harness.wait_for(lambda: ctx.probe("controls", APP_TITLE, "300").code == 2, what="the dialog closed")
+    harness.wait_for(lambda: ctx.probe("controls", APP_TITLE, "0").code == 2, what="the dialog closed")
     assert close_window(ctx, process) == 0
     return corner
 

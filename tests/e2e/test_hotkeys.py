@@ -13,7 +13,7 @@ outside Wine would not: Wine's X11 driver grabs no keys.)"""
 import time
 
 import harness
-from test_item_options import closed, controls
+from test_item_options import closed, controls, dialog_ready
 from test_menus import TOAST_BAR, choose, keys, wait_menu
 from test_startup import KEY, recorder_item, start_window, write_store
 from test_window import HEIGHT, LIGHT, WIDTH, Geometry, Window, saved
@@ -36,16 +36,17 @@ def open_hotkey_dialog(ctx, window, g, row, name):
         window.click(g.row_point(row, dx=34), button=3)
         wait_menu()
     choose(*(["Down"] * HOTKEY_DOWNS + ["Return"]))
-    shown = harness.wait_for(lambda: controls(ctx, title(name)), timeout=30, what="the hotkey dialog")
-    time.sleep(0.3)  # the dialog takes the keyboard once it is active
-    return shown
+    return dialog_ready(ctx, title(name), timeout=30)
 
 
-def press_in_field(combination):
-    """Presses the combination as a user does in the hotkey control: the
-    modifiers held down, then the key."""
+def press_in_field(ctx, name, combination):
+    """Presses the combination as a user does in the hotkey control of the
+    dialog for bundle `name`: the modifiers held down, then the key. Returns
+    once the control shows another value."""
+    before = controls(ctx, title(name))[FIELD][4]
     harness.xdotool("key", "--delay", 60, combination)
-    time.sleep(0.3)
+    harness.wait_for(lambda: controls(ctx, title(name))[FIELD][4] != before, interval=0.05,
+                     what="the hotkey field to take %s (it shows %s)" % (combination, before))
 
 
 def header_ink(window, g, image=None):
@@ -87,17 +88,17 @@ def test_a_hotkey_typed_in_the_dialog_is_kept_shown_and_opens_the_bundle(ctx):
     shown = open_hotkey_dialog(ctx, window, g, 0, "Work")
     assert shown[FIELD][0] == "msctls_hotkey32" and shown[FIELD][3], "the hotkey field has the focus: %s" % shown
     assert shown[FIELD][4] == "0x0000" and shown[DELAY][4] == "0", shown
-    press_in_field("ctrl+alt+1")
+    press_in_field(ctx, "Work", "ctrl+alt+1")
     # HOTKEYF_CONTROL | HOTKEYF_ALT and "1".
     assert controls(ctx, title("Work"))[FIELD][4] == "0x0631", controls(ctx, title("Work"))
     # A key alone takes Ctrl+Alt: a hotkey without them would take typing from every program.
-    press_in_field("7")
+    press_in_field(ctx, "Work", "7")
     assert controls(ctx, title("Work"))[FIELD][4] == "0x0637", controls(ctx, title("Work"))
     # The field takes Alt and its letters for itself, so the user leaves it by Tab.
     keys("Tab", "space")  # Clear, which gives the field the focus back
     assert controls(ctx, title("Work"))[FIELD][4] == "0x0000"
     assert controls(ctx, title("Work"))[FIELD][3], "the cleared field has the focus"
-    press_in_field("ctrl+alt+1")
+    press_in_field(ctx, "Work", "ctrl+alt+1")
     keys("Tab", "Tab", "End", "shift+Home")
     harness.xdotool("type", "--delay", 40, "45")
     keys("Return")
@@ -132,7 +133,9 @@ def test_a_hotkey_typed_in_the_dialog_is_kept_shown_and_opens_the_bundle(ctx):
     harness.wait_for(lambda: "hotkey" not in saved(ctx)[0], what="the hotkey undone")
     assert saved(ctx)[0].get("sign_in_delay", 0) == 0
     harness.xdotool("key", "ctrl+alt+1")
-    time.sleep(6)  # past the item's delay, had a second opening begun
+    # The item's own delay of 4 s, then its start: an opening the key had
+    # begun would have started it by then, and nothing else would tell.
+    time.sleep(6)
     assert [r["argv"][1] for r in ctx.recorded()] == ["hot"], ctx.recorded()
     keys("alt+F4")
     assert process.wait(20) == 0
@@ -145,11 +148,13 @@ def test_a_second_press_while_the_bundle_opens_says_it_is_still_opening(ctx):
     window = Window(ctx, process)
     g = Geometry(WIDTH, HEIGHT, 96, bundles=1)
     harness.xdotool("key", "ctrl+alt+4")
-    time.sleep(1.0)
-    assert not ctx.recorded(), "the item waits for its delay"
     harness.xdotool("key", "ctrl+alt+4")
     window.wait_pixel(g.toast_probe(), TOAST_BAR, "the toast saying it is still opening")
+    # The second press was taken during the first's opening, well within the item's 6 s.
+    assert not ctx.recorded(), "the item waits for its delay"
     harness.wait_for(lambda: len(ctx.recorded()) >= 1, timeout=30, what="the one opening's start")
+    # A second opening begun by the second press would start its item at the
+    # end of the same 6-s delay, a moment after this one.
     time.sleep(2)
     assert len(ctx.recorded()) == 1, ctx.recorded()
     keys("alt+F4")
@@ -173,7 +178,7 @@ def test_keys_held_elsewhere_or_by_another_bundle_are_refused(ctx):
 
     # Mail's key belongs to Mail: the dialog says so and stays open.
     open_hotkey_dialog(ctx, window, g, 0, "Work")
-    press_in_field("ctrl+alt+2")
+    press_in_field(ctx, "Work", "ctrl+alt+2")
     assert controls(ctx, title("Work"))[FIELD][4] == "0x0632", controls(ctx, title("Work"))
     before = ctx.store.read_bytes()
     # Under Wine the field keeps Enter for itself too: OK is reached from the seconds field.
@@ -190,7 +195,7 @@ def test_keys_held_elsewhere_or_by_another_bundle_are_refused(ctx):
     # Another program takes Ctrl+Alt+3 while the dialog is open (a key held
     # before never reaches the field: Windows hands it to its holder): said
     # at once after OK, kept, and "not available" in the header.
-    press_in_field("ctrl+alt+3")
+    press_in_field(ctx, "Work", "ctrl+alt+3")
     holder = hold_hotkey(ctx, MOD_CONTROL | MOD_ALT, ord("3"))
     keys("Tab", "Tab", "Return")
     message = ctx.probe("msgtext", title("Work"), "10000")
@@ -230,6 +235,8 @@ def test_a_key_held_at_start_is_not_available_until_the_next_start_finds_it_free
                             what="the key in the header")
     # The press goes to the program that holds the key.
     harness.xdotool("key", "ctrl+alt+6")
+    # Had the key reached tolvik, its item (no delay) would have started
+    # within this time; a press that reaches another program shows nothing.
     time.sleep(2)
     assert not ctx.recorded()
     keys("alt+F4")
@@ -279,14 +286,21 @@ def test_the_dialog_and_the_header_in_german_and_in_the_dark_theme(ctx):
             de["&Hotkey:"], de["C&lear"], de["&Wait after sign-in:"]), shown
         assert shown[FIELD][4] == "0x0635" and shown[DELAY][4] in ("2,5", "2.5"), shown
         dialog = harness.find_window(caption)
-        time.sleep(0.5)
         path = ctx.folder / "dialog-de-dark.png"
-        harness.screenshot(dialog, path)
         from PIL import Image
-        image = Image.open(path).convert("RGB")
-        width, height = image.size
-        # Below the buttons, the dialog's own background is the dark surface.
-        assert sum(image.getpixel((width // 3, height - 4))) < 3 * 80, image.getpixel((width // 3, height - 4))
+        seen = []
+
+        def drawn_dark():
+            # Below the buttons, the dialog's own background is the dark surface.
+            harness.screenshot(dialog, path)
+            image = Image.open(path).convert("RGB")
+            width, height = image.size
+            seen[:] = [image.getpixel((width // 3, height - 4))]
+            return sum(seen[0]) < 3 * 80
+        try:
+            harness.wait_for(drawn_dark, timeout=10, interval=0.1, what="the dialog drawn")
+        except TimeoutError:
+            raise AssertionError("the dialog's background below its buttons is %s, not dark" % seen)
         keys("Escape")
         harness.wait_for(lambda: closed(ctx, caption), what="the dialog cancelled")
         keys("alt+F4")

@@ -3,8 +3,6 @@ menu by right-click and arrows, the dialog by its access keys, Tab and Enter.
 probe.exe reads the dialog's controls (class, enabled, check state, text);
 what OK keeps is read from the store file."""
 
-import time
-
 import harness
 from test_menus import choose, keys, menus, wait_menu
 from test_startup import recorder_item, start_window, write_store
@@ -28,17 +26,24 @@ def controls(ctx, title, timeout_ms=10000):
     return found
 
 
+def dialog_ready(ctx, title, timeout=20):
+    """Waits for the dialog, then until it is in front with a control of it
+    focused: what is typed from then on reaches that control. Returns its
+    controls (see controls())."""
+    harness.wait_foreground(ctx, title, timeout=timeout)
+    return harness.wait_for(lambda: (lambda c: c if c and any(f[3] for f in c.values()) else None)(
+        controls(ctx, title)), timeout=timeout, interval=0.05, what="a focused control in the dialog %r" % title)
+
+
 def open_options(ctx, window, point, title):
     window.click(point, button=3)
     wait_menu()
     choose(*OPTIONS_DOWN, "Return")
-    shown = harness.wait_for(lambda: controls(ctx, title), timeout=30, what="the options dialog")
-    time.sleep(0.3)  # the dialog takes the keyboard once it is active
-    return shown
+    return dialog_ready(ctx, title, timeout=30)
 
 
 def closed(ctx, title):
-    return controls(ctx, title, 300) is None
+    return controls(ctx, title, 0) is None  # one look: the callers poll
 
 
 # Control ids of the dialog, in tab order.

@@ -15,7 +15,7 @@ import time
 
 import harness
 from test_frame import client_area, drawn_frame, placement
-from test_menus import keys
+from test_menus import keys, wait_menu
 from test_startup import KEY, export_file, read_message_box, recorder_item, write_store
 from test_window import LIGHT, Geometry, blend, close_to, geometry_of, wait_until_still
 
@@ -185,8 +185,8 @@ def test_a_store_on_an_unreachable_drive_is_not_written_even_once_the_drive_is_b
     drive.symlink_to(ctx.folder / "q-drive")
     try:
         paste(ctx, window, "https://a.example/\nhttps://b.example/")
+        # The window saves, or here does not, before it puts up the toast that says so.
         wait_toast(ctx, window, held + " · Added 1 to “New bundle” (skipped ones already there)")
-        time.sleep(1)
         assert theirs.stat().st_mtime_ns == stamp, "the store on the drive was written"
         assert json.loads(theirs.read_text())["bundles"][0]["name"] == "Theirs"
         assert [p.name for p in theirs.parent.iterdir()] == ["s.json"]
@@ -216,7 +216,9 @@ def test_alt_f4_while_opening_lets_all_twenty_items_start_before_the_process_end
     harness.wait_for(lambda: not visible_windows(), what="the window to close")
     assert process.wait(30) == 0
     harness.wait_for(lambda: len(ctx.recorded()) >= 20, timeout=15, what="twenty starts")
-    time.sleep(0.5)
+    # tolvik has ended, so it starts nothing more; once every recorder it
+    # started has ended, each has logged its start.
+    harness.wait_no_process("recorder.exe")
     assert [r["argv"][1] for r in ctx.recorded()] == ["item-%02d" % i for i in range(1, 21)]
 
 
@@ -322,7 +324,7 @@ def test_a_window_minimised_from_maximised_comes_back_maximised(ctx):
         harness.xdotool("click", "--repeat", 2, "--delay", 80, 1)
         harness.wait_for(lambda: client_area(ctx)[4], what="the maximised window")
         keys("alt+space")
-        time.sleep(0.5)
+        wait_menu()  # the system menu
         keys("n")
         harness.wait_for(lambda: client_area(ctx)[2] == 0, what="the minimised window")
         keys("alt+F4")

@@ -12,9 +12,9 @@ import json
 import re
 import shlex
 import subprocess
-import time
 
 import harness
+from test_item_options import dialog_ready
 from test_menus import choose, keys, wait_menu
 from test_startup import KEY, recorded_args, recorder_item, write_store
 from test_window import HEIGHT, LIGHT, TOAST, WIDTH, Geometry, Window, blend, close_to, saved
@@ -38,17 +38,16 @@ def shown(title):
     return out.split()
 
 
-def in_dialog(title, *steps):
-    """Waits for the dialog, then for each step types the text, or presses the
-    keys of a tuple; waits until the dialog is gone."""
-    harness.find_window(title, timeout=20)
-    time.sleep(0.6)  # the dialog gives its file-name field the focus once shown
+def in_dialog(ctx, title, *steps):
+    """Waits for the dialog to take the keyboard, then for each step types the
+    text, or presses the keys of a tuple; waits until the dialog is gone."""
+    dialog_ready(ctx, title)
     for step in steps:
         if isinstance(step, tuple):
             keys(*step)
         else:
             harness.xdotool("type", "--delay", 30, "--", step)
-    harness.wait_for(lambda: not shown(title), timeout=20, what="the dialog %r to close" % title)
+    harness.wait_window_gone(title, timeout=20)
 
 
 def add_buttons(window, g):
@@ -117,13 +116,13 @@ def test_add_buttons_and_ctrl_o_put_what_the_dialogs_chose_into_the_store(ctx):
 
     # Two files at once: go to their folder, then name both.
     click(window, add_files)
-    in_dialog("Files to add to the bundle", files_win, ("Return",), ("ctrl+a",), '"a.txt" "b.txt"', ("Return",))
+    in_dialog(ctx, "Files to add to the bundle", files_win, ("Return",), ("ctrl+a",), '"a.txt" "b.txt"', ("Return",))
     harness.wait_for(lambda: len(items(ctx, 0)) == 2, timeout=15, what="the two files")
     assert items(ctx, 0) == [{"kind": "file", "target": files_win + "\\a.txt"},
                              {"kind": "file", "target": files_win + "\\b.txt"}]
 
     click(window, add_folder)
-    in_dialog("Folder to add to the bundle", files_win + "\\Papers", ("Return",))
+    in_dialog(ctx, "Folder to add to the bundle", files_win + "\\Papers", ("Return",))
     harness.wait_for(lambda: len(items(ctx, 0)) == 3, timeout=15, what="the folder")
     assert items(ctx, 0)[2] == {"kind": "folder", "target": files_win + "\\Papers"}
 
@@ -131,13 +130,13 @@ def test_add_buttons_and_ctrl_o_put_what_the_dialogs_chose_into_the_store(ctx):
     click(window, add_app)
     wait_menu()
     choose("Down", "Return")  # "Browse for a program…"
-    in_dialog("App to add (a program or a shortcut)", link, ("Return",))
+    in_dialog(ctx, "App to add (a program or a shortcut)", link, ("Return",))
     harness.wait_for(lambda: len(items(ctx, 0)) == 4, timeout=15, what="the app")
     assert items(ctx, 0)[3] == {"kind": "app", "target": link}
 
     click(window, (g.S / 2, g.H - 140))
     keys("ctrl+o")
-    in_dialog("Bundle files to import", files_win + "\\shared.tolvik", ("Return",))
+    in_dialog(ctx, "Bundle files to import", files_win + "\\shared.tolvik", ("Return",))
     harness.wait_for(lambda: len(saved(ctx)) == 2, timeout=15, what="the imported bundle")
     imported = saved(ctx)[1]
     assert imported["name"] == "Shared plan" and imported["items"] == shared["items"], imported
@@ -164,7 +163,7 @@ def test_export_writes_the_chosen_file_and_asks_before_replacing_it(ctx):
 
     # The name field holds "Report.tolvik": put the folder in front of it.
     bundle_menu(window, g, 0, EXPORT)
-    in_dialog("Export bundle", ("Home",), out_win, ("Return",))
+    in_dialog(ctx, "Export bundle", ("Home",), out_win, ("Return",))
     harness.wait_for(exported.exists, timeout=15, what="the exported file")
     first = exported.read_bytes()
     text = first.decode("utf-8")
@@ -175,8 +174,7 @@ def test_export_writes_the_chosen_file_and_asks_before_replacing_it(ctx):
 
     def export_again_and_answer(key):
         bundle_menu(window, g, 0, EXPORT)
-        harness.find_window("Export bundle", timeout=20)
-        time.sleep(0.6)
+        dialog_ready(ctx, "Export bundle")
         keys("Home")
         harness.xdotool("type", "--delay", 30, "--", out_win)
         keys("Return")
@@ -189,18 +187,19 @@ def test_export_writes_the_chosen_file_and_asks_before_replacing_it(ctx):
 
     # No: back in the dialog, which Esc then cancels; the file is as it was.
     export_again_and_answer("n")
-    harness.wait_for(lambda: ctx.probe("msgtext", "Export bundle", "300").code == 2, timeout=15,
+    harness.wait_for(lambda: ctx.probe("msgtext", "Export bundle", "0").code == 2, timeout=15,
                      what="the question to close")
     assert shown("Export bundle"), "the save dialog closed with the question"
     keys("Escape")
-    harness.wait_for(lambda: not shown("Export bundle"), timeout=15, what="the save dialog to close")
-    time.sleep(1)
-    assert exported.read_bytes() == first
+    harness.wait_window_gone("Export bundle", timeout=15)
 
     # Yes: after removing an item, the file is written again with the bundle as it is now.
     click(window, g.item_point(1))
     keys("Delete")
     harness.wait_for(lambda: len(items(ctx, 0)) == 2, what="the removal")
+    # The window took the Delete after the cancelled dialog: a file written on
+    # its cancel would be there by now.
+    assert exported.read_bytes() == first
     export_again_and_answer("y")
     harness.wait_for(lambda: exported.read_bytes() != first, timeout=15, what="the file replaced")
     assert json.loads(exported.read_text(encoding="utf-8"))["bundle"] == saved(ctx)[0]
@@ -233,8 +232,9 @@ def test_desktop_shortcuts_get_free_names_and_open_the_bundle(ctx):
         window.wait_pixel(g.toast_probe(), TOAST_BAR, "the toast about the shortcut")
         first = (desktop / "Report.lnk").read_bytes()
         bundle_menu(window, g, 1, SHORTCUT)
-        harness.wait_for(lambda: (desktop / "Report (2).lnk").exists(), timeout=15, what="Report (2).lnk")
-        time.sleep(0.5)
+        # Saved whole once the shell can read it back.
+        harness.wait_for(lambda: ctx.probe("readlink", harness.wine_path(desktop / "Report (2).lnk")).code == 0,
+                         timeout=15, interval=0.05, what="Report (2).lnk")
         assert sorted(p.name for p in desktop.glob("Report*")) == ["Report (2).lnk", "Report.lnk"]
         assert (desktop / "Report.lnk").read_bytes() == first, "the first shortcut was overwritten"
         assert harness.reg_query(KEY, "Selected") == "b7"
@@ -260,8 +260,8 @@ def test_desktop_shortcuts_get_free_names_and_open_the_bundle(ctx):
 def drop(ctx, window, point, *payload):
     """Puts the pointer on a point of the window and lets dragsource.exe drop
     there; returns what it printed: "copy" or "none"."""
-    harness.xdotool("mousemove", "--window", window.id, int(point[0]), int(point[1]))
-    time.sleep(0.3)
+    # --sync: returns once the pointer is there, where DoDragDrop reads it.
+    harness.xdotool("mousemove", "--sync", "--window", window.id, int(point[0]), int(point[1]))
     done = ctx.run_program(list(payload), exe=DRAGSOURCE_EXE, timeout=30)
     assert done.code == 0, done
     return done.out.strip()
@@ -308,23 +308,23 @@ def test_drops_from_another_program_add_to_the_bundle_under_the_pointer(ctx):
     assert items(ctx, 1)[2] == {"kind": "url", "target": "https://plain.example/t"}
 
     # A file list of empty names carries nothing: no effect, nothing saved.
-    before = ctx.store.read_bytes()
+    before = json.loads(ctx.store.read_text(encoding="utf-8"))
     assert drop(ctx, window, g.row_point(0, dx=60), "files", "") == "none"
-    time.sleep(1.5)
-    assert ctx.store.read_bytes() == before
+    # Checked below, once the next drop is saved: the window handles drops in
+    # their order, so what this one changed would be in the store by then.
 
     # A held drag from the other program's window: the row under the pointer is
     # outlined in the accent colour until the drop.
     assert not row_edge_is_accent(window, g, 0), "the first row is outlined before any drag"
     source = ctx.start(["window", "files", path["c.txt"]], exe=DRAGSOURCE_EXE)
     harness.find_window("dragsource", timeout=20)
-    harness.xdotool("mousemove", 60, 40)
-    time.sleep(0.3)
+    harness.xdotool("mousemove", "--sync", 60, 40)
     harness.xdotool("mousedown", 1)
     x, y = g.row_point(0, dx=70)
+    # OLE's drag loop looks at the pointer on a timer of its own as well as
+    # at each move: the outline below tells when it has seen the last one.
     for step in (3, 2, 1, 0):
-        harness.xdotool("mousemove", "--window", window.id, int(x), int(y - step * 25))
-        time.sleep(0.25)
+        harness.xdotool("mousemove", "--sync", "--window", window.id, int(x), int(y - step * 25))
     harness.wait_for(lambda: row_edge_is_accent(window, g, 0), timeout=10, interval=0.3,
                      what="the outline of the row under the pointer")
     image = window.shot("held-drag")
@@ -335,6 +335,9 @@ def test_drops_from_another_program_add_to_the_bundle_under_the_pointer(ctx):
     assert source.output()[0].strip() == "copy"
     harness.wait_for(lambda: len(items(ctx, 0)) == 2, what="the file of the held drag")
     assert items(ctx, 0)[1] == {"kind": "file", "target": path["c.txt"]}
+    # The empty drop before it left no trace: the store is what it was, with the held drag's file.
+    before["bundles"][0]["items"].append({"kind": "file", "target": path["c.txt"]})
+    assert json.loads(ctx.store.read_text(encoding="utf-8")) == before
     harness.wait_for(lambda: not row_edge_is_accent(window, g, 0), timeout=10, interval=0.3,
                      what="the outline to go after the drop")
     assert len(items(ctx, 1)) == 3

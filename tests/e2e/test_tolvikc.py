@@ -6,7 +6,6 @@ import json
 import re
 import subprocess
 import threading
-import time
 import unicodedata
 
 import harness
@@ -142,7 +141,8 @@ def test_unknown_and_ambiguous_names_are_refused_with_exit_2(ctx):
     # An id is exact and wins over any name: the bundle with the id "Report" has no items.
     by_id = tolvikc(ctx, "--open", "Report")
     assert (by_id.code, by_id.err) == (0, ""), by_id
-    time.sleep(1)
+    # What tolvikc.exe started before it ended has logged its start once it has ended too.
+    harness.wait_no_process("tolvik.exe", "recorder.exe")
     assert ctx.recorded() == []
 
 
@@ -154,7 +154,7 @@ def test_an_unreviewed_bundle_is_not_opened_and_exits_3(ctx):
     refused = tolvikc(ctx, "--open", "From a colleague")
     assert refused.code == 3 and refused.out == "", refused
     assert "tolvik.exe --open imp1" in refused.err and "From a colleague" in refused.err, refused
-    time.sleep(2)
+    harness.wait_no_process("tolvik.exe", "recorder.exe")
     assert ctx.recorded() == []
     assert ctx.store.read_bytes() == before
 

@@ -76,6 +76,15 @@ class Geometry:
         right = self.X + self.C - 10 * self.s - rnd(32 * self.s) - 8 * self.s
         return (right - 4 * self.s, top + h / 2)
 
+    def name_box(self):
+        """The header's title line, where the bundle's name field opens (the Open button left out)."""
+        return (self.X - 12 * self.s, self.T + 10 * self.s, self.X + self.C - 160 * self.s, self.T + 66 * self.s)
+
+    def item_box(self, i):
+        """Item row i right of its icon, where its arguments field opens."""
+        top, h = self.item(i)
+        return (self.X + 40 * self.s, top, self.X + self.C - 50 * self.s, top + h)
+
     def toast_probe(self):
         """The toast bar's top edge, at the window's centre (clear of the text)."""
         return (self.W / 2, self.H - 66 * self.s + 3 * self.s)
@@ -116,21 +125,56 @@ class Window:
         self.ctx, self.process = ctx, process
         self.id = harness.find_window("tolvik")
         # Start-up places the window itself, and Wine may apply that placement
-        # late: a resize sent before it would be undone. Resize once the window
-        # is still, and again if it snaps back.
+        # to the X window late: a resize sent before it would be undone. Resize
+        # once the X window is where tolvik's window is, and again if it snaps back.
+        wanted = (0, 0, width, height)
         for _ in range(3):
-            wait_until_still(self.id)
-            harness.xdotool("windowmove", self.id, 0, 0)
-            harness.xdotool("windowsize", self.id, width, height)
-            if wait_until_still(self.id)[2:] == (width, height):
+            self._wait_placed()
+            harness.xdotool("windowmove", "--sync", self.id, 0, 0)
+            harness.xdotool("windowsize", "--sync", self.id, width, height)
+            if self._wait_placed() == wanted:
                 break
-        assert geometry_of(self.id)[2:] == (width, height), geometry_of(self.id)
+        assert geometry_of(self.id) == wanted, geometry_of(self.id)
         # A frame presented while Wine was still moving the window can be
-        # lost: a hover change over the settings button draws it again.
-        harness.xdotool("mousemove", "--window", self.id, width - 28, 26)
+        # lost: a hover change over the settings button draws it again. Not
+        # waited for by its pixels: another program's window may cover the
+        # button, and in some themes its hover changes nothing there.
+        harness.xdotool("mousemove", "--sync", "--window", self.id, width - 28, 26)
         time.sleep(0.3)
-        harness.xdotool("mousemove", "--window", self.id, 1, 1)
+        harness.xdotool("mousemove", "--sync", "--window", self.id, 1, 1)
         time.sleep(0.5)
+
+    def client_rect(self):
+        """(x, y, width, height) of tolvik's client area on the screen, as Windows (Wine) has it."""
+        seen = self.ctx.probe("client", "tolvik.Main")
+        return tuple(int(v) for v in seen.out.split()[:4]) if seen.code == 0 else None
+
+    def _wait_placed(self, timeout=15):
+        """Waits until the X window and tolvik's client area agree (under Xvfb
+        without a window manager the X window is the client area): Wine has
+        carried out the last move or size of either side. Returns the rectangle."""
+        seen = []
+
+        def agree():
+            seen[:] = [geometry_of(self.id), self.client_rect()]
+            return seen[0] if seen[0] == seen[1] else None
+        try:
+            return harness.wait_for(agree, timeout=timeout, interval=0.05)
+        except TimeoutError:
+            raise TimeoutError("the X window %s and tolvik's client area %s did not come to agree within %d s"
+                               % (seen[0], seen[1], timeout)) from None
+
+    def field_ink(self, box, image=None):
+        """How many pixels of box (left, top, right, bottom) are in an accent
+        colour: tolvik draws its text fields (the name, the arguments) with an
+        accent border, which a closed field leaves nothing of."""
+        image = (image or self.shot("field")).crop(tuple(int(v) for v in box))
+        return sum(1 for p in image.getdata() if close_to(p, LIGHT["accent"], 30) or close_to(p, DARK["accent"], 30))
+
+    def wait_field(self, box, shown=True):
+        """Waits until a text field in box opened (shown) or closed."""
+        harness.wait_for(lambda: (self.field_ink(box) > 300) == shown, timeout=10, interval=0.05,
+                         what="the text field in %s %s" % (box, "shown" if shown else "closed"))
 
     def shot(self, name="shot"):
         from PIL import Image
