@@ -4,26 +4,20 @@
     scripts/check-headers-test.py
 """
 
-import subprocess
 import sys
-import tempfile
 import unittest
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.dont_write_bytecode = True
+from check_tree import run_on_tree  # noqa: E402
 
 SCRIPT = Path(__file__).resolve().parent / "check-headers.py"
 
 
 class CheckHeaders(unittest.TestCase):
     def run_on(self, files):
-        with tempfile.TemporaryDirectory() as folder:
-            root = Path(folder)
-            for name, text in files.items():
-                path = root / name
-                path.parent.mkdir(parents=True, exist_ok=True)
-                path.write_text(text, encoding="utf-8")
-            done = subprocess.run([sys.executable, str(SCRIPT), "--root", str(root)],
-                                  capture_output=True, text=True, encoding="utf-8")
-            return done.returncode, done.stdout.splitlines()
+        return run_on_tree(SCRIPT, files)
 
     def test_headers_with_their_own_includes_pass(self):
         code, lines = self.run_on({
