@@ -176,21 +176,8 @@ def assert_curl_call(call, url, max_bytes):
 
 def running_curls():
     """The curl.exe processes of this test's Wine prefix, as Linux sees them:
-    Wine names each process after its program, and Wine's own tasklist lists
-    nothing here."""
-    found = []
-    prefix = ("WINEPREFIX=%s" % harness.prefix()).encode()
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            name = Path("/proc", entry, "comm").read_text().strip().lower()
-            environ = Path("/proc", entry, "environ").read_bytes().split(b"\0")
-        except OSError:
-            continue  # ended meanwhile, or not ours to read
-        if name == "curl.exe" and prefix in environ:
-            found.append(int(entry))
-    return found
+    Wine's own tasklist lists nothing here."""
+    return harness.wine_processes("curl.exe")
 
 
 @with_updates
