@@ -282,10 +282,11 @@ def main(argv):
     logs.mkdir(parents=True)
     durations_file = harness.REPO / "build" / "test-logs" / "e2e-durations.json"
     durations = workers.read_durations(durations_file)
-    queue = workers.Queue(workers.plan(tests, durations))
+    units = workers.plan(tests, durations)
+    queue = workers.Queue(units)
 
     # More workers than units would only set up environments that stay idle.
-    count = max(1, min(options.workers, len(tests)))
+    count = max(1, min(options.workers, len(units)))
     base = os.environ.get("WINE_ENV_DIR")
     if count > 1 and not base:
         print("e2e: WINE_ENV_DIR is not set (no scripts/wine-env.sh environment): one worker",
@@ -326,6 +327,7 @@ def main(argv):
         except (RuntimeError, OSError, subprocess.SubprocessError) as error:
             with lock:
                 print("e2e: worker %s could not start: %s" % (worker.label, error), flush=True)
+            worker.stop()
             return
         try:
             while True:

@@ -149,9 +149,13 @@ class Environment:
     def stop(self):
         """Ends the display and server that start() began (never those of the
         environment the runner was given)."""
-        if not self.owned or self.variables is None:
+        if not self.owned:
             return
+        # A start that failed part-way may have left its display running:
+        # wine_env_stop finds it through the environment folder.
+        env = self.variables or dict(os.environ, WINE_ENV_DIR=str(self.folder),
+                                     WINEPREFIX=str(self.folder / "prefix"))
         script = 'source "$1" && wine_env_stop --all'
-        subprocess.run(["bash", "-c", script, "bash", str(WINE_ENV)], env=self.variables,
+        subprocess.run(["bash", "-c", script, "bash", str(WINE_ENV)], env=env,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=120)
