@@ -481,6 +481,14 @@ class Context:
         text = self.recorder_log.read_text(encoding="utf-8")
         return [json.loads(line) for line in text.splitlines() if line.strip()]
 
+    def started(self):
+        """The recorder's start lines (no window or close events) in the order
+        the programs were started: by the time the system created each
+        process, since recorders started close together may write their lines
+        in another order."""
+        starts = [line for line in self.recorded() if "event" not in line]
+        return sorted(starts, key=lambda line: line["created_us"])
+
     def close(self):
         for process in self._processes:
             process.kill()

@@ -221,7 +221,7 @@ def test_alt_f4_while_opening_lets_all_twenty_items_start_before_the_process_end
     # tolvik has ended, so it starts nothing more; once every recorder it
     # started has ended, each has logged its start.
     harness.wait_no_process("recorder.exe")
-    assert [r["argv"][1] for r in ctx.recorded()] == ["item-%02d" % i for i in range(1, 21)]
+    assert [r["argv"][1] for r in ctx.started()] == ["item-%02d" % i for i in range(1, 21)], ctx.recorded()
 
 
 @harness.time_limit(120)

@@ -30,7 +30,7 @@ def recorded_args(ctx, count):
     """The first argument of each recorder start, once `count` have arrived:
     the started programs run on after tolvik.exe has exited."""
     harness.wait_for(lambda: len(ctx.recorded()) >= count, timeout=15, what="%d recorder starts" % count)
-    return [r["argv"][1] for r in ctx.recorded()]
+    return [r["argv"][1] for r in ctx.started()]
 
 
 def export_file(ctx, name, bundle):

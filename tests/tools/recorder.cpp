@@ -5,7 +5,10 @@
 //   {"cmdline":"...","argv":["...",...],"cwd":"..."}
 //
 // The line also holds its process id, the time (milliseconds since 1970),
-// the show command it was given (-1: none), whether its token is elevated and
+// the time the system created the process ("created_us", microseconds since
+// 1970: the order of starts, which the order of the lines need not be, as
+// recorders started 150 ms apart may reach their write in any order under
+// load), the show command it was given (-1: none), whether its token is elevated and
 // the process id of the program that started it ("parent").
 //
 // Arguments beginning with --recorder- make it stand in for a real program:
@@ -147,6 +150,14 @@ unsigned long long now_ms() {
   return (ticks - 116444736000000000ULL) / 10000;
 }
 
+// When the system created this process, in microseconds since 1970; 0 when unknown.
+unsigned long long created_us() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  const unsigned long long ticks = (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+  return ticks < 116444736000000000ULL ? 0 : (ticks - 116444736000000000ULL) / 10;
+}
+
 bool token_elevated() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
@@ -271,6 +282,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   GetStartupInfoW(&startup);
   const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
   line += ",\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"time\":" + std::to_string(now_ms()) +
+          ",\"created_us\":" + std::to_string(created_us()) +
           ",\"show\":" + std::to_string(show) + ",\"elevated\":" + (token_elevated() ? "true" : "false") +
           ",\"parent\":" + std::to_string(parent_process_id());
   line += "}\n";
