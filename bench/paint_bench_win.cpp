@@ -36,11 +36,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/layout.h"
-#include "app/mouse.h"
-#include "app/paint_win.h"
-#include "app/platform.h"
+#include "app/state/app_state.h"
+#include "app/view/layout.h"
+#include "app/input/mouse.h"
+#include "app/window/paint_win.h"
+#include "app/state/platform.h"
 #include "bundle/model.h"
 #include "gfx/gfx_win.h"
 #include "gfx/icons.h"

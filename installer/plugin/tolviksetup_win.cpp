@@ -38,7 +38,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/program_names_win.h"
+#include "app/state/program_names_win.h"
 #include "base/path_list.h"
 #include "base/utf.h"
 #include "base/handle_win.h"

@@ -1,4 +1,4 @@
-#include "app/access_tree.h"
+#include "app/view/access_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/focus.h"
-#include "app/layout.h"
-#include "app/toast.h"
-#include "app/view_text.h"
+#include "app/view/focus.h"
+#include "app/view/layout.h"
+#include "app/state/toast.h"
+#include "app/view/view_text.h"
 #include "bundle/model.h"
 #include "view_fixture.h"
 

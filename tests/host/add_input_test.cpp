@@ -1,9 +1,9 @@
-#include "app/act/add_input.h"
+#include "app/bundles/add_input.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/selection.h"
+#include "app/state/app_state.h"
+#include "app/view/selection.h"
 #include "bundle/export_file.h"
 #include "bundle/limits.h"
 #include "fake_platform.h"

@@ -1,4 +1,4 @@
-#include "app/act/bundle_file.h"
+#include "app/bundles/bundle_file.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/act/import.h"
+#include "app/bundles/import.h"
 #include "bundle/export_file.h"
 #include "store_fixture.h"
 

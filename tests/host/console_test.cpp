@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "app/console.h"
+#include "app/reach/console.h"
 #include "fake_platform.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/drop.h"
+#include "app/input/drop.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/selection.h"
+#include "app/view/selection.h"
 #include "bundle/export_file.h"
 #include "temp_dir.h"
 #include "view_fixture.h"

@@ -1,4 +1,4 @@
-#include "app/act/bundle_changes.h"
+#include "app/bundles/bundle_changes.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/act/undo.h"
+#include "app/bundles/undo.h"
 #include "app/edit/edit.h"
 #include "store_fixture.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/selection.h"
+#include "app/state/app_state.h"
+#include "app/view/selection.h"
 #include "fake_platform.h"
 #include "store_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "app/act/elevated_handoff.h"
+#include "app/opening/elevated_handoff.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/act/open.h"
-#include "app/platform.h"
+#include "app/opening/open.h"
+#include "app/state/platform.h"
 #include "app/updater/update_results.h"
 
 namespace testing_support {

@@ -1,17 +1,17 @@
-#include "app/focus.h"
+#include "app/view/focus.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "app/act/bundle_menu.h"
+#include "app/input/bundle_menu.h"
 #include "app/edit/search.h"
-#include "app/hit_test.h"
-#include "app/keyboard.h"
-#include "app/menus.h"
-#include "app/mouse.h"
-#include "app/selection.h"
+#include "app/view/hits.h"
+#include "app/input/keyboard.h"
+#include "app/input/menus.h"
+#include "app/input/mouse.h"
+#include "app/view/selection.h"
 #include "view_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/colours.h"
+#include "app/view/colours.h"
 #include "fake_platform.h"
 #include "gfx/palette.h"
 

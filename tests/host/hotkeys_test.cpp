@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/bundle_menu.h"
-#include "app/act/undo.h"
-#include "app/hotkeys.h"
-#include "app/layout.h"
-#include "app/selection.h"
-#include "app/startup.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/input/bundle_menu.h"
+#include "app/bundles/undo.h"
+#include "app/reach/hotkeys.h"
+#include "app/view/layout.h"
+#include "app/view/selection.h"
+#include "app/reach/startup.h"
 #include "store_fixture.h"
 #include "view_fixture.h"
 

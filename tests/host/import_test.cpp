@@ -1,11 +1,11 @@
-#include "app/act/import.h"
+#include "app/bundles/import.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_state.h"
+#include "app/state/app_state.h"
 #include "bundle/export_file.h"
 #include "bundle/limits.h"
 #include "bundle/store_file.h"

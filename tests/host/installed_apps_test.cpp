@@ -1,11 +1,11 @@
-#include "app/installed_apps.h"
+#include "app/bundles/installed_apps.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/selection.h"
+#include "app/view/selection.h"
 #include "store_fixture.h"
 
 namespace {

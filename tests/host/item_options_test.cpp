@@ -1,12 +1,12 @@
-#include "app/act/item_options.h"
+#include "app/opening/item_options.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/act/undo.h"
-#include "app/menus.h"
-#include "app/selection.h"
+#include "app/bundles/undo.h"
+#include "app/input/menus.h"
+#include "app/view/selection.h"
 #include "store_fixture.h"
 
 namespace {

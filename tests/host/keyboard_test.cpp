@@ -1,10 +1,10 @@
-#include "app/keyboard.h"
+#include "app/input/keyboard.h"
 
 #include <gtest/gtest.h>
 
-#include "app/act/bundle_menu.h"
-#include "app/app_state.h"
-#include "app/selection.h"
+#include "app/input/bundle_menu.h"
+#include "app/state/app_state.h"
+#include "app/view/selection.h"
 #include "fake_platform.h"
 
 namespace {

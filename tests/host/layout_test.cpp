@@ -1,4 +1,4 @@
-#include "app/layout.h"
+#include "app/view/layout.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/view_text.h"
+#include "app/view/view_text.h"
 #include "lang/lang.h"
 #include "view_fixture.h"
 

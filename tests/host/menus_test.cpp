@@ -1,13 +1,13 @@
-#include "app/menus.h"
+#include "app/input/menus.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "app/act/bundle_menu.h"
+#include "app/input/bundle_menu.h"
 #include "app/edit/edit.h"
-#include "app/maker.h"
-#include "app/selection.h"
+#include "app/state/maker.h"
+#include "app/view/selection.h"
 #include "lang/lang.h"
 #include "store_fixture.h"
 

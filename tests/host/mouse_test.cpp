@@ -1,10 +1,10 @@
-#include "app/mouse.h"
+#include "app/input/mouse.h"
 
 #include <gtest/gtest.h>
 
 #include "app/edit/search.h"
-#include "app/hit_test.h"
-#include "app/selection.h"
+#include "app/view/hits.h"
+#include "app/view/selection.h"
 #include "bundle/store_file.h"
 #include "temp_dir.h"
 #include "view_fixture.h"

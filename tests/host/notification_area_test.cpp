@@ -1,14 +1,14 @@
-#include "app/notification_area.h"
+#include "app/reach/notification_area.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/hand_over.h"
-#include "app/menus.h"
-#include "app/startup.h"
-#include "app/toast.h"
+#include "app/reach/hand_over.h"
+#include "app/input/menus.h"
+#include "app/reach/startup.h"
+#include "app/state/toast.h"
 #include "store_fixture.h"
 
 namespace {

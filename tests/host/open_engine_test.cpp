@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/act/open.h"
+#include "app/opening/open.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "app/act/open.h"
+#include "app/opening/open.h"
 
 #include <gtest/gtest.h>
 
-#include "app/act/bundle_changes.h"
-#include "app/app_state.h"
-#include "app/keyboard.h"
-#include "app/selection.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/state/app_state.h"
+#include "app/input/keyboard.h"
+#include "app/view/selection.h"
 #include "fake_platform.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/act/opening_record.h"
+#include "app/opening/opening_record.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <map>
 
-#include "app/startup.h"
+#include "app/reach/startup.h"
 #include "fake_platform.h"
 #include "temp_dir.h"
 

@@ -1,11 +1,11 @@
-#include "app/act/review.h"
+#include "app/bundles/review.h"
 
 #include <gtest/gtest.h>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/import.h"
-#include "app/act/open.h"
-#include "app/startup.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/bundles/import.h"
+#include "app/opening/open.h"
+#include "app/reach/startup.h"
 #include "bundle/export_file.h"
 #include "store_fixture.h"
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/app_state.h"
-#include "app/layout.h"
-#include "app/mouse.h"
-#include "app/selection.h"
+#include "app/state/app_state.h"
+#include "app/view/layout.h"
+#include "app/input/mouse.h"
+#include "app/view/selection.h"
 #include "bundle/store_file.h"
 #include "temp_dir.h"
 #include "view_fixture.h"

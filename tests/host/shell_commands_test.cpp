@@ -1,4 +1,4 @@
-#include "app/act/shell_commands.h"
+#include "app/bundles/shell_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "app/sign_in.h"
+#include "app/reach/sign_in.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/bundle_menu.h"
-#include "app/act/open.h"
-#include "app/act/undo.h"
-#include "app/startup.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/input/bundle_menu.h"
+#include "app/opening/open.h"
+#include "app/bundles/undo.h"
+#include "app/reach/startup.h"
 #include "store_fixture.h"
 
 namespace {

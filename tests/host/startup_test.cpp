@@ -1,11 +1,11 @@
-#include "app/startup.h"
+#include "app/reach/startup.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/state/app_state.h"
 #include "fake_platform.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/state/app_state.h"
 #include "bundle/store_file.h"
 #include "fake_platform.h"
 #include "temp_dir.h"

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/undo.h"
-#include "app/startup.h"
-#include "app/store_start.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/bundles/undo.h"
+#include "app/reach/startup.h"
+#include "app/state/store_start.h"
 #include "base/clock.h"
 #include "store_fixture.h"
 

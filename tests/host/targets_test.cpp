@@ -1,8 +1,8 @@
-#include "app/targets.h"
+#include "app/view/targets.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "app/state/app_state.h"
 #include "fake_platform.h"
 
 namespace {

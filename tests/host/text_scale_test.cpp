@@ -11,11 +11,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
-#include "app/layout.h"
-#include "app/startup.h"
-#include "app/text_scale.h"
-#include "app/view_text.h"
+#include "app/state/app_state.h"
+#include "app/view/layout.h"
+#include "app/reach/startup.h"
+#include "app/view/text_scale.h"
+#include "app/view/view_text.h"
 #include "fake_platform.h"
 #include "gfx/text_measure.h"
 #include "gfx/text_style.h"

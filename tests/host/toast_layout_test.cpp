@@ -1,10 +1,10 @@
-#include "app/toast_layout.h"
+#include "app/view/toast_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/view_text.h"
+#include "app/view/view_text.h"
 #include "view_fixture.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "app/toast.h"
+#include "app/state/toast.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/selection.h"
+#include "app/state/app_state.h"
+#include "app/view/selection.h"
 #include "fake_platform.h"
 #include "view_fixture.h"
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/undo.h"
-#include "app/selection.h"
-#include "app/toast.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/bundles/undo.h"
+#include "app/view/selection.h"
+#include "app/state/toast.h"
 #include "store_fixture.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <variant>
 
-#include "app/app_state.h"
+#include "app/state/app_state.h"
 #include "app/edit/edit.h"
-#include "app/maker.h"
-#include "app/menus.h"
-#include "app/updater/digest.h"
+#include "app/state/maker.h"
+#include "app/input/menus.h"
+#include "base/digest.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/manifest.h"
 #include "app/updater/manifest_check.h"
@@ -164,11 +164,11 @@ TEST(UpdateCheckAnswer, FromTheManifestText) {
 }
 
 TEST(UpdateDigest, Sha256OfKnownVectors) {
-  EXPECT_EQ(app::sha256_hex("").value(), kEmptyDigest);
-  EXPECT_EQ(app::sha256_hex("abc").value(), kAbcDigest);
-  EXPECT_EQ(app::sha256_hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq").value(),
+  EXPECT_EQ(base::sha256_hex("").value(), kEmptyDigest);
+  EXPECT_EQ(base::sha256_hex("abc").value(), kAbcDigest);
+  EXPECT_EQ(base::sha256_hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq").value(),
             "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-  EXPECT_EQ(app::sha256_hex(std::string(1000000, 'a')).value(),
+  EXPECT_EQ(base::sha256_hex(std::string(1000000, 'a')).value(),
             "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/open.h"
-#include "app/selection.h"
-#include "app/targets.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/opening/open.h"
+#include "app/view/selection.h"
+#include "app/view/targets.h"
 #include "base/file.h"
 #include "store_fixture.h"
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/maker.h"
+#include "app/state/maker.h"
 
 TEST(MakerVersion, IsTheBuildsProjectVersion) {
   EXPECT_EQ(app::maker::kVersion, std::string_view(TOLVIK_PROJECT_VERSION));

@@ -2,22 +2,22 @@
 // targets are kept between frames; every change of what they come from must
 // be seen at the next look.
 
-#include "app/view_cache.h"
+#include "app/state/view_cache.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/import.h"
-#include "app/act/undo.h"
-#include "app/act/open.h"
-#include "app/app_state.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/bundles/import.h"
+#include "app/bundles/undo.h"
+#include "app/opening/open.h"
+#include "app/state/app_state.h"
 #include "app/edit/search.h"
-#include "app/layout.h"
-#include "app/selection.h"
-#include "app/targets.h"
+#include "app/view/layout.h"
+#include "app/view/selection.h"
+#include "app/view/targets.h"
 #include "bundle/export_file.h"
 #include "store_fixture.h"
 

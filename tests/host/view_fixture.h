@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
-#include "app/layout.h"
+#include "app/state/app_state.h"
+#include "app/view/layout.h"
 #include "fake_platform.h"
 #include "gfx/text_measure.h"
 

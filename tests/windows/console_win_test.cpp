@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/console_win.h"
+#include "app/reach/console_win.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
 

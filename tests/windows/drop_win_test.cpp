@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/program_names_win.h"
-#include "app/state_slot_win.h"
-#include "app/window_win.h"
+#include "app/state/program_names_win.h"
+#include "app/window/state_slot_win.h"
+#include "app/window/window_win.h"
 #include "detect/detect.h"
 #include "support_win.h"
 #include "winshell/drop_target_win.h"

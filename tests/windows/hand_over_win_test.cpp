@@ -7,10 +7,10 @@
 #include <string>
 #include <thread>
 
-#include "app/hand_over_win.h"
-#include "app/program_names_win.h"
-#include "app/state_slot_win.h"
-#include "app/window_win.h"
+#include "app/reach/hand_over_win.h"
+#include "app/state/program_names_win.h"
+#include "app/window/state_slot_win.h"
+#include "app/window/window_win.h"
 
 namespace {
 

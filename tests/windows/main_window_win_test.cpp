@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/program_names_win.h"
-#include "app/state_slot_win.h"
-#include "app/window_win.h"
+#include "app/state/program_names_win.h"
+#include "app/window/state_slot_win.h"
+#include "app/window/window_win.h"
 #include "support_win.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "../host/fake_platform.h"
-#include "app/app_state.h"
-#include "app/icon_worker_win.h"
-#include "app/layout.h"
-#include "app/paint_win.h"
+#include "app/state/app_state.h"
+#include "app/window/icon_worker_win.h"
+#include "app/view/layout.h"
+#include "app/window/paint_win.h"
 #include "base/utf.h"
 #include "bundle/model.h"
 #include "gfx/gfx_win.h"

@@ -1,8 +1,8 @@
-#include "app/settings_win.h"
+#include "app/state/settings_win.h"
 
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
+#include "app/reach/startup.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/act/shell_opener_win.h"
+#include "app/opening/shell_opener_win.h"
 
 #include <windows.h>
 
@@ -13,9 +13,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/act/elevated_handoff.h"
-#include "app/act/elevated_helper_win.h"
-#include "app/updater/digest.h"
+#include "app/opening/elevated_handoff.h"
+#include "app/opening/elevated_helper_win.h"
+#include "base/digest.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
 #include "winshell/explorer_windows_win.h"
@@ -200,7 +200,7 @@ TEST_F(ShellOpenerTest, TheElevatedHelperStopsWhenTheOpeningIsStoppedAndStillAns
   base::UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
 
   std::thread helper([&] {
-    EXPECT_EQ(app::run_elevated_helper({items, *app::sha256_hex(text), base::narrow(event_name)}), 0);
+    EXPECT_EQ(app::run_elevated_helper({items, *base::sha256_hex(text), base::narrow(event_name)}), 0);
   });
   const auto lines = wait_for_lines(1);
   SetEvent(stop.get());

@@ -1,4 +1,4 @@
-#include "app/sign_in_win.h"
+#include "app/reach/sign_in_win.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/sign_in.h"
+#include "app/reach/sign_in.h"
 #include "base/program_path.h"
 #include "base/utf.h"
 

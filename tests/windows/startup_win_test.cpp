@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/startup_win.h"
+#include "app/reach/startup_win.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "app/text_scale_win.h"
+#include "app/view/text_scale_win.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <optional>
 
-#include "app/text_scale.h"
+#include "app/view/text_scale.h"
 
 namespace {
 

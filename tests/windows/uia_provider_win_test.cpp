@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/access_tree.h"
-#include "app/messages_win.h"
-#include "app/program_names_win.h"
-#include "app/state_slot_win.h"
-#include "app/uia_patterns_win.h"
-#include "app/window_win.h"
+#include "app/view/access_tree.h"
+#include "app/state/messages_win.h"
+#include "app/state/program_names_win.h"
+#include "app/window/state_slot_win.h"
+#include "app/window/uia_patterns_win.h"
+#include "app/window/window_win.h"
 #include "base/utf.h"
 #include "bundle/model.h"
 

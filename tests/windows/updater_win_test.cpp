@@ -18,7 +18,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/updater/digest.h"
+#include "base/digest.h"
 #include "app/updater/download_win.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/installer_win.h"
@@ -80,11 +80,11 @@ class ScopedEnvironment {
 };
 
 TEST(UpdaterDigest, BCryptSha256OfKnownVectors) {
-  EXPECT_EQ(app::sha256_hex("").value(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(app::sha256_hex("abc").value(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_EQ(app::sha256_hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq").value(),
+  EXPECT_EQ(base::sha256_hex("").value(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(base::sha256_hex("abc").value(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(base::sha256_hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq").value(),
             "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-  EXPECT_EQ(app::sha256_hex(std::string(1000000, 'a')).value(),
+  EXPECT_EQ(base::sha256_hex(std::string(1000000, 'a')).value(),
             "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
@@ -120,7 +120,7 @@ class InstallerFetch : public ::testing::Test {
     };
   }
   app::UpdateOffer offer_for(const std::string& source, std::uint64_t size) {
-    return {"0.1.1", "https://u.example/tolvik-Setup-0.1.1.exe", app::sha256_hex(read_bytes(source)).value(), size};
+    return {"0.1.1", "https://u.example/tolvik-Setup-0.1.1.exe", base::sha256_hex(read_bytes(source)).value(), size};
   }
   std::vector<std::string> files() const {
     std::vector<std::string> names;

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/act/bundle_changes.h"
-#include "app/act/edit_support.h"
-#include "app/app_state.h"
+#include "app/bundles/bundle_changes.h"
+#include "app/edit/edit_support.h"
+#include "app/state/app_state.h"
 #include "base/unicode.h"
 #include "detect/detect.h"
 #include "lang/lang.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/messages_win.h"
+#include "app/state/messages_win.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
 

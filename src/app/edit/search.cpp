@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/keyboard.h"
-#include "app/selection.h"
+#include "app/state/app_state.h"
+#include "app/input/keyboard.h"
+#include "app/view/selection.h"
 #include "base/unicode.h"
 
 namespace app {

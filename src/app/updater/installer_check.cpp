@@ -1,6 +1,6 @@
 #include "app/updater/installer_check.h"
 
-#include "app/updater/digest.h"
+#include "base/digest.h"
 #include "app/updater/version.h"
 #include "lang/lang.h"
 
@@ -19,7 +19,7 @@ std::optional<std::string> installer_bytes_failure(std::string_view bytes, const
   if (offer.size != 0 && bytes.size() != offer.size) {
     return size_mismatch_text();
   }
-  base::Result<std::string> digest = sha256_hex(bytes);
+  base::Result<std::string> digest = base::sha256_hex(bytes);
   if (!digest) return digest.error().text;
   if (*digest != offer.sha256) {
     return std::string(lang::text("받은 파일이 손상되었습니다 (해시 불일치)", "Downloaded file is corrupt (hash mismatch)"));

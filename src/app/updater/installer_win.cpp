@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "app/maker.h"
+#include "app/state/maker.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/signature_win.h"
 #include "app/updater/update_files.h"

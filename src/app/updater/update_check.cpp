@@ -1,9 +1,9 @@
 #include "app/updater/update_check.h"
 
-#include "app/app_state.h"
+#include "app/state/app_state.h"
 #include "app/edit/edit.h"
-#include "app/maker.h"
-#include "app/startup.h"
+#include "app/state/maker.h"
+#include "app/reach/startup.h"
 #include "app/updater/version.h"
 #include "lang/lang.h"
 

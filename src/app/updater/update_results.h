@@ -6,7 +6,7 @@
 #include <string>
 #include <variant>
 
-#include "app/mailbox.h"
+#include "app/state/mailbox.h"
 #include "app/updater/manifest.h"
 
 namespace app {

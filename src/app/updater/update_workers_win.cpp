@@ -2,15 +2,15 @@
 
 #include <new>
 
-#include "app/maker.h"
-#include "app/messages_win.h"
+#include "app/state/maker.h"
+#include "app/state/messages_win.h"
 #include "app/updater/download_win.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/installer_win.h"
 #include "app/updater/manifest_check.h"
 #include "app/updater/update_files.h"
 #include "app/updater/update_results.h"
-#include "app/workers_win.h"
+#include "app/opening/workers_win.h"
 #include "base/file.h"
 #include "base/system_error.h"
 

@@ -1,0 +1,38 @@
+#pragma once
+// The bundle menu: the commands that act on one whole bundle.
+
+#include <cstddef>
+#include <vector>
+
+#include "app/state/platform.h"
+#include "bundle/model.h"
+
+namespace app {
+
+struct AppState;
+
+// What the bundle menu's entries do.
+enum class BundleCommand : int {
+  open = 1,
+  rename,
+  duplicate,
+  desktop_shortcut,
+  explorer_folders,
+  export_file,
+  remove,
+  close,    // listed after open
+  sign_in,  // listed after the File Explorer folders
+  hotkey,   // listed after duplicate
+};
+
+// "Open when I sign in", or with the reason it will not happen while the
+// user keeps tolvik turned off in Windows' start-up apps.
+std::string sign_in_entry_label(bool turned_off);
+
+std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool sign_in_turned_off = false);
+
+// Shows the menu for the bundle at `index` and runs the chosen command on
+// that same bundle; a bundle that went away while the menu was up is left alone.
+void show_bundle_menu(AppState& state, std::size_t index, float x, float y);
+
+}  // namespace app

@@ -1,5 +1,0 @@
-#include <windows.h>
-
-#include "app/startup_win.h"
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return app::run_program(); }

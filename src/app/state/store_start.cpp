@@ -1,0 +1,74 @@
+#include "app/state/store_start.h"
+
+#include "app/reach/startup.h"
+#include "base/clock.h"
+#include "base/file.h"
+#include "bundle/store_file.h"
+#include "lang/lang.h"
+
+namespace app {
+namespace {
+
+// A relative path, or one whose drive or share root answers.
+bool location_reachable(const std::string& path) {
+  const std::string_view root = base::path_root(path);
+  return root.empty() || base::path_exists(std::string(root));
+}
+
+StoreHold unreadable_hold(const std::string& error) {
+  return {StoreHold::Why::unreadable,
+          lang::fill(lang::text("변경 내용을 저장하지 않습니다: 저장한 묶음 파일을 읽지도 옆에 남겨 두지도 못했습니다 ({0}).",
+                                "Changes aren't being saved: the saved bundles couldn't be read or set aside ({0})."),
+                     {error})};
+}
+
+StoreHold unreachable_hold(const std::string& path) {
+  return {StoreHold::Why::unreachable,
+          lang::fill(lang::text("변경 내용을 저장하지 않습니다: 묶음 파일이 있는 드라이브나 네트워크 공유에 연결할 수 "
+                                "없습니다 ({0}).",
+                                "Changes aren't being saved: the drive or network share of the bundle file can't be "
+                                "reached ({0})."),
+                     {path})};
+}
+
+}  // namespace
+
+StartStore open_store_at_start(const std::string& path) {
+  StartStore start;
+  if (!location_reachable(path)) {
+    start.hold = unreachable_hold(path);
+    start.notice = start.hold->text;
+    return start;
+  }
+  bool repaired = false;
+  auto loaded = bundle::load_store(path, &repaired);
+  if (loaded) {
+    start.store = std::move(loaded).value();
+    start.save_now = repaired;
+    return start;
+  }
+  if (auto kept = set_aside_broken_store(path, base::unix_seconds())) {
+    start.notice = broken_store_notice(*kept);
+    return start;
+  }
+  start.hold = unreadable_hold(loaded.error().text);
+  start.notice = start.hold->text;
+  return start;
+}
+
+bool release_store_hold(AppState& state) {
+  if (!state.store_hold) return true;
+  const std::string& path = state.store_path;
+  if (!location_reachable(path)) return false;
+  if (state.store_hold->why == StoreHold::Why::unreachable) {
+    // Back again: a store file there holds the user's bundles, which this run
+    // never loaded, so it is not written over.
+    if (base::path_exists(path)) return false;
+  } else if (!set_aside_broken_store(path, base::unix_seconds())) {
+    return false;
+  }
+  state.store_hold.reset();
+  return true;
+}
+
+}  // namespace app
