@@ -36,11 +36,17 @@
 #include <string>
 #include <vector>
 
-#include "app/state/app_state.h"
-#include "app/view/layout.h"
+#include "app/bundles/installed_apps_host.h"
 #include "app/input/mouse.h"
-#include "app/window/paint_win.h"
+#include "app/opening/opening_host.h"
+#include "app/reach/notification_host.h"
+#include "app/reach/sign_in_host.h"
+#include "app/state/app_state.h"
+#include "app/state/hotkey_host.h"
 #include "app/state/platform.h"
+#include "app/updater/update_host.h"
+#include "app/view/layout.h"
+#include "app/window/paint_win.h"
 #include "bundle/model.h"
 #include "gfx/gfx_win.h"
 #include "gfx/icons.h"
@@ -58,8 +64,20 @@ constexpr int kLayoutRepeats = 2000;
 
 // The platform of a window that nobody uses: nothing happens, except text
 // measurement (the rendering context) and the clock.
-class BenchPlatform final : public app::Platform {
+class BenchPlatform final : public app::Platform,
+                          public app::HotkeyHost,
+                          public app::NotificationHost,
+                          public app::SignInHost,
+                          public app::InstalledAppsHost,
+                          public app::OpeningHost,
+                          public app::UpdateHost {
  public:
+  app::HotkeyHost& hotkey_host() override { return *this; }
+  app::NotificationHost& notification_host() override { return *this; }
+  app::SignInHost& sign_in_host() override { return *this; }
+  app::InstalledAppsHost& installed_apps_host() override { return *this; }
+  app::OpeningHost& opening_host() override { return *this; }
+  app::UpdateHost& update_host() override { return *this; }
   gfx::TextMeasure* measure = nullptr;
   long invalidations = 0;
 

@@ -53,6 +53,28 @@ class CheckLayers(unittest.TestCase):
         code, lines = self.run_on({"src/app/act/open.cpp": '#include "app/state.h"\n'})
         self.assertEqual(code, 0, lines)
 
+    def test_folders_inside_a_layer_folder_are_layers_of_their_own(self):
+        # The application's folders are layers listed inside src/app's tree:
+        # both the including file and the included path are ranked by the
+        # deepest listed folder, so a later folder's header is refused.
+        cmake = ("set(TOLVIK_LAYERS base state bundles window)\n"
+                 "set(TOLVIK_LAYER_base_DIRS src/base)\n"
+                 "set(TOLVIK_LAYER_state_DIRS src/app/state)\n"
+                 "set(TOLVIK_LAYER_bundles_DIRS src/app/bundles)\n"
+                 "set(TOLVIK_LAYER_window_DIRS src/app/window src/app/window/dialogs)\n")
+        code, lines = run_on_tree(SCRIPT, {
+            "CMakeLists.txt": cmake,
+            "src/app/bundles/x.cpp": '#include "app/state/app_state.h"\n#include "app/window/y.h"\n',
+            "src/app/window/dialogs/d_win.cpp": '#include "app/bundles/x.h"\n#include "app/window/y.h"\n',
+            "src/app/state/app_state.h": '#include "app/window/dialogs/d.h"\n',
+        })
+        self.assertEqual(code, 1)
+        self.assertEqual(lines[:2], [
+            'src/app/bundles/x.cpp:2: includes "app/window/y.h": layer bundles must not include the later layer window',
+            'src/app/state/app_state.h:1: includes "app/window/dialogs/d.h": '
+            'layer state must not include the later layer window',
+        ])
+
     def test_windows_headers_only_in_files_that_build_for_windows_alone(self):
         code, lines = self.run_on({
             "src/base/cmdline.cpp": "#ifdef _WIN32\n#include <windows.h>\n#endif\n",

@@ -19,27 +19,12 @@ import re
 import sys
 from pathlib import Path
 
-# The layers and their folders have one home, CMakeLists.txt:
-#   set(TOLVIK_LAYERS base lang ...)           lowest first
-#   set(TOLVIK_LAYER_app_DIRS src/app ...)     a layer's folders
-# A layer's files are those of its folders, subfolders included.
-LAYER_ORDER = re.compile(r"^\s*set\(\s*TOLVIK_LAYERS\s+([^)]*)\)", re.MULTILINE)
-LAYER_DIRS = re.compile(r"^\s*set\(\s*TOLVIK_LAYER_(\w+)_DIRS\s+([^)]*)\)", re.MULTILINE)
-
-
-def read_layers(root):
-    """[(layer, [folder, ...]), ...] lowest first, from the tree's CMakeLists.txt."""
-    text = (root / "CMakeLists.txt").read_text(encoding="utf-8")
-    order = LAYER_ORDER.search(text)
-    if not order:
-        raise SystemExit("check-layers: no set(TOLVIK_LAYERS ...) in CMakeLists.txt")
-    folders = {name: dirs.split() for name, dirs in LAYER_DIRS.findall(text)}
-    layers = []
-    for name in order.group(1).split():
-        if name not in folders:
-            raise SystemExit(f"check-layers: no set(TOLVIK_LAYER_{name}_DIRS ...) in CMakeLists.txt")
-        layers.append((name, folders[name]))
-    return layers
+# A layer's files are those of its folders, subfolders included; a folder
+# listed inside another layer's folder (src/app/view inside src/app) belongs to
+# its own layer. An include is ranked the same way: by the deepest listed
+# folder its path lies in.
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from layers import read_layers  # noqa: E402
 
 
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".inc"}
@@ -83,7 +68,19 @@ def layer_files(root, layers):
         yield owner[path][0], path
 
 
-def check_file(root, rank, layer, path):
+def include_layer(included, folders):
+    """The layer of an included path ("app/view/layout.h"), by the deepest
+    listed folder it lies in; includes are written from src/ or from the top
+    folder, so "src/app/view" is matched as "app/view". None when no layer's."""
+    best = None
+    for layer, folder in folders:
+        for prefix in {folder, folder.removeprefix("src/")}:
+            if included.startswith(prefix + "/") and (best is None or len(prefix) > len(best[1])):
+                best = (layer, prefix)
+    return best[0] if best else None
+
+
+def check_file(root, rank, folders, layer, path):
     problems = []
     shown = path.relative_to(root).as_posix()
     with open(path, encoding="utf-8", errors="replace") as source:
@@ -93,8 +90,8 @@ def check_file(root, rank, layer, path):
                 continue
             bracket, included = match.groups()
             if bracket == '"':
-                target = included.split("/", 1)[0]
-                if "/" in included and target in rank and rank[target] > rank[layer]:
+                target = include_layer(included, folders)
+                if target is not None and rank[target] > rank[layer]:
                     problems.append(
                         f'{shown}:{number}: includes "{included}": layer {layer} must not include '
                         f"the later layer {target}")
@@ -114,11 +111,12 @@ def main():
 
     layers = read_layers(root)
     rank = {name: position for position, (name, _) in enumerate(layers)}
+    folders = [(name, folder) for name, listed in layers for folder in listed]
     problems = []
     count = 0
     for layer, path in layer_files(root, layers):
         count += 1
-        problems += check_file(root, rank, layer, path)
+        problems += check_file(root, rank, folders, layer, path)
     for problem in problems:
         print(problem)
     order = " → ".join(name for name, _ in layers)

@@ -189,14 +189,15 @@ host_side() {
   # --- source checks ---------------------------------------------------------
   # The translation tables' stored form, the texts the code looks up, that no
   # file includes a later layer, that every header compiles on its own (with the
-  # tests of those two checks), and the tests of the end-to-end runner's parts.
+  # tests of those checks and of the build's check that no layer calls a later
+  # one), and the tests of the end-to-end runner's parts.
   if wants host; then
-    section "checks: translation tables, text keys, layers, headers and the e2e runner"
+    section "checks: translation tables, text keys, layers, calls, headers and the e2e runner"
     stage_begin
     checks_passed=0
     checks_failed=0
     for check in scripts/check-lang-tables.py "scripts/check-text-keys.py --quiet" \
-                 scripts/check-layers.py scripts/check-layers-test.py \
+                 scripts/check-layers.py scripts/check-layers-test.py scripts/check-calls-test.py \
                  scripts/check-headers.py scripts/check-headers-test.py \
                  "-B -m unittest discover -s tests/e2e -p *_test.py"; do
       # shellcheck disable=SC2086

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/input/access_request.h"
+#include "app/state/toast.h"
 #include "app/view/focus.h"
 #include "app/view/layout.h"
-#include "app/state/toast.h"
 #include "app/view/view_text.h"
 #include "bundle/model.h"
 #include "view_fixture.h"

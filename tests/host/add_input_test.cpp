@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/bundles/select.h"
 #include "app/state/app_state.h"
 #include "app/view/selection.h"
 #include "bundle/export_file.h"

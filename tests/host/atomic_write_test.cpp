@@ -1,5 +1,5 @@
-#include "temp_dir.h"
 #include "bundle/atomic_write.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,4 +1,3 @@
-#include "app/bundles/bundle_changes.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/bundles/add_items.h"
+#include "app/bundles/bundle_ops.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/move_item.h"
+#include "app/bundles/remove_delete.h"
 #include "app/bundles/undo.h"
-#include "app/edit/edit.h"
 #include "store_fixture.h"
 
 namespace {

@@ -1,4 +1,5 @@
-#include "app/edit/edit.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/select.h"
 
 #include <gtest/gtest.h>
 

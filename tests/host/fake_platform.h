@@ -11,14 +11,32 @@
 #include <utility>
 #include <vector>
 
+#include "app/bundles/installed_apps_host.h"
 #include "app/opening/open.h"
+#include "app/opening/opening_host.h"
+#include "app/reach/notification_host.h"
+#include "app/reach/sign_in_host.h"
+#include "app/state/hotkey_host.h"
 #include "app/state/platform.h"
+#include "app/updater/update_host.h"
 #include "app/updater/update_results.h"
 
 namespace testing_support {
 
-class FakePlatform final : public app::Platform {
+class FakePlatform final : public app::Platform,
+                          public app::HotkeyHost,
+                          public app::NotificationHost,
+                          public app::SignInHost,
+                          public app::InstalledAppsHost,
+                          public app::OpeningHost,
+                          public app::UpdateHost {
  public:
+  app::HotkeyHost& hotkey_host() override { return *this; }
+  app::NotificationHost& notification_host() override { return *this; }
+  app::SignInHost& sign_in_host() override { return *this; }
+  app::InstalledAppsHost& installed_apps_host() override { return *this; }
+  app::OpeningHost& opening_host() override { return *this; }
+  app::UpdateHost& update_host() override { return *this; }
   std::map<std::string, std::string> settings;
   int invalidations = 0;
   std::optional<gfx::SystemColours> high_contrast;  // what high_contrast_colours() answers

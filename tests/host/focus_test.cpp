@@ -1,3 +1,4 @@
+#include "app/bundles/select.h"
 #include "app/view/focus.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +7,11 @@
 #include <vector>
 
 #include "app/input/bundle_menu.h"
-#include "app/edit/search.h"
-#include "app/view/hits.h"
 #include "app/input/keyboard.h"
 #include "app/input/menus.h"
 #include "app/input/mouse.h"
+#include "app/input/search.h"
+#include "app/view/hits.h"
 #include "app/view/selection.h"
 #include "view_fixture.h"
 

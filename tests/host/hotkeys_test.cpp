@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "app/bundles/bundle_changes.h"
-#include "app/input/bundle_menu.h"
+#include "app/bundles/remove_delete.h"
 #include "app/bundles/undo.h"
+#include "app/input/bundle_menu.h"
 #include "app/reach/hotkeys.h"
+#include "app/reach/startup.h"
 #include "app/view/layout.h"
 #include "app/view/selection.h"
-#include "app/reach/startup.h"
+#include "app/view/view_labels.h"
 #include "store_fixture.h"
 #include "view_fixture.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bundles/select.h"
 #include "app/view/selection.h"
 #include "store_fixture.h"
 

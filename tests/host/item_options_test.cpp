@@ -1,3 +1,4 @@
+#include "app/bundles/select.h"
 #include "app/opening/item_options.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "app/bundles/select.h"
 #include "app/input/keyboard.h"
 
 #include <gtest/gtest.h>

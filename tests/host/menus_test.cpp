@@ -1,3 +1,5 @@
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/select.h"
 #include "app/input/menus.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +7,6 @@
 #include <tuple>
 
 #include "app/input/bundle_menu.h"
-#include "app/edit/edit.h"
 #include "app/state/maker.h"
 #include "app/view/selection.h"
 #include "lang/lang.h"

@@ -1,8 +1,9 @@
+#include "app/bundles/select.h"
 #include "app/input/mouse.h"
 
 #include <gtest/gtest.h>
 
-#include "app/edit/search.h"
+#include "app/input/search.h"
 #include "app/view/hits.h"
 #include "app/view/selection.h"
 #include "bundle/store_file.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/reach/hand_over.h"
 #include "app/input/menus.h"
+#include "app/reach/hand_over.h"
 #include "app/reach/startup.h"
 #include "app/state/toast.h"
 #include "store_fixture.h"

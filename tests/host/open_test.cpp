@@ -1,10 +1,12 @@
+#include "app/bundles/remove_delete.h"
+#include "app/bundles/select.h"
 #include "app/opening/open.h"
 
 #include <gtest/gtest.h>
 
-#include "app/bundles/bundle_changes.h"
-#include "app/state/app_state.h"
 #include "app/input/keyboard.h"
+#include "app/input/toast_action.h"
+#include "app/state/app_state.h"
 #include "app/view/selection.h"
 #include "fake_platform.h"
 

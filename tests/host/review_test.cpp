@@ -1,8 +1,9 @@
+#include "app/bundles/add_items.h"
+#include "app/bundles/bundle_ops.h"
 #include "app/bundles/review.h"
 
 #include <gtest/gtest.h>
 
-#include "app/bundles/bundle_changes.h"
 #include "app/bundles/import.h"
 #include "app/opening/open.h"
 #include "app/reach/startup.h"

@@ -1,13 +1,14 @@
-#include "app/edit/search.h"
+#include "app/bundles/select.h"
+#include "app/input/search.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
+#include "app/input/mouse.h"
 #include "app/state/app_state.h"
 #include "app/view/layout.h"
-#include "app/input/mouse.h"
 #include "app/view/selection.h"
 #include "bundle/store_file.h"
 #include "temp_dir.h"

@@ -1,4 +1,5 @@
 #include "app/reach/startup.h"
+#include "app/state/store_start.h"
 
 #include <gtest/gtest.h>
 

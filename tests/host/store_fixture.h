@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reach/after_save.h"
 #include "app/state/app_state.h"
 #include "bundle/store_file.h"
 #include "fake_platform.h"
@@ -25,6 +26,8 @@ class StoreFixture : public ::testing::Test {
   std::vector<std::string> toasts;  // texts of the toasts raised, oldest first
 
   StoreFixture() {
+    // As the program does: what follows each save (hotkeys, the Run value, the jump list).
+    app::follow_saves(state);
     state.store_path = (dir / "store" / "bundles.json").string();
     platform.on_set_timer = [this](app::TimerId id, unsigned) {
       if (id == app::TimerId::toast && state.toast) toasts.push_back(state.toast->text);

@@ -9,10 +9,10 @@
 #include <set>
 #include <string>
 
-#include "temp_dir.h"
 #include "base/cmdline.h"
 #include "base/utf.h"
 #include "bundle/store_file.h"
+#include "temp_dir.h"
 
 namespace {
 

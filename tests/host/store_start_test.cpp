@@ -3,7 +3,9 @@
 
 #include <filesystem>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/add_items.h"
+#include "app/bundles/bundle_ops.h"
+#include "app/bundles/remove_delete.h"
 #include "app/bundles/undo.h"
 #include "app/reach/startup.h"
 #include "app/state/store_start.h"

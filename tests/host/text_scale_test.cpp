@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/reach/startup.h"
 #include "app/state/app_state.h"
 #include "app/view/layout.h"
-#include "app/reach/startup.h"
 #include "app/view/text_scale.h"
 #include "app/view/view_text.h"
 #include "fake_platform.h"

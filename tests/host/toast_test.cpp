@@ -1,3 +1,4 @@
+#include "app/bundles/select.h"
 #include "app/state/toast.h"
 
 #include <gtest/gtest.h>

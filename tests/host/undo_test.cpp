@@ -3,10 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/add_items.h"
+#include "app/bundles/bundle_ops.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/move_item.h"
+#include "app/bundles/remove_delete.h"
+#include "app/bundles/select.h"
 #include "app/bundles/undo.h"
-#include "app/view/selection.h"
 #include "app/state/toast.h"
+#include "app/view/selection.h"
 #include "store_fixture.h"
 
 namespace {

@@ -6,17 +6,17 @@
 #include <string>
 #include <variant>
 
-#include "app/state/app_state.h"
-#include "app/edit/edit.h"
-#include "app/state/maker.h"
+#include "app/bundles/edit_commit.h"
 #include "app/input/menus.h"
-#include "base/digest.h"
+#include "app/state/app_state.h"
+#include "app/state/maker.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/manifest.h"
 #include "app/updater/manifest_check.h"
 #include "app/updater/update_check.h"
 #include "app/updater/update_files.h"
 #include "app/updater/version.h"
+#include "base/digest.h"
 #include "store_fixture.h"
 #include "temp_dir.h"
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/add_items.h"
+#include "app/bundles/select.h"
 #include "app/opening/open.h"
 #include "app/view/selection.h"
 #include "app/view/targets.h"

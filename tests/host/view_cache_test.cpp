@@ -2,6 +2,10 @@
 // targets are kept between frames; every change of what they come from must
 // be seen at the next look.
 
+#include "app/bundles/bundle_ops.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/remove_delete.h"
+#include "app/bundles/select.h"
 #include "app/state/view_cache.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/bundles/bundle_changes.h"
 #include "app/bundles/import.h"
 #include "app/bundles/undo.h"
+#include "app/input/search.h"
 #include "app/opening/open.h"
 #include "app/state/app_state.h"
-#include "app/edit/search.h"
 #include "app/view/layout.h"
 #include "app/view/selection.h"
 #include "app/view/targets.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/reach/after_save.h"
 #include "app/state/app_state.h"
 #include "app/view/layout.h"
 #include "fake_platform.h"
@@ -45,7 +46,10 @@ class ViewFixture : public ::testing::Test {
   app::AppState state{platform};
   FakeMeasure measure;
 
-  ViewFixture() { window(1000, 700, 96); }
+  ViewFixture() {
+    app::follow_saves(state);
+    window(1000, 700, 96);
+  }
 
   void window(float width, float height, std::uint32_t dpi) {
     state.client_width = width;

@@ -15,8 +15,8 @@
 
 #include "../host/fake_platform.h"
 #include "app/state/app_state.h"
-#include "app/window/icon_worker_win.h"
 #include "app/view/layout.h"
+#include "app/window/icon_worker_win.h"
 #include "app/window/paint_win.h"
 #include "base/utf.h"
 #include "bundle/model.h"

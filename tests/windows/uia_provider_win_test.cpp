@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/view/access_tree.h"
 #include "app/state/messages_win.h"
 #include "app/state/program_names_win.h"
+#include "app/view/access_tree.h"
 #include "app/window/state_slot_win.h"
 #include "app/window/uia_patterns_win.h"
 #include "app/window/window_win.h"

@@ -18,13 +18,13 @@
 #include <sstream>
 #include <string>
 
-#include "base/digest.h"
 #include "app/updater/download_win.h"
 #include "app/updater/installer_check.h"
 #include "app/updater/installer_win.h"
-#include "app/updater/version_record_win.h"
 #include "app/updater/signature_win.h"
 #include "app/updater/update_files.h"
+#include "app/updater/version_record_win.h"
+#include "base/digest.h"
 #include "base/file.h"
 #include "base/utf.h"
 #include "support_win.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/add_items.h"
 #include "app/bundles/import.h"
 #include "app/state/app_state.h"
 #include "base/unicode.h"

@@ -1,11 +1,13 @@
+#include "app/bundles/add_items.h"
+
 #include <set>
 #include <string>
 #include <utility>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/edit_commit.h"
 #include "app/bundles/names.h"
+#include "app/bundles/select.h"
 #include "app/state/app_state.h"
-#include "app/edit/edit.h"
 #include "app/view/scroll.h"
 #include "app/view/selection.h"
 #include "base/environment.h"

@@ -1,14 +1,16 @@
+#include "app/bundles/bundle_ops.h"
+
 #include <cstddef>
 #include <string>
 #include <utility>
 
-#include "app/bundles/bundle_changes.h"
-#include "app/edit/edit_support.h"
+#include "app/bundles/edit_commit.h"
 #include "app/bundles/names.h"
+#include "app/bundles/select.h"
+#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
-#include "bundle/export_file.h"
-#include "app/edit/edit.h"
 #include "app/view/selection.h"
+#include "bundle/export_file.h"
 #include "lang/lang.h"
 
 namespace app {

@@ -5,6 +5,7 @@
 
 #include "app/bundles/names.h"
 #include "app/bundles/review.h"
+#include "app/bundles/select.h"
 #include "app/state/app_state.h"
 #include "app/view/selection.h"
 #include "base/file.h"

@@ -4,7 +4,8 @@
 #include <optional>
 #include <set>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/add_items.h"
+#include "app/bundles/installed_apps_host.h"
 #include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
 #include "app/view/selection.h"
@@ -65,8 +66,8 @@ void add_app(AppState& state, float x, float y) {
         StartFolder::common_programs);
     for (const std::string& path : paths) items.push_back(detect::item_from_path(path));
   } else if (chosen == AddAppCommand::installed) {
-    const std::vector<InstalledApp> apps = apps_for_list(state.platform.installed_apps());
-    const std::optional<std::size_t> picked = state.platform.choose_installed_app(apps);
+    const std::vector<InstalledApp> apps = apps_for_list(state.platform.installed_apps_host().installed_apps());
+    const std::optional<std::size_t> picked = state.platform.installed_apps_host().choose_installed_app(apps);
     if (picked && *picked < apps.size()) items.push_back(item_from_installed_app(apps[*picked]));
   }
   const std::optional<std::size_t> position = find_bundle(state, bundle_id);

@@ -1,8 +1,10 @@
+#include "app/bundles/move_item.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <utility>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/edit_commit.h"
 #include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
 

@@ -1,12 +1,14 @@
+#include "app/bundles/remove_delete.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/select.h"
 #include "app/state/app_state.h"
-#include "app/edit/edit.h"
 #include "app/view/scroll.h"
 #include "app/view/selection.h"
 #include "lang/lang.h"

@@ -4,7 +4,8 @@
 #include <optional>
 #include <utility>
 
-#include "app/bundles/bundle_changes.h"
+#include "app/bundles/add_items.h"
+#include "app/bundles/select.h"
 #include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
 #include "app/view/selection.h"

@@ -4,8 +4,10 @@
 #include <utility>
 #include <variant>
 
-#include "app/edit/edit_support.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/select.h"
 #include "app/bundles/undo.h"
+#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
 #include "app/view/selection.h"
 #include "lang/lang.h"

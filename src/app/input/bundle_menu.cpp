@@ -2,15 +2,18 @@
 
 #include <string>
 
-#include "app/bundles/bundle_changes.h"
 #include "app/bundles/bundle_file.h"
+#include "app/bundles/bundle_ops.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/remove_delete.h"
+#include "app/bundles/select.h"
+#include "app/bundles/shell_commands.h"
 #include "app/edit/edit_support.h"
 #include "app/opening/close_bundle.h"
 #include "app/opening/open.h"
-#include "app/bundles/shell_commands.h"
-#include "app/state/app_state.h"
 #include "app/reach/hotkeys.h"
-#include "app/edit/edit.h"
+#include "app/reach/sign_in_host.h"
+#include "app/state/app_state.h"
 #include "app/view/selection.h"
 #include "lang/lang.h"
 
@@ -96,7 +99,7 @@ void show_bundle_menu(AppState& state, std::size_t index, float x, float y) {
   // The menu runs a modal loop; the bundle is found again by its id afterwards.
   const std::string id = state.store.bundles[index].id;
   const int chosen = state.platform.show_menu(
-      x, y, bundle_menu_entries(&state.store.bundles[index], state.platform.sign_in_turned_off()));
+      x, y, bundle_menu_entries(&state.store.bundles[index], state.platform.sign_in_host().sign_in_turned_off()));
   if (chosen == 0) return;
   const std::optional<std::size_t> now = find_bundle(state, id);
   if (!now || *now != index) return;

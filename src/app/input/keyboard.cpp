@@ -2,17 +2,20 @@
 
 #include <optional>
 
-#include "app/bundles/bundle_changes.h"
 #include "app/bundles/bundle_file.h"
-#include "app/input/bundle_menu.h"
-#include "app/opening/open.h"
+#include "app/bundles/bundle_ops.h"
+#include "app/bundles/move_item.h"
+#include "app/bundles/remove_delete.h"
+#include "app/bundles/select.h"
 #include "app/bundles/undo.h"
-#include "app/state/app_state.h"
-#include "app/edit/search.h"
-#include "app/view/focus.h"
-#include "app/view/layout.h"
+#include "app/input/bundle_menu.h"
 #include "app/input/menus.h"
 #include "app/input/mouse.h"
+#include "app/input/search.h"
+#include "app/opening/open.h"
+#include "app/state/app_state.h"
+#include "app/view/focus.h"
+#include "app/view/layout.h"
 #include "app/view/scroll.h"
 #include "app/view/selection.h"
 

@@ -3,15 +3,15 @@
 #include <span>
 #include <utility>
 
-#include "app/bundles/bundle_changes.h"
 #include "app/bundles/bundle_file.h"
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/remove_delete.h"
 #include "app/edit/edit_support.h"
 #include "app/opening/item_options.h"
 #include "app/opening/open.h"
-#include "app/state/app_state.h"
-#include "app/edit/edit.h"
-#include "app/state/maker.h"
 #include "app/reach/notification_area.h"
+#include "app/state/app_state.h"
+#include "app/state/maker.h"
 #include "app/updater/update_check.h"
 #include "base/environment.h"
 #include "lang/lang.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/state/platform.h"
-#include "app/updater/update_stage.h"
+#include "app/state/update_stage.h"
 #include "bundle/model.h"
 
 namespace app {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/opening/opening_host.h"
 #include "app/opening/opening_record.h"
 #include "app/state/app_state.h"
 #include "app/state/toast.h"
@@ -14,7 +15,7 @@ void close_bundle(AppState& state, std::size_t index) {
   // Copies: closing lets other messages run, which may change the bundles.
   const std::string id = state.store.bundles[index].id;
   const std::string name = state.store.bundles[index].name;
-  const CloseReport report = state.platform.close_last_opening(id);
+  const CloseReport report = state.platform.opening_host().close_last_opening(id);
   switch (report.kind) {
     case CloseReport::Kind::nothing_recorded:
       show_toast(state, lang::fill(lang::text("‘{0}’ 묶음에서 연 것 중 닫을 것이 없습니다",

@@ -15,6 +15,15 @@
 
 namespace app {
 
+// "--run-elevated <file> <digest> [<stop event>]": tolvik as the elevated
+// helper of an opening, started by the opening itself.
+struct ElevatedRun {
+  std::string file;        // the items to start
+  std::string digest;      // SHA-256 of that file as the opening wrote it
+  std::string stop_event;  // the name of the event the opening's Stop sets; may be empty
+  bool operator==(const ElevatedRun&) const = default;
+};
+
 // Neither file is read when larger: a bundle's items fit many times over.
 inline constexpr std::size_t kHandoffMaxBytes = 16 * 1024 * 1024;
 

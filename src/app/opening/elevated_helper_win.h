@@ -7,8 +7,8 @@
 
 #include <vector>
 
+#include "app/opening/elevated_handoff.h"
 #include "app/opening/opener.h"
-#include "app/reach/startup.h"
 #include "bundle/model.h"
 
 namespace app {

@@ -5,10 +5,11 @@
 #include <string_view>
 #include <utility>
 
-#include "app/edit/edit_support.h"
+#include "app/bundles/edit_commit.h"
 #include "app/bundles/review.h"
+#include "app/edit/edit_support.h"
+#include "app/opening/opening_host.h"
 #include "app/state/app_state.h"
-#include "app/edit/edit.h"
 #include "app/view/view_text.h"
 #include "base/environment.h"
 #include "lang/lang.h"
@@ -245,7 +246,7 @@ namespace {
 void start_opening(AppState& state, const std::string& bundle_id, std::vector<bundle::Item> items,
                    std::string_view name, std::vector<std::size_t> positions = {}) {
   state.opening = OpeningProgress{bundle_id, 0, items.size(), false};
-  base::Status started = state.platform.start_open_worker(bundle_id, std::move(items), std::move(positions));
+  base::Status started = state.platform.opening_host().start_open_worker(bundle_id, std::move(items), std::move(positions));
   if (!started) {
     // Without a worker nothing will ever clear the opening state.
     state.opening.reset();
@@ -298,7 +299,7 @@ void open_or_stop(AppState& state, std::size_t index) {
 void stop_opening(AppState& state) {
   if (!state.opening || state.opening->stopping) return;
   state.opening->stopping = true;
-  state.platform.stop_opening();
+  state.platform.opening_host().stop_opening();
   state.redraw();
 }
 
@@ -389,20 +390,11 @@ void open_single_item(AppState& state, std::size_t index) {
     start_opening(state, bundle_id, {stored}, bundle::item_label(stored), {index});
     return;
   }
-  base::Status started = state.platform.start_item(item);
+  base::Status started = state.platform.opening_host().start_item(item);
   if (!started) {
     show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {bundle::item_label(stored)}) +
                           " (" + started.error().text + ")");
   }
-}
-
-std::string_view failure_label(const OpenFailure& failure) {
-  switch (failure.why) {
-    case OpenFailure::Why::declined: return view_text::consent_declined();
-    case OpenFailure::Why::timed_out: return view_text::timed_out_waiting();
-    case OpenFailure::Why::failed: break;
-  }
-  return view_text::could_not_open();
 }
 
 }  // namespace app

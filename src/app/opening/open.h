@@ -57,9 +57,6 @@ void open_progress(AppState& state, std::size_t done, std::size_t total);
 // UI thread, on "open finished": the missing and failure marks of the opened
 // items, and the summary toast, with Retry when something failed.
 void finish_open(AppState& state, const OpenOutcome& outcome);
-// The mark an item's row shows for why the last opening did not open it;
-// screen readers hear it as the item's status.
-std::string_view failure_label(const OpenFailure& failure);
 // UI thread: the toast's Retry: opens again the items the last opening could
 // not, as they are in the bundle now.
 void retry_open(AppState& state);

@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/opening/open.h"
 #include "app/bundles/review.h"
+#include "app/opening/open.h"
 #include "app/view/view_text.h"
 #include "base/unicode.h"
 #include "base/utf.h"

@@ -19,12 +19,6 @@
 namespace app {
 namespace {
 
-std::vector<std::string> command_line_arguments() {
-  const wchar_t* line = GetCommandLineW();
-  const std::u16string_view view(reinterpret_cast<const char16_t*>(line), wcslen(line));
-  return base::split_command_line(view);
-}
-
 void write_to(DWORD which, const std::string& text) {
   const HANDLE handle = GetStdHandle(which);
   if (text.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE) return;

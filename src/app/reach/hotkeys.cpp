@@ -3,25 +3,19 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/bundles/select.h"
 #include "app/edit/edit_support.h"
 #include "app/opening/item_options.h"
 #include "app/opening/open.h"
-#include "app/state/app_state.h"
 #include "app/reach/notification_area.h"
-#include "app/view/selection.h"
+#include "app/state/app_state.h"
 #include "app/state/toast.h"
+#include "app/view/selection.h"
 #include "base/unicode.h"
 #include "lang/lang.h"
 
 namespace app {
 namespace {
-
-const HotkeyRegistration* registration_of(const std::vector<HotkeyRegistration>& registered,
-                                          std::string_view bundle_id) {
-  const auto found = std::find_if(registered.begin(), registered.end(),
-                                  [bundle_id](const HotkeyRegistration& r) { return r.bundle_id == bundle_id; });
-  return found == registered.end() ? nullptr : &*found;
-}
 
 // The bundles that should hold a key: each bundle with one, except a later
 // bundle whose key an earlier one has (as when the store is read).
@@ -54,20 +48,9 @@ HotkeyChanges hotkey_changes(const std::vector<HotkeyRegistration>& registered, 
 }
 
 void sync_hotkeys(AppState& state) {
-  const HotkeyChanges changes = hotkey_changes(state.platform.hotkey_registrations(), state.store);
-  for (const std::string& id : changes.unregister) state.platform.unregister_hotkey(id);
-  for (const auto& [id, hotkey] : changes.add) state.platform.register_hotkey(id, hotkey);
-}
-
-std::string header_hotkey_text(const bundle::Bundle& bundle, const std::vector<HotkeyRegistration>& registered) {
-  if (!bundle.hotkey) return {};
-  std::string text = bundle::hotkey_text(*bundle.hotkey);
-  const HotkeyRegistration* r = registration_of(registered, bundle.id);
-  if (r && r->hotkey == *bundle.hotkey && !r->held) {
-    text += " · ";
-    text += lang::text("사용할 수 없음", "not available");
-  }
-  return text;
+  const HotkeyChanges changes = hotkey_changes(state.platform.hotkey_host().hotkey_registrations(), state.store);
+  for (const std::string& id : changes.unregister) state.platform.hotkey_host().unregister_hotkey(id);
+  for (const auto& [id, hotkey] : changes.add) state.platform.hotkey_host().register_hotkey(id, hotkey);
 }
 
 std::string hotkey_dialog_title(std::string_view bundle_name) {
@@ -116,7 +99,7 @@ void edit_bundle_hotkey(AppState& state, std::size_t index) {
   // The dialog runs a modal loop: the bundle is found again by its id afterwards.
   const std::string id = state.store.bundles[index].id;
   const HotkeyDialogInput input = hotkey_dialog_input(state.store, index);
-  const std::optional<HotkeyChoice> chosen = state.platform.edit_bundle_hotkey(input);
+  const std::optional<HotkeyChoice> chosen = state.platform.hotkey_host().edit_bundle_hotkey(input);
   if (chosen) apply_bundle_hotkey(state, id, *chosen);
 }
 
@@ -156,7 +139,7 @@ void apply_bundle_hotkey(AppState& state, std::string_view bundle_id, const Hotk
                   lang::fill(lang::text("‘{0}’ 묶음의 단축키를 바꿨습니다", "Changed the hotkey of “{0}”"), {name}));
   if (!choice.hotkey) return;
   offer_notification_area(state, first_hotkey);
-  const std::vector<HotkeyRegistration> registered = state.platform.hotkey_registrations();
+  const std::vector<HotkeyRegistration> registered = state.platform.hotkey_host().hotkey_registrations();
   const HotkeyRegistration* r = registration_of(registered, bundle_id);
   if (r && !r->held) {
     state.platform.show_information(

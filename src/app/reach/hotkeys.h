@@ -12,23 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "app/state/hotkey_host.h"
 #include "base/result.h"
 #include "bundle/model.h"
 
 namespace app {
 
 struct AppState;
-
-// One bundle's key as the window asked for it: `held` is false when Windows
-// refused it because another program holds that key. A refused key stays
-// listed, so that the header can say so, until the bundle's key changes.
-struct HotkeyRegistration {
-  std::string bundle_id;
-  bundle::Hotkey hotkey;
-  bool held = false;
-
-  bool operator==(const HotkeyRegistration&) const = default;
-};
 
 // What to give back and what to ask for so that the registrations match the
 // store: a bundle whose key changed or that went away gives its key back
@@ -42,26 +32,6 @@ HotkeyChanges hotkey_changes(const std::vector<HotkeyRegistration>& registered, 
 
 // Brings the platform's registrations in line with the store.
 void sync_hotkeys(AppState& state);
-
-// The header's text after the bundle's name: "Ctrl+Alt+1", or
-// "Ctrl+Alt+1 · not available" when Windows refused it; empty without a key.
-std::string header_hotkey_text(const bundle::Bundle& bundle, const std::vector<HotkeyRegistration>& registered);
-
-// What the hotkey dialog is shown with, and what it answers with OK.
-struct HotkeyDialogInput {
-  std::string bundle_name;
-  std::optional<bundle::Hotkey> hotkey;
-  double sign_in_delay = 0;
-  // Every other bundle's key with that bundle's name, for the refusal of a
-  // key that is taken.
-  std::vector<std::pair<bundle::Hotkey, std::string>> others;
-};
-struct HotkeyChoice {
-  std::optional<bundle::Hotkey> hotkey;
-  double sign_in_delay = 0;
-
-  bool operator==(const HotkeyChoice&) const = default;
-};
 
 // The dialog's controls as the user left them: the seconds as typed.
 struct HotkeyForm {

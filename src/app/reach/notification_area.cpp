@@ -5,8 +5,9 @@
 
 #include "app/edit/edit_support.h"
 #include "app/opening/open.h"
-#include "app/state/app_state.h"
+#include "app/reach/notification_host.h"
 #include "app/reach/sign_in.h"
+#include "app/state/app_state.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -54,13 +55,13 @@ void show_notification_menu(AppState& state, int x, int y) {
   // lists are copied, and the chosen bundle is looked up again afterwards.
   std::vector<std::string> ids;
   for (const bundle::Bundle* b : notification_menu_bundles(state.store)) ids.push_back(b->id);
-  const int chosen = state.platform.show_notification_menu(x, y, notification_menu(state.store));
+  const int chosen = state.platform.notification_host().show_notification_menu(x, y, notification_menu(state.store));
   switch (static_cast<NotificationCommand>(chosen)) {
     case NotificationCommand::show:
-      state.platform.show_window();
+      state.platform.notification_host().show_window();
       return;
     case NotificationCommand::quit:
-      state.platform.quit();
+      state.platform.notification_host().quit();
       return;
     default:
       break;
@@ -80,7 +81,7 @@ void toggle_keep_in_notification_area(AppState& state) {
     return;
   }
   state.keep_in_notification_area = on;
-  state.platform.show_notification_icon(on);
+  state.platform.notification_host().show_notification_icon(on);
   // The setting also starts tolvik at sign-in, hidden behind its icon.
   bring_run_value_up_to_date(state);
 }

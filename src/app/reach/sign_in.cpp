@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "app/opening/open.h"
 #include "app/bundles/review.h"
+#include "app/opening/open.h"
+#include "app/reach/sign_in_host.h"
 #include "app/state/app_state.h"
 #include "lang/lang.h"
 
@@ -31,7 +32,12 @@ RunValueChange run_value_change(const std::optional<std::string>& current, bool 
 
 void bring_run_value_up_to_date(AppState& state) {
   if (state.store_hold) return;
-  state.platform.keep_run_value(run_value_wanted(state.store, state.keep_in_notification_area));
+  const bool wanted = run_value_wanted(state.store, state.keep_in_notification_area);
+  // Only the first time, or when the marks or the setting changed what is
+  // wanted, is the registry read and written.
+  if (state.run_value_kept == wanted) return;
+  state.platform.sign_in_host().keep_run_value(wanted);
+  state.run_value_kept = wanted;
 }
 
 bool startup_turned_off(std::span<const std::uint8_t> approved) {

@@ -12,8 +12,8 @@
 
 #include "app/opening/opening_record_win.h"
 #include "app/opening/shell_opener_win.h"
-#include "app/state/program_names_win.h"
 #include "app/reach/sign_in.h"
+#include "app/state/program_names_win.h"
 #include "base/handle_win.h"
 #include "base/program_path.h"
 #include "base/utf.h"

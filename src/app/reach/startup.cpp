@@ -5,10 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "app/bundles/review.h"
+#include "app/bundles/select.h"
 #include "app/edit/edit_support.h"
 #include "app/opening/open.h"
 #include "app/opening/opening_record.h"
-#include "app/bundles/review.h"
 #include "app/state/app_state.h"
 #include "app/view/selection.h"
 #include "base/file.h"
@@ -96,22 +97,6 @@ int show_command_after_restore(const StoredPlacement& placement) {
       placement.show_command == kShowMinimized && (placement.flags & kRestoreToMaximized) != 0;
   return static_cast<int>(placement.show_command == kShowMaximized || minimised_from_maximised ? kShowMaximized
                                                                                               : kShowNormal);
-}
-
-std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds) {
-  return base::join_path(base::parent_path(store_path), "bundles.broken-" + std::to_string(unix_seconds) + ".json");
-}
-
-std::optional<std::string> set_aside_broken_store(const std::string& store_path, std::uint64_t unix_seconds) {
-  std::string kept = broken_store_path(store_path, unix_seconds);
-  if (!base::rename_replace(store_path, kept)) return std::nullopt;
-  return kept;
-}
-
-std::string broken_store_notice(std::string_view kept_path) {
-  return std::string(lang::text("저장한 묶음 파일을 읽을 수 없어 옆에 남겨 두었습니다:",
-                                "Couldn't read the saved bundles; the file was kept as")) +
-         " " + std::string(kept_path);
 }
 
 const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::string_view id) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/opening/elevated_handoff.h"
 #include "base/result.h"
 #include "bundle/model.h"
 
@@ -21,15 +22,6 @@ class Opener;
 struct AppState;
 struct CloseReport;
 struct OpenResult;
-
-// "--run-elevated <file> <digest> [<stop event>]": tolvik as the elevated
-// helper of an opening, started by the opening itself.
-struct ElevatedRun {
-  std::string file;        // the items to start
-  std::string digest;      // SHA-256 of that file as the opening wrote it
-  std::string stop_event;  // the name of the event the opening's Stop sets; may be empty
-  bool operator==(const ElevatedRun&) const = default;
-};
 
 struct StartPlan {
   std::optional<ElevatedRun> run_elevated;  // "--run-elevated" right after the program, exact, with its file and digest
@@ -96,13 +88,6 @@ inline constexpr std::uint32_t kRestoreToMaximized = 0x2;  // WPF_RESTORETOMAXIM
 // kShowMaximized when the window was maximised (also when it was then
 // minimised and would have been restored maximised), else kShowNormal.
 int show_command_after_restore(const StoredPlacement& placement);
-
-// "<folder>/bundles.broken-<unix seconds>.json" beside the store file.
-std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds);
-// Renames an unreadable store aside; the new path, or nothing when that failed.
-std::optional<std::string> set_aside_broken_store(const std::string& store_path, std::uint64_t unix_seconds);
-// The start-up notice for a store set aside.
-std::string broken_store_notice(std::string_view kept_path);
 
 // The bundle `--open` names: exact id first, then a name equal under full
 // Unicode lower-casing.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,15 +12,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/edit/inline_field_state.h"
+#include "app/state/inline_field_state.h"
 #include "app/state/platform.h"
-#include "gfx/palette.h"
 #include "app/state/region.h"
+#include "app/state/store_save.h"
 #include "app/state/toast.h"
 #include "app/state/undo_record.h"
-#include "app/updater/update_stage.h"
+#include "app/state/update_stage.h"
 #include "app/state/view_cache.h"
 #include "bundle/model.h"
+#include "gfx/palette.h"
 
 namespace app {
 
@@ -143,20 +145,18 @@ struct AppState {
   // it are this much larger than the DPI alone makes them (app/text_scale.h).
   float text_scale = 1;
 
+  // What follows each save, added once at start by the features that keep
+  // something in step with the store (app/reach/after_save.h); `written`
+  // tells whether the file was written.
+  std::vector<std::function<void(AppState& state, bool written)>> after_save;
+  // What this run last made the Run value say (start at sign-in or not);
+  // none until it has been brought up to date once, or after a failed write.
+  std::optional<bool> run_value_kept;
+
   const bundle::Bundle* selected() const {
     return selected_bundle && *selected_bundle < store.bundles.size()
                ? &store.bundles[*selected_bundle] : nullptr;
   }
 };
-
-// Ends an item drag without moving anything; the press that started it is
-// spent, so its release is no click either.
-void cancel_item_drag(AppState& state);
-
-// Saves the whole store at once; a failure is shown as a toast, stays in
-// every toast until a save succeeds, and the change stays in memory. Either
-// way the jump list is refreshed a little later. A drag in progress ends: the
-// items it was moving among have changed.
-void save_store(AppState& state);
 
 }  // namespace app

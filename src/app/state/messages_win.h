@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/edit/search.h"
+#include "app/state/inline_field_state.h"
 
 namespace app {
 

@@ -10,11 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/opening/opening_record.h"
-#include "app/edit/inline_field_state.h"
-#include "app/reach/hotkeys.h"
-#include "app/bundles/installed_apps.h"
-#include "app/updater/manifest.h"
+#include "app/state/inline_field_state.h"
 #include "base/file_type.h"
 #include "base/result.h"
 #include "bundle/model.h"
@@ -26,7 +22,14 @@ class TextMeasure;
 
 namespace app {
 
-struct VerifiedInstaller;
+// The features' own parts of the platform, each in its feature's folder: a
+// new need of one feature changes its host, not this interface.
+class HotkeyHost;         // app/state/hotkey_host.h
+class NotificationHost;   // app/reach/notification_host.h
+class SignInHost;         // app/reach/sign_in_host.h
+class InstalledAppsHost;  // app/bundles/installed_apps_host.h
+class OpeningHost;        // app/opening/opening_host.h
+class UpdateHost;         // app/updater/update_host.h
 
 // Timers of the main window.
 enum class TimerId : unsigned { toast = 1, jump_list = 2, daily_update = 3 };
@@ -115,48 +118,17 @@ class Platform {
   // with OK; none when cancelled or when the window went away meanwhile.
   virtual std::optional<bundle::ItemOptions> edit_item_options(const bundle::Item& item) = 0;
 
-  // A bundle's "Hotkey…" dialog, owned by the window: what was chosen with
-  // OK; none when cancelled or when the window went away meanwhile.
-  virtual std::optional<HotkeyChoice> edit_bundle_hotkey(const HotkeyDialogInput& input) = 0;
-
-  // The system-wide hotkeys of the bundles, registered for the window until
-  // it ends. A key Windows refuses stays listed as not held; registering
-  // again replaces the bundle's entry.
-  virtual std::vector<HotkeyRegistration> hotkey_registrations() = 0;
-  virtual void register_hotkey(const std::string& bundle_id, const bundle::Hotkey& hotkey) = 0;
-  virtual void unregister_hotkey(const std::string& bundle_id) = 0;
-  // The notification area. The icon's menu at a screen point, with tolvik
-  // put in front first so that a click elsewhere dismisses it; a modal loop
-  // like show_menu's, answered the same way.
-  virtual int show_notification_menu(int x, int y, const std::vector<MenuEntry>& entries) = 0;
-  // Adds or removes the icon.
-  virtual void show_notification_icon(bool shown) = 0;
   // True while the window is hidden and the icon stands for it.
   virtual bool window_hidden() = 0;
   // The icon's notification balloon, titled "tolvik": a toast while the
   // window is hidden.
   virtual void show_balloon(std::string_view text) = 0;
-  // Shows the window, restored, and brings it to the front.
-  virtual void show_window() = 0;
-  // Ends tolvik as closing its window does with the setting off: the edit
-  // and the placement are kept, an opening finishes first.
-  virtual void quit() = 0;
 
   // A monotonic clock in seconds, for toast lifetimes.
   virtual double monotonic_seconds() = 0;
 
-  // Background work: each result comes back through its mailbox and a message.
+  // Background work: the result comes back through its mailbox and a message.
   virtual void start_target_check(std::vector<std::string> targets) = 0;
-  // `positions`: each item's position in the bundle when only some of its
-  // items open (Retry, one item); empty when the whole bundle opens.
-  virtual base::Status start_open_worker(std::string bundle_id, std::vector<bundle::Item> items,
-                                         std::vector<std::size_t> positions) = 0;
-  // Closes what the bundle's last opening started (opening_record.h); lets
-  // other messages run meanwhile (File Explorer windows are asked through COM).
-  virtual CloseReport close_last_opening(const std::string& bundle_id) = 0;
-  // Asks the running opening worker to start nothing more; it still answers
-  // with its outcome.
-  virtual void stop_opening() = 0;
 
   // The native inline field: shows it for `edit` with its text selected and
   // the focus; false when it cannot be created.
@@ -171,17 +143,12 @@ class Platform {
   virtual std::vector<std::string> open_files_dialog(std::string_view title, const std::vector<FileFilter>& filters,
                                                      StartFolder start) = 0;
   virtual std::optional<std::string> pick_folder_dialog(std::string_view title) = 0;
-  // The items of the system's Applications folder, and the list they are
-  // picked from (a modal dialog): the position picked, none when cancelled.
-  virtual std::vector<InstalledApp> installed_apps() = 0;
-  virtual std::optional<std::size_t> choose_installed_app(const std::vector<InstalledApp>& apps) = 0;
   virtual std::optional<std::string> save_file_dialog(std::string_view title, const std::vector<FileFilter>& filters,
                                                       std::string_view default_extension,
                                                       std::string_view initial_name) = 0;
 
-  // Opening one item on the calling thread ("Open just this", double-click).
+  // Whether an item's target is there (files and folders; a web address is).
   virtual bool target_exists(const std::string& target) = 0;
-  virtual base::Status start_item(const bundle::Item& item) = 0;
 
   // "Open file location": a folder opened with the shell's open verb, or
   // explorer.exe started with one raw argument string. Failures are silent.
@@ -204,30 +171,13 @@ class Platform {
   // Brings the window to the front (after a drop from another program).
   virtual void bring_to_front() = 0;
 
-  // Opening at sign-in. Whether the user turned tolvik off in Windows'
-  // start-up apps (Task Manager), read when the bundle menu is built.
-  virtual bool sign_in_turned_off() = 0;
-  // Writes or deletes tolvik's value in the Run key so that Windows starts it
-  // at sign-in exactly when `wanted`.
-  virtual void keep_run_value(bool wanted) = 0;
-
-  // The updater. Each worker answers through its mailbox and a message.
-  virtual base::Status start_update_check(bool requested_by_user) = 0;
-  // The offer's Yes/No question, an information box owned by the window (a
-  // modal loop, like the dialogs): true for Yes; false when the window went
-  // away meanwhile.
-  virtual bool offer_update(std::string_view text) = 0;
-  virtual base::Status start_update_download(UpdateOffer offer) = 0;
-  // The download's progress on the taskbar button: `received` of `size`
-  // bytes (size 0: going on, end unknown); `hide_download_progress` ends it.
-  virtual void show_download_progress(std::uint64_t received, std::uint64_t size) = 0;
-  virtual void hide_download_progress() = 0;
-  // Starts the checked installer silently, its file still held; the error is
-  // the system's text.
-  virtual base::Status start_installer(const VerifiedInstaller& installer) = 0;
-  // Ends the program for the installer, without asking: the window placement
-  // is saved as when the user closes it.
-  virtual void close_for_update() = 0;
+  // The features' hosts (see the declarations above).
+  virtual HotkeyHost& hotkey_host() = 0;
+  virtual NotificationHost& notification_host() = 0;
+  virtual SignInHost& sign_in_host() = 0;
+  virtual InstalledAppsHost& installed_apps_host() = 0;
+  virtual OpeningHost& opening_host() = 0;
+  virtual UpdateHost& update_host() = 0;
 };
 
 }  // namespace app

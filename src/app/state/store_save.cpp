@@ -1,6 +1,6 @@
+#include "app/state/store_save.h"
+
 #include "app/state/app_state.h"
-#include "app/reach/sign_in.h"
-#include "app/reach/hotkeys.h"
 #include "app/state/store_start.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
@@ -18,6 +18,7 @@ void cancel_item_drag(AppState& state) {
 void save_store(AppState& state) {
   state.view_cache.store_changed();
   cancel_item_drag(state);
+  bool saved = false;
   if (!release_store_hold(state)) {
     state.save_failure = state.store_hold->text;
     show_toast(state, {});
@@ -28,12 +29,11 @@ void save_store(AppState& state) {
     show_toast(state, {});
   } else {
     state.save_failure.reset();
-    // Any save may have changed a mark: a toggle, an undo, a deleted bundle, an import.
-    bring_run_value_up_to_date(state);
+    saved = true;
   }
-  // Every change of the store passes here: an edit, an undo, an import, a deletion.
-  sync_hotkeys(state);
-  state.platform.set_timer(TimerId::jump_list, kJumpListDelayMs);
+  // A hook may add another: only those there now run for this save.
+  const std::size_t hooks = state.after_save.size();
+  for (std::size_t i = 0; i < hooks; ++i) state.after_save[i](state, saved);
   state.redraw();
 }
 

@@ -1,6 +1,5 @@
 #include "app/state/store_start.h"
 
-#include "app/reach/startup.h"
 #include "base/clock.h"
 #include "base/file.h"
 #include "bundle/store_file.h"
@@ -32,6 +31,22 @@ StoreHold unreachable_hold(const std::string& path) {
 }
 
 }  // namespace
+
+std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds) {
+  return base::join_path(base::parent_path(store_path), "bundles.broken-" + std::to_string(unix_seconds) + ".json");
+}
+
+std::optional<std::string> set_aside_broken_store(const std::string& store_path, std::uint64_t unix_seconds) {
+  std::string kept = broken_store_path(store_path, unix_seconds);
+  if (!base::rename_replace(store_path, kept)) return std::nullopt;
+  return kept;
+}
+
+std::string broken_store_notice(std::string_view kept_path) {
+  return std::string(lang::text("저장한 묶음 파일을 읽을 수 없어 옆에 남겨 두었습니다:",
+                                "Couldn't read the saved bundles; the file was kept as")) +
+         " " + std::string(kept_path);
+}
 
 StartStore open_store_at_start(const std::string& path) {
   StartStore start;

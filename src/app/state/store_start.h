@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/state/app_state.h"
 #include "bundle/model.h"
@@ -27,5 +28,12 @@ StartStore open_store_at_start(const std::string& path);
 // finding the location reachable with no store file in it. True when saving
 // may go on.
 bool release_store_hold(AppState& state);
+
+// "<folder>/bundles.broken-<unix seconds>.json" beside the store file.
+std::string broken_store_path(std::string_view store_path, std::uint64_t unix_seconds);
+// Renames an unreadable store aside; the new path, or nothing when that failed.
+std::optional<std::string> set_aside_broken_store(const std::string& store_path, std::uint64_t unix_seconds);
+// The start-up notice for a store set aside.
+std::string broken_store_notice(std::string_view kept_path);
 
 }  // namespace app

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "app/opening/open.h"
-#include "app/bundles/undo.h"
 #include "app/state/app_state.h"
 
 namespace app {
@@ -41,15 +39,6 @@ void show_undo_toast(AppState& state, Undo undo, std::string text) {
 }
 
 void show_retry_toast(AppState& state, std::string text) { raise(state, std::move(text), ToastAction::retry); }
-
-void run_toast_action(AppState& state) {
-  if (!state.toast) return;
-  switch (state.toast->action) {
-    case ToastAction::undo: undo(state); break;
-    case ToastAction::retry: retry_open(state); break;
-    case ToastAction::none: break;
-  }
-}
 
 void toast_timer(AppState& state) {
   if (!state.toast) return;

@@ -1,4 +1,6 @@
 #pragma once
+// The toast: the one line that says what happened (toast.cpp). What its
+// button does is the input's (app/input/toast_action.h).
 
 #include <cstdint>
 #include <string>
@@ -39,9 +41,6 @@ void show_undo_toast(AppState& state, Undo undo, std::string text);
 // Raises a toast with the Retry button for kToastActionMs; the retry record
 // is set by the caller.
 void show_retry_toast(AppState& state, std::string text);
-
-// The toast's button was clicked: does what it carries.
-void run_toast_action(AppState& state);
 
 // Timer 1: ends the toast once its time, less the slack, is over.
 void toast_timer(AppState& state);

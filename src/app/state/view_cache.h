@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,7 +24,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/view/layout.h"
 #include "bundle/model.h"
 
 namespace gfx {
@@ -31,6 +31,8 @@ class TextMeasure;
 }
 
 namespace app {
+
+struct ViewLayout;  // app/view/layout.h
 
 // The positions of the bundles whose names contain the search text, ignoring
 // letter case by full Unicode rules, in store order.
@@ -83,20 +85,22 @@ struct LayoutInputs {
 };
 
 // The layout last made. Every other change to what the view shows asks for a
-// frame (AppState::redraw), and that drops the kept layout.
+// frame (AppState::redraw), and that drops the kept layout. The state holds
+// it without knowing its parts: the view makes it and reads it.
 class KeptLayout {
  public:
   const ViewLayout* find(const LayoutInputs& inputs) const {
-    return layout_ && inputs == inputs_ ? &*layout_ : nullptr;
+    return layout_ && inputs == inputs_ ? layout_.get() : nullptr;
   }
-  const ViewLayout& keep(ViewLayout layout, const LayoutInputs& inputs) {
+  const ViewLayout& keep(std::shared_ptr<const ViewLayout> layout, const LayoutInputs& inputs) {
     inputs_ = inputs;
-    return layout_.emplace(std::move(layout));
+    layout_ = std::move(layout);
+    return *layout_;
   }
   void changed() { layout_.reset(); }
 
  private:
-  std::optional<ViewLayout> layout_;
+  std::shared_ptr<const ViewLayout> layout_;
   LayoutInputs inputs_;
 };
 

@@ -1,7 +1,7 @@
 #include "app/updater/installer_check.h"
 
-#include "base/digest.h"
 #include "app/updater/version.h"
+#include "base/digest.h"
 #include "lang/lang.h"
 
 namespace app {

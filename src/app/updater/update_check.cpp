@@ -1,9 +1,10 @@
 #include "app/updater/update_check.h"
 
-#include "app/state/app_state.h"
-#include "app/edit/edit.h"
-#include "app/state/maker.h"
+#include "app/bundles/edit_commit.h"
 #include "app/reach/startup.h"
+#include "app/state/app_state.h"
+#include "app/state/maker.h"
+#include "app/updater/update_host.h"
 #include "app/updater/version.h"
 #include "lang/lang.h"
 
@@ -13,7 +14,7 @@ void check_for_updates(AppState& state, UpdateRequest request) {
   if (state.update.busy()) return;  // the menu shows the download meanwhile
   const bool by_user = request == UpdateRequest::by_user;
   if (by_user) show_toast(state, std::string(lang::text("업데이트 확인 중…", "Checking for updates…")));
-  base::Status started = state.platform.start_update_check(by_user);
+  base::Status started = state.platform.update_host().start_update_check(by_user);
   if (!started && by_user) show_toast(state, started.error().text);
 }
 
@@ -74,7 +75,7 @@ void on_update_checked(AppState& state, CheckResult result) {
   // The question runs a modal loop: nothing of the state is held across it,
   // but its step says an offer is open to the messages handled meanwhile.
   state.update = {UpdateStage::Step::asking};
-  const bool yes = state.platform.offer_update(update_question(offer.version, maker::kVersion));
+  const bool yes = state.platform.update_host().offer_update(update_question(offer.version, maker::kVersion));
   state.update = {};
   if (yes) start_update(state, std::move(offer));
 }
@@ -89,10 +90,10 @@ void start_update(AppState& state, UpdateOffer offer) {
   // The progress shows on the taskbar button and in the settings menu, not
   // as a toast, so that an Undo or an opening's summary stays in view.
   state.update = {UpdateStage::Step::downloading, 0, offer.size};
-  state.platform.show_download_progress(0, offer.size);
-  if (base::Status started = state.platform.start_update_download(std::move(offer)); !started) {
+  state.platform.update_host().show_download_progress(0, offer.size);
+  if (base::Status started = state.platform.update_host().start_update_download(std::move(offer)); !started) {
     state.update = {};
-    state.platform.hide_download_progress();
+    state.platform.update_host().hide_download_progress();
     show_toast(state, started.error().text);
   }
 }
@@ -100,17 +101,17 @@ void start_update(AppState& state, UpdateOffer offer) {
 void on_download_progress(AppState& state, std::uint64_t received) {
   if (state.update.step != UpdateStage::Step::downloading) return;
   state.update.received = received;
-  state.platform.show_download_progress(received, state.update.size);
+  state.platform.update_host().show_download_progress(received, state.update.size);
 }
 
 void on_installer_ready(AppState& state, InstallResult result) {
   state.update = {};
-  state.platform.hide_download_progress();
+  state.platform.update_host().hide_download_progress();
   if (auto* failure = std::get_if<UpdateFailure>(&result.outcome)) {
     show_toast(state, std::move(failure->text));
     return;
   }
-  if (base::Status started = state.platform.start_installer(std::get<VerifiedInstaller>(result.outcome)); !started) {
+  if (base::Status started = state.platform.update_host().start_installer(std::get<VerifiedInstaller>(result.outcome)); !started) {
     show_toast(state, lang::fill(lang::text("업데이트를 시작하지 못했습니다 ({0})", "The update couldn't be started ({0})"),
                                  {started.error().text}));
     return;
@@ -118,7 +119,7 @@ void on_installer_ready(AppState& state, InstallResult result) {
   // The installer waits for this program to end. What closing keeps is kept
   // here too: the running edit and, on the platform's side, the placement.
   end_edit(state, true);
-  state.platform.close_for_update();
+  state.platform.update_host().close_for_update();
 }
 
 }  // namespace app

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <variant>
 
+#include "app/state/update_stage.h"
 #include "app/updater/update_results.h"
-#include "app/updater/update_stage.h"
 
 namespace app {
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/opening/workers_win.h"
 #include "app/state/maker.h"
 #include "app/state/messages_win.h"
 #include "app/updater/download_win.h"
@@ -10,7 +11,6 @@
 #include "app/updater/manifest_check.h"
 #include "app/updater/update_files.h"
 #include "app/updater/update_results.h"
-#include "app/opening/workers_win.h"
 #include "base/file.h"
 #include "base/system_error.h"
 

@@ -92,9 +92,4 @@ struct AccessRequest {
   std::string key;
 };
 
-// Does it on the element that has the key now; false when the element is no
-// longer there (its bundle or item went, or it was scrolled away) or does not
-// take that request.
-bool perform_access_request(AppState& state, const AccessRequest& request);
-
 }  // namespace app

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "app/state/app_state.h"
-#include "app/view/layout.h"
 #include "app/state/region.h"
+#include "app/view/layout.h"
 
 namespace app {
 

@@ -1,14 +1,16 @@
 #include "app/view/layout.h"
 
 #include <algorithm>
+#include <memory>
 #include <array>
 #include <cmath>
 #include <utility>
 #include <vector>
 
 #include "app/state/app_state.h"
-#include "app/reach/hotkeys.h"
+#include "app/state/hotkey_host.h"
 #include "app/view/selection.h"
+#include "app/view/view_labels.h"
 #include "app/view/view_text.h"
 #include "gfx/text_measure.h"
 #include "gfx/text_style.h"
@@ -321,7 +323,7 @@ void layout_content(ViewLayout& view, const AppState& state, gfx::TextMeasure* m
   content.open = {content.more.x - kHeaderButtonGap * scale - open_width, title_top, open_width, button};
   content.title = {left - kTitleHitOverhang * scale, title_top, std::max(0.0f, content.open.x - left), button};
   content.title_text = {left, title_top, std::max(0.0f, content.open.x - kHeaderButtonGap * scale - left), button};
-  content.hotkey_label = header_hotkey_text(*bundle, state.platform.hotkey_registrations());
+  content.hotkey_label = header_hotkey_text(*bundle, state.platform.hotkey_host().hotkey_registrations());
   if (!content.hotkey_label.empty() && measure) {
     // The key follows the name; where the two do not fit, the name is cut
     // first (it ends in an ellipsis), then the key.
@@ -465,7 +467,7 @@ const ViewLayout& kept_layout(const AppState& state, gfx::TextMeasure* measure) 
   const LayoutInputs inputs{state.client_width,   state.client_height,  state.dpi,
                             state.sidebar_scroll, state.content_scroll, measure};
   if (const ViewLayout* kept = state.view_cache.layout.find(inputs)) return *kept;
-  return state.view_cache.layout.keep(layout_view(state, measure), inputs);
+  return state.view_cache.layout.keep(std::make_shared<const ViewLayout>(layout_view(state, measure)), inputs);
 }
 
 void clamp_scrolls(AppState& state, const ViewLayout& layout) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window/icon_cache_win.h"
 #include "app/state/mailbox.h"
+#include "app/window/icon_cache_win.h"
 #include "base/handle_win.h"
 
 namespace gfx {

@@ -1,5 +1,5 @@
 #include <windows.h>
 
-#include "app/reach/startup_win.h"
+#include "app/window/program_win.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return app::run_program(); }

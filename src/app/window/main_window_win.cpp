@@ -2,9 +2,9 @@
 // its notification-area icon.
 
 #include "app/edit/fields_win.h"
-#include "app/view/layout.h"
 #include "app/state/messages_win.h"
 #include "app/state/program_names_win.h"
+#include "app/view/layout.h"
 #include "app/window/window_win.h"
 #include "lang/lang.h"
 

@@ -6,8 +6,9 @@
 #include <utility>
 
 #include "app/opening/open.h"
-#include "app/window/paint_internal_win.h"
+#include "app/view/view_labels.h"
 #include "app/view/view_text.h"
+#include "app/window/paint_internal_win.h"
 #include "gfx/icons.h"
 #include "lang/lang.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/state/app_state.h"
-#include "app/window/icon_cache_win.h"
 #include "app/view/layout.h"
+#include "app/window/icon_cache_win.h"
 #include "gfx/gfx_win.h"
 #include "gfx/palette.h"
 

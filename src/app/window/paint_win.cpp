@@ -4,8 +4,8 @@
 
 #include "app/view/colours.h"
 #include "app/view/focus.h"
-#include "app/window/paint_internal_win.h"
 #include "app/view/view_text.h"
+#include "app/window/paint_internal_win.h"
 #include "gfx/icons.h"
 #include "gfx/view_scale.h"
 #include "lang/lang.h"

@@ -2,8 +2,8 @@
 // Drawing the main view: every frame from the application state, from the
 // sidebar to the toast, which is drawn last over everything.
 
-#include "app/window/icon_cache_win.h"
 #include "app/view/layout.h"
+#include "app/window/icon_cache_win.h"
 
 namespace gfx {
 class Gfx;

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "app/view/colours.h"
-#include "app/window/icon_worker_win.h"
-#include "app/view/layout.h"
 #include "app/state/messages_win.h"
+#include "app/view/colours.h"
+#include "app/view/layout.h"
+#include "app/window/icon_worker_win.h"
 #include "app/window/paint_win.h"
 #include "app/window/window_win.h"
 #include "base/failure_trace.h"

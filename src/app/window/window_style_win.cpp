@@ -6,12 +6,12 @@
 #include <cmath>
 #include <utility>
 
-#include "app/view/colours.h"
-#include "app/edit/edit.h"
-#include "app/state/settings_win.h"
+#include "app/bundles/edit_commit.h"
 #include "app/reach/startup.h"
-#include "app/window/state_slot_win.h"
+#include "app/state/settings_win.h"
+#include "app/view/colours.h"
 #include "app/view/text_scale.h"
+#include "app/window/state_slot_win.h"
 #include "app/window/window_win.h"
 #include "gfx/palette.h"
 #include "gfx/text_style.h"

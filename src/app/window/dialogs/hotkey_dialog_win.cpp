@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <string>
 
+#include "app/edit/fields_win.h"
 #include "app/opening/item_options.h"
 #include "app/window/dialogs/dialog_template_win.h"
-#include "app/edit/fields_win.h"
 #include "app/window/window_style_win.h"
 #include "base/utf.h"
 #include "lang/lang.h"

@@ -1,11 +1,14 @@
 #pragma once
-// The inline field's state: which text the inline editor is editing. The
-// native field itself belongs to the window.
+// The inline field's state: which text the inline editor is editing, and the
+// keys the search box passes on. The native field itself belongs to the window.
 
 #include <cstddef>
 #include <string>
 
 namespace app {
+
+// The keys the search box passes on (WM_APP+6's wParam).
+enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3, tab = 4, back_tab = 5 };
 
 enum class EditMode { bundle_name = 0, web_address = 1, item_name = 2, item_args = 3 };
 

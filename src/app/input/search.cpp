@@ -1,11 +1,12 @@
-#include "app/edit/search.h"
+#include "app/input/search.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "app/state/app_state.h"
+#include "app/bundles/select.h"
 #include "app/input/keyboard.h"
+#include "app/state/app_state.h"
 #include "app/view/selection.h"
 #include "base/unicode.h"
 

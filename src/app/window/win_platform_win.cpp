@@ -1,6 +1,8 @@
 // The window's side of the platform interface: settings, timers, workers,
 // the native text fields, popup menus and message boxes, the shell.
 
+#include "app/window/win_platform_win.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -11,23 +13,23 @@
 #include <string>
 #include <utility>
 
+#include "app/edit/fields_win.h"
 #include "app/opening/opening_record_win.h"
 #include "app/opening/shell_opener_win.h"
-#include "app/edit/fields_win.h"
-#include "app/window/dialogs/installed_apps_dialog_win.h"
-#include "app/state/program_names_win.h"
-#include "app/state/maker.h"
-#include "app/window/dialogs/hotkey_dialog_win.h"
-#include "app/state/messages_win.h"
-#include "app/window/dialogs/options_dialog_win.h"
-#include "app/state/settings_win.h"
+#include "app/opening/workers_win.h"
 #include "app/reach/sign_in_win.h"
-#include "app/view/text_scale_win.h"
-#include "app/window/state_slot_win.h"
+#include "app/state/maker.h"
+#include "app/state/messages_win.h"
+#include "app/state/program_names_win.h"
+#include "app/state/settings_win.h"
 #include "app/updater/installer_win.h"
 #include "app/updater/update_workers_win.h"
+#include "app/view/text_scale_win.h"
+#include "app/window/dialogs/hotkey_dialog_win.h"
+#include "app/window/dialogs/installed_apps_dialog_win.h"
+#include "app/window/dialogs/options_dialog_win.h"
+#include "app/window/state_slot_win.h"
 #include "app/window/window_win.h"
-#include "app/opening/workers_win.h"
 #include "base/file.h"
 #include "base/process_win.h"
 #include "base/program_path.h"

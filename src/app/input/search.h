@@ -4,12 +4,11 @@
 
 #include <string_view>
 
+#include "app/state/inline_field_state.h"
+
 namespace app {
 
 struct AppState;
-
-// The keys the search box passes on (WM_APP+6's wParam).
-enum class SearchKey { escape = 0, enter = 1, down = 2, up = 3, tab = 4, back_tab = 5 };
 
 // Ctrl+F: the box is shown (compact sidebar) and focused with its text selected.
 void open_search(AppState& state);
