@@ -1,5 +1,6 @@
 #pragma once
 // Where dropped and pasted input enters the program.
+// Defined in add_input.cpp.
 
 #include <cstddef>
 #include <optional>

@@ -1,5 +1,6 @@
 #pragma once
 // Export of one bundle to a .tolvik file and the import command.
+// Defined in bundle_file.cpp.
 
 #include <cstddef>
 

@@ -1,4 +1,5 @@
 #pragma once
+// Defined in import.cpp.
 
 #include <string>
 #include <vector>

@@ -2,6 +2,7 @@
 // The installed apps the "Add app…" list offers: what the system's
 // Applications folder holds, put in the order the list shows, and the item a
 // picked one becomes.
+// Defined in installed_apps.cpp.
 
 #include <string>
 #include <vector>

@@ -1,4 +1,5 @@
 #pragma once
+// Defined in names.cpp.
 
 #include <string>
 #include <string_view>

@@ -4,6 +4,7 @@
 // such items; the first opening lists them and asks once; Yes clears the marks
 // and is saved. What the user adds by hand is never marked, so only what came
 // from the file is ever asked about.
+// Defined in review.cpp.
 
 #include <cstddef>
 #include <optional>

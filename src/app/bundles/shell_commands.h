@@ -1,6 +1,7 @@
 #pragma once
 // The two bundle commands that reach into the shell: a desktop shortcut that
 // opens the bundle, and the folders open in File Explorer.
+// Defined in shell_commands.cpp.
 
 #include <cstddef>
 #include <string>

@@ -1,3 +1,5 @@
+#include "app/bundles/undo.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <string>
@@ -6,7 +8,6 @@
 
 #include "app/bundles/edit_commit.h"
 #include "app/bundles/select.h"
-#include "app/bundles/undo.h"
 #include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
 #include "app/view/selection.h"

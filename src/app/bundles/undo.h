@@ -1,6 +1,7 @@
 #pragma once
 // The undo operation: takes back the last removal, deletion, options change
-// or sign-in mark, from the undo record (app/undo_record.h).
+// or sign-in mark, from the undo record (app/state/undo_record.h).
+// Defined in undo.cpp.
 
 namespace app {
 

@@ -2,6 +2,7 @@
 // The two native EDIT controls laid over the view: the search box (id 101)
 // and the inline field (id 102). Their Enter, Esc, Tab, Up and Down come back
 // to the main window as WM_APP+5 and WM_APP+6.
+// Defined in fields_win.cpp.
 
 #include <windows.h>
 

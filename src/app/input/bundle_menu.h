@@ -1,5 +1,6 @@
 #pragma once
 // The bundle menu: the commands that act on one whole bundle.
+// Defined in bundle_menu.cpp.
 
 #include <cstddef>
 #include <vector>

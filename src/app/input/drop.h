@@ -1,5 +1,6 @@
 #pragma once
 // Files and web addresses dragged onto the window from other programs.
+// Defined in drop.cpp.
 
 #include "detect/detect.h"
 

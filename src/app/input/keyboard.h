@@ -1,4 +1,5 @@
 #pragma once
+// Defined in keyboard.cpp.
 
 namespace app {
 

@@ -2,6 +2,7 @@
 // The settings menu behind the ☰ button and the item menu of an item row.
 // The popup itself is the platform's; what is in a menu and what a choice
 // does is decided here.
+// Defined in menus.cpp.
 
 #include <cstddef>
 #include <cstdint>

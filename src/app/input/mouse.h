@@ -1,6 +1,7 @@
 #pragma once
 // The pointer on the main view: hover, press and click, item reordering by
 // drag, double-click, right-click and the wheel. Points are client pixels.
+// Defined in mouse.cpp.
 
 #include "app/state/region.h"
 

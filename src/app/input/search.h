@@ -1,6 +1,7 @@
 #pragma once
 // The search box of the sidebar: what its text and keys do to the bundle list
 // and the selection.
+// Defined in search.cpp.
 
 #include <string_view>
 

@@ -1,5 +1,6 @@
 #pragma once
 // Closing a bundle from the window: what its last opening started.
+// Defined in close_bundle.cpp.
 
 #include <cstddef>
 

@@ -3,6 +3,7 @@
 // to start (already expanded, with their options) and its answer (one outcome
 // per item and the processes it started). Both are tolvik's own JSON; neither
 // is ever read from anyone else.
+// Defined in elevated_handoff.cpp.
 
 #include <cstddef>
 #include <string>

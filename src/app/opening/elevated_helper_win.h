@@ -2,6 +2,7 @@
 // One consent per opening: the "run as administrator" apps of an opening are
 // handed to one elevated, window-less tolvik, which starts them in their
 // order with their options and answers for each.
+// Defined in elevated_helper_win.cpp.
 
 #include <windows.h>
 

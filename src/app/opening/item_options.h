@@ -2,6 +2,7 @@
 // The rules behind the item "Options…" dialog: which options an item of each
 // kind takes, the seconds fields as typed, and a chosen set of options put
 // into the store with Undo. The dialog itself is the platform's.
+// Defined in item_options.cpp.
 
 #include <cstddef>
 #include <optional>

@@ -7,6 +7,7 @@
 // it), until Close has acted on it, or for kRecordDays days: older records are
 // dropped whenever the file is written. A retry of some items merges into the
 // record of the opening it retries (see `merge_opening`).
+// Defined in opening_record.cpp, opening_record_win.cpp.
 
 #include <cstddef>
 #include <cstdint>

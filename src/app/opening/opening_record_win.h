@@ -1,6 +1,7 @@
 #pragma once
 // The record of what openings started, in its file: written where an
 // opening's result arrives, read and acted on by Close.
+// Defined in opening_record_win.cpp.
 
 #include <cstddef>
 #include <string>

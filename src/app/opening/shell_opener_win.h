@@ -1,5 +1,6 @@
 #pragma once
 // Starting items the way Explorer does, through ShellExecuteExW.
+// Defined in shell_opener_win.cpp.
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 #pragma once
 // The short-lived worker threads. Each owns copies of its data, puts its
 // result in its mailbox and posts a message to the window.
+// Defined in workers_win.cpp.
 
 #include <windows.h>
 

@@ -7,6 +7,7 @@
 // Machine-readable output (--list lines, JSON, exit codes) is the same in
 // every language; what people read (help, errors, reasons) goes through
 // lang::text.
+// Defined in console.cpp, console_win.cpp.
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,7 @@
 #pragma once
 // tolvikc.exe's run: the command line in, the output written to the console
 // or to whatever file or pipe standard output and error go to.
+// Defined in console_win.cpp.
 
 #include <windows.h>
 

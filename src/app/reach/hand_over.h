@@ -2,6 +2,7 @@
 // What a second start hands to the running tolvik (WM_COPYDATA, sent by
 // hand_over_win): its dwData says what it is, its data the bundle file's path
 // as UTF-16 when it carries one.
+// Defined in hand_over.cpp, hand_over_win.cpp.
 
 #include <cstdint>
 #include <string>

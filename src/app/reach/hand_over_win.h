@@ -1,6 +1,7 @@
 #pragma once
-// A second start's hand-over (app/hand_over.h), sent to the running tolvik's
+// A second start's hand-over (app/reach/hand_over.h), sent to the running tolvik's
 // window.
+// Defined in hand_over_win.cpp.
 
 #include <windows.h>
 

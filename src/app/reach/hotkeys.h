@@ -4,6 +4,7 @@
 // about a bundle's key, and what a press does. The registrations themselves
 // are kept by the platform (Windows' RegisterHotKey ends with the window), so
 // that what the view shows is read from there, never from a copy.
+// Defined in hotkeys.cpp.
 
 #include <cstddef>
 #include <optional>

@@ -3,6 +3,7 @@
 // when its window is closed, and the icon's menu. The icon itself is the
 // platform's (winshell/notify_icon_win.h); what its menu holds and what a
 // choice does is decided here.
+// Defined in notification_area.cpp.
 
 #include <cstddef>
 #include <cstdint>

@@ -2,6 +2,7 @@
 // Opening bundles when the user signs in to Windows: whether tolvik needs its
 // value in the Run key, what that value holds, and the window-less opening
 // that `tolvik.exe --sign-in` runs.
+// Defined in sign_in.cpp, sign_in_win.cpp.
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,7 @@
 #pragma once
 // The Windows side of opening bundles at sign-in: tolvik's value in the Run
 // key, Task Manager's start-up switch, and `tolvik.exe --sign-in`.
+// Defined in sign_in_win.cpp.
 
 namespace app {
 

@@ -2,6 +2,7 @@
 // The start-up decisions that need no window: the run mode from the command
 // line, the first window's size, the stored placement, the broken store set
 // aside, the window-less open and the daily update rule.
+// Defined in startup.cpp, startup_win.cpp.
 
 #include <cstddef>
 #include <cstdint>

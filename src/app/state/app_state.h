@@ -121,7 +121,7 @@ struct AppState {
   // Item keys (bundle::item_key) of targets found not to exist.
   std::unordered_set<std::string> missing_targets;
   // Derived from the store, the search text and the missing set; kept
-  // between frames (app/view_cache.h).
+  // between frames (app/state/view_cache.h).
   mutable ViewCache view_cache;
 
   // What the view shows changed: the kept layout goes and a frame is asked
@@ -138,11 +138,11 @@ struct AppState {
   float content_scroll = 0;
   bool dark = false;
   // The system's colours while a high-contrast theme is on; they win over
-  // `dark` (app/colours.h).
+  // `dark` (app/view/colours.h).
   std::optional<gfx::SystemColours> high_contrast;
   std::uint32_t dpi = 96;
   // Windows' text size as a factor (1 to 2.25): text and the rows that hold
-  // it are this much larger than the DPI alone makes them (app/text_scale.h).
+  // it are this much larger than the DPI alone makes them (app/view/text_scale.h).
   float text_scale = 1;
 
   // What follows each save, added once at start by the features that keep

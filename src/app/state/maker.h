@@ -13,7 +13,7 @@ inline constexpr std::string_view kWebSiteKorean = "https://velmora.example/ko/"
 // The program's version ("0.1.0"): the About box and the update check show it.
 // Its one home is project(VERSION) in CMakeLists.txt, which also writes it into
 // each executable's version record and manifest; the definition is generated
-// per executable (src/app/version.cpp.in), so a build of another version
+// per executable (src/app/state/version.cpp.in), so a build of another version
 // recompiles one small file, not the program.
 extern const std::string_view kVersion;
 

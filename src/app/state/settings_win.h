@@ -3,6 +3,7 @@
 // HKCU\Software\tolvik, where the language decision reads them too), the
 // window's placement among them, and the Windows theme.
 // Every failure is silent: a failed read is a missing value.
+// Defined in settings_win.cpp.
 
 #include <windows.h>
 

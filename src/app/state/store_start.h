@@ -1,6 +1,7 @@
 #pragma once
 // The store as the window starts with it, and the rule that keeps the program
 // from writing over a store file it could not read.
+// Defined in store_start.cpp.
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 // The one-step undo record: the last removed item, deleted bundle, changed
 // item options, opening at sign-in or changed hotkey. It
-// outlives its toast and is never saved; app/act/undo.h takes it back.
+// outlives its toast and is never saved; app/bundles/undo.h takes it back.
 
 #include <cstddef>
 #include <optional>

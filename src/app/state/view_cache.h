@@ -13,6 +13,7 @@
 // The search text and the selected bundle are compared on each use, and a
 // change in the number of bundles, items or missing targets is noticed even
 // without a call.
+// Defined in view_cache.cpp.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,7 @@
 #pragma once
 // Downloads through the curl.exe that Windows keeps in System32; the program
 // opens no network connection of its own.
+// Defined in download_win.cpp.
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 #pragma once
 // The tests a downloaded installer must pass before it is started, and the
 // texts of their failures. The signature test is Win32's (signature_win.h).
+// Defined in installer_check.cpp.
 
 #include <optional>
 #include <string>

@@ -1,6 +1,7 @@
 #pragma once
 // Fetching the offered installer and starting it: the download worker's job
 // and the window's last step.
+// Defined in installer_win.cpp.
 
 #include <cstdint>
 #include <functional>

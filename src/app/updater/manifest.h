@@ -1,6 +1,7 @@
 #pragma once
 // The update server's manifest (update.json): where it is asked for and what
 // it must hold.
+// Defined in manifest.cpp.
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 #pragma once
 // The update check's work off the window's thread: download the manifest to
 // a file of its own, read it, delete it, and decide.
+// Defined in manifest_check.cpp.
 
 #include <cstdint>
 #include <functional>

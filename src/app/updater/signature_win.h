@@ -1,5 +1,6 @@
 #pragma once
 // The Authenticode test of a downloaded installer, through WinTrust.
+// Defined in signature_win.cpp.
 
 #include <string>
 #include <string_view>

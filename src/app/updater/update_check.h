@@ -2,6 +2,7 @@
 // The updater's side on the window's thread: starting a check (from the
 // settings menu or once a day at start), answering its result with a toast or
 // the offer, and starting the verified installer.
+// Defined in update_check.cpp.
 
 #include <cstdint>
 #include <optional>

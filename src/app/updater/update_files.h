@@ -5,6 +5,7 @@
 // Each download is written to a name of its own and only then moved to its
 // final name, so that two checks or two accepted offers running at once never
 // write into the same file.
+// Defined in update_files.cpp, update_files_win.cpp.
 
 #include <cstdint>
 #include <string>

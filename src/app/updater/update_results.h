@@ -1,6 +1,7 @@
 #pragma once
 // What the two update workers hand to the window, and their mailboxes: the
 // check's answer (WM_APP+2) and the downloaded installer (WM_APP+3).
+// Defined in update_results.cpp.
 
 #include <memory>
 #include <string>

@@ -2,6 +2,7 @@
 // The updater's two workers: the check (answers with WM_APP+2) and the
 // installer's download and tests (WM_APP+3); and the clearing of old
 // downloads at start.
+// Defined in update_workers_win.cpp.
 
 #include <windows.h>
 

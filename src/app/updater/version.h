@@ -1,5 +1,6 @@
 #pragma once
 // Version texts such as "0.1.0" compared part by part.
+// Defined in version.cpp.
 
 #include <cstdint>
 #include <string_view>

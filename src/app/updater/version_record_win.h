@@ -1,5 +1,6 @@
 #pragma once
 // What a Windows program says about itself in its version record.
+// Defined in version_record_win.cpp.
 
 #include <string>
 

@@ -6,6 +6,7 @@
 // The layout holds only the rows on screen, and so does this tree: a list
 // reports the rows that can be seen, and scrolling brings the others in. That
 // is what a reader can reach with the pointer too.
+// Defined in access_tree.cpp.
 
 #include <array>
 #include <cstddef>

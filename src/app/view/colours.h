@@ -1,6 +1,7 @@
 #pragma once
 // Which colours the view draws with: the light or dark palette, or the
 // system's colours while a high-contrast theme is on.
+// Defined in colours.cpp.
 
 #include "app/state/app_state.h"
 #include "gfx/palette.h"

@@ -8,6 +8,7 @@
 // (when shown), the bundle list, the bundle's name, its Open and more buttons,
 // the four add buttons, the item list, and "Create your first bundle" when
 // there are no bundles. The toast's button is reached with F6 only.
+// Defined in focus.cpp.
 
 #include <optional>
 #include <vector>

@@ -1,5 +1,6 @@
 #pragma once
 // Which region of the view lies under a point, and where a file drag would drop.
+// Defined in hits.cpp.
 
 #include <optional>
 

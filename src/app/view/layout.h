@@ -9,6 +9,7 @@
 // larger still. Only rows that are on screen are laid out, and the list of
 // bundles a search shows is kept between frames, so a frame costs the same
 // for ten bundles or 100,000.
+// Defined in layout.cpp.
 
 #include <cstddef>
 #include <optional>

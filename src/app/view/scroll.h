@@ -1,6 +1,7 @@
 #pragma once
 // Scroll requests of the editing operations; the view clamps them to its
 // maxima when it lays itself out.
+// Defined in scroll.cpp.
 
 #include <cstddef>
 

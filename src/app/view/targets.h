@@ -1,6 +1,7 @@
 #pragma once
 // Which item targets of the selected bundle exist: checked off the window's
 // thread, applied to the missing-target set when the result comes back.
+// Defined in targets.cpp.
 
 #include <functional>
 #include <string>

@@ -3,6 +3,7 @@
 // text of programs larger on top of the display's scale. tolvik draws its text
 // that much larger and makes the rows holding text taller with it; icons and
 // the gaps between rows stay at the display's scale.
+// Defined in text_scale.cpp, text_scale_win.cpp.
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,7 @@
 #pragma once
 // Where Windows keeps its text size: the value Settings writes and announces
 // with WM_SETTINGCHANGE.
+// Defined in text_scale_win.cpp.
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,7 @@
 #pragma once
 // Where the toast is drawn: a bar at the bottom centre of the window with an
 // optional button (Undo, Retry) at its right end.
+// Defined in toast_layout.cpp.
 
 #include <optional>
 #include <string_view>

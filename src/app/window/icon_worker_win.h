@@ -1,6 +1,7 @@
 #pragma once
 // The icon worker: fetches the shell icons a frame lacked on a thread of its
 // own, so that a slow or empty drive never holds up painting.
+// Defined in icon_worker_win.cpp.
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 #pragma once
 // Drawing the main view: every frame from the application state, from the
 // sidebar to the toast, which is drawn last over everything.
+// Defined in paint_win.cpp.
 
 #include "app/view/layout.h"
 #include "app/window/icon_cache_win.h"

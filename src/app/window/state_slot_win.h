@@ -3,6 +3,7 @@
 // using it: a handler borrows it for one message, gives it back (lends it)
 // while a modal loop runs, and a message that arrives while it is in use is
 // kept for later instead of being lost.
+// Defined in state_slot_win.cpp.
 
 #include <windows.h>
 

@@ -1,11 +1,12 @@
 #pragma once
 // The view told to UI Automation: the window's WM_GETOBJECT hands out a tree
 // of provider objects made from the last snapshot of the access tree
-// (app/access_tree.h), never from the application state itself. Windows calls
+// (app/view/access_tree.h), never from the application state itself. Windows calls
 // these objects from inside other handlers (a modal loop, a paint) while the
 // state is in use, so they read only the snapshot, and what a reader asks
 // them to do (invoke, select, focus) is queued and done by kMsgAccessRequest
 // once the state is free, finding the element again by its key.
+// Defined in uia_provider_win.cpp.
 
 #include <windows.h>
 #include <uiautomationcore.h>

@@ -2,6 +2,7 @@
 // How the window looks beyond the drawn view: the title bar's theme, the
 // native fields' fonts and colours, and following the system's theme and the
 // monitor's DPI.
+// Defined in window_style_win.cpp.
 
 #include <windows.h>
 

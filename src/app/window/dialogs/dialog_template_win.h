@@ -3,6 +3,7 @@
 // that their texts come from the language tables and Windows scales them
 // with the DPI), the message boxes' font, text widths in dialog units, and
 // the colours of the dark theme.
+// Defined in dialog_template_win.cpp.
 
 #include <windows.h>
 

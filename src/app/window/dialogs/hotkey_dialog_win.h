@@ -2,6 +2,7 @@
 // A bundle's "Hotkey…" dialog: the system's hotkey control, a Clear button
 // and the wait after sign-in, made from a template in memory like the item
 // "Options…" dialog.
+// Defined in hotkey_dialog_win.cpp.
 
 #include <windows.h>
 

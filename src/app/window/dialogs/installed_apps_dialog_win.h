@@ -1,6 +1,7 @@
 #pragma once
 // "Choose an installed app": the list of the system's Applications folder,
 // with each app's icon and name, to pick one from.
+// Defined in installed_apps_dialog_win.cpp.
 
 #include <windows.h>
 

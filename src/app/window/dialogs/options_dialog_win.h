@@ -2,6 +2,7 @@
 // The item "Options…" dialog: a modal dialog made from a template in memory,
 // so that its texts come from the language tables, its controls answer to
 // the keyboard and screen readers, and Windows scales it with the DPI.
+// Defined in options_dialog_win.cpp.
 
 #include <windows.h>
 
