@@ -1,5 +1,6 @@
-#include "app/bundles/select.h"
 #include "app/input/keyboard.h"
+
+#include "app/bundles/select.h"
 
 #include <gtest/gtest.h>
 

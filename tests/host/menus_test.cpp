@@ -1,6 +1,7 @@
+#include "app/input/menus.h"
+
 #include "app/bundles/edit_commit.h"
 #include "app/bundles/select.h"
-#include "app/input/menus.h"
 
 #include <gtest/gtest.h>
 

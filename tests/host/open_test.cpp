@@ -1,6 +1,7 @@
+#include "app/opening/open.h"
+
 #include "app/bundles/remove_delete.h"
 #include "app/bundles/select.h"
-#include "app/opening/open.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
+#include "app/bundles/review.h"
+
 #include "app/bundles/add_items.h"
 #include "app/bundles/bundle_ops.h"
-#include "app/bundles/review.h"
 
 #include <gtest/gtest.h>
 

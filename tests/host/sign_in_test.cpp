@@ -1,10 +1,11 @@
-#include "app/bundles/remove_delete.h"
 #include "app/reach/sign_in.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "app/bundles/edit_commit.h"
+#include "app/bundles/remove_delete.h"
 #include "app/bundles/undo.h"
 #include "app/input/bundle_menu.h"
 #include "app/opening/open.h"
@@ -215,16 +216,20 @@ TEST_F(SignInMenu, DeletingTheMarkedBundleDropsTheValueAndItsUndoBringsItBack) {
   EXPECT_EQ(platform.run_values.back(), true);
 }
 
-TEST_F(SignInMenu, TheNotificationAreaSettingKeepsTheValueWithoutAMarkAndSavesGoToTheRegistryOnlyOnAChange) {
+TEST_F(SignInMenu, TheNotificationAreaSettingKeepsTheValueWithoutAMark) {
   state.keep_in_notification_area = true;
   choose(0);
   choose(0);
   EXPECT_FALSE(state.store.bundles[0].at_sign_in);
-  // With the setting on, marking and unmarking leave what is wanted as it
-  // was: only the first save brings the value up to date.
-  EXPECT_EQ(platform.run_values, (std::vector<bool>{true}));
-  state.keep_in_notification_area = false;
+  EXPECT_EQ(platform.run_values, (std::vector<bool>{true, true}));
+}
+
+TEST_F(SignInMenu, OnlyASaveThatChangesTheMarksGoesToTheRegistry) {
   choose(0);
+  ASSERT_EQ(platform.run_values, (std::vector<bool>{true}));
+  app::commit_bundle_name(state, state.store.bundles[0].id, "Renamed");
+  app::commit_bundle_name(state, state.store.bundles[0].id, "Renamed again");
+  EXPECT_EQ(platform.run_values, (std::vector<bool>{true}));
   choose(0);
   EXPECT_EQ(platform.run_values, (std::vector<bool>{true, false}));
 }

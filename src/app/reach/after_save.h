@@ -8,7 +8,8 @@ struct AppState;
 
 // Adds the after-save hooks to the state, once, before its first save: the
 // bundles' hotkeys are registered again; the Run value follows the marks
-// (when the file was written); the jump list is rebuilt a little later.
+// when the file was written and the marks changed; the jump list is rebuilt a
+// little later.
 void follow_saves(AppState& state);
 
 }  // namespace app

@@ -32,12 +32,15 @@ RunValueChange run_value_change(const std::optional<std::string>& current, bool 
 
 void bring_run_value_up_to_date(AppState& state) {
   if (state.store_hold) return;
-  const bool wanted = run_value_wanted(state.store, state.keep_in_notification_area);
-  // Only the first time, or when the marks or the setting changed what is
-  // wanted, is the registry read and written.
-  if (state.run_value_kept == wanted) return;
-  state.platform.sign_in_host().keep_run_value(wanted);
-  state.run_value_kept = wanted;
+  state.platform.sign_in_host().keep_run_value(run_value_wanted(state.store, state.keep_in_notification_area));
+}
+
+std::vector<std::string> sign_in_marks(const bundle::Store& store) {
+  std::vector<std::string> marked;
+  for (const bundle::Bundle& bundle : store.bundles) {
+    if (bundle.at_sign_in) marked.push_back(bundle.id);
+  }
+  return marked;
 }
 
 bool startup_turned_off(std::span<const std::uint8_t> approved) {

@@ -40,9 +40,12 @@ RunValueChange run_value_change(const std::optional<std::string>& current, bool 
 
 // Writes or deletes the Run value through the platform so that it matches the
 // bundles and the setting now; a store held at start (never read) says
-// nothing about the marks, so the value is then left as it is. The registry
-// is gone to the first time and then only when what is wanted changed.
+// nothing about the marks, so the value is then left as it is.
 void bring_run_value_up_to_date(AppState& state);
+
+// The ids of the marked bundles, in store order: a save that leaves them as
+// they were cannot have changed what the Run value should say.
+std::vector<std::string> sign_in_marks(const bundle::Store& store);
 
 // Task Manager's start-up list keeps its switch in a REG_BINARY whose first
 // byte is odd while the program is turned off there.

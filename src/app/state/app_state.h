@@ -149,9 +149,6 @@ struct AppState {
   // something in step with the store (app/reach/after_save.h); `written`
   // tells whether the file was written.
   std::vector<std::function<void(AppState& state, bool written)>> after_save;
-  // What this run last made the Run value say (start at sign-in or not);
-  // none until it has been brought up to date once, or after a failed write.
-  std::optional<bool> run_value_kept;
 
   const bundle::Bundle* selected() const {
     return selected_bundle && *selected_bundle < store.bundles.size()
