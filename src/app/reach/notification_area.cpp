@@ -7,26 +7,12 @@
 #include "app/opening/open.h"
 #include "app/state/app_state.h"
 #include "app/reach/sign_in.h"
+#include "app/view/menu_label.h"
 #include "lang/lang.h"
 
 namespace app {
 
 bool keep_in_notification_area(std::optional<std::uint32_t> stored) { return stored && *stored != 0; }
-
-std::string menu_label(std::string_view name) {
-  std::string label;
-  label.reserve(name.size());
-  for (const char c : name) {
-    if (c == '&') {
-      label += "&&";
-    } else if (c == '\t') {
-      label += ' ';
-    } else {
-      label += c;
-    }
-  }
-  return label;
-}
 
 std::vector<const bundle::Bundle*> notification_menu_bundles(const bundle::Store& store) {
   std::vector<const bundle::Bundle*> listed;

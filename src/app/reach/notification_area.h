@@ -31,10 +31,6 @@ enum class NotificationCommand : int { show = 1, quit, first_bundle = 100 };
 // The stored value read as the setting: on only for a non-zero number.
 bool keep_in_notification_area(std::optional<std::uint32_t> stored);
 
-// A bundle's name as a menu entry shows it: an ampersand shown as itself,
-// not as the mark of an access key, and a tab as a space, not as a column.
-std::string menu_label(std::string_view name);
-
 // The bundles the icon's menu lists, as the jump list takes them: in the
 // store's order, those without a name left out, the first 20.
 std::vector<const bundle::Bundle*> notification_menu_bundles(const bundle::Store& store);
