@@ -44,6 +44,7 @@
 #include "app/state/messages_win.h"
 #include "app/input/mouse.h"
 #include "app/reach/notification_area.h"
+#include "app/reach/offered_bundles.h"
 #include "app/state/program_names_win.h"
 #include "app/view/selection.h"
 #include "app/state/settings_win.h"
@@ -140,7 +141,7 @@ void refresh_jump_list(const AppState& state) {
   // program of the user's own store.
   if (bundle::store_path_override()) return;
   std::vector<winshell::JumpTask> tasks;
-  for (const bundle::Bundle& bundle : state.store.bundles) tasks.push_back({bundle.id, bundle.name});
+  for (const OfferedBundle& offered : offered_bundles(state.store)) tasks.push_back({offered.id, offered.name});
   winshell::refresh_jump_list(tasks);
 }
 
