@@ -140,7 +140,8 @@ struct AppState {
   std::optional<gfx::SystemColours> high_contrast;
   std::uint32_t dpi = 96;
   // Windows' text size as a factor (1 to 2.25): text and the rows that hold
-  // it are this much larger than the DPI alone makes them (app/text_scale.h).
+  // it are this much larger than the DPI alone makes them (view/text_scale.h).
+  // The window's minimum size reads it from here too.
   float text_scale = 1;
 
   const bundle::Bundle* selected() const {

@@ -12,6 +12,7 @@
 #include "app/reach/startup.h"
 #include "app/window/state_slot_win.h"
 #include "app/view/text_scale.h"
+#include "app/view/text_scale_win.h"
 #include "app/window/window_win.h"
 #include "gfx/palette.h"
 #include "gfx/text_style.h"
@@ -37,6 +38,15 @@ base::UniqueGdiObject field_font(float size, int weight, UINT dpi, float text_sc
   lf.lfQuality = CLEARTYPE_QUALITY;
   wcscpy_s(lf.lfFaceName, gfx::kTextFamily);
   return base::UniqueGdiObject(CreateFontIndirectW(&lf));
+}
+
+// The text size the window is laid out for. WM_GETMINMAXINFO asks for it
+// whatever the state is doing (a handler that moves the window is still
+// holding it), and reading the one value changes nothing; before the state
+// is made, and after the window is gone, it is the system's.
+float window_text_scale() {
+  if (const MainWindow* main = state_slot().main.get()) return main->state.text_scale;
+  return text_scale_factor(read_text_scale_setting());
 }
 
 // New fonts and brush for the theme and DPI; a running edit is committed (the
@@ -88,15 +98,13 @@ void apply_dpi(MainWindow& main, UINT dpi) {
 
 bool follow_text_size(MainWindow& main) {
   if (!follow_text_scale(main.state)) return false;
-  // WM_GETMINMAXINFO is answered without the state: it reads the slot.
-  state_slot().text_scale = main.state.text_scale;
   if (main.gfx) main.gfx->set_scale(main.state.dpi, main.state.text_scale);
   restyle_fields(main);
   return true;
 }
 
 WindowSize least_window_size(HWND window) {
-  const WindowSize least = minimum_window_size(GetDpiForWindow(window), state_slot().text_scale);
+  const WindowSize least = minimum_window_size(GetDpiForWindow(window), window_text_scale());
   // A large text size on a small screen would ask for more than the screen
   // has; a window that cannot be made small enough to see whole is worse
   // than rows that end in "…".
