@@ -33,6 +33,7 @@
 #include "base/program_path.h"
 #include "base/system_error.h"
 #include "base/utf.h"
+#include "gfx/colorref_win.h"
 #include "lang/lang.h"
 #include "winshell/apps_folder_win.h"
 #include "winshell/dialogs_win.h"
@@ -99,11 +100,7 @@ base::Status WinPlatform::write_setting_number(std::string_view name, std::uint3
 
 namespace {
 
-gfx::Color system_colour(int index) {
-  const COLORREF c = GetSysColor(index);
-  return {static_cast<float>(GetRValue(c)) / 255.0f, static_cast<float>(GetGValue(c)) / 255.0f,
-          static_cast<float>(GetBValue(c)) / 255.0f, 1.0f};
-}
+gfx::Color system_colour(int index) { return gfx::color_of(GetSysColor(index)); }
 
 // Wine 8 always answers SPI_GETHIGHCONTRAST with "off", so the end-to-end
 // tests cannot turn high contrast on. TOLVIK_TEST_HIGH_CONTRAST=1 makes

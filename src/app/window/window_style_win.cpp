@@ -14,6 +14,7 @@
 #include "app/view/text_scale.h"
 #include "app/view/text_scale_win.h"
 #include "app/window/window_win.h"
+#include "gfx/colorref_win.h"
 #include "gfx/palette.h"
 #include "gfx/text_style.h"
 #include "gfx/view_scale.h"
@@ -23,11 +24,6 @@ namespace {
 
 // DWMWA_USE_IMMERSIVE_DARK_MODE, which MinGW's dwmapi.h does not name yet.
 constexpr DWORD kUseImmersiveDarkMode = 20;
-
-COLORREF colorref(const gfx::Color& color) {
-  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
-  return RGB(byte(color.r), byte(color.g), byte(color.b));
-}
 
 // The fields' font at the view's text size, in DIPs.
 base::UniqueGdiObject field_font(float size, int weight, UINT dpi, float text_scale) {
@@ -70,8 +66,8 @@ void set_dark_title_bar(HWND window, bool dark) {
 
 EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi, float text_scale) {
   EditStyle style;
-  style.back_color = colorref(colours.surface_alt);
-  style.text_color = colorref(colours.text);
+  style.back_color = gfx::colorref(colours.surface_alt);
+  style.text_color = gfx::colorref(colours.text);
   style.brush = base::UniqueGdiObject(CreateSolidBrush(style.back_color));
   style.edit_font = field_font(gfx::kBodyTextSize, FW_NORMAL, dpi, text_scale);
   style.title_font = field_font(gfx::kTitleTextSize, FW_SEMIBOLD, dpi, text_scale);

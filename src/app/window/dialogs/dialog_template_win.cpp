@@ -4,17 +4,10 @@
 #include <cmath>
 
 #include "base/utf.h"
+#include "gfx/colorref_win.h"
 #include "gfx/palette.h"
 
 namespace app::dialog {
-namespace {
-
-COLORREF colorref(const gfx::Color& color) {
-  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
-  return RGB(byte(color.r), byte(color.g), byte(color.b));
-}
-
-}  // namespace
 
 DialogFont message_font() {
   DialogFont font;
@@ -121,9 +114,9 @@ void center_on_owner(HWND dialog) {
 DarkColours dark_colours() {
   const gfx::Palette& colours = gfx::palette(true);
   DarkColours dark;
-  dark.back = colorref(colours.surface);
-  dark.field = colorref(colours.surface_alt);
-  dark.text = colorref(colours.text);
+  dark.back = gfx::colorref(colours.surface);
+  dark.field = gfx::colorref(colours.surface_alt);
+  dark.text = gfx::colorref(colours.text);
   dark.back_brush = base::UniqueGdiObject(CreateSolidBrush(dark.back));
   dark.field_brush = base::UniqueGdiObject(CreateSolidBrush(dark.field));
   return dark;

@@ -11,6 +11,7 @@
 #include "app/window/window_style_win.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
+#include "gfx/colorref_win.h"
 #include "gfx/palette.h"
 #include "lang/lang.h"
 
@@ -83,11 +84,6 @@ class TemplateWriter {
   std::vector<WORD> data_;
 };
 
-COLORREF colorref(const gfx::Color& color) {
-  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
-  return RGB(byte(color.r), byte(color.g), byte(color.b));
-}
-
 // What the dialog procedure works with; it lives on the caller's stack for the
 // length of the modal loop.
 struct DialogData {
@@ -136,11 +132,11 @@ void apply_theme(HWND dialog, HWND list, DialogData& data) {
   const bool dark = data.look == InstalledAppsLook::dark;
   set_dark_title_bar(dialog, dark);
   const gfx::Palette& colours = gfx::palette(dark);
-  data.back_color = colorref(colours.surface);
-  data.text_color = colorref(colours.text);
+  data.back_color = gfx::colorref(colours.surface);
+  data.text_color = gfx::colorref(colours.text);
   data.background = base::UniqueGdiObject(CreateSolidBrush(data.back_color));
-  SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colorref(colours.surface_alt)));
-  SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colorref(colours.surface_alt)));
+  SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(gfx::colorref(colours.surface_alt)));
+  SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(gfx::colorref(colours.surface_alt)));
   SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(data.text_color));
   // The Explorer look of the list (its selection and scroll bar), dark where
   // Windows has one. The theme library is there once comctl32 6 is; without
