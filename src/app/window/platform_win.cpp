@@ -230,9 +230,9 @@ std::vector<InstalledApp> WinPlatform::installed_apps() {
 }
 
 std::optional<std::size_t> WinPlatform::choose_installed_app(const std::vector<InstalledApp>& apps) {
-  const InstalledAppsLook look = owner_.state.high_contrast ? InstalledAppsLook::system
-                                 : owner_.state.dark        ? InstalledAppsLook::dark
-                                                            : InstalledAppsLook::light;
+  const dialog::Look look = owner_.state.high_contrast ? dialog::Look::system
+                            : owner_.state.dark        ? dialog::Look::dark
+                                                       : dialog::Look::light;
   Lend lend;
   std::optional<std::size_t> picked = run_installed_apps_dialog(window_, apps, look);
   if (!lend.state_alive()) return std::nullopt;
