@@ -18,13 +18,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// A task's title is also its link's description, which the shell keeps to
-// 1024 units with the NUL (INFOTIPSIZE); the taskbar refuses the whole list
-// when a task has no title.
-constexpr std::size_t kMaxTitleUnits = 1024 - 1;
-
-bool usable_name(const std::string& name) { return !name.empty() && base::widen(name).size() <= kMaxTitleUnits; }
-
 // A task link: the program with --open "<id>", titled with the bundle's name.
 ComPtr<IShellLinkW> task_link(const std::string& program, const JumpTask& task) {
   auto link = make_shell_link(program, "--open \"" + task.bundle_id + "\"", task.name);
@@ -63,7 +56,6 @@ void refresh_jump_list(ICustomDestinationList& list, const std::string& program,
   const std::size_t wanted = std::clamp<UINT>(rows_shown, 5, 20);
   std::size_t added = 0;
   for (std::size_t i = 0; i < tasks.size() && added < wanted; ++i) {
-    if (!usable_name(tasks[i].name)) continue;
     ComPtr<IShellLinkW> link = task_link(program, tasks[i]);
     if (!link || failed("IObjectCollection::AddObject", collection->AddObject(link.Get()))) continue;
     ++added;

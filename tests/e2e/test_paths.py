@@ -10,7 +10,7 @@ import harness
 from test_menus import choose, keys, wait_menu
 from test_shell import add_buttons, click, shown
 from test_startup import close_window, recorded_args, start_window, write_store
-from test_window import HEIGHT, LIGHT, RED, WIDTH, Geometry, Window, blend, close_to, saved
+from test_window import HEIGHT, LIGHT, RED, WIDTH, Geometry, Window, blend, close_to, geometry_of, saved
 
 
 def test_a_variable_in_a_target_is_expanded_to_check_and_open_it(ctx):
@@ -52,6 +52,9 @@ def test_add_app_offers_the_installed_apps_which_wine_has_none_of(ctx):
     assert seen.code == 0, seen
     message, buttons = seen.out.rstrip("\n").rsplit("\n", 1)
     assert (message, buttons) == ("No installed apps were found", "Add|Cancel"), seen.out
+    # Centred on the window, as the other dialogs are, not on the larger screen.
+    x, y, w, h = geometry_of(harness.find_window("Installed apps"))
+    assert abs(x + w / 2 - WIDTH / 2) <= 2 and abs(y + h / 2 - HEIGHT / 2) <= 2, (x, y, w, h)
     keys("Escape")
     harness.wait_for(lambda: not shown("Installed apps"), timeout=15, what="the dialog to close")
     assert close_window(ctx, process) == 0

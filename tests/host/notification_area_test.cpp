@@ -7,6 +7,7 @@
 
 #include "app/input/menus.h"
 #include "app/reach/hand_over.h"
+#include "app/reach/offered_bundles.h"
 #include "app/reach/startup.h"
 #include "app/state/toast.h"
 #include "store_fixture.h"
@@ -41,15 +42,27 @@ TEST(NotificationMenu, ListsTheBundlesInStoreOrderThenShowAndQuit) {
   EXPECT_EQ(menu[5].id, static_cast<int>(app::NotificationCommand::quit));
 }
 
-TEST(NotificationMenu, TakesTheFirstTwentyNamedBundlesAsTheJumpListDoes) {
+TEST(NotificationMenu, ListsTheFirstTwentyBundlesTheJumpListIsOffered) {
+  // A name a task cannot be titled with is left out, counted in UTF-16 units:
+  // 512 emoji are 1024 of them, 1023 Hangul syllables (3069 bytes) just fit.
+  std::string too_long, longest;
+  for (int i = 0; i < 512; ++i) too_long += "\xF0\x9F\x98\x80";
+  for (std::size_t i = 0; i < app::kLongestOfferedName; ++i) longest += "\xED\x95\x9C";
   bundle::Store store;
-  store.bundles.push_back(named("nameless", ""));
+  store.bundles = {named("nameless", ""), named("too long", too_long), named("longest", longest)};
   for (int i = 1; i <= 25; ++i) store.bundles.push_back(named("b" + std::to_string(i), "Bundle " + std::to_string(i)));
+
+  const std::vector<app::OfferedBundle> offered = app::offered_bundles(store);
+  ASSERT_EQ(offered.size(), app::kMostOfferedBundles);
+  EXPECT_EQ(offered[0], (app::OfferedBundle{"longest", longest}));
+  EXPECT_EQ(offered[1], (app::OfferedBundle{"b1", "Bundle 1"}));
+  EXPECT_EQ(offered.back(), (app::OfferedBundle{"b19", "Bundle 19"}));
+
+  // The jump list is given exactly these; the menu lists them, in order.
   const std::vector<app::MenuEntry> menu = app::notification_menu(store);
-  ASSERT_EQ(menu.size(), app::kNotificationMenuBundles + 3);
-  EXPECT_EQ(menu.front().label, "Bundle 1");
-  EXPECT_EQ(menu[19].label, "Bundle 20");
-  EXPECT_TRUE(menu[20].separator);
+  ASSERT_EQ(menu.size(), offered.size() + 3);
+  for (std::size_t i = 0; i < offered.size(); ++i) EXPECT_EQ(menu[i].label, offered[i].name) << i;
+  EXPECT_TRUE(menu[offered.size()].separator);
 }
 
 TEST(NotificationMenu, WithoutBundlesHasNoSeparator) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/handle_win.h"
+#include "gfx/colorref_win.h"
 #include "gfx/gfx_win.h"
 #include "gfx/icon_path.h"
 #include "gfx/icons.h"
@@ -62,6 +63,17 @@ double column_coverage(const Pixels& p, UINT x, UINT y0, UINT y1) {
 }
 
 // ---------------------------------------------------------------------------
+
+TEST(ColorRef, ChannelsRoundToTheNearestByteClampedAndComeBackAsThemselves) {
+  EXPECT_EQ(gfx::colorref(gfx::rgb(0x1F2A3B)), RGB(0x1F, 0x2A, 0x3B));
+  // 0.5 is 127.5 of 255: rounded up. Out of range is clamped; alpha has no place.
+  EXPECT_EQ(gfx::colorref(Color{0.5f, 1.2f, -0.3f, 0.2f}), RGB(128, 255, 0));
+  for (const COLORREF c : {RGB(0, 0, 0), RGB(255, 255, 255), RGB(1, 128, 254)}) {
+    const Color back = gfx::color_of(c);
+    EXPECT_EQ(back.a, 1.0f);
+    EXPECT_EQ(gfx::colorref(back), c);
+  }
+}
 
 TEST(GfxCreate, SwapChainMatchesClientArea) {
   TestWindow window(300, 200);

@@ -8,6 +8,7 @@
 #include "app/bundles/select.h"
 #include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/view/menu_label.h"
 #include "app/view/selection.h"
 #include "base/file.h"
 #include "base/file_name.h"
@@ -30,18 +31,6 @@ bool ascii_equal_ignoring_case(std::string_view a, std::string_view b) {
 void shortcut_failed(AppState& state, const std::string& error) {
   show_toast(state, std::string(lang::text("바로 가기를 만들지 못했습니다:", "Couldn't create the shortcut:")) + " " +
                         error);
-}
-
-// A path as a menu shows it: a menu reads "&" as the mark of the next
-// letter's access key, so "C:\R&D" would show as "C:\RD".
-std::string menu_label_of_path(std::string_view path) {
-  std::string label;
-  label.reserve(path.size());
-  for (const char c : path) {
-    if (c == '&') label += '&';
-    label += c;
-  }
-  return label;
 }
 
 }  // namespace
@@ -95,7 +84,7 @@ std::vector<std::string> without_repeated_folders(const std::vector<std::string>
 std::vector<MenuEntry> explorer_folder_entries(const std::vector<std::string>& paths) {
   std::vector<MenuEntry> entries;
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    entries.push_back(MenuEntry::command(i + 1, menu_label_of_path(paths[i])));
+    entries.push_back(MenuEntry::command(i + 1, menu_label(paths[i])));
   }
   if (paths.size() >= 2) {
     entries.push_back(MenuEntry::line());

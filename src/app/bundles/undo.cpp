@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -15,6 +16,15 @@
 
 namespace app {
 namespace {
+
+// How an undo in a bundle that is still there ends: the store saved, the
+// bundle selected (and the item the undo was about, if any) and the toast.
+void undone(AppState& state, std::size_t position, std::optional<std::size_t> item = std::nullopt) {
+  save_store(state);
+  select_bundle(state, position);
+  if (item) state.selected_item = item;
+  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+}
 
 // The list may have changed since the deletion: the bundle goes back to its
 // old position, or to the end when the list has become shorter.
@@ -40,10 +50,7 @@ void restore(AppState& state, RemovedItem removed) {
   const std::size_t at = std::min(removed.index, items.size());
   items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), std::move(removed.item));
 
-  save_store(state);
-  select_bundle(state, *position);
-  state.selected_item = at;
-  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+  undone(state, *position, at);
 }
 
 // The item may have moved since: it is the one at its old position, else
@@ -61,10 +68,7 @@ void restore(AppState& state, ChangedOptions changed) {
   }
   items[at].options = std::move(changed.before);
 
-  save_store(state);
-  select_bundle(state, *position);
-  state.selected_item = at;
-  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+  undone(state, *position, at);
 }
 
 void restore(AppState& state, ChangedSignIn changed) {
@@ -72,9 +76,7 @@ void restore(AppState& state, ChangedSignIn changed) {
   if (!position) return;
   state.store.bundles[*position].at_sign_in = changed.before;
 
-  save_store(state);
-  select_bundle(state, *position);
-  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+  undone(state, *position);
 }
 
 // The key goes back only while no other bundle has taken it since.
@@ -89,9 +91,7 @@ void restore(AppState& state, ChangedHotkey changed) {
   b.hotkey = taken ? std::nullopt : changed.hotkey;
   b.sign_in_delay = changed.sign_in_delay;
 
-  save_store(state);
-  select_bundle(state, *position);
-  show_toast(state, std::string(lang::text("되돌렸습니다", "Undone")));
+  undone(state, *position);
 }
 
 }  // namespace

@@ -6,44 +6,20 @@
 #include "app/edit/edit_support.h"
 #include "app/opening/open.h"
 #include "app/reach/notification_host.h"
+#include "app/reach/offered_bundles.h"
 #include "app/reach/sign_in.h"
 #include "app/state/app_state.h"
+#include "app/view/menu_label.h"
 #include "lang/lang.h"
 
 namespace app {
 
 bool keep_in_notification_area(std::optional<std::uint32_t> stored) { return stored && *stored != 0; }
 
-std::string menu_label(std::string_view name) {
-  std::string label;
-  label.reserve(name.size());
-  for (const char c : name) {
-    if (c == '&') {
-      label += "&&";
-    } else if (c == '\t') {
-      label += ' ';
-    } else {
-      label += c;
-    }
-  }
-  return label;
-}
-
-std::vector<const bundle::Bundle*> notification_menu_bundles(const bundle::Store& store) {
-  std::vector<const bundle::Bundle*> listed;
-  for (const bundle::Bundle& b : store.bundles) {
-    if (listed.size() == kNotificationMenuBundles) break;
-    if (!b.name.empty()) listed.push_back(&b);
-  }
-  return listed;
-}
-
 std::vector<MenuEntry> notification_menu(const bundle::Store& store) {
   std::vector<MenuEntry> entries;
   int id = static_cast<int>(NotificationCommand::first_bundle);
-  for (const bundle::Bundle* b : notification_menu_bundles(store)) {
-    entries.push_back(MenuEntry::command(id++, menu_label(b->name)));
-  }
+  for (const OfferedBundle& b : offered_bundles(store)) entries.push_back(MenuEntry::command(id++, menu_label(b.name)));
   if (!entries.empty()) entries.push_back(MenuEntry::line());
   entries.push_back(MenuEntry::command(NotificationCommand::show, std::string(lang::text("tolvik 보이기", "Show tolvik"))));
   entries.push_back(MenuEntry::command(NotificationCommand::quit, std::string(lang::text("끝내기", "Quit"))));
@@ -51,10 +27,9 @@ std::vector<MenuEntry> notification_menu(const bundle::Store& store) {
 }
 
 void show_notification_menu(AppState& state, int x, int y) {
-  // The menu runs a modal loop that may change the bundles: the ids it
-  // lists are copied, and the chosen bundle is looked up again afterwards.
-  std::vector<std::string> ids;
-  for (const bundle::Bundle* b : notification_menu_bundles(state.store)) ids.push_back(b->id);
+  // The menu runs a modal loop that may change the bundles: the chosen one
+  // is looked up again afterwards by its id.
+  const std::vector<OfferedBundle> offered = offered_bundles(state.store);
   const int chosen = state.platform.notification_host().show_notification_menu(x, y, notification_menu(state.store));
   switch (static_cast<NotificationCommand>(chosen)) {
     case NotificationCommand::show:
@@ -67,8 +42,9 @@ void show_notification_menu(AppState& state, int x, int y) {
       break;
   }
   const int first = static_cast<int>(NotificationCommand::first_bundle);
-  if (chosen < first || static_cast<std::size_t>(chosen - first) >= ids.size()) return;
-  if (const std::optional<std::size_t> position = find_bundle(state, ids[static_cast<std::size_t>(chosen - first)])) {
+  if (chosen < first || static_cast<std::size_t>(chosen - first) >= offered.size()) return;
+  if (const std::optional<std::size_t> position =
+          find_bundle(state, offered[static_cast<std::size_t>(chosen - first)].id)) {
     open_bundle(state, *position);
   }
 }

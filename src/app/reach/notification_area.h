@@ -5,10 +5,8 @@
 // choice does is decided here.
 // Defined in notification_area.cpp.
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,9 +20,6 @@ struct AppState;
 // The registry value (REG_DWORD, 1 when on) of the setting.
 inline constexpr std::string_view kKeepInNotificationAreaValue = "KeepInNotificationArea";
 
-// The icon's menu lists at most this many bundles, as many as the jump list.
-inline constexpr std::size_t kNotificationMenuBundles = 20;
-
 // What the icon menu's entries do: bundles take one id each from
 // `first_bundle` on, in menu order.
 enum class NotificationCommand : int { show = 1, quit, first_bundle = 100 };
@@ -32,15 +27,8 @@ enum class NotificationCommand : int { show = 1, quit, first_bundle = 100 };
 // The stored value read as the setting: on only for a non-zero number.
 bool keep_in_notification_area(std::optional<std::uint32_t> stored);
 
-// A bundle's name as a menu entry shows it: an ampersand shown as itself,
-// not as the mark of an access key, and a tab as a space, not as a column.
-std::string menu_label(std::string_view name);
-
-// The bundles the icon's menu lists, as the jump list takes them: in the
-// store's order, those without a name left out, the first 20.
-std::vector<const bundle::Bundle*> notification_menu_bundles(const bundle::Store& store);
-
-// The icon's menu: those bundles, a separator, "Show tolvik" and "Quit".
+// The icon's menu: the bundles the jump list offers too (offered_bundles.h),
+// a separator, "Show tolvik" and "Quit".
 std::vector<MenuEntry> notification_menu(const bundle::Store& store);
 
 // Shows the icon's menu at a screen point and does what is chosen: a bundle

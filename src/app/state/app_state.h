@@ -143,6 +143,7 @@ struct AppState {
   std::uint32_t dpi = 96;
   // Windows' text size as a factor (1 to 2.25): text and the rows that hold
   // it are this much larger than the DPI alone makes them (app/view/text_scale.h).
+  // The window's minimum size reads it from here too.
   float text_scale = 1;
 
   // What follows each save, added once at start by the features that keep

@@ -102,24 +102,8 @@ Region entry(Group group, const ViewLayout& layout, const AppState& state) {
   return {};
 }
 
-// A step along a row of buttons.
-template <std::size_t N>
-std::optional<Region> step_along(const std::array<RegionKind, N>& row, RegionKind from, FocusStep step) {
-  const auto at = std::find(row.begin(), row.end(), from);
-  if (at == row.end()) return std::nullopt;
-  const auto here = static_cast<std::size_t>(at - row.begin());
-  std::size_t to = here;
-  switch (step) {
-    case FocusStep::previous: to = here == 0 ? 0 : here - 1; break;
-    case FocusStep::next: to = std::min(here + 1, N - 1); break;
-    case FocusStep::first: to = 0; break;
-    case FocusStep::last: to = N - 1; break;
-  }
-  if (to == here) return std::nullopt;
-  return Region{row[to], 0};
-}
-
-// A step along a list of `count` positions from `here`.
+// A step along a list of `count` positions from `here`, which may lie past
+// its end (the list became shorter): none when the step stays where it is.
 std::optional<std::size_t> step_in_list(std::size_t here, std::size_t count, FocusStep step) {
   if (count == 0) return std::nullopt;
   std::size_t to = std::min(here, count - 1);
@@ -131,6 +115,16 @@ std::optional<std::size_t> step_in_list(std::size_t here, std::size_t count, Foc
   }
   if (to == here) return std::nullopt;
   return to;
+}
+
+// A step along a row of buttons: the list of their positions.
+template <std::size_t N>
+std::optional<Region> step_along(const std::array<RegionKind, N>& row, RegionKind from, FocusStep step) {
+  const auto at = std::find(row.begin(), row.end(), from);
+  if (at == row.end()) return std::nullopt;
+  const auto to = step_in_list(static_cast<std::size_t>(at - row.begin()), N, step);
+  if (!to) return std::nullopt;
+  return Region{row[*to], 0};
 }
 
 }  // namespace

@@ -27,7 +27,6 @@
 #include "app/view/colours.h"
 #include "app/view/text_scale.h"
 #include "app/view/text_scale_win.h"
-#include "app/window/state_slot_win.h"
 #include "app/window/window_win.h"
 #include "base/clock.h"
 #include "bundle/store_file.h"
@@ -98,8 +97,6 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
   std::future<base::Result<gfx::GfxDevice, gfx::GfxError>> device =
       std::async(std::launch::async | std::launch::deferred, gfx::make_device);
   base::OleScope ole;
-  // The window is made at least as large as the text size needs.
-  state_slot().text_scale = text_scale_factor(read_text_scale_setting());
   HINSTANCE instance = GetModuleHandleW(nullptr);
   register_main_window_class(instance);
   HWND window = CreateWindowExW(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
@@ -122,7 +119,7 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
   state.dark = dark;
   state.high_contrast = main->platform.high_contrast_colours();
   set_dark_title_bar(window, dark && !state.high_contrast);
-  state.text_scale = state_slot().text_scale;
+  state.text_scale = text_scale_factor(read_text_scale_setting());
   main->edit_style = make_edit_style(view_palette(state), dpi, state.text_scale);
   state.dpi = dpi;
   // Without a rendering context the program runs on; each paint tries again.

@@ -64,9 +64,6 @@ struct StateSlot {
   DeferredWork deferred;
   // Drops taken by the drop target, each waiting for its kMsgDropped.
   std::deque<Dropped> dropped;
-  // The state's text size (AppState::text_scale), for the minimum size,
-  // which is answered whatever the state is doing.
-  float text_scale = 1.0f;
 };
 
 // The UI thread's slot.

@@ -35,6 +35,7 @@
 #include "base/program_path.h"
 #include "base/system_error.h"
 #include "base/utf.h"
+#include "gfx/colorref_win.h"
 #include "lang/lang.h"
 #include "winshell/apps_folder_win.h"
 #include "winshell/dialogs_win.h"
@@ -101,11 +102,7 @@ base::Status WinPlatform::write_setting_number(std::string_view name, std::uint3
 
 namespace {
 
-gfx::Color system_colour(int index) {
-  const COLORREF c = GetSysColor(index);
-  return {static_cast<float>(GetRValue(c)) / 255.0f, static_cast<float>(GetGValue(c)) / 255.0f,
-          static_cast<float>(GetBValue(c)) / 255.0f, 1.0f};
-}
+gfx::Color system_colour(int index) { return gfx::color_of(GetSysColor(index)); }
 
 // Wine 8 always answers SPI_GETHIGHCONTRAST with "off", so the end-to-end
 // tests cannot turn high contrast on. TOLVIK_TEST_HIGH_CONTRAST=1 makes
@@ -235,9 +232,9 @@ std::vector<InstalledApp> WinPlatform::installed_apps() {
 }
 
 std::optional<std::size_t> WinPlatform::choose_installed_app(const std::vector<InstalledApp>& apps) {
-  const InstalledAppsLook look = owner_.state.high_contrast ? InstalledAppsLook::system
-                                 : owner_.state.dark        ? InstalledAppsLook::dark
-                                                            : InstalledAppsLook::light;
+  const dialog::Look look = owner_.state.high_contrast ? dialog::Look::system
+                            : owner_.state.dark        ? dialog::Look::dark
+                                                       : dialog::Look::light;
   Lend lend;
   std::optional<std::size_t> picked = run_installed_apps_dialog(window_, apps, look);
   if (!lend.state_alive()) return std::nullopt;

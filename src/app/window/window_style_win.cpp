@@ -11,8 +11,10 @@
 #include "app/state/settings_win.h"
 #include "app/view/colours.h"
 #include "app/view/text_scale.h"
+#include "app/view/text_scale_win.h"
 #include "app/window/state_slot_win.h"
 #include "app/window/window_win.h"
+#include "gfx/colorref_win.h"
 #include "gfx/palette.h"
 #include "gfx/text_style.h"
 #include "gfx/view_scale.h"
@@ -23,11 +25,6 @@ namespace {
 // DWMWA_USE_IMMERSIVE_DARK_MODE, which MinGW's dwmapi.h does not name yet.
 constexpr DWORD kUseImmersiveDarkMode = 20;
 
-COLORREF colorref(const gfx::Color& color) {
-  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
-  return RGB(byte(color.r), byte(color.g), byte(color.b));
-}
-
 // The fields' font at the view's text size, in DIPs.
 base::UniqueGdiObject field_font(float size, int weight, UINT dpi, float text_scale) {
   LOGFONTW lf{};
@@ -37,6 +34,15 @@ base::UniqueGdiObject field_font(float size, int weight, UINT dpi, float text_sc
   lf.lfQuality = CLEARTYPE_QUALITY;
   wcscpy_s(lf.lfFaceName, gfx::kTextFamily);
   return base::UniqueGdiObject(CreateFontIndirectW(&lf));
+}
+
+// The text size the window is laid out for. WM_GETMINMAXINFO asks for it
+// whatever the state is doing (a handler that moves the window is still
+// holding it), and reading the one value changes nothing; before the state
+// is made, and after the window is gone, it is the system's.
+float window_text_scale() {
+  if (const MainWindow* main = state_slot().main.get()) return main->state.text_scale;
+  return text_scale_factor(read_text_scale_setting());
 }
 
 // New fonts and brush for the theme and DPI; a running edit is committed (the
@@ -60,8 +66,8 @@ void set_dark_title_bar(HWND window, bool dark) {
 
 EditStyle make_edit_style(const gfx::Palette& colours, UINT dpi, float text_scale) {
   EditStyle style;
-  style.back_color = colorref(colours.surface_alt);
-  style.text_color = colorref(colours.text);
+  style.back_color = gfx::colorref(colours.surface_alt);
+  style.text_color = gfx::colorref(colours.text);
   style.brush = base::UniqueGdiObject(CreateSolidBrush(style.back_color));
   style.edit_font = field_font(gfx::kBodyTextSize, FW_NORMAL, dpi, text_scale);
   style.title_font = field_font(gfx::kTitleTextSize, FW_SEMIBOLD, dpi, text_scale);
@@ -88,15 +94,13 @@ void apply_dpi(MainWindow& main, UINT dpi) {
 
 bool follow_text_size(MainWindow& main) {
   if (!follow_text_scale(main.state)) return false;
-  // WM_GETMINMAXINFO is answered without the state: it reads the slot.
-  state_slot().text_scale = main.state.text_scale;
   if (main.gfx) main.gfx->set_scale(main.state.dpi, main.state.text_scale);
   restyle_fields(main);
   return true;
 }
 
 WindowSize least_window_size(HWND window) {
-  const WindowSize least = minimum_window_size(GetDpiForWindow(window), state_slot().text_scale);
+  const WindowSize least = minimum_window_size(GetDpiForWindow(window), window_text_scale());
   // A large text size on a small screen would ask for more than the screen
   // has; a window that cannot be made small enough to see whole is worse
   // than rows that end in "…".

@@ -43,7 +43,8 @@ void apply_dpi(MainWindow& main, UINT dpi);
 bool follow_text_size(MainWindow& main);
 
 // The least size the window may take: the smallest window for its DPI and
-// the text size, but never more than its screen's work area. Needs no state.
+// the text size, but never more than its screen's work area. Answered
+// whatever the state is doing, also before there is one.
 WindowSize least_window_size(HWND window);
 
 // Makes a window that is smaller than its minimum size (the text size may

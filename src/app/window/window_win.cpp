@@ -43,6 +43,7 @@
 #include "app/reach/hand_over.h"
 #include "app/reach/hotkeys.h"
 #include "app/reach/notification_area.h"
+#include "app/reach/offered_bundles.h"
 #include "app/reach/startup.h"
 #include "app/state/messages_win.h"
 #include "app/state/program_names_win.h"
@@ -141,7 +142,7 @@ void refresh_jump_list(const AppState& state) {
   // program of the user's own store.
   if (bundle::store_path_override()) return;
   std::vector<winshell::JumpTask> tasks;
-  for (const bundle::Bundle& bundle : state.store.bundles) tasks.push_back({bundle.id, bundle.name});
+  for (const OfferedBundle& offered : offered_bundles(state.store)) tasks.push_back({offered.id, offered.name});
   winshell::refresh_jump_list(tasks);
 }
 

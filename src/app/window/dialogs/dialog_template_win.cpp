@@ -1,20 +1,12 @@
 #include "app/window/dialogs/dialog_template_win.h"
 
 #include <algorithm>
-#include <cmath>
+#include <utility>
 
 #include "base/utf.h"
-#include "gfx/palette.h"
+#include "lang/lang.h"
 
 namespace app::dialog {
-namespace {
-
-COLORREF colorref(const gfx::Color& color) {
-  auto byte = [](float channel) { return static_cast<BYTE>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255.0f)); };
-  return RGB(byte(color.r), byte(color.g), byte(color.b));
-}
-
-}  // namespace
 
 DialogFont message_font() {
   DialogFont font;
@@ -103,38 +95,31 @@ void TemplateWriter::add_text(std::wstring_view text) {
   add(0);
 }
 
+short button_width(const DluMeasure& measure, std::string_view label) {
+  return std::max<short>(50, static_cast<short>(measure.width(label) + 12));
+}
+
+ButtonRow::ButtonRow(const DluMeasure& measure)
+    : ButtonRow(measure, std::string(lang::text("확인", "OK")), std::string(lang::text("취소", "Cancel"))) {}
+
+ButtonRow::ButtonRow(const DluMeasure& measure, std::string ok, std::string cancel)
+    : ok_(std::move(ok)),
+      cancel_(std::move(cancel)),
+      button_(std::max(button_width(measure, ok_), button_width(measure, cancel_))) {}
+
+short ButtonRow::least_dialog_width() const { return static_cast<short>(kMargin + 2 * button_ + kGap + kMargin); }
+
+void ButtonRow::write(TemplateWriter& dialog, short dialog_width, short y) const {
+  dialog.control(kButton, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
+                 static_cast<short>(dialog_width - kMargin - 2 * button_ - kGap), y, button_, kButtonHeight, ok_);
+  dialog.control(kButton, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, static_cast<short>(dialog_width - kMargin - button_),
+                 y, button_, kButtonHeight, cancel_);
+}
+
 std::string decimal_sign() {
   wchar_t sign[8] = {};
   if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, sign, 8) <= 0) return ".";
   return base::narrow(sign);
-}
-
-void center_on_owner(HWND dialog) {
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  RECT outer{}, inner{};
-  if (!owner || !GetWindowRect(owner, &outer) || !GetWindowRect(dialog, &inner)) return;
-  const int x = outer.left + ((outer.right - outer.left) - (inner.right - inner.left)) / 2;
-  const int y = outer.top + ((outer.bottom - outer.top) - (inner.bottom - inner.top)) / 2;
-  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-DarkColours dark_colours() {
-  const gfx::Palette& colours = gfx::palette(true);
-  DarkColours dark;
-  dark.back = colorref(colours.surface);
-  dark.field = colorref(colours.surface_alt);
-  dark.text = colorref(colours.text);
-  dark.back_brush = base::UniqueGdiObject(CreateSolidBrush(dark.back));
-  dark.field_brush = base::UniqueGdiObject(CreateSolidBrush(dark.field));
-  return dark;
-}
-
-INT_PTR colour_control(const DarkColours& colours, UINT message, WPARAM wparam) {
-  const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-  auto dc = reinterpret_cast<HDC>(wparam);
-  SetTextColor(dc, colours.text);
-  SetBkColor(dc, field ? colours.field : colours.back);
-  return reinterpret_cast<INT_PTR>(field ? colours.field_brush.get() : colours.back_brush.get());
 }
 
 }  // namespace app::dialog

@@ -1,8 +1,8 @@
 #pragma once
-// What the program's native dialogs share: a template written in memory (so
-// that their texts come from the language tables and Windows scales them
-// with the DPI), the message boxes' font, text widths in dialog units, and
-// the colours of the dark theme.
+// How the program's native dialogs are laid out: a template written in
+// memory (so that their texts come from the language tables and Windows
+// scales them with the DPI), the message boxes' font, text widths in dialog
+// units, and the OK and Cancel row. modal_dialog_win.h runs them.
 // Defined in dialog_template_win.cpp.
 
 #include <windows.h>
@@ -66,19 +66,31 @@ class TemplateWriter {
   std::size_t count_at_ = 0;
 };
 
+// Distances of the layouts, in dialog units.
+inline constexpr short kMargin = 7;
+inline constexpr short kGap = 4;
+inline constexpr short kButtonHeight = 14;
+
+// A push button's width for its label: Windows' usual 50, more for a long one.
+short button_width(const DluMeasure& measure, std::string_view label);
+
+// OK and Cancel (or what a dialog calls them, such as Add) at the bottom
+// right of a dialog, as wide as each other, OK the default button.
+class ButtonRow {
+ public:
+  explicit ButtonRow(const DluMeasure& measure);
+  ButtonRow(const DluMeasure& measure, std::string ok, std::string cancel);
+  // How wide the dialog must be to hold the row within its margins.
+  short least_dialog_width() const;
+  // The row along a dialog `dialog_width` wide, its top at `y`.
+  void write(TemplateWriter& dialog, short dialog_width, short y) const;
+
+ private:
+  std::string ok_, cancel_;
+  short button_ = 50;
+};
+
 // The user's decimal sign.
 std::string decimal_sign();
-
-void center_on_owner(HWND dialog);
-
-// The dark theme's colours for the dialog and its fields, and their brushes.
-struct DarkColours {
-  COLORREF back = 0, field = 0, text = 0;
-  base::UniqueGdiObject back_brush;
-  base::UniqueGdiObject field_brush;
-};
-DarkColours dark_colours();
-// The answer to a WM_CTLCOLOR* message in the dark theme.
-INT_PTR colour_control(const DarkColours& colours, UINT message, WPARAM wparam);
 
 }  // namespace app::dialog

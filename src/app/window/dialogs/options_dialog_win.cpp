@@ -1,7 +1,5 @@
 #include "app/window/dialogs/options_dialog_win.h"
 
-#include <uxtheme.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,6 +10,7 @@
 #include "app/edit/fields_win.h"
 #include "app/opening/item_options.h"
 #include "app/window/dialogs/dialog_template_win.h"
+#include "app/window/dialogs/modal_dialog_win.h"
 #include "app/window/window_style_win.h"
 #include "base/utf.h"
 #include "lang/lang.h"
@@ -20,8 +19,8 @@
 namespace app {
 namespace {
 
-using dialog::kButton, dialog::kEdit, dialog::kStatic, dialog::kComboBox, dialog::DialogFont,
-    dialog::DluMeasure, dialog::TemplateWriter;
+using dialog::kButton, dialog::kEdit, dialog::kStatic, dialog::kComboBox, dialog::kMargin, dialog::kGap,
+    dialog::kButtonHeight, dialog::DialogFont, dialog::DluMeasure, dialog::TemplateWriter;
 
 enum Control : WORD {
   kDelayLabel = 1001,
@@ -44,7 +43,7 @@ enum Control : WORD {
 
 // The dialog's texts, each looked up once.
 struct Texts {
-  std::string title, delay, seconds, wait, up_to, running, window, admin, dir, browse, keep, ok, cancel;
+  std::string title, delay, seconds, wait, up_to, running, window, admin, dir, browse, keep;
   std::array<std::string, 3> running_choices, window_choices;
 };
 
@@ -61,8 +60,6 @@ Texts texts_for(const bundle::Item& item) {
   t.dir = lang::text("시작 위치(&S):", "&Start in:");
   t.browse = lang::text("찾아보기(&O)…", "Br&owse…");
   t.keep = lang::text("묶음을 닫아도 열어 두기(&K)", "&Keep it open when the bundle is closed");
-  t.ok = lang::text("확인", "OK");
-  t.cancel = lang::text("취소", "Cancel");
   t.running_choices = {std::string(lang::text("하나 더 시작", "Start another")),
                        std::string(lang::text("앞으로 가져오기", "Bring it to the front")),
                        std::string(lang::text("건너뛰기", "Skip it"))};
@@ -72,25 +69,9 @@ Texts texts_for(const bundle::Item& item) {
 }
 
 // Dialog units of the layout.
-constexpr short kMargin = 7;
-constexpr short kGap = 4;
 constexpr short kIndent = 10;
 constexpr short kNumberWidth = 40;
 constexpr short kCheckBox = 14;  // the box and its gap before the text
-constexpr short kButtonHeight = 14;
-
-// What the dialog procedure works on; it lives on the caller's stack for the
-// whole modal loop.
-struct DialogRun {
-  const bundle::Item& item;
-  const Texts& texts;
-  bool dark = false;
-  std::string decimal;
-  std::optional<bundle::ItemOptions> chosen;
-  dialog::DarkColours colours;
-};
-
-DialogRun* run_of(HWND dialog) { return reinterpret_cast<DialogRun*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 void check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
@@ -111,56 +92,11 @@ std::size_t combo_choice(HWND dialog, int id) {
 }
 
 // The wait's seconds are only typed while it is ticked.
-void follow_wait_box(HWND dialog, const DialogRun& run) {
-  const bool on = applicable_options(run.item.kind).wait && checked(dialog, kWaitCheck);
+void follow_wait_box(HWND dialog, bundle::Kind kind) {
+  const bool on = applicable_options(kind).wait && checked(dialog, kWaitCheck);
   enable(dialog, kWaitLabel, on);
   enable(dialog, kWaitEdit, on);
   enable(dialog, kWaitUnit, on);
-}
-
-// Dark colours where Windows has dark forms of the controls; a check box
-// keeps the classic look, whose text takes the colour the dialog sets (the
-// themed one draws its text black).
-void theme_controls(HWND dialog, DialogRun& run) {
-  run.colours = dialog::dark_colours();
-  set_dark_title_bar(dialog, true);
-  for (int id : {IDOK, IDCANCEL, static_cast<int>(kBrowse)})
-    SetWindowTheme(GetDlgItem(dialog, id), L"DarkMode_Explorer", nullptr);
-  for (int id : {kWaitCheck, kAdminCheck, kKeepCheck}) SetWindowTheme(GetDlgItem(dialog, id), L"", L"");
-  for (int id : {kDelayEdit, kWaitEdit, kDirEdit, kRunningCombo, kWindowCombo}) {
-    SetWindowTheme(GetDlgItem(dialog, id), L"DarkMode_CFD", nullptr);
-  }
-}
-
-void init_dialog(HWND dialog, DialogRun& run) {
-  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&run));
-  const OptionsForm form = options_form(run.item.options, run.decimal);
-  set_text(GetDlgItem(dialog, kDelayEdit), form.delay);
-  check(dialog, kWaitCheck, form.wait);
-  set_text(GetDlgItem(dialog, kWaitEdit), form.wait_seconds);
-  fill_combo(dialog, kRunningCombo, run.texts.running_choices, static_cast<std::size_t>(form.if_running));
-  fill_combo(dialog, kWindowCombo, run.texts.window_choices, static_cast<std::size_t>(form.window));
-  check(dialog, kAdminCheck, form.admin);
-  set_text(GetDlgItem(dialog, kDirEdit), form.dir);
-  check(dialog, kKeepCheck, form.keep_open);
-  SendDlgItemMessageW(dialog, kDelayEdit, EM_LIMITTEXT, 16, 0);
-  SendDlgItemMessageW(dialog, kWaitEdit, EM_LIMITTEXT, 16, 0);
-  SendDlgItemMessageW(dialog, kDirEdit, EM_LIMITTEXT, 32767, 0);
-
-  // What does not apply to the item's kind is shown, greyed, so that every
-  // item's dialog reads the same.
-  const ApplicableOptions applicable = applicable_options(run.item.kind);
-  for (int id : {kDelayLabel, kDelayEdit, kDelayUnit}) enable(dialog, id, applicable.delay);
-  enable(dialog, kWaitCheck, applicable.wait);
-  follow_wait_box(dialog, run);
-  for (int id : {kRunningLabel, kRunningCombo}) enable(dialog, id, applicable.if_running);
-  for (int id : {kWindowLabel, kWindowCombo}) enable(dialog, id, applicable.window);
-  enable(dialog, kAdminCheck, applicable.admin);
-  for (int id : {kDirLabel, kDirEdit, kBrowse}) enable(dialog, id, applicable.dir);
-  enable(dialog, kKeepCheck, applicable.keep_open);
-
-  if (run.dark) theme_controls(dialog, run);
-  dialog::center_on_owner(dialog);
 }
 
 void browse(HWND dialog) {
@@ -170,79 +106,76 @@ void browse(HWND dialog) {
   }
 }
 
-// OK: a number out of range is said, and its field selected, with the
-// dialog left open and everything in it as typed.
-void accept(HWND dialog, DialogRun& run) {
-  OptionsForm form;
-  form.delay = text_of(dialog, kDelayEdit);
-  form.wait = checked(dialog, kWaitCheck);
-  form.wait_seconds = text_of(dialog, kWaitEdit);
-  form.if_running = static_cast<bundle::IfRunning>(combo_choice(dialog, kRunningCombo));
-  form.window = static_cast<bundle::WindowState>(combo_choice(dialog, kWindowCombo));
-  form.admin = checked(dialog, kAdminCheck);
-  form.dir = text_of(dialog, kDirEdit);
-  form.keep_open = checked(dialog, kKeepCheck);
-  auto options = read_options_form(form, run.item.kind, run.decimal);
-  if (!options) {
-    const std::wstring text = base::widen(options.error().text);
-    const std::wstring caption = base::widen(run.texts.title);
-    MessageBoxW(dialog, text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK);
-    HWND field = GetDlgItem(dialog, options.error().field == OptionsField::delay ? kDelayEdit : kWaitEdit);
-    // Moving the focus the dialog's way selects the field's whole text.
-    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-    return;
-  }
-  run.chosen = *options;
-  EndDialog(dialog, IDOK);
-}
+class OptionsPage final : public dialog::Page {
+ public:
+  OptionsPage(const bundle::Item& item, const Texts& texts)
+      : item_(item), texts_(texts), decimal_(dialog::decimal_sign()) {}
 
-void on_command(HWND dialog, DialogRun& run, WORD id, WORD code) {
-  switch (id) {
-    case kWaitCheck:
-      if (code != BN_CLICKED) return;
-      // A newly ticked wait starts from the usual timeout.
-      if (checked(dialog, kWaitCheck) && text_of(dialog, kWaitEdit).empty()) {
-        set_text(GetDlgItem(dialog, kWaitEdit), default_wait_text(run.decimal));
-      }
-      follow_wait_box(dialog, run);
-      return;
-    case kBrowse:
-      if (code == BN_CLICKED) browse(dialog);
-      return;
-    case IDOK:
-      accept(dialog, run);
-      return;
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return;
-    default:
-      return;
-  }
-}
+  // The focus goes to the first field.
+  bool init(HWND dialog) override {
+    const OptionsForm form = options_form(item_.options, decimal_);
+    set_text(GetDlgItem(dialog, kDelayEdit), form.delay);
+    check(dialog, kWaitCheck, form.wait);
+    set_text(GetDlgItem(dialog, kWaitEdit), form.wait_seconds);
+    fill_combo(dialog, kRunningCombo, texts_.running_choices, static_cast<std::size_t>(form.if_running));
+    fill_combo(dialog, kWindowCombo, texts_.window_choices, static_cast<std::size_t>(form.window));
+    check(dialog, kAdminCheck, form.admin);
+    set_text(GetDlgItem(dialog, kDirEdit), form.dir);
+    check(dialog, kKeepCheck, form.keep_open);
+    SendDlgItemMessageW(dialog, kDelayEdit, EM_LIMITTEXT, 16, 0);
+    SendDlgItemMessageW(dialog, kWaitEdit, EM_LIMITTEXT, 16, 0);
+    SendDlgItemMessageW(dialog, kDirEdit, EM_LIMITTEXT, 32767, 0);
 
-INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_INITDIALOG) {
-    init_dialog(dialog, *reinterpret_cast<DialogRun*>(lparam));
-    return TRUE;  // the focus goes to the first field
+    // What does not apply to the item's kind is shown, greyed, so that every
+    // item's dialog reads the same.
+    const ApplicableOptions applicable = applicable_options(item_.kind);
+    for (int id : {kDelayLabel, kDelayEdit, kDelayUnit}) enable(dialog, id, applicable.delay);
+    enable(dialog, kWaitCheck, applicable.wait);
+    follow_wait_box(dialog, item_.kind);
+    for (int id : {kRunningLabel, kRunningCombo}) enable(dialog, id, applicable.if_running);
+    for (int id : {kWindowLabel, kWindowCombo}) enable(dialog, id, applicable.window);
+    enable(dialog, kAdminCheck, applicable.admin);
+    for (int id : {kDirLabel, kDirEdit, kBrowse}) enable(dialog, id, applicable.dir);
+    enable(dialog, kKeepCheck, applicable.keep_open);
+    return true;
   }
-  DialogRun* run = run_of(dialog);
-  if (!run) return FALSE;
-  switch (message) {
-    case WM_COMMAND:
-      on_command(dialog, *run, LOWORD(wparam), HIWORD(wparam));
-      return TRUE;
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-      if (!run->dark) return FALSE;
-      return dialog::colour_control(run->colours, message, wparam);
+
+  // A number out of range is said, with its field selected and everything
+  // else as typed.
+  bool accept(HWND dialog) override {
+    OptionsForm form;
+    form.delay = text_of(dialog, kDelayEdit);
+    form.wait = checked(dialog, kWaitCheck);
+    form.wait_seconds = text_of(dialog, kWaitEdit);
+    form.if_running = static_cast<bundle::IfRunning>(combo_choice(dialog, kRunningCombo));
+    form.window = static_cast<bundle::WindowState>(combo_choice(dialog, kWindowCombo));
+    form.admin = checked(dialog, kAdminCheck);
+    form.dir = text_of(dialog, kDirEdit);
+    form.keep_open = checked(dialog, kKeepCheck);
+    return dialog::take(dialog, read_options_form(form, item_.kind, decimal_), chosen, texts_.title,
+                        [](const FormError& error) {
+                          return error.field == OptionsField::delay ? kDelayEdit : kWaitEdit;
+                        });
+  }
+
+  void command(HWND dialog, WORD id, WORD code) override {
+    if (code != BN_CLICKED) return;
+    if (id == kBrowse) return browse(dialog);
+    if (id != kWaitCheck) return;
+    // A newly ticked wait starts from the usual timeout.
+    if (checked(dialog, kWaitCheck) && text_of(dialog, kWaitEdit).empty()) {
+      set_text(GetDlgItem(dialog, kWaitEdit), default_wait_text(decimal_));
     }
-    default:
-      return FALSE;
+    follow_wait_box(dialog, item_.kind);
   }
-}
+
+  std::optional<bundle::ItemOptions> chosen;
+
+ private:
+  const bundle::Item& item_;
+  const Texts& texts_;
+  std::string decimal_;
+};
 
 // The template: a column of labels as wide as the widest, the fields beside
 // it, the check boxes across, OK and Cancel at the bottom right.
@@ -255,9 +188,8 @@ TemplateWriter layout(const Texts& t, const DialogFont& font) {
   for (const auto* list : {&t.running_choices, &t.window_choices}) {
     for (const std::string& choice : *list) choices = std::max(choices, measure.width(choice));
   }
-  const short browse_width = std::max<short>(50, static_cast<short>(measure.width(t.browse) + 12));
-  const short button_width = std::max(
-      {short{50}, static_cast<short>(measure.width(t.ok) + 12), static_cast<short>(measure.width(t.cancel) + 12)});
+  const dialog::ButtonRow buttons(measure);
+  const short browse_width = dialog::button_width(measure, t.browse);
   const short unit = measure.width(t.seconds);
   const short field_x = kMargin + labels + kGap;
   short fields = std::max({static_cast<short>(choices + 24), static_cast<short>(kNumberWidth + kGap + unit),
@@ -266,7 +198,7 @@ TemplateWriter layout(const Texts& t, const DialogFont& font) {
   for (const std::string* box : {&t.wait, &t.admin, &t.keep}) {
     width = std::max(width, static_cast<short>(kMargin + kCheckBox + measure.width(*box) + kMargin));
   }
-  width = std::max(width, static_cast<short>(kMargin + 2 * button_width + kGap + kMargin));
+  width = std::max(width, buttons.least_dialog_width());
   fields = static_cast<short>(width - kMargin - field_x);
 
   // Rows, top to bottom.
@@ -297,11 +229,7 @@ TemplateWriter layout(const Texts& t, const DialogFont& font) {
   dialog.control(kButton, kBrowse, BS_PUSHBUTTON | WS_TABSTOP, static_cast<short>(width - kMargin - browse_width),
                  dir_y, browse_width, kButtonHeight, t.browse);
   dialog.control(kButton, kKeepCheck, box, kMargin, keep_y, static_cast<short>(width - 2 * kMargin), 10, t.keep);
-  dialog.control(kButton, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
-                 static_cast<short>(width - kMargin - 2 * button_width - kGap), buttons_y, button_width, kButtonHeight,
-                 t.ok);
-  dialog.control(kButton, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, static_cast<short>(width - kMargin - button_width),
-                 buttons_y, button_width, kButtonHeight, t.cancel);
+  buttons.write(dialog, width, buttons_y);
   return dialog;
 }
 
@@ -309,12 +237,10 @@ TemplateWriter layout(const Texts& t, const DialogFont& font) {
 
 std::optional<bundle::ItemOptions> show_options_dialog(HWND owner, const bundle::Item& item, bool dark) {
   const Texts t = texts_for(item);
-  const TemplateWriter dialog = layout(t, dialog::message_font());
-  DialogRun run{item, t, dark, dialog::decimal_sign(), std::nullopt, {}};
-  const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner, dialog_procedure,
-                                                 reinterpret_cast<LPARAM>(&run));
-  if (answer != IDOK) return std::nullopt;
-  return run.chosen;
+  OptionsPage page(item, t);
+  const dialog::Look look = dark ? dialog::Look::dark : dialog::Look::system;
+  if (!dialog::run_modal(owner, layout(t, dialog::message_font()), look, page)) return std::nullopt;
+  return page.chosen;
 }
 
 }  // namespace app
