@@ -5,11 +5,10 @@
 #include <string_view>
 #include <utility>
 
-#include "app/edit/edit_support.h"
+#include "app/state/bundle_lookup.h"
 #include "app/bundles/review.h"
 #include "app/state/app_state.h"
 #include "app/edit/edit.h"
-#include "app/view/view_text.h"
 #include "base/environment.h"
 #include "lang/lang.h"
 
@@ -17,19 +16,25 @@ namespace app {
 namespace {
 
 std::string name_list(const std::vector<bundle::Item>& items, const std::vector<std::size_t>& positions) {
-  std::string list;
-  for (std::size_t i = 0; i < positions.size() && i < 2; ++i) {
-    if (i > 0) list += ", ";
-    list += bundle::item_label(items[positions[i]]);
-  }
-  if (positions.size() >= 3) {
-    list += ' ';
-    list += lang::fill(lang::text("외 {0}개", "and {0} more"), {std::to_string(positions.size() - 2)});
-  }
-  return list;
+  std::vector<std::string> labels;
+  for (const std::size_t position : positions) labels.push_back(bundle::item_label(items[position]));
+  return first_labels(labels);
 }
 
 }  // namespace
+
+std::string first_labels(const std::vector<std::string>& labels) {
+  std::string list;
+  for (std::size_t i = 0; i < labels.size() && i < 2; ++i) {
+    if (i > 0) list += ", ";
+    list += labels[i];
+  }
+  if (labels.size() >= 3) {
+    list += ' ';
+    list += lang::fill(lang::text("외 {0}개", "and {0} more"), {std::to_string(labels.size() - 2)});
+  }
+  return list;
+}
 
 std::vector<std::size_t> OpenResult::positions(ItemState state) const {
   std::vector<std::size_t> found;
@@ -398,11 +403,11 @@ void open_single_item(AppState& state, std::size_t index) {
 
 std::string_view failure_label(const OpenFailure& failure) {
   switch (failure.why) {
-    case OpenFailure::Why::declined: return view_text::consent_declined();
-    case OpenFailure::Why::timed_out: return view_text::timed_out_waiting();
+    case OpenFailure::Why::declined: return state_label(ItemState::declined);
+    case OpenFailure::Why::timed_out: return state_label(ItemState::timed_out);
     case OpenFailure::Why::failed: break;
   }
-  return view_text::could_not_open();
+  return state_label(ItemState::failed);
 }
 
 }  // namespace app
