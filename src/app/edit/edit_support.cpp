@@ -6,13 +6,6 @@
 
 namespace app {
 
-std::optional<std::size_t> find_bundle(const AppState& state, std::string_view id) {
-  for (std::size_t i = 0; i < state.store.bundles.size(); ++i) {
-    if (state.store.bundles[i].id == id) return i;
-  }
-  return std::nullopt;
-}
-
 void select_inserted_bundle(AppState& state, std::size_t index) {
   state.selected_bundle.reset();
   select_bundle(state, index);

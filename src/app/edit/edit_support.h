@@ -5,12 +5,12 @@
 #include <optional>
 #include <string_view>
 
+// find_bundle, which every editing step uses to find its bundle again.
+#include "app/state/bundle_lookup.h"
+
 namespace app {
 
 struct AppState;
-
-// The store position of the bundle with exactly this id.
-std::optional<std::size_t> find_bundle(const AppState& state, std::string_view id);
 
 // Selects the bundle at `index` as a new selection even when that position was
 // selected before: a bundle inserted there is another bundle, so the item

@@ -11,7 +11,6 @@
 #include "app/bundles/import.h"
 #include "app/reach/hotkeys.h"
 #include "app/opening/opening_record_win.h"
-#include "app/opening/shell_opener_win.h"
 #include "app/view/colours.h"
 #include "app/reach/hand_over.h"
 #include "app/reach/hand_over_win.h"
@@ -22,6 +21,7 @@
 #include "app/reach/sign_in.h"
 #include "app/reach/sign_in_win.h"
 #include "app/reach/startup.h"
+#include "app/reach/windowless_opening_win.h"
 #include "app/window/state_slot_win.h"
 #include "app/view/text_scale.h"
 #include "app/view/text_scale_win.h"
@@ -31,7 +31,7 @@
 #include "app/opening/workers_win.h"
 #include "app/window/window_win.h"
 #include "base/clock.h"
-#include "base/cmdline.h"
+#include "base/cmdline_win.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
 #include "bundle/store_file.h"
@@ -48,20 +48,10 @@ constexpr UINT kMessageBoxStyle = MB_ICONWARNING | MB_SETFOREGROUND;
 static_assert(kShowNormal == SW_SHOWNORMAL && kShowMinimized == SW_SHOWMINIMIZED && kShowMaximized == SW_SHOWMAXIMIZED &&
               kRestoreToMaximized == WPF_RESTORETOMAXIMIZED);
 
-void show_message(const std::string& text) {
-  MessageBoxW(nullptr, base::widen(text).c_str(), kWindowTitle, kMessageBoxStyle);
-}
-
 // No is the default button: Enter alone must not start what someone else chose.
 bool ask_yes_no(const std::string& text) {
   return MessageBoxW(nullptr, base::widen(text).c_str(), kWindowTitle,
                      kMessageBoxStyle | MB_YESNO | MB_DEFBUTTON2) == IDYES;
-}
-
-std::vector<std::string> command_line_arguments() {
-  const wchar_t* line = GetCommandLineW();
-  const std::u16string_view view(reinterpret_cast<const char16_t*>(line), wcslen(line));
-  return base::split_command_line(view);
 }
 
 int run_unregister() {
@@ -73,25 +63,20 @@ int run_unregister() {
 }
 
 int run_windowless_open(const std::string& id) {
-  base::ComScope com(COINIT_APARTMENTTHREADED);
-  ShellOpener opener;
-  const std::string path = bundle::store_path();
-  const RecordOpening record = [](const std::string& bundle_id, const std::vector<bundle::Item>& items,
-                                   const OpenResult& result) { record_opening(bundle_id, items, result); };
-  if (auto message = windowless_open(bundle::load_store(path), id, opener, ask_yes_no, path, record)) {
-    show_message(*message);
+  WindowlessOpening kit;
+  const LoadedBundles& loaded = kit.bundles();
+  if (auto message = windowless_open(loaded.bundles, id, kit.opener(), ask_yes_no, loaded.path, kit.record())) {
+    show_windowless_message(*message);
   }
   return 0;
 }
 
 // Always here, whether a window runs or not: closing needs only the record.
 int run_windowless_close(const std::string& id) {
-  base::ComScope com(COINIT_APARTMENTTHREADED);
-  const auto loaded = bundle::load_store(bundle::store_path());
-  const std::string bundle_id = bundle_id_to_close(loaded, id);
-  const bundle::Bundle* found = loaded ? find_bundle_to_open(*loaded, bundle_id) : nullptr;
-  const CloseReport report = close_last_opening(bundle_id);
-  if (auto message = windowless_close_message(found ? found->name : bundle_id, report)) show_message(*message);
+  WindowlessOpening kit;
+  if (auto message = windowless_close(kit.bundles().bundles, id, close_last_opening)) {
+    show_windowless_message(*message);
+  }
   return 0;
 }
 
@@ -119,9 +104,10 @@ bool hand_over(HWND running, const std::vector<std::string>& bundle_files) {
   if (!bundle_files.empty()) {
     const std::wstring path = full_path(bundle_files.front());
     if (!send_bundle_file(running, path, kHandOverTimeoutMs)) {
-      show_message(lang::fill(lang::text("tolvik 이 응답하지 않아 ‘{0}’ 파일을 가져오지 못했습니다. 잠시 후 다시 해 보세요.",
-                                         "tolvik didn't answer, so “{0}” wasn't imported. Try again in a moment."),
-                              {base::narrow(path)}));
+      show_windowless_message(
+          lang::fill(lang::text("tolvik 이 응답하지 않아 ‘{0}’ 파일을 가져오지 못했습니다. 잠시 후 다시 해 보세요.",
+                                "tolvik didn't answer, so “{0}” wasn't imported. Try again in a moment."),
+                     {base::narrow(path)}));
     }
   }
   // The window may be hidden with only its icon left: it shows itself, and
@@ -296,8 +282,7 @@ void quiet_critical_errors() { SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERR
 
 int run_program() {
   quiet_critical_errors();
-  const std::vector<std::string> args = command_line_arguments();
-  const StartPlan plan = plan_start(args);
+  const StartPlan plan = plan_start(base::command_line_arguments());
   if (plan.run_elevated) return run_elevated_helper(*plan.run_elevated);
   if (plan.unregister) return run_unregister();
   SetCurrentProcessExplicitAppUserModelID(winshell::kAppUserModelId);
