@@ -2,6 +2,7 @@
 // What became of one item of an opening: its state, the name that state is
 // written under in the files openings keep and hand over, whether it went as
 // the user asked, and what people read about one that did not.
+// Defined in item_outcome.cpp.
 
 #include <cstdint>
 #include <optional>

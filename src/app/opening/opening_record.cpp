@@ -47,9 +47,10 @@ std::optional<OpeningRecord> record_from(const json& object) {
     if (!entry.is_object()) continue;
     const auto position = member<std::size_t>(entry, "position");
     const auto state = member<std::string>(entry, "state");
-    if (!position || !state || !item_state_from_name(*state)) continue;
-    record.items.push_back(RecordedItem{*position, member<std::string>(entry, "label").value_or(""),
-                                        *item_state_from_name(*state), member<bool>(entry, "keep_open").value_or(false)});
+    const std::optional<ItemState> known = state ? item_state_from_name(*state) : std::nullopt;
+    if (!position || !known) continue;
+    record.items.push_back(RecordedItem{*position, member<std::string>(entry, "label").value_or(""), *known,
+                                        member<bool>(entry, "keep_open").value_or(false)});
   }
   for (const json& entry : array("processes")) {
     if (!entry.is_object()) continue;

@@ -1,8 +1,8 @@
 #pragma once
 // tolvikc, the console companion of tolvik for scripts: what it is asked to
-// do, what it prints and the exit code. Everything
-// here is portable; console_win.cpp only reads the command line, hands in the
-// store and the system's opener and closer, and writes the output.
+// do, what it prints and the exit code. Everything here is portable;
+// console_win.cpp only reads the command line, hands in the store and the
+// system's opener and closer, and writes the output.
 //
 // Machine-readable output (--list lines, JSON, exit codes) is the same in
 // every language; what people read (help, errors, reasons) goes through

@@ -4,6 +4,7 @@
 // (the shell starts items and lists File Explorer's windows through it), the
 // shell as the opener, the record that lets a later Close find what an opening
 // started, and the saved bundles.
+// Defined in windowless_opening_win.cpp.
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 #pragma once
 // Finding a bundle in the store: by its id, which the program keeps and hands
 // round, and by what a user typed after --open or --close, an id or a name.
+// Defined in bundle_lookup.cpp.
 
 #include <cstddef>
 #include <optional>

@@ -3,6 +3,7 @@
 // window-less --open, --close and --sign-in, and tolvikc. It only reads; what
 // to do about a file it could not read is each caller's choice (the window
 // sets it aside, the others report it).
+// Defined in load_bundles.cpp.
 
 #include <string>
 
