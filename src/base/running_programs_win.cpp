@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/handle_win.h"
+#include "base/process_identity_win.h"
 
 namespace base {
 namespace {
@@ -41,11 +42,8 @@ bool same_name(std::wstring_view a, std::wstring_view b) {
 std::optional<std::wstring> image_of(DWORD id) {
   UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
   if (!process) return std::nullopt;
-  // Long enough for any path Windows can start a program from.
-  std::wstring image(32768, L'\0');
-  DWORD size = static_cast<DWORD>(image.size());
-  if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) return std::nullopt;
-  image.resize(size);
+  std::wstring image = process_image(process.get());
+  if (image.empty()) return std::nullopt;
   return image;
 }
 

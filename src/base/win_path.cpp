@@ -1,5 +1,9 @@
 #include "base/win_path.h"
 
+#include <algorithm>
+
+#include "base/unicode.h"
+
 namespace base::win_path {
 namespace {
 
@@ -34,7 +38,18 @@ bool has_device_prefix(std::string_view path) {
          is_separator(path[3]);
 }
 
+// The text same_path compares: backslashes only, no trailing separator but a
+// drive root's, lower-cased by the full Unicode rules.
+std::string comparable_path(std::string_view path) {
+  std::string text(path);
+  std::replace(text.begin(), text.end(), '/', '\\');
+  while (text.size() > 1 && text.back() == '\\' && !(text.size() == 3 && text[1] == ':')) text.pop_back();
+  return to_lower_full(text);
+}
+
 }  // namespace
+
+bool same_path(std::string_view a, std::string_view b) { return comparable_path(a) == comparable_path(b); }
 
 bool is_separator(char c) { return c == '\\' || c == '/'; }
 

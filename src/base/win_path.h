@@ -38,6 +38,12 @@ std::string_view last_component(std::string_view path);
 // The folder, a "\" unless it ends with a separator already, and the name.
 std::string join(std::string_view folder, std::string_view name);
 
+// Whether two paths name the same file or folder by their text, as Windows
+// reads it: "\" and "/" alike, trailing separators left out (a drive root
+// keeps its own: "C:" is another folder than "C:\"), and letters in any case.
+// Short (8.3) and relative forms need the file system to resolve them first.
+bool same_path(std::string_view a, std::string_view b);
+
 // A drive letter, a colon and a separator: "D:\Docs", "d:/docs".
 bool starts_with_drive(std::string_view path);
 // "E:\" or ":\": a drive root, a folder even when the drive is absent.

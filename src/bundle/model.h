@@ -29,7 +29,11 @@ std::optional<IfRunning> if_running_from_name(std::string_view name);
 std::string_view window_state_name(WindowState value);
 std::optional<WindowState> window_state_from_name(std::string_view name);
 
+// The ranges of the seconds options, wherever items are read: a delay of 0 to
+// kMaxDelaySeconds, a wait of 0 (none) or kMinWaitSeconds to kMaxWaitSeconds
+// (a wait below a second cannot be told from none).
 inline constexpr double kMaxDelaySeconds = 600;
+inline constexpr double kMinWaitSeconds = 1;
 inline constexpr double kMaxWaitSeconds = 600;
 // The wait a newly ticked "wait until its window is ready" starts with.
 inline constexpr double kDefaultWaitSeconds = 30;

@@ -314,7 +314,9 @@ class Reader {
     if (role == Role::delay && value >= 0 && value <= kMaxDelaySeconds) item_->options.delay = value;
     if (role == Role::sign_in_delay && value >= 0 && value <= kMaxSignInDelaySeconds) bundle_->sign_in_delay = value;
     // A wait below a second cannot be told from none; 0 says none.
-    if (role == Role::wait && (value == 0 || (value >= 1 && value <= kMaxWaitSeconds))) item_->options.wait = value;
+    if (role == Role::wait && (value == 0 || (value >= kMinWaitSeconds && value <= kMaxWaitSeconds))) {
+      item_->options.wait = value;
+    }
     return true;
   }
 

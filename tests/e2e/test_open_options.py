@@ -144,8 +144,9 @@ def test_administrator_items_start_from_one_elevated_helper_in_their_order(ctx):
 
 def test_the_helper_starts_only_the_file_whose_digest_it_was_given(ctx):
     items = ctx.folder / "elevated-test.json"
-    items.write_text(json.dumps({"format": "tolvik-elevated", "items": [recorder_item(ctx, "planted")]}),
-                     encoding="utf-8")
+    # The items travel as one bundle in the store's form.
+    items.write_text(json.dumps({"format": "tolvik-elevated", "version": 1, "bundle": {
+        "id": "elevated", "name": "", "items": [recorder_item(ctx, "planted")]}}), encoding="utf-8")
     items_win = ctx.folder_win + "\\elevated-test.json"
     # A file changed after the opening took its digest: a plain message, nothing started, no answer.
     process = ctx.start(["--run-elevated", items_win, "0" * 64])

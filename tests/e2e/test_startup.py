@@ -128,6 +128,17 @@ def test_an_exact_id_wins_over_a_name(ctx):
     assert got == ["by-id"], ctx.recorded()
 
 
+def test_a_name_two_bundles_share_opens_and_closes_neither_and_names_both_ids(ctx):
+    write_store(ctx, [{"id": "b1", "name": "Mail", "items": [recorder_item(ctx, "first")]},
+                      {"id": "b2", "name": "Mail", "items": [recorder_item(ctx, "second")]}])
+    for switch in ("--open", "--close"):
+        process = ctx.start([switch, "Mail"])
+        text = read_message_box(ctx)
+        assert process.wait(30) == 0
+        assert text == "More than one bundle is named “Mail”; give its id instead: b1, b2\n", (switch, text)
+    assert ctx.recorded() == []
+
+
 def test_open_of_an_unknown_id_says_so(ctx):
     write_store(ctx, [{"id": "b1", "name": "Daily", "items": []}])
     process = ctx.start(["--open", "b404"])

@@ -62,25 +62,6 @@ TEST(ConsolePlan, BadArgumentsAreRefusedWithTheArgument) {
   EXPECT_EQ(app::console::kExitRefused, 2);
 }
 
-TEST(ConsoleMatch, IdFirstThenUnicodeNameThenAmbiguity) {
-  bundle::Store store;
-  store.bundles = {make_bundle("b1", "b2"), make_bundle("b2", "Morning"), make_bundle("b3", "İSTANBUL"),
-                   make_bundle("b4", "ΣΑΣ report"), make_bundle("b5", "σας Report"), make_bundle("b6", "Solo")};
-  // b1's name is "b2", but the id b2 wins.
-  EXPECT_EQ(app::console::match_bundle(store, "b2").bundle->id, "b2");
-  EXPECT_EQ(app::console::match_bundle(store, "morning").bundle->id, "b2");
-  // Full lower-casing: İ becomes i with a combining dot on both sides.
-  EXPECT_EQ(app::console::match_bundle(store, "i\u0307stanbul").bundle->id, "b3");
-  EXPECT_EQ(app::console::match_bundle(store, "istanbul").bundle, nullptr);
-  // Final sigma and the capital lower-case alike, so the two names are one.
-  const auto both = app::console::match_bundle(store, "ΣΑΣ REPORT");
-  EXPECT_EQ(both.bundle, nullptr);
-  EXPECT_EQ(both.same_name_ids, (std::vector<std::string>{"b4", "b5"}));
-  const auto none = app::console::match_bundle(store, "nothing");
-  EXPECT_EQ(none.bundle, nullptr);
-  EXPECT_TRUE(none.same_name_ids.empty());
-}
-
 TEST(ConsoleList, LinesKeepOneBundleALineAndJsonEscapes) {
   bundle::Store store;
   store.bundles = {make_bundle("b1", "Month-end 정산", {file_item("C:\\a.txt"), url_item("https://x.example")}),

@@ -25,6 +25,21 @@ TEST(ElevatedHandoff, ItemsTravelWithEveryOptionButAdministrator) {
   EXPECT_EQ(*read, (std::vector<bundle::Item>{first, second}));
 }
 
+TEST(ElevatedHandoff, SecondsOutOfTheStoresRangeReachTheHelperAsNone) {
+  struct Case {
+    double given, wait, delay;
+  };
+  // A wait below a second cannot be told from none, in the store and here alike.
+  for (const Case seconds : {Case{0.5, 0, 0.5}, Case{1, 1, 1}, Case{600, 600, 600}, Case{600.5, 0, 0}}) {
+    bundle::Item item{bundle::Kind::app, "C:\\Tools\\server.exe", "", ""};
+    item.options.wait = item.options.delay = seconds.given;
+    auto read = app::parse_elevated_items(app::serialize_elevated_items({item}));
+    ASSERT_TRUE(read) << read.error().text;
+    EXPECT_EQ(read->front().options.wait, seconds.wait) << seconds.given;
+    EXPECT_EQ(read->front().options.delay, seconds.delay) << seconds.given;
+  }
+}
+
 TEST(ElevatedHandoff, TheAnswerGivesEachItemItsOutcomeAndTheProcessesStarted) {
   app::OpenResult result;
   result.items = {{app::ItemState::opened, {}}, {app::ItemState::failed, "Access is denied."},

@@ -187,9 +187,20 @@ TEST(CloseOpening, WithoutAListOfFolderWindowsTheFoldersOwnProcessIsAsked) {
 TEST(CloseOpening, CommandLineNamesTheBundleByIdOrName) {
   EXPECT_EQ(app::plan_start({"--open", "b1", "--CLOSE", "b2"}).close_id, "b2");
   bundle::Store store;
-  store.bundles = {{"b7", "Morning", {}}};
-  EXPECT_EQ(app::bundle_id_to_close(store, "morning"), "b7");
-  EXPECT_EQ(app::bundle_id_to_close(store, "gone"), "gone");
+  store.bundles = {{"b7", "Morning", {}}, {"b8", "Evening", {}}, {"b9", "EVENING", {}}};
+  std::vector<std::string> closed;
+  auto close = [&closed, &store](std::string_view id) {
+    return app::windowless_close(store, id, [&closed](const std::string& bundle_id) {
+      closed.push_back(bundle_id);
+      return app::CloseReport{app::CloseReport::Kind::unreadable, true, "bad record", true};
+    });
+  };
+  EXPECT_EQ(close("morning"), "Couldn't close: Morning\n\nbad record");
+  // A record may outlive its bundle: the argument is then the id.
+  EXPECT_EQ(close("gone"), "Couldn't close: gone\n\nbad record");
+  // A name two bundles share closes neither.
+  EXPECT_EQ(close("evening"), "More than one bundle is named “evening”; give its id instead: b8, b9");
+  EXPECT_EQ(closed, (std::vector<std::string>{"b7", "gone"}));
   EXPECT_EQ(app::windowless_close_message("Morning", {app::CloseReport::Kind::closed, false, "Closed 2"}),
             std::nullopt);
   EXPECT_EQ(app::windowless_close_message("Morning", {app::CloseReport::Kind::closed, true, "1 had already ended (A)"}),

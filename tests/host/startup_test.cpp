@@ -143,17 +143,6 @@ bundle::Store sample_store() {
   return store;
 }
 
-TEST(FindBundleToOpen, ExactIdWinsThenNameInAnyLetterCase) {
-  const bundle::Store store = sample_store();
-  EXPECT_EQ(app::find_bundle_to_open(store, "Work")->id, "Work");
-  EXPECT_EQ(app::find_bundle_to_open(store, "WORK")->id, "b3");
-  EXPECT_EQ(app::find_bundle_to_open(store, "month-end σας")->id, "b1");
-  // Full lower-casing: İ becomes i + combining dot on both sides.
-  EXPECT_EQ(app::find_bundle_to_open(store, "İSTANBUL")->id, "b4");
-  EXPECT_EQ(app::find_bundle_to_open(store, "istanbul"), nullptr);
-  EXPECT_EQ(app::find_bundle_to_open(store, ""), nullptr);
-}
-
 TEST(WindowlessOpen, Messages) {
   FakeOpener opener;
   opener.existing = {"C:\\here.txt", "C:\\fails.exe"};
@@ -180,6 +169,14 @@ TEST(WindowlessOpen, Messages) {
             "Couldn't find the bundle “”. It may have been deleted, or the shortcut was made on another PC.");
   EXPECT_EQ(open(base::fail("parse error at line 2, column 3"), "b1"),
             "Couldn't read the saved bundles.\n\nparse error at line 2, column 3");
+  // Two bundles of one name: neither opens, and the message gives both ids.
+  bundle::Store twice = sample_store();
+  twice.bundles.push_back(bundle::Bundle{"b5", "WORK", {file_item("C:\\here.txt")}});
+  const std::size_t starts = opener.starts;
+  EXPECT_EQ(open(base::Result<bundle::Store>(twice), "work"),
+            "More than one bundle is named “work”; give its id instead: b3, b5");
+  EXPECT_EQ(opener.starts, starts);
+  EXPECT_EQ(open(base::Result<bundle::Store>(twice), "Work"), "Other\n\nThis bundle has no items") << "an id still wins";
 }
 
 TEST(RestoreSelection, StoredIdOrTheFirstBundle) {

@@ -22,6 +22,18 @@ TEST(WinPath, Separators) {
   EXPECT_EQ(win_path::without_trailing_backslashes("C:\\a/"), "C:\\a/");  // a slash stays
 }
 
+// Close finds the window an opening made for a folder by this rule, so a
+// folder stored as "C:/Work" is closed when File Explorer shows "C:\Work".
+TEST(WinPath, SamePathTakesEitherSlashTrailingSeparatorsAndAnyCase) {
+  EXPECT_TRUE(win_path::same_path("C:/Work", "C:\\Work\\"));
+  EXPECT_TRUE(win_path::same_path("c:\\work", "C:\\WORK"));
+  EXPECT_TRUE(win_path::same_path("\\\\Server\\Share\\Ä", "//server/share/ä//"));
+  EXPECT_TRUE(win_path::same_path("C:\\", "c:/"));
+  EXPECT_FALSE(win_path::same_path("C:\\", "C:"));  // the root, and the drive's current folder
+  EXPECT_FALSE(win_path::same_path("C:\\Work", "C:\\Work 2"));
+  EXPECT_FALSE(win_path::same_path("C:\\Work\\a", "C:\\Worka"));
+}
+
 struct RootCase {
   const char* path;
   const char* root;

@@ -185,6 +185,23 @@ TEST_F(ShellOpenerTest, AFolderRunsWhileAFileExplorerWindowShowsItInAnyForm) {
   PostMessageW(shown.front().window, WM_CLOSE, 0, 0);
 }
 
+// An opening finds a folder's window by this rule, and Close the window it
+// opened, whatever form the bundle keeps the folder in.
+TEST(SamePath, ShortSlashedAndCapitalFormsNameOneFolder) {
+  const fs::path folder = fs::temp_directory_path() / "tolvik same folder, long name";
+  fs::create_directories(folder);
+  const std::string full = base::narrow(folder.wstring());
+  std::string other_form = full + "\\";
+  for (char& c : other_form) c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(app::same_path(full, other_form)) << other_form;
+  wchar_t short_form[MAX_PATH];
+  const DWORD length = GetShortPathNameW(folder.wstring().c_str(), short_form, MAX_PATH);
+  ASSERT_TRUE(length > 0 && length < MAX_PATH);
+  EXPECT_TRUE(app::same_path(base::narrow(short_form), full)) << base::narrow(short_form);
+  EXPECT_FALSE(app::same_path(full, full + " 2"));
+  fs::remove(folder);
+}
+
 // The helper's side in this process: the opening's Stop reaches it through
 // the named event, it starts nothing more and still answers.
 TEST_F(ShellOpenerTest, TheElevatedHelperStopsWhenTheOpeningIsStoppedAndStillAnswers) {

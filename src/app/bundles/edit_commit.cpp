@@ -6,8 +6,8 @@
 
 #include "app/bundles/add_items.h"
 #include "app/edit/edit.h"
-#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "base/unicode.h"
 #include "detect/detect.h"
 #include "lang/lang.h"

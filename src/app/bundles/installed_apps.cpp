@@ -6,8 +6,8 @@
 
 #include "app/bundles/add_items.h"
 #include "app/bundles/installed_apps_host.h"
-#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "app/view/selection.h"
 #include "base/unicode.h"
 #include "base/win_path.h"

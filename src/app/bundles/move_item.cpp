@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "app/bundles/edit_commit.h"
-#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 
 namespace app {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "base/unicode.h"
 #include "base/utf.h"
 #include "base/win_path.h"
@@ -126,10 +126,9 @@ std::string review_question(const bundle::Bundle& bundle, const std::vector<std:
 
 bool clear_review_marks(bundle::Store& store, std::string_view bundle_id, const std::vector<bundle::Item>& shown,
                         const std::vector<std::size_t>& positions) {
-  const auto found = std::find_if(store.bundles.begin(), store.bundles.end(),
-                                  [bundle_id](const bundle::Bundle& b) { return b.id == bundle_id; });
-  if (found == store.bundles.end() || found->items != shown) return false;
-  for (std::size_t position : positions) found->items[position].unreviewed = false;
+  const std::optional<std::size_t> found = bundle_position(store, bundle_id);
+  if (!found || store.bundles[*found].items != shown) return false;
+  for (std::size_t position : positions) store.bundles[*found].items[position].unreviewed = false;
   return true;
 }
 

@@ -6,12 +6,13 @@
 
 #include "app/bundles/add_items.h"
 #include "app/bundles/select.h"
-#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "app/view/menu_label.h"
 #include "app/view/selection.h"
 #include "base/file.h"
 #include "base/file_name.h"
+#include "base/unicode.h"
 #include "lang/lang.h"
 
 namespace app {
@@ -20,13 +21,6 @@ namespace {
 // Beyond this many taken names something else is wrong (a folder that
 // answers "exists" for everything); the user hears about it.
 constexpr int kMaxShortcutNumber = 1000;
-
-bool ascii_equal_ignoring_case(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-           return lower(x) == lower(y);
-         });
-}
 
 void shortcut_failed(AppState& state, const std::string& error) {
   show_toast(state, std::string(lang::text("바로 가기를 만들지 못했습니다:", "Couldn't create the shortcut:")) + " " +
@@ -75,7 +69,7 @@ std::vector<std::string> without_repeated_folders(const std::vector<std::string>
   std::vector<std::string> kept;
   for (const std::string& path : paths) {
     const bool seen = std::any_of(kept.begin(), kept.end(),
-                                  [&](const std::string& other) { return ascii_equal_ignoring_case(other, path); });
+                                  [&](const std::string& other) { return base::ascii_iequals(other, path); });
     if (!seen) kept.push_back(path);
   }
   return kept;

@@ -9,8 +9,8 @@
 
 #include "app/bundles/edit_commit.h"
 #include "app/bundles/select.h"
-#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "app/view/selection.h"
 #include "lang/lang.h"
 

@@ -8,12 +8,12 @@
 #include "app/bundles/remove_delete.h"
 #include "app/bundles/select.h"
 #include "app/bundles/shell_commands.h"
-#include "app/edit/edit_support.h"
 #include "app/opening/close_bundle.h"
 #include "app/opening/open.h"
 #include "app/reach/hotkeys.h"
 #include "app/reach/sign_in_host.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "app/view/selection.h"
 #include "lang/lang.h"
 

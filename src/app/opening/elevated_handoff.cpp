@@ -1,10 +1,13 @@
 #include "app/opening/elevated_handoff.h"
 
-#include <array>
-#include <cmath>
 #include <optional>
+#include <utility>
 
 #include <nlohmann/json.hpp>
+
+#include "bundle/json_writer.h"
+#include "bundle/store_file.h"
+#include "bundle/store_reader.h"
 
 namespace app {
 namespace {
@@ -14,67 +17,9 @@ using Json = nlohmann::json;
 constexpr std::string_view kItemsFormat = "tolvik-elevated";
 constexpr std::string_view kAnswerFormat = "tolvik-elevated-answer";
 
-constexpr std::array<std::string_view, 9> kStateNames = {
-    "not_reached", "opened", "brought_to_front", "skipped", "not_found", "failed", "declined", "timed_out", "stopped"};
-
-std::optional<ItemState> state_from_name(std::string_view name) {
-  for (std::size_t i = 0; i < kStateNames.size(); ++i) {
-    if (kStateNames[i] == name) return static_cast<ItemState>(i);
-  }
-  return std::nullopt;
-}
-
-Json item_json(const bundle::Item& item) {
-  Json out = {{"kind", bundle::kind_name(item.kind)}, {"target", item.target}};
-  if (!item.args.empty()) out["args"] = item.args;
-  if (!item.name.empty()) out["name"] = item.name;
-  const bundle::ItemOptions& options = item.options;
-  if (options.delay > 0) out["delay"] = options.delay;
-  if (options.wait > 0) out["wait"] = options.wait;
-  if (options.if_running == bundle::IfRunning::focus) out["if_running"] = "focus";
-  if (options.if_running == bundle::IfRunning::skip) out["if_running"] = "skip";
-  if (options.window == bundle::WindowState::minimized) out["window"] = "minimized";
-  if (options.window == bundle::WindowState::maximized) out["window"] = "maximized";
-  if (!options.dir.empty()) out["dir"] = options.dir;
-  if (options.keep_open) out["keep_open"] = true;
-  return out;
-}
-
 std::string text_member(const Json& object, const char* key) {
   const auto found = object.find(key);
   return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
-}
-
-double seconds_member(const Json& object, const char* key, double most) {
-  const auto found = object.find(key);
-  if (found == object.end() || !found->is_number()) return 0;
-  const double value = found->get<double>();
-  return std::isfinite(value) && value > 0 && value <= most ? value : 0;
-}
-
-base::Result<bundle::Item> item_from(const Json& object) {
-  if (!object.is_object()) return base::fail("an item is not an object");
-  const std::optional<bundle::Kind> kind = bundle::kind_from_name(text_member(object, "kind"));
-  if (!kind) return base::fail("an item has no known kind");
-  bundle::Item item;
-  item.kind = *kind;
-  item.target = text_member(object, "target");
-  if (item.target.empty()) return base::fail("an item has no target");
-  item.args = text_member(object, "args");
-  item.name = text_member(object, "name");
-  bundle::ItemOptions& options = item.options;
-  options.delay = seconds_member(object, "delay", bundle::kMaxDelaySeconds);
-  options.wait = seconds_member(object, "wait", bundle::kMaxWaitSeconds);
-  const std::string if_running = text_member(object, "if_running");
-  if (if_running == "focus") options.if_running = bundle::IfRunning::focus;
-  if (if_running == "skip") options.if_running = bundle::IfRunning::skip;
-  const std::string window = text_member(object, "window");
-  if (window == "minimized") options.window = bundle::WindowState::minimized;
-  if (window == "maximized") options.window = bundle::WindowState::maximized;
-  options.dir = text_member(object, "dir");
-  const auto keep_open = object.find("keep_open");
-  options.keep_open = keep_open != object.end() && keep_open->is_boolean() && keep_open->get<bool>();
-  return item;
 }
 
 // The parsed object when it is one of ours of `format`.
@@ -92,28 +37,37 @@ base::Result<Json> parsed_of(std::string_view text, std::string_view format) {
 std::string elevated_answer_path(std::string_view items_path) { return std::string(items_path) + ".answer"; }
 
 std::string serialize_elevated_items(const std::vector<bundle::Item>& items) {
-  Json list = Json::array();
-  for (const bundle::Item& item : items) list.push_back(item_json(item));
-  return Json{{"format", kItemsFormat}, {"items", std::move(list)}}.dump(2, ' ', false, Json::error_handler_t::replace);
+  // The items in the store's own form, so that an option reaches the helper
+  // under the store's name and within the store's range.
+  const bundle::Bundle carried{"elevated", {}, items};
+  std::string out;
+  bundle::json::ObjectWriter object(out, 0);
+  object.text("format", kItemsFormat);
+  object.number("version", 1);
+  object.value("bundle", [&carried](std::string& text, int depth) { bundle::serialize_bundle(carried, text, depth); });
+  object.close();
+  return out;
 }
 
 base::Result<std::vector<bundle::Item>> parse_elevated_items(std::string_view text) {
-  base::Result<Json> parsed = parsed_of(text, kItemsFormat);
-  if (!parsed) return base::fail(parsed.error().text);
-  std::vector<bundle::Item> items;
-  for (const Json& object : parsed->at("items")) {
-    base::Result<bundle::Item> item = item_from(object);
-    if (!item) return base::fail(item.error().text);
-    items.push_back(std::move(*item));
-  }
+  base::Result<bundle::json::ExportedRecord> read = bundle::json::read_exported(text);
+  if (!read) return base::fail(read.error().text);
+  if (read->format != kItemsFormat) return base::fail("not a file of tolvik's elevated helper");
+  std::vector<bundle::Item>& items = read->bundle.items;
   if (items.empty()) return base::fail("no items");
-  return items;
+  for (bundle::Item& item : items) {
+    if (item.target.empty()) return base::fail("an item has no target");
+    // The helper already runs elevated, and the opening has asked what it had to.
+    item.options.admin = false;
+    item.unreviewed = false;
+  }
+  return std::move(items);
 }
 
 std::string serialize_elevated_answer(const OpenResult& result) {
   Json items = Json::array();
   for (const ItemOutcome& outcome : result.items) {
-    Json entry = {{"state", kStateNames[static_cast<std::size_t>(outcome.state)]}};
+    Json entry = {{"state", item_state_name(outcome.state)}};
     if (!outcome.reason.empty()) entry["reason"] = outcome.reason;
     items.push_back(std::move(entry));
   }
@@ -135,7 +89,7 @@ base::Result<OpenResult> parse_elevated_answer(std::string_view text, std::size_
   if (items.size() != count) return base::fail("an answer for another number of items");
   OpenResult result;
   for (const Json& entry : items) {
-    const std::optional<ItemState> state = entry.is_object() ? state_from_name(text_member(entry, "state"))
+    const std::optional<ItemState> state = entry.is_object() ? item_state_from_name(text_member(entry, "state"))
                                                              : std::nullopt;
     if (!state) return base::fail("an item without a known state");
     result.items.push_back(ItemOutcome{*state, text_member(entry, "reason")});

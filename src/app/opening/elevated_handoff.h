@@ -31,8 +31,10 @@ inline constexpr std::size_t kHandoffMaxBytes = 16 * 1024 * 1024;
 // The helper's answer goes beside the items file, under this name.
 std::string elevated_answer_path(std::string_view items_path);
 
-// {"format": "tolvik-elevated", "items": [...]}; each item with its kind,
-// target, arguments, name and every option but "admin".
+// {"format": "tolvik-elevated", "version": 1, "bundle": {...}}: the items as
+// one bundle in the store's form, so that their options are written, read and
+// kept within range by the store's rules. What is read runs as it is: not as
+// administrator again (the helper is that already), and not asked about.
 std::string serialize_elevated_items(const std::vector<bundle::Item>& items);
 base::Result<std::vector<bundle::Item>> parse_elevated_items(std::string_view text);
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
-#include "app/edit/edit_support.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "base/unicode.h"
 #include "lang/lang.h"
 
@@ -113,7 +113,8 @@ base::Result<bundle::ItemOptions, FormError> read_options_form(const OptionsForm
     options.delay = *delay;
   }
   if (applicable.wait && form.wait) {
-    auto wait = seconds_in(form.wait_seconds, decimal, 1, bundle::kMaxWaitSeconds, OptionsField::wait);
+    auto wait =
+        seconds_in(form.wait_seconds, decimal, bundle::kMinWaitSeconds, bundle::kMaxWaitSeconds, OptionsField::wait);
     if (!wait) return base::fail_with(wait.error());
     options.wait = *wait;
   }

@@ -7,9 +7,9 @@
 
 #include "app/bundles/edit_commit.h"
 #include "app/bundles/review.h"
-#include "app/edit/edit_support.h"
 #include "app/opening/opening_host.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "app/view/view_text.h"
 #include "base/environment.h"
 #include "lang/lang.h"
@@ -18,19 +18,25 @@ namespace app {
 namespace {
 
 std::string name_list(const std::vector<bundle::Item>& items, const std::vector<std::size_t>& positions) {
-  std::string list;
-  for (std::size_t i = 0; i < positions.size() && i < 2; ++i) {
-    if (i > 0) list += ", ";
-    list += bundle::item_label(items[positions[i]]);
-  }
-  if (positions.size() >= 3) {
-    list += ' ';
-    list += lang::fill(lang::text("외 {0}개", "and {0} more"), {std::to_string(positions.size() - 2)});
-  }
-  return list;
+  std::vector<std::string> labels;
+  for (const std::size_t position : positions) labels.push_back(bundle::item_label(items[position]));
+  return first_labels(labels);
 }
 
 }  // namespace
+
+std::string first_labels(const std::vector<std::string>& labels) {
+  std::string list;
+  for (std::size_t i = 0; i < labels.size() && i < 2; ++i) {
+    if (i > 0) list += ", ";
+    list += labels[i];
+  }
+  if (labels.size() >= 3) {
+    list += ' ';
+    list += lang::fill(lang::text("외 {0}개", "and {0} more"), {std::to_string(labels.size() - 2)});
+  }
+  return list;
+}
 
 std::vector<std::size_t> OpenResult::positions(ItemState state) const {
   std::vector<std::size_t> found;

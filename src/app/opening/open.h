@@ -34,6 +34,8 @@ bundle::Item expanded_item(const bundle::Item& item);
 // "Opened 2 · 1 not found (report)" and its translations: what opened, then
 // what went wrong, most important first, then what was stopped or skipped.
 std::string open_summary(const std::vector<bundle::Item>& items, const OpenResult& result);
+// "a, b" or "a, b and 3 more": the labels a summary names in its brackets.
+std::string first_labels(const std::vector<std::string>& labels);
 // One line per item that failed to start, with the system's text:
 // "report.xlsx: Access is denied."; empty when none did.
 std::string failure_details(const std::vector<bundle::Item>& items, const OpenResult& result);

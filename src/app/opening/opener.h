@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/opening/item_outcome.h"
 #include "base/result.h"
 #include "bundle/model.h"
 
@@ -23,26 +24,6 @@ struct StartedProcess {
   bool elevated = false;      // started by the elevated helper
 
   bool operator==(const StartedProcess&) const = default;
-};
-
-// What became of one item of an opening.
-enum class ItemState : std::uint8_t {
-  not_reached,       // the opening never came to it
-  opened,
-  brought_to_front,  // already running: shown instead of started
-  skipped,           // already running: left alone
-  not_found,         // its target does not exist
-  failed,            // starting it failed; the reason is the system's text
-  declined,          // the administrator consent was declined
-  timed_out,         // started, but its window did not come in time
-  stopped,           // Stop was pressed before it started
-};
-
-struct ItemOutcome {
-  ItemState state = ItemState::not_reached;
-  std::string reason;  // the system's text when failed
-
-  bool operator==(const ItemOutcome&) const = default;
 };
 
 // How starting one item went: the system's text on failure, and the process

@@ -7,6 +7,7 @@
 
 #include "app/opening/open.h"
 #include "base/file.h"
+#include "base/unicode.h"
 #include "bundle/atomic_write.h"
 #include "bundle/store_file.h"
 #include "lang/lang.h"
@@ -17,32 +18,6 @@ namespace {
 using nlohmann::json;
 
 constexpr std::uint64_t kRecordSeconds = kRecordDays * 24 * 60 * 60;
-
-constexpr std::array<std::pair<ItemState, std::string_view>, 9> kStateNames{{
-    {ItemState::not_reached, "not_reached"},
-    {ItemState::opened, "opened"},
-    {ItemState::brought_to_front, "brought_to_front"},
-    {ItemState::skipped, "skipped"},
-    {ItemState::not_found, "not_found"},
-    {ItemState::failed, "failed"},
-    {ItemState::declined, "declined"},
-    {ItemState::timed_out, "timed_out"},
-    {ItemState::stopped, "stopped"},
-}};
-
-std::string_view state_name(ItemState state) {
-  for (const auto& [s, name] : kStateNames) {
-    if (s == state) return name;
-  }
-  return "not_reached";
-}
-
-std::optional<ItemState> state_from_name(std::string_view name) {
-  for (const auto& [s, n] : kStateNames) {
-    if (n == name) return s;
-  }
-  return std::nullopt;
-}
 
 // The members read below tolerate anything: a value of the wrong type counts
 // as missing, and an entry without what it needs is left out.
@@ -72,9 +47,10 @@ std::optional<OpeningRecord> record_from(const json& object) {
     if (!entry.is_object()) continue;
     const auto position = member<std::size_t>(entry, "position");
     const auto state = member<std::string>(entry, "state");
-    if (!position || !state || !state_from_name(*state)) continue;
-    record.items.push_back(RecordedItem{*position, member<std::string>(entry, "label").value_or(""),
-                                        *state_from_name(*state), member<bool>(entry, "keep_open").value_or(false)});
+    const std::optional<ItemState> known = state ? item_state_from_name(*state) : std::nullopt;
+    if (!position || !known) continue;
+    record.items.push_back(RecordedItem{*position, member<std::string>(entry, "label").value_or(""), *known,
+                                        member<bool>(entry, "keep_open").value_or(false)});
   }
   for (const json& entry : array("processes")) {
     if (!entry.is_object()) continue;
@@ -98,7 +74,7 @@ std::optional<OpeningRecord> record_from(const json& object) {
 json record_json(const OpeningRecord& record) {
   json items = json::array();
   for (const RecordedItem& item : record.items) {
-    json entry = {{"position", item.position}, {"label", item.label}, {"state", state_name(item.state)}};
+    json entry = {{"position", item.position}, {"label", item.label}, {"state", item_state_name(item.state)}};
     if (item.keep_open) entry["keep_open"] = true;
     items.push_back(std::move(entry));
   }
@@ -232,15 +208,6 @@ base::Status save_opening(const std::string& path, const std::string& bundle_id,
 
 namespace {
 
-// Image paths come from the same system call both times, but Windows does
-// not promise their case (a drive letter may differ between calls).
-bool same_image(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
-
 bool has_started(ItemState state) { return state == ItemState::opened || state == ItemState::timed_out; }
 
 CloseState close_item(const OpeningRecord& record, const RecordedItem& item, Closer& closer) {
@@ -275,22 +242,16 @@ std::string label_list(const OpeningRecord& record, const std::vector<CloseState
   for (std::size_t i = 0; i < states.size() && i < record.items.size(); ++i) {
     if (states[i] == wanted) labels.push_back(record.items[i].label);
   }
-  std::string list;
-  for (std::size_t i = 0; i < labels.size() && i < 2; ++i) {
-    if (i > 0) list += ", ";
-    list += labels[i];
-  }
-  if (labels.size() >= 3) {
-    list += ' ';
-    list += lang::fill(lang::text("외 {0}개", "and {0} more"), {std::to_string(labels.size() - 2)});
-  }
-  return list;
+  return first_labels(labels);
 }
 
 }  // namespace
 
 bool same_process(const StartedProcess& recorded, const LiveProcess& live) {
-  return recorded.created != 0 && !recorded.image.empty() && recorded.created == live.created && same_image(recorded.image, live.image);
+  // Image paths come from the same system call both times, but Windows does
+  // not promise their case (a drive letter may differ between calls).
+  return recorded.created != 0 && !recorded.image.empty() && recorded.created == live.created &&
+         base::ascii_iequals(recorded.image, live.image);
 }
 
 std::vector<CloseState> close_opening(const OpeningRecord& record, Closer& closer) {

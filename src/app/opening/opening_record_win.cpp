@@ -5,9 +5,11 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
+#include "app/opening/shell_opener_win.h"
 #include "base/clock.h"
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/process_identity_win.h"
 #include "base/utf.h"
 #include "winshell/explorer_windows_win.h"
 #include "winshell/failure_win.h"
@@ -20,10 +22,6 @@ namespace {
 constexpr wchar_t kRecordsMutex[] = L"Local\\tolvik-opened-records";
 constexpr DWORD kRecordsWaitMs = 5000;
 
-bool same_folder(const std::string& shown, const std::string& recorded) {
-  return bundle::duplicate_key(shown) == bundle::duplicate_key(recorded);
-}
-
 // The process behind an id now, as the shell opener described the one it started.
 class SystemCloser final : public Closer {
  public:
@@ -33,16 +31,10 @@ class SystemCloser final : public Closer {
     DWORD code = 0;
     // A process that ended may live on as an object while someone holds it.
     if (!GetExitCodeProcess(process.get(), &code) || code != STILL_ACTIVE) return std::nullopt;
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) return std::nullopt;
-    LiveProcess live;
-    live.created = (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    std::wstring image(1024, L'\0');
-    DWORD size = static_cast<DWORD>(image.size());
-    if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) return std::nullopt;
-    image.resize(size);
-    live.image = base::narrow(image);
-    return live;
+    std::optional<base::ProcessIdentity> identity = base::process_identity(process.get());
+    // Without its program file it cannot be told from another that took the id.
+    if (!identity || identity->image.empty()) return std::nullopt;
+    return LiveProcess{identity->created, std::move(identity->image)};
   }
 
   // Posted, not sent: an app that asks about unsaved work must not hold up
@@ -77,7 +69,7 @@ class SystemCloser final : public Closer {
                          CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&shell_windows_)))) {
       return std::nullopt;
     }
-    return winshell::close_explorer_windows(*shell_windows_.Get(), path, same_folder);
+    return winshell::close_explorer_windows(*shell_windows_.Get(), path, same_path);
   }
 
  private:

@@ -9,6 +9,7 @@
 #include "app/opening/elevated_helper_win.h"
 #include "base/file.h"
 #include "base/handle_win.h"
+#include "base/process_identity_win.h"
 #include "base/running_programs_win.h"
 #include "base/system_error.h"
 #include "base/utf.h"
@@ -34,17 +35,12 @@ int show_command(bundle::WindowState window) {
 
 // What identifies the process later: its id, creation time and program file.
 std::optional<StartedProcess> describe(HANDLE process) {
+  std::optional<base::ProcessIdentity> identity = base::process_identity(process);
+  if (!identity) return std::nullopt;
   StartedProcess described;
-  described.id = GetProcessId(process);
-  FILETIME created, exited, kernel, user;
-  if (described.id == 0 || !GetProcessTimes(process, &created, &exited, &kernel, &user)) return std::nullopt;
-  described.created = (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-  std::wstring image(1024, L'\0');
-  DWORD size = static_cast<DWORD>(image.size());
-  if (QueryFullProcessImageNameW(process, 0, image.data(), &size)) {
-    image.resize(size);
-    described.image = base::narrow(image);
-  }
+  described.id = identity->id;
+  described.created = identity->created;
+  described.image = std::move(identity->image);
   return described;
 }
 
@@ -171,14 +167,15 @@ void bring_forward(HWND window) {
 }  // namespace
 
 bool same_path(const std::string& a, const std::string& b) {
-  return base::same_normal_path(normal_path(a), normal_path(b));
+  // The system resolves the forms only it knows (short names, relative
+  // paths); the text rule then matches what is left.
+  return base::win_path::same_path(base::narrow(normal_path(a)), base::narrow(normal_path(b)));
 }
 
 bool ShellOpener::already_running(const bundle::Item& item, bool bring_to_front) {
   if (item.kind == bundle::Kind::folder) {
-    const std::wstring folder = normal_path(item.target);
     for (const winshell::ExplorerWindow& shown : winshell::explorer_windows()) {
-      if (!base::same_normal_path(normal_path(shown.folder), folder)) continue;
+      if (!same_path(shown.folder, item.target)) continue;
       if (bring_to_front && shown.window) bring_forward(shown.window);
       return true;
     }

@@ -29,8 +29,9 @@ struct ShellStart {
 };
 ShellStart start_with_shell(const bundle::Item& item);
 
-// True when both name the same file the way Windows compares paths: full
-// and long forms, either slash, any letter case.
+// True when both name the same file or folder the way Windows compares paths:
+// full and long forms, either slash, trailing separators, any letter case. An
+// opening finds a shown folder by it, and Close the window it opened.
 bool same_path(const std::string& a, const std::string& b);
 
 // ShellExecuteW(open) of a path, result ignored ("Open file location").

@@ -6,6 +6,7 @@
 
 #include "app/bundles/review.h"
 #include "app/opening/open.h"
+#include "app/state/bundle_lookup.h"
 #include "app/view/view_text.h"
 #include "base/unicode.h"
 #include "base/utf.h"
@@ -37,38 +38,12 @@ std::size_t columns(std::string_view text) {
 
 Output refused(std::string text) { return Output{kExitRefused, {}, std::move(text) + "\n"}; }
 
-std::string_view reason(const ItemOutcome& outcome) {
-  switch (outcome.state) {
-    case ItemState::not_found: return view_text::not_found();
-    case ItemState::declined: return view_text::consent_declined();
-    case ItemState::timed_out: return view_text::timed_out_waiting();
-    case ItemState::failed:
-      if (!outcome.reason.empty()) return outcome.reason;
-      return view_text::could_not_open();
-    default: return view_text::could_not_open();
-  }
-}
-
-bool went_well(ItemState state) {
-  // "Skip if running" is what the user asked for; any other state is not.
-  return state == ItemState::opened || state == ItemState::brought_to_front || state == ItemState::skipped;
-}
-
 // The bundle `wanted` names, or the refusal to print.
 base::Result<const bundle::Bundle*> find(const base::Result<bundle::Store>& loaded, std::string_view wanted) {
-  if (!loaded) {
-    return base::fail(std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) +
-                      "\n" + loaded.error().text);
-  }
-  const Match match = match_bundle(*loaded, wanted);
+  if (!loaded) return base::fail(unreadable_bundles_text(loaded.error(), "\n"));
+  const BundleMatch match = match_bundle(*loaded, wanted);
   if (match.bundle) return match.bundle;
-  if (match.same_name_ids.size() > 1) {
-    std::string ids;
-    for (const std::string& id : match.same_name_ids) ids += (ids.empty() ? "" : ", ") + id;
-    return base::fail(lang::fill(lang::text("‘{0}’ 이름의 묶음이 여럿입니다. id 로 고르세요: {1}",
-                                            "More than one bundle is named “{0}”; give its id instead: {1}"),
-                                 {wanted, ids}));
-  }
+  if (match.ambiguous()) return base::fail(ambiguous_name_text(wanted, match.same_name_ids));
   return base::fail(lang::fill(lang::text("‘{0}’ id 나 이름의 묶음이 없습니다.", "No bundle has the id or name “{0}”."),
                                {wanted}));
 }
@@ -136,26 +111,6 @@ base::Result<Plan> plan_command(const std::vector<std::string>& args) {
   return plan;
 }
 
-Match match_bundle(const bundle::Store& store, std::string_view wanted) {
-  Match match;
-  for (const bundle::Bundle& b : store.bundles) {
-    if (b.id == wanted) {
-      match.bundle = &b;
-      return match;
-    }
-  }
-  const std::string lowered = base::to_lower_full(wanted);
-  for (const bundle::Bundle& b : store.bundles) {
-    if (base::to_lower_full(b.name) == lowered) match.same_name_ids.push_back(b.id);
-  }
-  if (match.same_name_ids.size() == 1) {
-    const std::string& id = match.same_name_ids.front();
-    match.bundle = &*std::find_if(store.bundles.begin(), store.bundles.end(),
-                                  [&id](const bundle::Bundle& b) { return b.id == id; });
-  }
-  return match;
-}
-
 std::string list_lines(const bundle::Store& store) {
   std::string out;
   for (const bundle::Bundle& b : store.bundles) {
@@ -178,7 +133,7 @@ Output open_report(const std::vector<bundle::Item>& items, const OpenResult& res
     const ItemOutcome outcome = i < result.items.size() ? result.items[i] : ItemOutcome{};
     if (went_well(outcome.state)) continue;
     output.code = kExitIncomplete;
-    output.err += std::to_string(i + 1) + ": " + one_line(items[i].target) + " \u2014 " + one_line(reason(outcome)) +
+    output.err += std::to_string(i + 1) + ": " + one_line(items[i].target) + " \u2014 " + one_line(outcome_reason(outcome)) +
                   "\n";
   }
   return output;
@@ -245,10 +200,7 @@ Output run(const Plan& plan, const base::Result<bundle::Store>& loaded, Opener& 
     case Command::help:
       return Output{kExitDone, help_text(), {}};
     case Command::list: {
-      if (!loaded) {
-        return refused(std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) +
-                       "\n" + loaded.error().text);
-      }
+      if (!loaded) return refused(unreadable_bundles_text(loaded.error(), "\n"));
       return Output{kExitDone, plan.json ? list_json(*loaded) : list_lines(*loaded), {}};
     }
     case Command::open:

@@ -1,8 +1,8 @@
 #pragma once
 // tolvikc, the console companion of tolvik for scripts: what it is asked to
-// do, how names find bundles, what it prints and the exit code. Everything
-// here is portable; console_win.cpp only reads the command line, hands in the
-// store and the system's opener and closer, and writes the output.
+// do, what it prints and the exit code. Everything here is portable;
+// console_win.cpp only reads the command line, hands in the store and the
+// system's opener and closer, and writes the output.
 //
 // Machine-readable output (--list lines, JSON, exit codes) is the same in
 // every language; what people read (help, errors, reasons) goes through
@@ -52,14 +52,6 @@ struct Output {
   bool operator==(const Output&) const = default;
 };
 
-// The bundle a name means: the id first, then the name under full Unicode
-// lower-casing. A name two bundles share finds none and lists their ids.
-struct Match {
-  const bundle::Bundle* bundle = nullptr;
-  std::vector<std::string> same_name_ids;  // two or more when ambiguous
-};
-Match match_bundle(const bundle::Store& store, std::string_view wanted);
-
 // One line per bundle: id, tab, name, tab, item count. Tabs and line breaks
 // inside a name (or id) become spaces, so that a line is always one bundle.
 std::string list_lines(const bundle::Store& store);
@@ -76,9 +68,9 @@ Output close_report(std::string_view bundle_name, const CloseReport& report);
 
 std::string help_text();
 
-// The whole run on a given store. `record` keeps the opening for a later
+// The whole run on a given store. A name finds its bundle as tolvik.exe's
+// --open does (match_bundle). `record` keeps the opening for a later
 // --close; `close` closes what a bundle id's last opening started.
-using CloseLast = std::function<CloseReport(const std::string& bundle_id)>;
 Output run(const Plan& plan, const base::Result<bundle::Store>& loaded, Opener& opener, const RecordOpening& record,
            const CloseLast& close);
 

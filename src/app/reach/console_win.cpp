@@ -8,13 +8,11 @@
 
 #include "app/opening/elevated_helper_win.h"
 #include "app/opening/opening_record_win.h"
-#include "app/opening/shell_opener_win.h"
 #include "app/reach/console.h"
 #include "app/reach/startup_win.h"
-#include "base/cmdline.h"
-#include "base/handle_win.h"
+#include "app/reach/windowless_opening_win.h"
+#include "base/cmdline_win.h"
 #include "base/utf.h"
-#include "bundle/store_file.h"
 
 namespace app {
 namespace {
@@ -59,7 +57,7 @@ bool write_console_text(HANDLE handle, std::string_view text) {
 
 int run_console() {
   quiet_critical_errors();
-  const std::vector<std::string> args = command_line_arguments();
+  const std::vector<std::string> args = base::command_line_arguments();
   // An opening started here hands its "run as administrator" apps to this
   // same program as its elevated helper, as tolvik.exe's openings do to it.
   if (const StartPlan start = plan_start(args); start.run_elevated) return run_elevated_helper(*start.run_elevated);
@@ -68,16 +66,11 @@ int run_console() {
     write_to(STD_ERROR_HANDLE, plan.error().text + "\n\n" + console::help_text());
     return console::kExitRefused;
   }
-  base::ComScope com(COINIT_APARTMENTTHREADED);
-  ShellOpener opener;
-  // Only read: a store that cannot be read is the user's to repair, and the
-  // window sets it aside when it starts.
-  const auto loaded = plan->command == console::Command::help ? base::Result<bundle::Store>(bundle::Store{})
-                                                               : bundle::load_store(bundle::store_path());
-  const RecordOpening record = [](const std::string& bundle_id, const std::vector<bundle::Item>& items,
-                                   const OpenResult& result) { record_opening(bundle_id, items, result); };
-  const console::Output output =
-      console::run(*plan, loaded, opener, record, [](const std::string& id) { return close_last_opening(id); });
+  WindowlessOpening kit;
+  const base::Result<bundle::Store> none(bundle::Store{});
+  const base::Result<bundle::Store>& loaded =
+      plan->command == console::Command::help ? none : kit.bundles().bundles;
+  const console::Output output = console::run(*plan, loaded, kit.opener(), kit.record(), close_last_opening);
   write_to(STD_OUTPUT_HANDLE, output.out);
   write_to(STD_ERROR_HANDLE, output.err);
   return output.code;

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "app/bundles/select.h"
-#include "app/edit/edit_support.h"
 #include "app/opening/item_options.h"
 #include "app/opening/open.h"
 #include "app/reach/notification_area.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "app/state/toast.h"
 #include "app/view/selection.h"
 #include "base/unicode.h"

@@ -3,12 +3,12 @@
 #include <optional>
 #include <utility>
 
-#include "app/edit/edit_support.h"
 #include "app/opening/open.h"
 #include "app/reach/notification_host.h"
 #include "app/reach/offered_bundles.h"
 #include "app/reach/sign_in.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
 #include "app/view/menu_label.h"
 #include "lang/lang.h"
 

@@ -71,10 +71,7 @@ std::vector<const bundle::Bundle*> sign_in_order(const bundle::Store& store) {
 
 std::optional<std::string> open_at_sign_in(const base::Result<bundle::Store>& loaded, Opener& opener,
                                            const WaitUntil& wait_until, const RecordOpening& record) {
-  if (!loaded) {
-    return std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) + "\n\n" +
-           loaded.error().text;
-  }
+  if (!loaded) return unreadable_bundles_text(loaded.error(), "\n\n");
   std::vector<std::string> notes;
   for (const bundle::Bundle* bundle : sign_in_order(*loaded)) {
     if (!unreviewed_items(bundle->items).empty()) {

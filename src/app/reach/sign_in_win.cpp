@@ -10,14 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/opening/opening_record_win.h"
-#include "app/opening/shell_opener_win.h"
 #include "app/reach/sign_in.h"
-#include "app/state/program_names_win.h"
-#include "base/handle_win.h"
+#include "app/reach/windowless_opening_win.h"
 #include "base/program_path.h"
 #include "base/utf.h"
-#include "bundle/store_file.h"
 
 namespace app {
 namespace {
@@ -91,12 +87,9 @@ int run_sign_in_opening() {
     std::this_thread::sleep_until(started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                 std::chrono::duration<double>(seconds)));
   };
-  base::ComScope com(COINIT_APARTMENTTHREADED);
-  ShellOpener opener;
-  const RecordOpening record = [](const std::string& bundle_id, const std::vector<bundle::Item>& items,
-                                   const OpenResult& result) { record_opening(bundle_id, items, result); };
-  if (auto message = open_at_sign_in(bundle::load_store(bundle::store_path()), opener, wait_until, record)) {
-    MessageBoxW(nullptr, base::widen(*message).c_str(), kWindowTitle, MB_ICONWARNING | MB_SETFOREGROUND);
+  WindowlessOpening kit;
+  if (auto message = open_at_sign_in(kit.bundles().bundles, kit.opener(), wait_until, kit.record())) {
+    show_windowless_message(*message);
   }
   return 0;
 }

@@ -7,10 +7,11 @@
 
 #include "app/bundles/review.h"
 #include "app/bundles/select.h"
-#include "app/edit/edit_support.h"
 #include "app/opening/open.h"
 #include "app/opening/opening_record.h"
 #include "app/state/app_state.h"
+#include "app/state/bundle_lookup.h"
+#include "app/state/load_bundles.h"
 #include "app/view/selection.h"
 #include "base/file.h"
 #include "base/unicode.h"
@@ -99,15 +100,17 @@ int show_command_after_restore(const StoredPlacement& placement) {
                                                                                               : kShowNormal);
 }
 
-const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::string_view id) {
-  for (const bundle::Bundle& b : store.bundles) {
-    if (b.id == id) return &b;
-  }
-  const std::string wanted = base::to_lower_full(id);
-  for (const bundle::Bundle& b : store.bundles) {
-    if (base::to_lower_full(b.name) == wanted) return &b;
-  }
-  return nullptr;
+std::string unreadable_bundles_text(const base::Error& error, std::string_view gap) {
+  return std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) +
+         std::string(gap) + error.text;
+}
+
+std::string ambiguous_name_text(std::string_view name, const std::vector<std::string>& ids) {
+  std::string listed;
+  for (const std::string& id : ids) listed += (listed.empty() ? "" : ", ") + id;
+  return lang::fill(lang::text("‘{0}’ 이름의 묶음이 여럿입니다. id 로 고르세요: {1}",
+                               "More than one bundle is named “{0}”; give its id instead: {1}"),
+                    {name, listed});
 }
 
 namespace {
@@ -116,9 +119,9 @@ namespace {
 // the bundle changed meanwhile, nothing is kept and the next opening asks again.
 void remember_review(const std::string& store_path, const bundle::Bundle& shown,
                      const std::vector<std::size_t>& positions) {
-  auto current = bundle::load_store(store_path);
-  if (!current || !clear_review_marks(*current, shown.id, shown.items, positions)) return;
-  (void)bundle::write_file_atomically(store_path, bundle::serialize_store(*current));
+  LoadedBundles current = load_bundles(store_path);
+  if (!current.bundles || !clear_review_marks(*current.bundles, shown.id, shown.items, positions)) return;
+  (void)bundle::write_file_atomically(store_path, bundle::serialize_store(*current.bundles));
 }
 
 }  // namespace
@@ -126,11 +129,10 @@ void remember_review(const std::string& store_path, const bundle::Bundle& shown,
 std::optional<std::string> windowless_open(const base::Result<bundle::Store>& loaded, std::string_view id,
                                            Opener& opener, const AskYesNo& ask, const std::string& store_path,
                                            const RecordOpening& record) {
-  if (!loaded) {
-    return std::string(lang::text("저장한 묶음을 읽을 수 없습니다.", "Couldn't read the saved bundles.")) + "\n\n" +
-           loaded.error().text;
-  }
-  const bundle::Bundle* found = find_bundle_to_open(*loaded, id);
+  if (!loaded) return unreadable_bundles_text(loaded.error(), "\n\n");
+  const BundleMatch match = match_bundle(*loaded, id);
+  if (match.ambiguous()) return ambiguous_name_text(id, match.same_name_ids);
+  const bundle::Bundle* found = match.bundle;
   if (!found) {
     return lang::fill(lang::text("‘{0}’ 묶음을 찾을 수 없습니다. 지웠거나 다른 PC 에서 만든 바로 가기일 수 있습니다.",
                                  "Couldn't find the bundle “{0}”. It may have been deleted, or the shortcut was "
@@ -147,10 +149,8 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
 }
 
 std::optional<std::string> windowless_open_message(const bundle::Bundle& opened, const OpenResult& result) {
-  const bool all_went_well = std::all_of(result.items.begin(), result.items.end(), [](const ItemOutcome& outcome) {
-    return outcome.state == ItemState::opened || outcome.state == ItemState::brought_to_front ||
-           outcome.state == ItemState::skipped;
-  });
+  const bool all_went_well = std::all_of(result.items.begin(), result.items.end(),
+                                         [](const ItemOutcome& outcome) { return went_well(outcome.state); });
   if (all_went_well && !opened.items.empty()) return std::nullopt;
   std::string message = opened.name + "\n\n" + open_summary(opened.items, result);
   // A message box has room for the system's reasons, which the summary leaves out.
@@ -158,11 +158,19 @@ std::optional<std::string> windowless_open_message(const bundle::Bundle& opened,
   return message;
 }
 
-std::string bundle_id_to_close(const base::Result<bundle::Store>& loaded, std::string_view id) {
+std::optional<std::string> windowless_close(const base::Result<bundle::Store>& loaded, std::string_view id,
+                                            const CloseLast& close_last) {
+  std::string bundle_id(id);
+  std::string name(id);
   if (loaded) {
-    if (const bundle::Bundle* found = find_bundle_to_open(*loaded, id)) return found->id;
+    const BundleMatch match = match_bundle(*loaded, id);
+    if (match.ambiguous()) return ambiguous_name_text(id, match.same_name_ids);
+    if (match.bundle) {
+      bundle_id = match.bundle->id;
+      name = match.bundle->name;
+    }
   }
-  return std::string(id);
+  return windowless_close_message(name, close_last(bundle_id));
 }
 
 std::optional<std::string> windowless_close_message(std::string_view bundle_name, const CloseReport& report) {

@@ -90,9 +90,12 @@ inline constexpr std::uint32_t kRestoreToMaximized = 0x2;  // WPF_RESTORETOMAXIM
 // minimised and would have been restored maximised), else kShowNormal.
 int show_command_after_restore(const StoredPlacement& placement);
 
-// The bundle `--open` names: exact id first, then a name equal under full
-// Unicode lower-casing.
-const bundle::Bundle* find_bundle_to_open(const bundle::Store& store, std::string_view id);
+// The texts of a window-less run that tolvik.exe and tolvikc share. `gap`
+// goes between a text and the reasons below it: "\n\n" in a message box,
+// "\n" on a console.
+std::string unreadable_bundles_text(const base::Error& error, std::string_view gap);
+// `--open` or `--close` named a bundle by a name more than one bundle has.
+std::string ambiguous_name_text(std::string_view name, const std::vector<std::string>& ids);
 
 // The window-less open's yes/no question, a top-level box: true for Yes.
 using AskYesNo = std::function<bool(const std::string& text)>;
@@ -101,8 +104,10 @@ using AskYesNo = std::function<bool(const std::string& text)>;
 using RecordOpening =
     std::function<void(const std::string& bundle_id, const std::vector<bundle::Item>& items, const OpenResult& result)>;
 
-// Runs the window-less open; returns the message box text, or nothing when
-// everything opened or the user chose not to start what came from a file.
+// Runs the window-less open of the bundle the id or name means (see
+// match_bundle); returns the message box text, or nothing when everything
+// opened or the user chose not to start what came from a file. A name more
+// than one bundle has opens nothing.
 // A bundle with items still to be reviewed asks first; a Yes is written to
 // the store file at `store_path`, read afresh so that changes the window made
 // meanwhile are kept. The opening is handed to `record` when given.
@@ -114,10 +119,15 @@ std::optional<std::string> windowless_open(const base::Result<bundle::Store>& lo
 // the system's reasons.
 std::optional<std::string> windowless_open_message(const bundle::Bundle& opened, const OpenResult& result);
 
-// The bundle id `--close` acts on: the id of the bundle find_bundle_to_open
-// finds, else the argument itself (a record may outlive its bundle, or the
-// store may be unreadable).
-std::string bundle_id_to_close(const base::Result<bundle::Store>& loaded, std::string_view id);
+// Closes what the last opening of a bundle, by its id, started.
+using CloseLast = std::function<CloseReport(const std::string& bundle_id)>;
+
+// Runs the window-less close; returns the message box text, or nothing. It
+// acts on the bundle the id or name means (see match_bundle), else on the
+// argument as an id: a record may outlive its bundle, or the store may be
+// unreadable. A name more than one bundle has closes nothing.
+std::optional<std::string> windowless_close(const base::Result<bundle::Store>& loaded, std::string_view id,
+                                            const CloseLast& close_last);
 // The window-less close's message box text: nothing when everything was
 // closed or nothing was recorded.
 std::optional<std::string> windowless_close_message(std::string_view bundle_name, const CloseReport& report);

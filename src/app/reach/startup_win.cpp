@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "app/opening/opening_record_win.h"
-#include "app/opening/shell_opener_win.h"
 #include "app/reach/hand_over.h"
 #include "app/reach/hand_over_win.h"
 #include "app/reach/sign_in_win.h"
 #include "app/reach/startup.h"
+#include "app/reach/windowless_opening_win.h"
 #include "app/state/messages_win.h"
 #include "app/state/program_names_win.h"
 #include "app/state/settings_win.h"
-#include "base/cmdline.h"
+#include "base/cmdline_win.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
 #include "bundle/store_file.h"
@@ -25,10 +25,6 @@ namespace app {
 namespace {
 
 constexpr UINT kMessageBoxStyle = MB_ICONWARNING | MB_SETFOREGROUND;
-
-void show_message(const std::string& text) {
-  MessageBoxW(nullptr, base::widen(text).c_str(), kWindowTitle, kMessageBoxStyle);
-}
 
 // No is the default button: Enter alone must not start what someone else chose.
 bool ask_yes_no(const std::string& text) {
@@ -60,9 +56,10 @@ bool hand_over(HWND running, const std::vector<std::string>& bundle_files) {
   if (!bundle_files.empty()) {
     const std::wstring path = full_path(bundle_files.front());
     if (!send_bundle_file(running, path, kHandOverTimeoutMs)) {
-      show_message(lang::fill(lang::text("tolvik 이 응답하지 않아 ‘{0}’ 파일을 가져오지 못했습니다. 잠시 후 다시 해 보세요.",
-                                         "tolvik didn't answer, so “{0}” wasn't imported. Try again in a moment."),
-                              {base::narrow(path)}));
+      show_windowless_message(
+          lang::fill(lang::text("tolvik 이 응답하지 않아 ‘{0}’ 파일을 가져오지 못했습니다. 잠시 후 다시 해 보세요.",
+                                "tolvik didn't answer, so “{0}” wasn't imported. Try again in a moment."),
+                     {base::narrow(path)}));
     }
   }
   // The window may be hidden with only its icon left: it shows itself, and
@@ -80,12 +77,6 @@ constexpr DWORD kQuitWaitMs = 10000;
 
 }  // namespace
 
-std::vector<std::string> command_line_arguments() {
-  const wchar_t* line = GetCommandLineW();
-  const std::u16string_view view(reinterpret_cast<const char16_t*>(line), wcslen(line));
-  return base::split_command_line(view);
-}
-
 int run_unregister() {
   delete_settings();
   delete_run_value();
@@ -95,25 +86,20 @@ int run_unregister() {
 }
 
 int run_windowless_open(const std::string& id) {
-  base::ComScope com(COINIT_APARTMENTTHREADED);
-  ShellOpener opener;
-  const std::string path = bundle::store_path();
-  const RecordOpening record = [](const std::string& bundle_id, const std::vector<bundle::Item>& items,
-                                   const OpenResult& result) { record_opening(bundle_id, items, result); };
-  if (auto message = windowless_open(bundle::load_store(path), id, opener, ask_yes_no, path, record)) {
-    show_message(*message);
+  WindowlessOpening kit;
+  const LoadedBundles& loaded = kit.bundles();
+  if (auto message = windowless_open(loaded.bundles, id, kit.opener(), ask_yes_no, loaded.path, kit.record())) {
+    show_windowless_message(*message);
   }
   return 0;
 }
 
 // Always here, whether a window runs or not: closing needs only the record.
 int run_windowless_close(const std::string& id) {
-  base::ComScope com(COINIT_APARTMENTTHREADED);
-  const auto loaded = bundle::load_store(bundle::store_path());
-  const std::string bundle_id = bundle_id_to_close(loaded, id);
-  const bundle::Bundle* found = loaded ? find_bundle_to_open(*loaded, bundle_id) : nullptr;
-  const CloseReport report = close_last_opening(bundle_id);
-  if (auto message = windowless_close_message(found ? found->name : bundle_id, report)) show_message(*message);
+  WindowlessOpening kit;
+  if (auto message = windowless_close(kit.bundles().bundles, id, close_last_opening)) {
+    show_windowless_message(*message);
+  }
   return 0;
 }
 

@@ -16,10 +16,6 @@ namespace app {
 // as they do from most programs that start others.
 void quiet_critical_errors();
 
-// The process's command line, split as the program reads it (without the
-// program's own path).
-std::vector<std::string> command_line_arguments();
-
 // "--unregister": every setting, the Run value and the jump list go.
 int run_unregister();
 // "--open <id or name>" and "--close <id or name>" without a window; what

@@ -1,18 +1,12 @@
 #include "app/state/store_start.h"
 
+#include "app/state/load_bundles.h"
 #include "base/clock.h"
 #include "base/file.h"
-#include "bundle/store_file.h"
 #include "lang/lang.h"
 
 namespace app {
 namespace {
-
-// A relative path, or one whose drive or share root answers.
-bool location_reachable(const std::string& path) {
-  const std::string_view root = base::path_root(path);
-  return root.empty() || base::path_exists(std::string(root));
-}
 
 StoreHold unreadable_hold(const std::string& error) {
   return {StoreHold::Why::unreadable,
@@ -50,23 +44,22 @@ std::string broken_store_notice(std::string_view kept_path) {
 
 StartStore open_store_at_start(const std::string& path) {
   StartStore start;
-  if (!location_reachable(path)) {
+  LoadedBundles loaded = load_bundles(path);
+  if (loaded.unreachable) {
     start.hold = unreachable_hold(path);
     start.notice = start.hold->text;
     return start;
   }
-  bool repaired = false;
-  auto loaded = bundle::load_store(path, &repaired);
-  if (loaded) {
-    start.store = std::move(loaded).value();
-    start.save_now = repaired;
+  if (loaded.bundles) {
+    start.store = std::move(loaded.bundles).value();
+    start.save_now = loaded.ids_repaired;
     return start;
   }
   if (auto kept = set_aside_broken_store(path, base::unix_seconds())) {
     start.notice = broken_store_notice(*kept);
     return start;
   }
-  start.hold = unreadable_hold(loaded.error().text);
+  start.hold = unreadable_hold(loaded.bundles.error().text);
   start.notice = start.hold->text;
   return start;
 }
@@ -74,7 +67,7 @@ StartStore open_store_at_start(const std::string& path) {
 bool release_store_hold(AppState& state) {
   if (!state.store_hold) return true;
   const std::string& path = state.store_path;
-  if (!location_reachable(path)) return false;
+  if (!store_location_reachable(path)) return false;
   if (state.store_hold->why == StoreHold::Why::unreachable) {
     // Back again: a store file there holds the user's bundles, which this run
     // never loaded, so it is not written over.

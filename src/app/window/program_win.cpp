@@ -29,6 +29,7 @@
 #include "app/view/text_scale_win.h"
 #include "app/window/window_win.h"
 #include "base/clock.h"
+#include "base/cmdline_win.h"
 #include "bundle/store_file.h"
 #include "gfx/gfx_win.h"
 #include "gfx/view_scale.h"
@@ -168,8 +169,7 @@ int run_window(const StartPlan& plan, bool keep_in_tray) {
 
 int run_program() {
   quiet_critical_errors();
-  const std::vector<std::string> args = command_line_arguments();
-  const StartPlan plan = plan_start(args);
+  const StartPlan plan = plan_start(base::command_line_arguments());
   if (plan.run_elevated) return run_elevated_helper(*plan.run_elevated);
   if (plan.unregister) return run_unregister();
   SetCurrentProcessExplicitAppUserModelID(winshell::kAppUserModelId);
