@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/opening/open.h"
+#include "app/window/paint_icons.h"
 #include "app/window/paint_internal_win.h"
 #include "app/view/view_text.h"
 #include "gfx/icons.h"
@@ -94,7 +95,7 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
     f.gfx.draw_bitmap(bitmap, parts.bitmap);
   } else {
     f.gfx.fill_rounded(parts.tile, 8 * scale, f.tint(f.palette.accent, 0.12f));
-    f.gfx.draw_icon(gfx::kind_icon(item.kind), parts.tile, 20 * scale, f.accent_mark());
+    f.gfx.draw_icon(kind_icon(item.kind), parts.tile, 20 * scale, f.accent_mark());
   }
 
   f.gfx.draw_icon(gfx::icon_close, parts.remove, 16 * scale,
