@@ -3,6 +3,7 @@
 // apart, then one summary line of what opened, what was missing, what failed.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,8 @@ struct OpenOutcome {
   std::vector<bundle::Item> items;
   std::string bundle_id;
   OpenResult result;
+  // Why the worker itself failed before the end; what it did is then unknown.
+  std::optional<std::string> failure;
 };
 Mailbox<OpenOutcome>& open_results();
 
@@ -55,7 +58,8 @@ void stop_opening(AppState& state);
 // UI thread, after each item of the running opening.
 void open_progress(AppState& state, std::size_t done, std::size_t total);
 // UI thread, on "open finished": the missing and failure marks of the opened
-// items, and the summary toast, with Retry when something failed.
+// items, and the summary toast, with Retry when something failed; a worker
+// that failed is told in the toast and leaves the marks as they were.
 void finish_open(AppState& state, const OpenOutcome& outcome);
 // The mark an item's row shows for why the last opening did not open it;
 // screen readers hear it as the item's status.

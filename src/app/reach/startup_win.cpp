@@ -28,12 +28,12 @@
 #include "app/state/store_start.h"
 #include "app/updater/update_check.h"
 #include "app/updater/update_workers_win.h"
-#include "app/opening/workers_win.h"
 #include "app/window/window_win.h"
 #include "base/clock.h"
 #include "base/cmdline.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
+#include "base/worker_win.h"
 #include "bundle/store_file.h"
 #include "gfx/gfx_win.h"
 #include "gfx/view_scale.h"
@@ -309,7 +309,7 @@ int run_program() {
   if (!keep_in_tray) return run_sign_in_opening();
   // The window starts hidden behind its icon, and the marked bundles open
   // beside it, each at its own wait.
-  auto opening = start_worker([] { run_sign_in_opening(); }, 0);
+  auto opening = base::start_worker("the opening at sign-in", [] { run_sign_in_opening(); }, 0);
   if (!opening) return run_sign_in_opening();
   const int code = run_window(plan, keep_in_tray);
   // Like an opening from the window, it finishes before tolvik ends.
