@@ -208,8 +208,8 @@ class Platform {
   // start-up apps (Task Manager), read when the bundle menu is built.
   virtual bool sign_in_turned_off() = 0;
   // Writes or deletes tolvik's value in the Run key so that Windows starts it
-  // at sign-in exactly when `wanted`.
-  virtual void keep_run_value(bool wanted) = 0;
+  // at sign-in exactly when `wanted`; the system's text when it could not.
+  virtual base::Status keep_run_value(bool wanted) = 0;
 
   // The updater. Each worker answers through its mailbox and a message.
   virtual base::Status start_update_check(bool requested_by_user) = 0;
