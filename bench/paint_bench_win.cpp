@@ -124,7 +124,7 @@ class BenchPlatform final : public app::Platform,
   std::vector<std::string> explorer_folders() override { return {}; }
   void bring_to_front() override {}
   bool sign_in_turned_off() override { return false; }
-  void keep_run_value(bool) override {}
+  base::Status keep_run_value(bool) override { return {}; }
   int show_notification_menu(int, int, const std::vector<app::MenuEntry>&) override { return 0; }
   void show_notification_icon(bool) override {}
   bool window_hidden() override { return false; }

@@ -11,7 +11,7 @@ files as they are and looks texts up by exact English key:
     members separated by "," at the end of the line, no trailing comma,
     "}" alone on the last line;
   - only the escapes \\" and \\\\ (no \\u, no control characters);
-  - exactly the 196 keys below, in this order, no duplicates, then the forms
+  - exactly the 202 keys below, in this order, no duplicates, then the forms
     of a count that the table's language needs (PLURAL_FORMS).
 
 Each value must be non-empty, without leading or trailing white space, carry
@@ -204,6 +204,8 @@ KEYS = [
     "Add",
     "Open when I sign in",
     "Open when I sign in (turned off in Windows' start-up apps)",
+    "Open when I sign in (couldn't be set up in Windows)",
+    "Couldn't change whether Windows starts tolvik when you sign in: {0}",
     "“{0}” opens when you sign in",
     "“{0}” no longer opens when you sign in",
     "Not everything opened when you signed in.",
@@ -449,8 +451,8 @@ def check_table(path, lang):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lang_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lang")
-    if len(KEYS) != 200 or len(set(KEYS)) != 200:
-        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 200")
+    if len(KEYS) != 202 or len(set(KEYS)) != 202:
+        print(f"internal: {len(KEYS)} keys, {len(set(KEYS))} distinct; expected 202")
         return 1
     present = sorted(f[:-5] for f in os.listdir(lang_dir) if f.endswith(".json"))
     failed = 0

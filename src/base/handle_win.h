@@ -5,6 +5,7 @@
 #include <bcrypt.h>
 #include <objbase.h>
 #include <ole2.h>
+#include <oleauto.h>
 #include <propidl.h>
 
 #include <cstddef>
@@ -102,6 +103,13 @@ struct LocalMemoryTraits {
   static void close(Type memory) { LocalFree(memory); }
 };
 
+// A string of SysAllocString, for a COM call or a VARIANT.
+struct BstrTraits {
+  using Type = BSTR;
+  static Type invalid() { return nullptr; }
+  static void close(Type text) { SysFreeString(text); }
+};
+
 struct BcryptAlgorithmTraits {
   using Type = BCRYPT_ALG_HANDLE;
   static Type invalid() { return nullptr; }
@@ -123,6 +131,7 @@ using UniqueIcon = UniqueResource<IconTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
+using UniqueBstr = UniqueResource<BstrTraits>;
 using UniqueBcryptAlgorithm = UniqueResource<BcryptAlgorithmTraits>;
 using UniqueBcryptHash = UniqueResource<BcryptHashTraits>;
 
@@ -148,23 +157,48 @@ class CoTaskMem {
   T* value_ = nullptr;
 };
 
-// A PROPVARIANT, cleared (with whatever it holds) when it goes.
-class PropVariant {
- public:
-  PropVariant() { PropVariantInit(&value_); }
-  PropVariant(const PropVariant&) = delete;
-  PropVariant& operator=(const PropVariant&) = delete;
-  ~PropVariant() { PropVariantClear(&value_); }
+struct PropVariantTraits {
+  using Type = PROPVARIANT;
+  static void init(Type* value) { PropVariantInit(value); }
+  static void clear(Type* value) { PropVariantClear(value); }
+};
+struct VariantTraits {
+  using Type = VARIANT;
+  static void init(Type* value) { VariantInit(value); }
+  static void clear(Type* value) { VariantClear(value); }
+};
 
-  const PROPVARIANT& get() const { return value_; }
+// A PROPVARIANT or VARIANT, cleared (with whatever it holds) when it goes.
+template <class Traits>
+class ClearedValue {
+ public:
+  using Type = typename Traits::Type;
+  ClearedValue() { Traits::init(&value_); }
+  ClearedValue(const ClearedValue&) = delete;
+  ClearedValue& operator=(const ClearedValue&) = delete;
+  ~ClearedValue() { Traits::clear(&value_); }
+
+  const Type& get() const { return value_; }
   // For the call's out parameter; clears what was held before.
-  PROPVARIANT* put() {
-    PropVariantClear(&value_);
+  Type* put() {
+    Traits::clear(&value_);
     return &value_;
   }
 
- private:
-  PROPVARIANT value_;
+ protected:
+  Type value_;
+};
+
+using PropVariant = ClearedValue<PropVariantTraits>;
+
+class Variant : public ClearedValue<VariantTraits> {
+ public:
+  Variant() = default;
+  // Holds the string, which it frees.
+  explicit Variant(UniqueBstr text) {
+    value_.vt = VT_BSTR;
+    value_.bstrVal = text.release();
+  }
 };
 
 // A storage medium that IDataObject::GetData filled; ReleaseStgMedium frees

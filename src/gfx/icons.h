@@ -7,10 +7,6 @@
 // array is one object in the whole program, while equal literals may sit at a
 // different address in every translation unit.
 
-#include <string_view>
-
-#include "bundle/model.h"
-
 namespace gfx {
 
 inline constexpr char icon_app[] = "R 2.5 3.5 15 13 1.5 M 2.5 7.5 L 17.5 7.5 D 5.2 5.5 D 7.6 5.5";
@@ -32,20 +28,5 @@ inline constexpr char icon_open[] =
 inline constexpr char icon_stop[] = "M 5.5 5.5 L 14.5 5.5 L 14.5 14.5 L 5.5 14.5 Z";
 inline constexpr char icon_more[] = "D 4.5 10 D 10 10 D 15.5 10";
 inline constexpr char icon_menu[] = "M 3 5 L 17 5 M 3 10 L 17 10 M 3 15 L 17 15";
-
-// The vector icon of an item kind: app, file, folder, web address.
-constexpr std::string_view kind_icon(bundle::Kind kind) {
-  switch (kind) {
-    case bundle::Kind::app:
-      return icon_app;
-    case bundle::Kind::file:
-      return icon_file;
-    case bundle::Kind::folder:
-      return icon_folder;
-    case bundle::Kind::url:
-      return icon_web;
-  }
-  return icon_file;
-}
 
 }  // namespace gfx

@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "base/failure_trace.h"
 #include "base/handle_win.h"
 #include "base/unicode.h"
 #include "base/utf.h"
@@ -65,30 +66,40 @@ class DropTarget final : public IDropTarget {
     return left;
   }
 
+  // Each call answers a failure (a throw of the handler, no memory for the
+  // data) with its HRESULT and no drop effect; the drag source goes on.
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL point, DWORD* effect) override {
-    accept_ = data && offers_droppable_data(*data);
-    return answer(point, effect);
+    return boundary("IDropTarget::DragEnter", effect, [&] {
+      accept_ = data && offers_droppable_data(*data);
+      return answer(point, effect);
+    });
   }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL point, DWORD* effect) override { return answer(point, effect); }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL point, DWORD* effect) override {
+    return boundary("IDropTarget::DragOver", effect, [&] { return answer(point, effect); });
+  }
   HRESULT STDMETHODCALLTYPE DragLeave() override {
-    handler_.drag_leave();
-    return S_OK;
+    return boundary("IDropTarget::DragLeave", nullptr, [&] {
+      handler_.drag_leave();
+      return S_OK;
+    });
   }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) override {
     // The source (File Explorer, a browser) is stuck until this returns, so
     // only the data is copied here; the window does the work from its queue.
-    handler_.drag_leave();
-    const DWORD offered = data && effect ? drop_effect_for(*effect) : DROPEFFECT_NONE;
-    detect::DropPayload payload;
-    if (offered != DROPEFFECT_NONE) payload = read_data_object(*data);
-    const bool refused = payload.text_too_large;
-    const bool usable = refused || !payload.paths.empty() || !base::trim(payload.text).empty();
-    const POINT client = to_client(point);
-    const bool kept = usable && handler_.drop(window_, static_cast<float>(client.x), static_cast<float>(client.y),
-                                              std::move(payload));
-    // Refused text is still handed on, for the window to say why.
-    if (effect) *effect = kept && !refused ? offered : DROPEFFECT_NONE;
-    return S_OK;
+    return boundary("IDropTarget::Drop", effect, [&] {
+      handler_.drag_leave();
+      const DWORD offered = data && effect ? drop_effect_for(*effect) : DROPEFFECT_NONE;
+      detect::DropPayload payload;
+      if (offered != DROPEFFECT_NONE) payload = read_data_object(*data);
+      const bool refused = payload.text_too_large;
+      const bool usable = refused || !payload.paths.empty() || !base::trim(payload.text).empty();
+      const POINT client = to_client(point);
+      const bool kept = usable && handler_.drop(window_, static_cast<float>(client.x), static_cast<float>(client.y),
+                                                std::move(payload));
+      // Refused text is still handed on, for the window to say why.
+      if (effect) *effect = kept && !refused ? offered : DROPEFFECT_NONE;
+      return S_OK;
+    });
   }
 
  private:
@@ -96,6 +107,12 @@ class DropTarget final : public IDropTarget {
     POINT client{point.x, point.y};
     ScreenToClient(window_, &client);
     return client;
+  }
+  template <class Body>
+  static HRESULT boundary(std::string_view step, DWORD* effect, Body&& body) noexcept {
+    const HRESULT hr = base::com_boundary(step, body);
+    if (FAILED(hr) && effect) *effect = DROPEFFECT_NONE;
+    return hr;
   }
   HRESULT answer(POINTL point, DWORD* effect) {
     const DWORD offered = accept_ && effect ? drop_effect_for(*effect) : DROPEFFECT_NONE;

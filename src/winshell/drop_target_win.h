@@ -16,7 +16,9 @@
 
 namespace winshell {
 
-// What a drop does to the program; the drop target only reads the data.
+// What a drop does to the program; the drop target only reads the data. A
+// call that throws is traced, and the drop target answers the drag source
+// with its HRESULT and no effect.
 class DropHandler {
  public:
   virtual ~DropHandler() = default;

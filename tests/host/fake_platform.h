@@ -351,11 +351,17 @@ class FakePlatform final : public app::Platform,
   int brought_to_front = 0;
   void bring_to_front() override { ++brought_to_front; }
 
-  // Task Manager's start-up switch, and each Run value the program asked for.
+  // Task Manager's start-up switch, and each Run value the program asked
+  // for; while `run_key_refusal` is set, the Run key refuses with that text.
   bool startup_switched_off = false;
   std::vector<bool> run_values;
+  std::optional<std::string> run_key_refusal;
   bool sign_in_turned_off() override { return startup_switched_off; }
-  void keep_run_value(bool wanted) override { run_values.push_back(wanted); }
+  base::Status keep_run_value(bool wanted) override {
+    run_values.push_back(wanted);
+    if (run_key_refusal) return base::fail(*run_key_refusal);
+    return {};
+  }
   // The notification area: the menus shown (at a screen point), the icon as
   // the program left it, the balloons, and whether the window is hidden.
   std::vector<MenuCall> notification_menus;

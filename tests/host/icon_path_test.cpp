@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/window/paint_icons.h"
 #include "gfx/icon_path.h"
 #include "gfx/icons.h"
 
@@ -178,10 +179,10 @@ TEST(IconPathIcons, WebMeridiansSweepBothWays) {
 TEST(IconPathIcons, KindIconIsTheConstantItself) {
   // The geometry cache is keyed by address: the kind icon must be the very
   // same characters as the constant, not an equal copy.
-  EXPECT_EQ(gfx::kind_icon(bundle::Kind::app).data(), gfx::icon_app);
-  EXPECT_EQ(gfx::kind_icon(bundle::Kind::file).data(), gfx::icon_file);
-  EXPECT_EQ(gfx::kind_icon(bundle::Kind::folder).data(), gfx::icon_folder);
-  EXPECT_EQ(gfx::kind_icon(bundle::Kind::url).data(), gfx::icon_web);
+  EXPECT_EQ(app::kind_icon(bundle::Kind::app).data(), gfx::icon_app);
+  EXPECT_EQ(app::kind_icon(bundle::Kind::file).data(), gfx::icon_file);
+  EXPECT_EQ(app::kind_icon(bundle::Kind::folder).data(), gfx::icon_folder);
+  EXPECT_EQ(app::kind_icon(bundle::Kind::url).data(), gfx::icon_web);
 }
 
 }  // namespace

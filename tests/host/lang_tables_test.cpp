@@ -32,7 +32,7 @@ std::vector<std::string> count_form_keys(std::string_view code) {
   return keys;
 }
 
-constexpr std::size_t kCommonKeys = 200;
+constexpr std::size_t kCommonKeys = 202;
 
 std::multiset<std::string> placeholders(const std::string& text) {
   static const std::regex pattern(R"(\{[0-9]+\})");

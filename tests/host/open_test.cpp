@@ -146,6 +146,18 @@ TEST_F(OpenBundleTest, AWorkerThatCannotStartDoesNotLeaveTheBundleOpening) {
   EXPECT_EQ(state.toast->text, "Couldn't open: Work (no thread)");
 }
 
+TEST_F(OpenBundleTest, AWorkerThatFailedOnTheWayEndsTheOpeningAndSaysWhy) {
+  state.missing_targets = {"c:\\a.txt"};
+  app::open_bundle(state, 0);
+  app::finish_open(state, app::OpenOutcome{{}, "b1", {}, "Unspecified error"});
+  EXPECT_FALSE(state.opening);
+  ASSERT_TRUE(state.toast);
+  EXPECT_EQ(state.toast->text, "Couldn't open: Work (Unspecified error)");
+  // What it did is unknown: the marks stay as they were, and there is nothing to retry.
+  EXPECT_EQ(state.missing_targets, (std::unordered_set<std::string>{"c:\\a.txt"}));
+  EXPECT_FALSE(state.retry);
+}
+
 TEST_F(OpenBundleTest, OutOfRangeDoesNothing) {
   app::open_bundle(state, 7);
   EXPECT_TRUE(platform.open_requests.empty());

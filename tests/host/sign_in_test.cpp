@@ -9,6 +9,7 @@
 #include "app/bundles/undo.h"
 #include "app/input/bundle_menu.h"
 #include "app/opening/open.h"
+#include "app/reach/notification_area.h"
 #include "app/reach/startup.h"
 #include "store_fixture.h"
 
@@ -232,6 +233,37 @@ TEST_F(SignInMenu, OnlyASaveThatChangesTheMarksGoesToTheRegistry) {
   EXPECT_EQ(platform.run_values, (std::vector<bool>{true}));
   choose(0);
   EXPECT_EQ(platform.run_values, (std::vector<bool>{true, false}));
+}
+
+TEST_F(SignInMenu, WhenTheRunValueCannotBeWrittenTheToastAndTheEntrySaySo) {
+  platform.run_key_refusal = "Access is denied.";
+  choose(1);
+  EXPECT_TRUE(stored_mark(1));
+  EXPECT_EQ(toasts.back(), "Couldn't change whether Windows starts tolvik when you sign in: Access is denied.");
+  EXPECT_TRUE(state.toast->has_undo());
+  platform.menu_choices = {0};
+  app::show_bundle_menu(state, 1, 10, 20);
+  EXPECT_EQ(entry().label, "Open when I sign in (couldn't be set up in Windows)");
+  EXPECT_FALSE(entry().checked);
+  // An unmarked bundle's entry has nothing to say.
+  app::show_bundle_menu(state, 0, 10, 20);
+  EXPECT_EQ(entry().label, "Open when I sign in");
+
+  // Once the value can be written, the next change writes it and all is as marked.
+  platform.run_key_refusal.reset();
+  choose(0);
+  EXPECT_EQ(toasts.back(), "“Bundle b1” opens when you sign in");
+  app::show_bundle_menu(state, 1, 10, 20);
+  EXPECT_EQ(entry().label, "Open when I sign in");
+  EXPECT_TRUE(entry().checked);
+}
+
+TEST_F(SignInMenu, TheNotificationAreaSettingSaysWhenTheRunValueCannotBeWritten) {
+  platform.run_key_refusal = "Access is denied.";
+  app::toggle_keep_in_notification_area(state);
+  EXPECT_TRUE(state.keep_in_notification_area);
+  ASSERT_FALSE(toasts.empty());
+  EXPECT_EQ(toasts.back(), "Couldn't change whether Windows starts tolvik when you sign in: Access is denied.");
 }
 
 TEST_F(SignInMenu, AFailedSaveLeavesTheValueAlone) {

@@ -13,9 +13,12 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/state/messages_win.h"
 #include "app/state/program_names_win.h"
 #include "app/window/state_slot_win.h"
 #include "app/window/window_win.h"
@@ -193,6 +196,31 @@ TEST(DropEffect, FollowsWhatTheSourceAllows) {
   EXPECT_EQ(winshell::drop_effect_for(DROPEFFECT_MOVE), DROPEFFECT_NONE);
 }
 
+// A window whose drop work throws: no room for the highlight, a full queue.
+struct ThrowingHandler final : winshell::DropHandler {
+  bool drag_over(float, float) override { throw std::bad_alloc(); }
+  void drag_leave() override {}
+  bool drop(HWND, float, float, detect::DropPayload) override { throw std::length_error("the queue is full"); }
+};
+
+TEST(DropTargetFailure, AHandlerThatThrowsIsTracedAndTheDragIsAnsweredWithNoEffect) {
+  testing_support::DebugOutput output;
+  testing_support::TestWindow window(200, 100);
+  ThrowingHandler handler;
+  const Microsoft::WRL::ComPtr<IDropTarget> target = winshell::make_drop_target(window.handle(), handler);
+  TextData address(L"https://example.com/a");
+  DWORD effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target->DragEnter(&address, 0, POINTL{10, 10}, &effect), E_OUTOFMEMORY);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target->Drop(&address, 0, POINTL{10, 10}, &effect), E_FAIL);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_NE(output.text().find("tolvik: IDropTarget::DragEnter failed with HRESULT 0x8007000E\n"), std::string::npos)
+      << output.text();
+  EXPECT_NE(output.text().find("tolvik: IDropTarget::Drop (the queue is full) failed with HRESULT 0x80004005\n"),
+            std::string::npos);
+}
+
 // The real window and its drop target, with a state installed as at start.
 class WindowDrop : public testing::Test {
  protected:
@@ -263,14 +291,16 @@ TEST_F(WindowDrop, ADropReturnsBeforeItsWorkAndOneMadeWhileTheStateIsInUseIsKept
     // Drop has returned and nothing has been done yet.
     EXPECT_TRUE(handler.get()->state.store.bundles[0].items.empty());
     EXPECT_TRUE(saved().empty());
-    // Its message arrives while the state is still in use.
-    pump_until([] { return !app::state_slot().deferred.drops.empty(); });
-    EXPECT_EQ(app::state_slot().deferred.drops.size(), 1u);
-    EXPECT_TRUE(app::state_slot().dropped.empty());
+    // Its message arrives while the state is still in use, and is kept with the drop.
+    pump_until([] { return !app::state_slot().deferred.replays.empty(); });
+    ASSERT_EQ(app::state_slot().deferred.replays.size(), 1u);
+    EXPECT_EQ(app::state_slot().deferred.replays[0].id, app::kMsgDropped);
+    EXPECT_EQ(app::state_slot().dropped.size(), 1u);
     EXPECT_TRUE(handler.get()->state.store.bundles[0].items.empty());
   }
   app::with_main_window([](app::MainWindow&) {});  // what the end of any message does
   EXPECT_TRUE(app::state_slot().deferred.empty());
+  EXPECT_TRUE(app::state_slot().dropped.empty());
   ASSERT_EQ(main().state.store.bundles.size(), 1u);
   ASSERT_EQ(main().state.store.bundles[0].items.size(), 1u);
   EXPECT_EQ(main().state.store.bundles[0].items[0].target, "https://example.com/dropped");

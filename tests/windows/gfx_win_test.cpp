@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window/paint_icons.h"
 #include "base/handle_win.h"
 #include "gfx/colorref_win.h"
 #include "gfx/gfx_win.h"
@@ -337,7 +338,7 @@ TEST(GfxIconCache, OneGeometryPerConstantTwoForEqualCopies) {
   for (int frame = 0; frame < 3; ++frame) {
     ASSERT_HRESULT_SUCCEEDED(gfx->begin_frame({0, 0, 0, 1}));
     EXPECT_HRESULT_SUCCEEDED(gfx->draw_icon(gfx::icon_plus, {0, 0, 20, 20}, 20, gfx::kWhite));
-    EXPECT_HRESULT_SUCCEEDED(gfx->draw_icon(gfx::kind_icon(bundle::Kind::url), {0, 0, 20, 20}, 16, gfx::kWhite));
+    EXPECT_HRESULT_SUCCEEDED(gfx->draw_icon(app::kind_icon(bundle::Kind::url), {0, 0, 20, 20}, 16, gfx::kWhite));
     EXPECT_HRESULT_SUCCEEDED(gfx->draw_icon(gfx::icon_web, {20, 0, 20, 20}, 20, gfx::kWhite));
     EXPECT_FALSE(gfx->end_frame());
     EXPECT_EQ(gfx->cached_geometries(), 2u);  // icon_plus and icon_web, whichever way named

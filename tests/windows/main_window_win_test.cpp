@@ -9,7 +9,9 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "app/reach/hand_over.h"
 #include "app/state/program_names_win.h"
 #include "app/window/state_slot_win.h"
 #include "app/window/window_win.h"
@@ -159,9 +161,28 @@ TEST_F(MainWindowProcedure, TheEndOfASessionIsAnsweredWhileTheStateIsInUse) {
     ASSERT_TRUE(handler.get());
     EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageW(window, WM_ENDSESSION, TRUE, 0);
-    EXPECT_TRUE(app::state_slot().deferred.session_ended);
+    SendMessageW(window, WM_ENDSESSION, TRUE, 0);  // the last of them is enough
+    ASSERT_EQ(app::state_slot().deferred.replays.size(), 1u);
+    EXPECT_EQ(app::state_slot().deferred.replays[0].id, static_cast<UINT>(WM_ENDSESSION));
   }
   app::with_main_window([](app::MainWindow&) {});
+  EXPECT_TRUE(app::state_slot().deferred.empty());
+}
+
+TEST_F(MainWindowProcedure, AHandOverWhileTheStateIsInUseIsAnsweredAtOnceAndImportedWhenItIsFree) {
+  std::wstring path = L"C:\\Nowhere\\handed-over.tolvik";
+  COPYDATASTRUCT data{app::kHandOverMarker, static_cast<DWORD>(path.size() * sizeof(wchar_t)), path.data()};
+  {
+    app::Borrow handler;
+    ASSERT_TRUE(handler.get());
+    EXPECT_EQ(SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), TRUE);
+    EXPECT_FALSE(handler.get()->state.toast);
+  }
+  // The sender's data is its own again once it has the answer: the path was copied when it came.
+  path.assign(path.size(), L'x');
+  app::with_main_window([](app::MainWindow&) {});
+  ASSERT_TRUE(main().state.toast);
+  EXPECT_NE(main().state.toast->text.find("handed-over.tolvik"), std::string::npos) << main().state.toast->text;
   EXPECT_TRUE(app::state_slot().deferred.empty());
 }
 

@@ -1,6 +1,7 @@
 #include "app/reach/sign_in_win.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "app/reach/sign_in.h"
 #include "base/program_path.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 
 namespace {
@@ -62,27 +64,69 @@ struct RunValue : ::testing::Test {
 };
 
 TEST_F(RunValue, WrittenWithThisProgramsQuotedPathAndRemoved) {
-  app::keep_run_value(false);
+  EXPECT_TRUE(app::keep_run_value(false));
   EXPECT_FALSE(run_value());
-  app::keep_run_value(true);
+  EXPECT_TRUE(app::keep_run_value(true));
   EXPECT_EQ(run_value(), ours());
   EXPECT_EQ(run_value()->front(), L'"');
   EXPECT_TRUE(run_value()->ends_with(L".exe\" --sign-in"));
-  app::keep_run_value(false);
+  EXPECT_TRUE(app::keep_run_value(false));
   EXPECT_FALSE(run_value());
 }
 
 TEST_F(RunValue, AValueThatIsRightIsNotWrittenAgainAndAnotherCopysIsReplaced) {
-  app::keep_run_value(true);
+  EXPECT_TRUE(app::keep_run_value(true));
   const std::uint64_t first = run_key_written();
   ASSERT_NE(first, 0u);
   Sleep(50);
-  app::keep_run_value(true);
+  EXPECT_TRUE(app::keep_run_value(true));
   EXPECT_EQ(run_key_written(), first);
 
   set_run_value(L"\"C:\\Old\\tolvik.exe\" --sign-in");
-  app::keep_run_value(true);
+  EXPECT_TRUE(app::keep_run_value(true));
   EXPECT_EQ(run_value(), ours());
+}
+
+// The Run key readable but not writable by anyone while this lives, as a
+// policy or another program may leave it; its own access list comes back after.
+class ReadOnlyRunKey {
+ public:
+  ReadOnlyRunKey() {
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kRun, 0, READ_CONTROL | WRITE_DAC, &key_), ERROR_SUCCESS);
+    DWORD size = sizeof(saved_);
+    EXPECT_EQ(RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_, &size), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR read_only = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                                     &read_only, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, read_only), ERROR_SUCCESS);
+    LocalFree(read_only);
+  }
+  ReadOnlyRunKey(const ReadOnlyRunKey&) = delete;
+  ReadOnlyRunKey& operator=(const ReadOnlyRunKey&) = delete;
+  ~ReadOnlyRunKey() {
+    RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_);
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  alignas(SECURITY_DESCRIPTOR) unsigned char saved_[4096] = {};
+};
+
+TEST_F(RunValue, AKeyThatRefusesTheChangeIsReportedWithTheSystemsText) {
+  {
+    ReadOnlyRunKey read_only;
+    const base::Status written = app::keep_run_value(true);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().text, base::system_error_text(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(run_value());
+  }
+  EXPECT_TRUE(app::keep_run_value(true));
+  {
+    ReadOnlyRunKey read_only;
+    EXPECT_FALSE(app::keep_run_value(false));
+    EXPECT_EQ(run_value(), ours());
+  }
 }
 
 TEST_F(RunValue, TaskManagersSwitchIsReadAndRemovedWithTheValue) {
@@ -92,7 +136,7 @@ TEST_F(RunValue, TaskManagersSwitchIsReadAndRemovedWithTheValue) {
   set_approved(0x02);
   EXPECT_FALSE(app::run_value_turned_off());
   set_approved(0x03);
-  app::keep_run_value(true);
+  EXPECT_TRUE(app::keep_run_value(true));
   app::delete_run_value();
   EXPECT_FALSE(run_value());
   EXPECT_FALSE(approved_exists());

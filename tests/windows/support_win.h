@@ -1,6 +1,7 @@
 #pragma once
 // What the Windows tests share: a temporary folder that removes itself, a
-// plain window, and an offscreen Direct2D frame read back as pixels.
+// plain window, an offscreen Direct2D frame read back as pixels, and the
+// debugger output the program writes.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -8,7 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/handle_win.h"
@@ -107,6 +110,56 @@ class TestWindow {
  private:
   static constexpr const wchar_t* kClassName = L"tolvik.TestWindow";
   HWND window_ = nullptr;
+};
+
+// What the process writes to the debugger output (OutputDebugStringW, the
+// program's failure traces) while this lives, from any thread. The call
+// raises an exception for a debugger to read the text from; this reads it
+// the same way and lets the call go on.
+class DebugOutput {
+ public:
+  DebugOutput() : handler_(AddVectoredExceptionHandler(1, on_exception)) { current() = this; }
+  DebugOutput(const DebugOutput&) = delete;
+  DebugOutput& operator=(const DebugOutput&) = delete;
+  ~DebugOutput() {
+    RemoveVectoredExceptionHandler(handler_);
+    current() = nullptr;
+  }
+
+  std::string text() const {
+    std::lock_guard lock(mutex_);
+    return text_;
+  }
+
+ private:
+  static constexpr DWORD kPrint = 0x40010006;      // DBG_PRINTEXCEPTION_C: length, char text
+  static constexpr DWORD kPrintWide = 0x4001000A;  // DBG_PRINTEXCEPTION_WIDE_C: length, wchar_t text
+  static DebugOutput*& current() {
+    static DebugOutput* output = nullptr;
+    return output;
+  }
+  static LONG CALLBACK on_exception(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+    DebugOutput* output = current();
+    if (!output || record.NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
+    const auto length = static_cast<std::size_t>(record.ExceptionInformation[0]);
+    std::string line;
+    if (record.ExceptionCode == kPrint) {
+      line.assign(reinterpret_cast<const char*>(record.ExceptionInformation[1]), length ? length - 1 : 0);
+    } else if (record.ExceptionCode == kPrintWide) {
+      line = base::narrow(
+          std::wstring_view(reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]), length ? length - 1 : 0));
+    } else {
+      return EXCEPTION_CONTINUE_SEARCH;
+    }
+    std::lock_guard lock(output->mutex_);
+    output->text_ += line;
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+
+  PVOID handler_;
+  mutable std::mutex mutex_;
+  std::string text_;
 };
 
 // Pixels of an offscreen frame, read back through a CPU-readable bitmap.

@@ -146,8 +146,7 @@ class UiaProviderTest : public testing::Test {
     return done();
   }
   ComPtr<IRawElementProviderFragment> root_fragment() {
-    ComPtr<IRawElementProviderSimple> root;
-    root.Attach(main().access.root());
+    const ComPtr<IRawElementProviderSimple> root = main().access.root();
     ComPtr<IRawElementProviderFragment> fragment;
     EXPECT_HRESULT_SUCCEEDED(root.As(&fragment));
     return fragment;

@@ -41,6 +41,8 @@ void toggle_sign_in(AppState& state, std::size_t index) {
                                   "“{0}” no longer opens when you sign in"),
                        {bundle.name});
   save_store(state);
+  // Saved, but Windows will not do as the mark says: that is what the toast tells.
+  if (!state.save_failure && state.run_value_failure) text = *state.run_value_failure;
   show_undo_toast(state, std::move(undo), std::move(text));
 }
 

@@ -60,7 +60,11 @@ void run_bundle_command(AppState& state, std::size_t index, BundleCommand comman
 
 }  // namespace
 
-std::string sign_in_entry_label(bool turned_off) {
+std::string sign_in_entry_label(bool turned_off, bool not_written) {
+  if (not_written) {
+    return std::string(lang::text("로그인할 때 열기 (Windows 에 등록하지 못함)",
+                                  "Open when I sign in (couldn't be set up in Windows)"));
+  }
   if (turned_off) {
     return std::string(lang::text("로그인할 때 열기 (Windows 시작 앱에서 꺼 둠)",
                                   "Open when I sign in (turned off in Windows' start-up apps)"));
@@ -68,8 +72,11 @@ std::string sign_in_entry_label(bool turned_off) {
   return std::string(lang::text("로그인할 때 열기", "Open when I sign in"));
 }
 
-std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool sign_in_turned_off) {
+std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool sign_in_turned_off,
+                                           bool run_value_failed) {
   using enum BundleCommand;
+  const bool marked = bundle && bundle->at_sign_in;
+  const bool not_written = marked && run_value_failed;
   return {
       MenuEntry::command(open, std::string(lang::text("열기", "Open")), bundle && !bundle->items.empty()),
       MenuEntry::command(close, std::string(lang::text("닫기", "Close")), bundle && !bundle->items.empty()),
@@ -81,8 +88,8 @@ std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool si
                          std::string(lang::text("바탕 화면에 바로 가기 만들기", "Create a desktop shortcut"))),
       MenuEntry::command(explorer_folders, std::string(lang::text("지금 열린 탐색기 폴더 가져오기…",
                                                                   "Add folders open in File Explorer…"))),
-      MenuEntry::command(sign_in, sign_in_entry_label(sign_in_turned_off), bundle != nullptr,
-                         bundle && bundle->at_sign_in),
+      MenuEntry::command(sign_in, sign_in_entry_label(sign_in_turned_off, not_written), bundle != nullptr,
+                         marked && !not_written),
       MenuEntry::line(),
       MenuEntry::command(export_file,
                          std::string(lang::text("내보내기… (다른 사람에게 건네기)", "Export… (to share)"))),
@@ -99,7 +106,9 @@ void show_bundle_menu(AppState& state, std::size_t index, float x, float y) {
   // The menu runs a modal loop; the bundle is found again by its id afterwards.
   const std::string id = state.store.bundles[index].id;
   const int chosen = state.platform.show_menu(
-      x, y, bundle_menu_entries(&state.store.bundles[index], state.platform.sign_in_host().sign_in_turned_off()));
+      x, y,
+      bundle_menu_entries(&state.store.bundles[index], state.platform.sign_in_host().sign_in_turned_off(),
+                          state.run_value_failure.has_value()));
   if (chosen == 0) return;
   const std::optional<std::size_t> now = find_bundle(state, id);
   if (!now || *now != index) return;

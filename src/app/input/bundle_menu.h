@@ -26,11 +26,15 @@ enum class BundleCommand : int {
   hotkey,   // listed after duplicate
 };
 
-// "Open when I sign in", or with the reason it will not happen while the
-// user keeps tolvik turned off in Windows' start-up apps.
-std::string sign_in_entry_label(bool turned_off);
+// "Open when I sign in", or with the reason it will not happen: the user
+// keeps tolvik turned off in Windows' start-up apps, or tolvik's Run value
+// could not be written.
+std::string sign_in_entry_label(bool turned_off, bool not_written = false);
 
-std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool sign_in_turned_off = false);
+// A marked bundle's sign-in entry is ticked unless the Run value could not
+// be written (`run_value_failed`), which the entry says instead.
+std::vector<MenuEntry> bundle_menu_entries(const bundle::Bundle* bundle, bool sign_in_turned_off = false,
+                                           bool run_value_failed = false);
 
 // Shows the menu for the bundle at `index` and runs the chosen command on
 // that same bundle; a bundle that went away while the menu was up is left alone.

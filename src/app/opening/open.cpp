@@ -249,6 +249,12 @@ namespace {
 // Hands `items` of the bundle `bundle_id` to the opening worker; the bundle's
 // Open button shows the progress until the worker answers. `positions`: where
 // the items are in the bundle when only some of them open; empty for all.
+// "Couldn't open: Morning (why)": the opening as a whole failed.
+void show_opening_failed(AppState& state, std::string_view name, std::string_view why) {
+  show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {std::string(name)}) + " (" +
+                        std::string(why) + ")");
+}
+
 void start_opening(AppState& state, const std::string& bundle_id, std::vector<bundle::Item> items,
                    std::string_view name, std::vector<std::size_t> positions = {}) {
   state.opening = OpeningProgress{bundle_id, 0, items.size(), false};
@@ -256,8 +262,7 @@ void start_opening(AppState& state, const std::string& bundle_id, std::vector<bu
   if (!started) {
     // Without a worker nothing will ever clear the opening state.
     state.opening.reset();
-    show_toast(state, lang::fill(lang::text("열지 못했습니다: {0}", "Couldn't open: {0}"), {std::string(name)}) +
-                          " (" + started.error().text + ")");
+    show_opening_failed(state, name, started.error().text);
     return;
   }
   state.redraw();
@@ -318,6 +323,12 @@ void open_progress(AppState& state, std::size_t done, std::size_t total) {
 
 void finish_open(AppState& state, const OpenOutcome& outcome) {
   state.opening.reset();
+  if (outcome.failure) {
+    const std::optional<std::size_t> position = find_bundle(state, outcome.bundle_id);
+    show_opening_failed(state, position ? std::string_view(state.store.bundles[*position].name) : std::string_view(),
+                        *outcome.failure);
+    return;
+  }
   RetryRecord retry{outcome.bundle_id, {}};
   for (std::size_t i = 0; i < outcome.items.size(); ++i) {
     const bundle::Item& item = outcome.items[i];

@@ -4,6 +4,7 @@
 // Defined in open.cpp.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,8 @@ struct OpenOutcome {
   std::vector<bundle::Item> items;
   std::string bundle_id;
   OpenResult result;
+  // Why the worker itself failed before the end; what it did is then unknown.
+  std::optional<std::string> failure;
 };
 Mailbox<OpenOutcome>& open_results();
 
@@ -58,7 +61,8 @@ void stop_opening(AppState& state);
 // UI thread, after each item of the running opening.
 void open_progress(AppState& state, std::size_t done, std::size_t total);
 // UI thread, on "open finished": the missing and failure marks of the opened
-// items, and the summary toast, with Retry when something failed.
+// items, and the summary toast, with Retry when something failed; a worker
+// that failed is told in the toast and leaves the marks as they were.
 void finish_open(AppState& state, const OpenOutcome& outcome);
 // UI thread: the toast's Retry: opens again the items the last opening could
 // not, as they are in the bundle now.

@@ -26,6 +26,8 @@ void follow_saves(AppState& state) {
     if (marks == now) return;
     marks = std::move(now);
     bring_run_value_up_to_date(s);
+    // A value that could not be written is tried again at the next save.
+    if (s.run_value_failure) marks.reset();
   });
   state.after_save.emplace_back(
       [](AppState& s, bool) { s.platform.set_timer(TimerId::jump_list, kJumpListDelayMs); });

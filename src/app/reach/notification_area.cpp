@@ -60,6 +60,7 @@ void toggle_keep_in_notification_area(AppState& state) {
   state.platform.notification_host().show_notification_icon(on);
   // The setting also starts tolvik at sign-in, hidden behind its icon.
   bring_run_value_up_to_date(state);
+  if (state.run_value_failure) show_toast(state, *state.run_value_failure);
 }
 
 }  // namespace app

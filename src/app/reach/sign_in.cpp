@@ -32,7 +32,16 @@ RunValueChange run_value_change(const std::optional<std::string>& current, bool 
 
 void bring_run_value_up_to_date(AppState& state) {
   if (state.store_hold) return;
-  state.platform.sign_in_host().keep_run_value(run_value_wanted(state.store, state.keep_in_notification_area));
+  const base::Status kept =
+      state.platform.sign_in_host().keep_run_value(run_value_wanted(state.store, state.keep_in_notification_area));
+  if (kept) {
+    state.run_value_failure.reset();
+    return;
+  }
+  state.run_value_failure = lang::fill(
+      lang::text("Windows 가 로그인할 때 tolvik 을 시작하도록 바꾸지 못했습니다: {0}",
+                 "Couldn't change whether Windows starts tolvik when you sign in: {0}"),
+      {kept.error().text});
 }
 
 std::vector<std::string> sign_in_marks(const bundle::Store& store) {

@@ -40,7 +40,8 @@ RunValueChange run_value_change(const std::optional<std::string>& current, bool 
 
 // Writes or deletes the Run value through the platform so that it matches the
 // bundles and the setting now; a store held at start (never read) says
-// nothing about the marks, so the value is then left as it is.
+// nothing about the marks, so the value is then left as it is. A value that
+// could not be written leaves why in state.run_value_failure.
 void bring_run_value_up_to_date(AppState& state);
 
 // The ids of the marked bundles, in store order: a save that leaves them as

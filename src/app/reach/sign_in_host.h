@@ -3,6 +3,8 @@
 // own switch for it (WinPlatform in app/window/win_platform_win.h;
 // FakePlatform in the tests).
 
+#include "base/result.h"
+
 namespace app {
 
 class SignInHost {
@@ -13,8 +15,8 @@ class SignInHost {
   // Manager), read when the bundle menu is built.
   virtual bool sign_in_turned_off() = 0;
   // Writes or deletes tolvik's value in the Run key so that Windows starts it
-  // at sign-in exactly when `wanted`.
-  virtual void keep_run_value(bool wanted) = 0;
+  // at sign-in exactly when `wanted`; the system's text when it could not.
+  virtual base::Status keep_run_value(bool wanted) = 0;
 };
 
 }  // namespace app

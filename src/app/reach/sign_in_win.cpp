@@ -13,6 +13,7 @@
 #include "app/reach/sign_in.h"
 #include "app/reach/windowless_opening_win.h"
 #include "base/program_path.h"
+#include "base/system_error.h"
 #include "base/utf.h"
 
 namespace app {
@@ -43,24 +44,29 @@ std::optional<std::string> read_run_value() {
 
 }  // namespace
 
-void keep_run_value(bool wanted) {
+base::Status keep_run_value(bool wanted) {
   const std::optional<std::string> program = base::program_path();
   // Without its own path the value could only be wrong; the one there stays.
-  if (!program) return;
+  if (!program) return {};
   const std::string data = run_value_data(*program);
+  LSTATUS done = ERROR_SUCCESS;
   switch (run_value_change(read_run_value(), wanted, data)) {
     case RunValueChange::none:
       break;
     case RunValueChange::write: {
       const std::wstring wide = base::widen(data);
-      RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, value_name().c_str(), REG_SZ, wide.c_str(),
-                      static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+      done = RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, value_name().c_str(), REG_SZ, wide.c_str(),
+                             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
       break;
     }
     case RunValueChange::remove:
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, value_name().c_str());
+      done = RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, value_name().c_str());
+      // Deleted meanwhile by someone else: gone all the same.
+      if (done == ERROR_FILE_NOT_FOUND) done = ERROR_SUCCESS;
       break;
   }
+  if (done != ERROR_SUCCESS) return base::fail(base::system_error_text(static_cast<std::uint32_t>(done)));
+  return {};
 }
 
 bool run_value_turned_off() {

@@ -17,6 +17,7 @@
 #include "base/cmdline_win.h"
 #include "base/handle_win.h"
 #include "base/utf.h"
+#include "base/worker_win.h"
 #include "bundle/store_file.h"
 #include "lang/lang.h"
 #include "winshell/jump_list_win.h"

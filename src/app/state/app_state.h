@@ -67,6 +67,9 @@ struct AppState {
   std::optional<StoreHold> store_hold;
   // What the last save failed with; every toast carries it until one succeeds.
   std::optional<std::string> save_failure;
+  // Why tolvik's Run value could not be brought up to date with the marks,
+  // worded for a toast, until it can; the sign-in entry says so meanwhile.
+  std::optional<std::string> run_value_failure;
 
   std::optional<std::size_t> selected_bundle;
   std::optional<std::size_t> selected_item;

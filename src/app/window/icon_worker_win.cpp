@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/opening/workers_win.h"
 #include "base/environment.h"
+#include "base/worker_win.h"
 #include "gfx/gfx_win.h"
 #include "winshell/shell_icon_win.h"
 
@@ -41,14 +41,23 @@ bool start_icon_worker(HWND window, UINT message, IconCache& cache, std::shared_
   if (cache.wanted.empty()) return false;
   std::vector<IconRequest> requests = std::move(cache.wanted);
   cache.wanted.clear();
-  auto started = start_worker(
-      [window, message, box = std::move(box), requests]() {
+  auto started = base::start_worker(
+      "the icon worker",
+      [window, message, box, requests]() {
         // The shell may load extensions that need it.
         base::OleScope ole;
         box->put(fetch_shell_icons(requests));
         PostMessageW(window, message, 0, 0);
       },
-      0);
+      0,
+      [window, message, box, requests](std::int32_t) {
+        // Answered as icons the shell did not give: the kind icons stay, and
+        // the window hands the next frame's wants to a new worker.
+        std::vector<FetchedIcon> none;
+        for (const IconRequest& request : requests) none.push_back({request.key, {}});
+        box->put(std::move(none));
+        PostMessageW(window, message, 0, 0);
+      });
   if (started) return true;
   // Asked again by the next frame.
   for (const IconRequest& request : requests) cache.asked.erase(request.key);

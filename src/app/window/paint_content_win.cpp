@@ -8,6 +8,7 @@
 #include "app/opening/open.h"
 #include "app/view/view_labels.h"
 #include "app/view/view_text.h"
+#include "app/window/paint_icons.h"
 #include "app/window/paint_internal_win.h"
 #include "gfx/icons.h"
 #include "lang/lang.h"
@@ -95,7 +96,7 @@ void paint_item_row(const Frame& f, const bundle::Bundle& bundle, const ItemRow&
     f.gfx.draw_bitmap(bitmap, parts.bitmap);
   } else {
     f.gfx.fill_rounded(parts.tile, 8 * scale, f.tint(f.palette.accent, 0.12f));
-    f.gfx.draw_icon(gfx::kind_icon(item.kind), parts.tile, 20 * scale, f.accent_mark());
+    f.gfx.draw_icon(kind_icon(item.kind), parts.tile, 20 * scale, f.accent_mark());
   }
 
   f.gfx.draw_icon(gfx::icon_close, parts.remove, 16 * scale,

@@ -30,6 +30,7 @@
 #include "app/window/window_win.h"
 #include "base/clock.h"
 #include "base/cmdline_win.h"
+#include "base/worker_win.h"
 #include "bundle/store_file.h"
 #include "gfx/gfx_win.h"
 #include "gfx/view_scale.h"
@@ -181,7 +182,7 @@ int run_program() {
   if (!keep_in_tray) return run_sign_in_opening();
   // The window starts hidden behind its icon, and the marked bundles open
   // beside it, each at its own wait.
-  auto opening = start_worker([] { run_sign_in_opening(); }, 0);
+  auto opening = base::start_worker("the opening at sign-in", [] { run_sign_in_opening(); }, 0);
   if (!opening) return run_sign_in_opening();
   const int code = run_window(plan, keep_in_tray);
   // Like an opening from the window, it finishes before tolvik ends.

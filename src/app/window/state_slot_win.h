@@ -9,10 +9,9 @@
 
 #include <deque>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
+#include "app/reach/hand_over.h"
 #include "detect/detect.h"
 
 namespace app {
@@ -26,31 +25,27 @@ struct Dropped {
   detect::DropPayload payload;
 };
 
+// A message as the window procedure received it. What its pointer carried is
+// copied out once, when it arrives: the pointer is good only while the
+// message is handled, and a message kept while the state is in use is
+// replayed later.
+struct WindowMessage {
+  HWND window = nullptr;
+  UINT id = 0;
+  WPARAM wparam = 0;
+  LPARAM lparam = 0;
+  HandOver hand_over;  // WM_COPYDATA: what a second start handed over
+  RECT suggested{};    // WM_DPICHANGED: the window rectangle Windows suggests for the new DPI
+};
+
 // Work that arrived while the state was in use, done once it is free.
 struct DeferredWork {
-  struct Posted {
-    UINT message;
-    WPARAM wparam;
-    LPARAM lparam;
-  };
-  // A move to another DPI: the new DPI and the window rectangle Windows suggests for it.
-  struct DpiChange {
-    UINT dpi;
-    RECT suggested;
-  };
-  std::vector<Posted> reposts;          // value-only messages, posted again
-  std::vector<std::string> hand_overs;  // bundle files handed over by a second start
-  std::vector<Dropped> drops;           // drops whose message came while the state was in use
-  std::optional<DpiChange> dpi_change;  // the last one wins: it says where the window is now
+  std::vector<WindowMessage> reposts;  // value-only messages, posted again
+  // Messages whose own row handles them once the state is free, oldest first.
+  std::vector<WindowMessage> replays;
   bool repaint = false;
-  bool theme_check = false;
-  bool session_ended = false;  // the running edit is committed (the placement was saved at once)
 
-  // True when what is kept needs the state, not only the window.
-  bool needs_state() const {
-    return !hand_overs.empty() || !drops.empty() || dpi_change || theme_check || session_ended;
-  }
-  bool empty() const { return reposts.empty() && !repaint && !needs_state(); }
+  bool empty() const { return reposts.empty() && replays.empty() && !repaint; }
 };
 
 struct StateSlot {

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 #include <uiautomationcore.h>
+#include <wrl/client.h>
 
 #include <deque>
 #include <memory>
@@ -44,8 +45,8 @@ class UiaProvider {
   // What readers asked for since the last call, oldest first.
   std::deque<AccessRequest> take_requests();
 
-  // The root provider, as WM_GETOBJECT hands it out (a new reference).
-  IRawElementProviderSimple* root();
+  // The root provider, as WM_GETOBJECT hands it out.
+  Microsoft::WRL::ComPtr<IRawElementProviderSimple> root();
 
   const AccessTree& snapshot() const;
 

@@ -432,7 +432,7 @@ void WinPlatform::open_address(std::string_view address) {
 
 bool WinPlatform::sign_in_turned_off() { return run_value_turned_off(); }
 
-void WinPlatform::keep_run_value(bool wanted) { app::keep_run_value(wanted); }
+base::Status WinPlatform::keep_run_value(bool wanted) { return app::keep_run_value(wanted); }
 
 base::Result<std::string> WinPlatform::desktop_folder() { return winshell::known_folder_path(FOLDERID_Desktop); }
 

@@ -97,7 +97,7 @@ class WinPlatform final : public Platform,
   std::vector<std::string> explorer_folders() override;
   void bring_to_front() override;
   bool sign_in_turned_off() override;
-  void keep_run_value(bool wanted) override;
+  base::Status keep_run_value(bool wanted) override;
   int show_notification_menu(int x, int y, const std::vector<MenuEntry>& entries) override;
   void show_notification_icon(bool shown) override;
   bool window_hidden() override;

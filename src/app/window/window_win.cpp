@@ -6,8 +6,9 @@
 // application state. A row therefore says three things:
 //  - what the message does with the state, when the state is free;
 //  - what is kept when the state is in use, so that nothing it carries is
-//    lost (a repaint flag, a repost, its payload, or nothing because the
-//    message comes again by itself);
+//    lost (a repaint flag, a repost, the message itself for the row to
+//    replay once the state is free, or nothing because the message comes
+//    again by itself);
 //  - what runs after the handler, once the state is free again (DestroyWindow,
 //    SetWindowPos, DefWindowProcW), since that may send messages back here.
 // A message that must be answered before the procedure returns whatever the
@@ -21,6 +22,7 @@
 #include <windowsx.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <limits>
@@ -55,6 +57,7 @@
 #include "app/view/targets.h"
 #include "app/window/state_slot_win.h"
 #include "base/clock.h"
+#include "base/failure_trace.h"
 #include "base/utf.h"
 #include "bundle/store_file.h"
 #include "gfx/view_scale.h"
@@ -74,13 +77,7 @@ constexpr int kDeferredRounds = 4;
 
 void run_deferred(HWND window);
 
-// One message as the procedure received it.
-struct Message {
-  HWND window;
-  UINT id;
-  WPARAM wparam;
-  LPARAM lparam;
-};
+using Message = WindowMessage;
 
 // ---------------------------------------------------------------------------
 // Reading a message's parameters
@@ -98,14 +95,20 @@ HandOver hand_over_of(LPARAM lparam) {
   return read_hand_over(data->dwData, text);
 }
 
-// A second start's path, answered at once: the start waits for the file to
-// reach this window, never for the import, which may take long (a large
-// file, a slow disk) and goes on here in any case.
-std::optional<std::string> take_hand_over(LPARAM lparam) {
-  HandOver hand_over = hand_over_of(lparam);
-  if (hand_over.kind != HandOver::Kind::import_file) return std::nullopt;
-  ReplyMessage(TRUE);
-  return std::move(hand_over.path);
+// The message with what its pointer carries copied out, once. A second
+// start's hand-over is answered here, at once: the start waits for its data
+// to reach this window, never for what is done with it (an import may take
+// long, and goes on here in any case), and one replayed later must not
+// answer whatever message is being handled then.
+Message read_message(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
+  Message m{window, id, wparam, lparam};
+  if (id == WM_COPYDATA) {
+    m.hand_over = hand_over_of(lparam);
+    if (m.hand_over.kind != HandOver::Kind::nothing) ReplyMessage(TRUE);
+  } else if (id == WM_DPICHANGED && lparam) {
+    m.suggested = *reinterpret_cast<const RECT*>(lparam);
+  }
+  return m;
 }
 
 Key key_of(WPARAM virtual_key) {
@@ -279,7 +282,7 @@ LRESULT on_activate_app(MainWindow& main, const Message& m) {
 }
 
 LRESULT on_copy_data(MainWindow& main, const Message& m) {
-  if (auto path = take_hand_over(m.lparam)) import_files(main.state, {*path});
+  import_files(main.state, {m.hand_over.path});
   return TRUE;
 }
 
@@ -470,16 +473,13 @@ LRESULT show_in_front(const Message& m) {
   return 0;
 }
 
-LRESULT show_for_hand_over(const Message& m) {
-  ReplyMessage(TRUE);
-  return show_in_front(m);
-}
-
 LRESULT quit_for_hand_over(const Message& m) {
-  ReplyMessage(TRUE);
   PostMessageW(m.window, kMsgQuit, 0, 0);
   return TRUE;
 }
+
+// Data of another kind, or none: taken and left alone.
+LRESULT ignore_hand_over(const Message&) { return TRUE; }
 
 LRESULT session_may_end(const Message&) {
   // Nothing here is worth keeping a sign-out for: the edit and the placement
@@ -493,8 +493,21 @@ LRESULT session_may_end(const Message&) {
 LRESULT comes_again(DeferredWork&, const Message&) { return 0; }
 
 LRESULT repost(DeferredWork& work, const Message& m) {
-  work.reposts.push_back({m.id, m.wparam, m.lparam});
+  work.reposts.push_back(m);
   return 0;
+}
+
+// Kept whole, for the row to handle once the state is free.
+LRESULT replay_each(DeferredWork& work, const Message& m) {
+  work.replays.push_back(m);
+  return 0;
+}
+
+// The same, replacing one kept before: the last says how things are now
+// (the DPI the window is at, the theme, the session's end).
+LRESULT replay_latest(DeferredWork& work, const Message& m) {
+  std::erase_if(work.replays, [&](const Message& kept) { return kept.id == m.id; });
+  return replay_each(work, m);
 }
 
 LRESULT repaint_later(DeferredWork& work, const Message& m) {
@@ -503,24 +516,9 @@ LRESULT repaint_later(DeferredWork& work, const Message& m) {
   return 0;
 }
 
-LRESULT check_theme_later(DeferredWork& work, const Message&) {
-  work.theme_check = true;
-  return 0;
-}
-
 LRESULT keep_hand_over(DeferredWork& work, const Message& m) {
-  if (auto path = take_hand_over(m.lparam)) work.hand_overs.push_back(std::move(*path));
+  replay_each(work, m);
   return TRUE;
-}
-
-LRESULT keep_drops(DeferredWork& work, const Message&) {
-  for (Dropped& dropped : std::exchange(state_slot().dropped, {})) work.drops.push_back(std::move(dropped));
-  return 0;
-}
-
-LRESULT keep_dpi_change(DeferredWork& work, const Message& m) {
-  work.dpi_change = DeferredWork::DpiChange{LOWORD(m.wparam), *reinterpret_cast<const RECT*>(m.lparam)};
-  return 0;
 }
 
 LRESULT keep_session_end(DeferredWork& work, const Message& m) {
@@ -528,8 +526,7 @@ LRESULT keep_session_end(DeferredWork& work, const Message& m) {
   // The placement needs only the window, so it is saved before this returns;
   // the edit needs the state and is committed as soon as it is free.
   save_window_placement(m.window);
-  work.session_ended = true;
-  return 0;
+  return replay_latest(work, m);
 }
 
 // ---------------------------------------------------------------------------
@@ -559,11 +556,9 @@ void move_to(HWND window, const RECT& rect) {
 }
 
 LRESULT move_to_suggested_rect(const Message& m, LRESULT, bool handled) {
-  if (handled) move_to(m.window, *reinterpret_cast<const RECT*>(m.lparam));
+  if (handled) move_to(m.window, m.suggested);
   return 0;
 }
-
-LRESULT default_after(const Message& m, LRESULT, bool) { return DefWindowProcW(m.window, m.id, m.wparam, m.lparam); }
 
 LRESULT tell_readers_after(const Message&, LRESULT result, bool) {
   // Only the provider is used, never the state: a reader's client may call
@@ -574,9 +569,9 @@ LRESULT tell_readers_after(const Message&, LRESULT result, bool) {
 
 // After a message that may bring a larger text size: the window grows to
 // its new minimum size if it is smaller.
-LRESULT grow_then_default(const Message& m, LRESULT result, bool handled) {
+LRESULT grow_after(const Message& m, LRESULT result, bool handled) {
   if (handled) grow_to_minimum_size(m.window);
-  return default_after(m, result, handled);
+  return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -594,10 +589,15 @@ struct MessageRow {
   LRESULT (*keep)(DeferredWork&, const Message&);
   // Once the state is free: gets the result and whether `handle` ran.
   LRESULT (*after)(const Message&, LRESULT result, bool handled);
-  // Kept also before the state is in place (while the window is being made):
-  // a paint must be validated, and a hand-over must not be lost.
-  bool kept_before_start = false;
+  unsigned flags = 0;
 };
+
+// Kept also before the state is in place (while the window is being made):
+// a paint must be validated, and a hand-over or a drop must not be lost.
+constexpr unsigned kKeptBeforeStart = 1;
+// DefWindowProcW answers the message too, after the row's after-step; a
+// replayed message was answered when it came.
+constexpr unsigned kThenDefault = 2;
 
 bool from_search_box(const Message& m) { return LOWORD(m.wparam) == kSearchBoxId && HIWORD(m.wparam) == EN_CHANGE; }
 bool search_box_took_focus(const Message& m) {
@@ -610,9 +610,10 @@ bool toast_timer_fired(const Message& m) { return is_timer(m, TimerId::toast); }
 bool jump_list_timer_fired(const Message& m) { return is_timer(m, TimerId::jump_list); }
 bool daily_update_timer_fired(const Message& m) { return is_timer(m, TimerId::daily_update); }
 bool drop_timer_fired(const Message& m) { return m.wparam == kDropTimerId; }
-bool hand_over_is(const Message& m, HandOver::Kind kind) { return hand_over_of(m.lparam).kind == kind; }
-bool asks_to_show(const Message& m) { return hand_over_is(m, HandOver::Kind::show); }
-bool asks_to_quit(const Message& m) { return hand_over_is(m, HandOver::Kind::quit); }
+bool asks_to_show(const Message& m) { return m.hand_over.kind == HandOver::Kind::show; }
+bool asks_to_quit(const Message& m) { return m.hand_over.kind == HandOver::Kind::quit; }
+bool hands_over_a_file(const Message& m) { return m.hand_over.kind == HandOver::Kind::import_file; }
+bool hands_over_nothing(const Message& m) { return m.hand_over.kind == HandOver::Kind::nothing; }
 // The icon's click by mouse or keyboard (version 4 sends the release and NIN_SELECT both).
 bool icon_selected(const Message& m) {
   const UINT event = LOWORD(m.lparam);
@@ -651,18 +652,19 @@ std::span<const MessageRow> message_table() {
       {kMsgShowWindow, nullptr, show_in_front},
       {kMsgNotifyIcon, icon_selected, show_in_front},
       // A second start's "show yourself" and "--quit": taken at once, without data.
-      {WM_COPYDATA, asks_to_show, show_for_hand_over},
+      {WM_COPYDATA, asks_to_show, show_in_front},
       {WM_COPYDATA, asks_to_quit, quit_for_hand_over},
+      {WM_COPYDATA, hands_over_nothing, ignore_hand_over},
       // Screen readers and other UI Automation clients.
       {WM_GETOBJECT, nullptr, accessible_object},
 
       // The frame and the window.
-      {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, tell_readers_after, true},
+      {WM_PAINT, nullptr, nullptr, on_paint, repaint_later, tell_readers_after, kKeptBeforeStart},
       {WM_SIZE, nullptr, nullptr, on_size, repaint_later, nothing_after},
-      {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, keep_dpi_change, move_to_suggested_rect},
-      {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, grow_then_default},
-      {WM_SYSCOLORCHANGE, nullptr, nullptr, on_setting_change, check_theme_later, default_after},
-      {WM_ACTIVATEAPP, nullptr, nullptr, on_activate_app, repost, grow_then_default},
+      {WM_DPICHANGED, nullptr, nullptr, on_dpi_changed, replay_latest, move_to_suggested_rect},
+      {WM_SETTINGCHANGE, nullptr, nullptr, on_setting_change, replay_latest, grow_after, kThenDefault},
+      {WM_SYSCOLORCHANGE, nullptr, nullptr, on_setting_change, replay_latest, nothing_after, kThenDefault},
+      {WM_ACTIVATEAPP, nullptr, nullptr, on_activate_app, repost, grow_after, kThenDefault},
       {WM_CLOSE, nullptr, nullptr, on_close, repost, hide_or_destroy_after_close},
       {kMsgQuit, nullptr, nullptr, on_quit, repost, destroy_after_quit},
       {WM_ENDSESSION, nullptr, nullptr, on_end_session, keep_session_end, nothing_after},
@@ -688,12 +690,13 @@ std::span<const MessageRow> message_table() {
       {WM_TIMER, daily_update_timer_fired, nullptr, on_daily_update_timer, comes_again, nothing_after},
 
       // A second start's bundle file; the sender waits for the answer.
-      {WM_COPYDATA, nullptr, nullptr, on_copy_data, keep_hand_over, nothing_after, true},
+      {WM_COPYDATA, hands_over_a_file, nullptr, on_copy_data, keep_hand_over, nothing_after, kKeptBeforeStart},
       // The notification area: the icon's menu, and Explorer's restart that forgot the icon.
       {kMsgNotifyIcon, icon_menu_asked, nullptr, on_notification_menu, repost, nothing_after},
       {RegisterWindowMessageW(L"TaskbarCreated"), registered, nullptr, on_taskbar_created, repost, nothing_after},
       // Drops, taken by the drop target without work so that the drag source is not held up.
-      {kMsgDropped, nullptr, nullptr, on_dropped, keep_drops, nothing_after, true},
+      // They wait in the state slot; one replay takes them all.
+      {kMsgDropped, nullptr, nullptr, on_dropped, replay_latest, nothing_after, kKeptBeforeStart},
 
       // The fields and the workers: each comes once.
       {WM_COMMAND, from_search_box, nullptr, on_search_changed, repost, nothing_after},
@@ -722,57 +725,64 @@ const MessageRow* row_for(const Message& m) {
   return nullptr;
 }
 
-// The row's handler with the state, or what the row keeps when the state is
-// in use; then the kept work and the row's after-step, with the state free.
-LRESULT dispatch(const MessageRow& row, const Message& m) {
-  LRESULT result = 0;
-  bool handled = false;
-  {
-    Borrow borrow;
-    StateSlot& slot = state_slot();
-    if (MainWindow* main = borrow.get()) {
-      result = row.handle(*main, m);
-      handled = true;
-    } else if (slot.main || (row.kept_before_start && !slot.destroyed)) {
-      result = row.keep(slot.deferred, m);
-    }
+// The row's handler with the state borrowed, or what the row keeps while
+// the state is in use; `handled` says whether the handler ran.
+LRESULT handle_or_keep(const MessageRow& row, const Message& m, bool& handled) {
+  Borrow borrow;
+  StateSlot& slot = state_slot();
+  if (MainWindow* main = borrow.get()) {
+    handled = true;
+    return row.handle(*main, m);
   }
+  handled = false;
+  if (slot.main || ((row.flags & kKeptBeforeStart) && !slot.destroyed)) return row.keep(slot.deferred, m);
+  return 0;
+}
+
+// A message as it comes: handled or kept, then the kept work and the row's
+// after-step with the state free.
+LRESULT dispatch(const MessageRow& row, const Message& m) {
+  bool handled = false;
+  LRESULT result = handle_or_keep(row, m, handled);
   run_deferred(m.window);
-  return row.after(m, result, handled);
+  result = row.after(m, result, handled);
+  if (row.flags & kThenDefault) return DefWindowProcW(m.window, m.id, m.wparam, m.lparam);
+  return result;
 }
 
+// Answers every message; no exception leaves it. One that a handler threw
+// is traced and the message answered with 0, as not done: unwinding through
+// Windows' own frames would end the program, or worse, leave it half-done.
 LRESULT CALLBACK window_procedure(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
-  const Message m{window, id, wparam, lparam};
-  const MessageRow* row = row_for(m);
-  if (!row) return DefWindowProcW(window, id, wparam, lparam);
-  if (row->answer) return row->answer(m);
-  return dispatch(*row, m);
+  try {
+    const Message m = read_message(window, id, wparam, lparam);
+    const MessageRow* row = row_for(m);
+    if (!row) return DefWindowProcW(window, id, wparam, lparam);
+    if (row->answer) return row->answer(m);
+    return dispatch(*row, m);
+  } catch (...) {
+    char step[48];
+    std::snprintf(step, sizeof step, "the window's message 0x%04X", id);
+    base::trace_thrown(step);
+    return 0;
+  }
 }
 
-// Does the kept work once no handler is using the state.
+// Does the kept work once no handler is using the state: each kept message
+// goes to its own row again, handler and after-step.
 void run_deferred(HWND window) {
   StateSlot& slot = state_slot();
   for (int round = 0; round < kDeferredRounds && !slot.in_use && slot.main && !slot.deferred.empty(); ++round) {
     DeferredWork work = std::exchange(slot.deferred, {});
-    for (const DeferredWork::Posted& posted : work.reposts) PostMessageW(window, posted.message, posted.wparam, posted.lparam);
+    for (const Message& posted : work.reposts) PostMessageW(window, posted.id, posted.wparam, posted.lparam);
     if (work.repaint) InvalidateRect(window, nullptr, FALSE);
-    if (!work.needs_state()) continue;
-    {
-      Borrow borrow;
-      MainWindow* main = borrow.get();
-      if (!main) return;
-      if (work.session_ended) end_edit(main->state, true);
-      if (work.theme_check) {
-        follow_system_theme(*main);
-        follow_text_size(*main);
-      }
-      if (work.dpi_change) apply_dpi(*main, work.dpi_change->dpi);
-      for (const std::string& path : work.hand_overs) import_files(main->state, {path});
-      for (const Dropped& dropped : work.drops) drop(main->state, dropped.x, dropped.y, dropped.payload);
+    for (const Message& kept : work.replays) {
+      const MessageRow* row = row_for(kept);
+      if (!row) continue;
+      bool handled = false;
+      const LRESULT result = handle_or_keep(*row, kept, handled);
+      row->after(kept, result, handled);
     }
-    // Moving the window sends WM_SIZE and more back here, so it waits until the state is free.
-    if (work.dpi_change) move_to(window, work.dpi_change->suggested);
-    if (work.theme_check) grow_to_minimum_size(window);
   }
 }
 
