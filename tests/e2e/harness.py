@@ -251,8 +251,17 @@ def wait_no_process(*names, timeout=30.0):
     """Waits until no process of the prefix runs one of the programs named:
     everything a finished program started has ended (a recorder, once
     ended, has written its line)."""
+    # A process can be unreadable in /proc for a moment (while it starts or
+    # ends), and is then not listed: none is believed gone until two looks
+    # in a row find none.
+    empty_looks = [0]
+
+    def none_left():
+        empty_looks[0] = 0 if wine_processes(*names) else empty_looks[0] + 1
+        return empty_looks[0] >= 2
+
     try:
-        wait_for(lambda: not wine_processes(*names), timeout, interval=0.05)
+        wait_for(none_left, timeout, interval=0.05)
     except TimeoutError:
         raise TimeoutError("timed out after %.1f s waiting for %s to end (still running: %s)" % (
             timeout, ", ".join(names), wine_processes(*names))) from None
